@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringView>
+
+namespace korvane {
+
+// The number a text begins with, as the program reads typed and stored values.
+//
+// Leading spaces and tabs are skipped, then the longest leading number is taken: an optional
+// sign, digits with an optional decimal point (".5" and "5." both count), and an optional
+// exponent (e or E, optional sign) that is used only when digits follow it. Everything after the
+// number is ignored: "12.5 ft" is 12.5, "1,000" is 1, "1e" is 1. A text that does not begin with
+// a number gives 0. Only the ASCII digits count, and the decimal point is always '.', whatever
+// the system locale says.
+//
+// A number too large for a double gives the largest finite double of its sign, never an
+// infinity, so whatever uses the value can still compare and report it. A number too small to
+// be told from zero gives zero.
+double numericValue(QStringView text);
+
+} // namespace korvane

@@ -1,0 +1,60 @@
+#include "common/TextValue.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace korvane {
+namespace {
+
+TEST(NumericValue, TakesTheLongestLeadingNumber) {
+    const struct {
+        const char16_t* text;
+        double expected;
+    } cases[] = {
+        {u"12.5 ft", 12.5}, {u"-18", -18},   {u"", 0},
+        {u"abc", 0},        {u"  .5", 0.5},  {u"\t \t3", 3},
+        {u"\n5", 0},        {u"1e3x", 1000}, {u"1e", 1},
+        {u"1e+", 1},        {u"1E-2", 0.01}, {u"2e+3", 2000},
+        {u"+7", 7},         {u"1,000", 1},   {u"1 000", 1},
+        {u"1.2.3", 1.2},    {u"5.", 5},      {u".", 0},
+        {u"-", 0},          {u"+-3", 0},     {u"- 3", 0},
+        {u" -.25e1", -2.5}, {u".e5", 0},     {u"00012", 12},
+        {u"0x1A", 0},       {u"12abc", 12},  {u"1.5e2.5", 150},
+        {u"1ee5", 1},       {u"\u0663", 0},  {u"\uFF11\uFF12", 0},
+        {u"7\u00A0", 7},    {u"\u00A07", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(numericValue(QStringView(c.text)), c.expected)
+            << QStringView(c.text).toString().toStdString();
+}
+
+// Out-of-range numbers become the largest finite double, or zero, never an infinity; long digit
+// runs are read in full, whatever their length.
+TEST(NumericValue, ClampsWhatADoubleCannotHold) {
+    constexpr double Largest = std::numeric_limits<double>::max();
+    const QString nines(5000, u'9');
+    const struct {
+        QString text;
+        double expected;
+    } cases[] = {
+        {QStringLiteral("1e400"), Largest},
+        {QStringLiteral("-1e400 psi"), -Largest},
+        {QStringLiteral("1e-400"), 0},
+        {QStringLiteral("0.0001e-400"), 0},
+        {QStringLiteral("1e99999999999999999999"), Largest},
+        {QStringLiteral("-1e-99999999999999999999"), 0},
+        {nines, Largest},
+        {QStringLiteral("0.") + QString(5000, u'0') + u'1', 0},
+        {u'1' + QString(400, u'0') + QStringLiteral("e-300"), 1e100},
+        {QStringLiteral("0.") + QString(400, u'0') + QStringLiteral("1e405"), 1e4},
+        {QStringLiteral("1.7976931348623157e308"), Largest},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(numericValue(c.text), c.expected) << c.text.left(40).toStdString();
+}
+
+} // namespace
+} // namespace korvane
