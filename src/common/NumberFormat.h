@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace korvane {
+
+// Formats a number by a display pattern of '0' (a digit always shown), '#' (a digit shown only
+// when needed) and at most one '.', such as "0.000", "#0.00" or "###.00".
+//
+// - The value is rounded to as many decimals as the pattern has digits after the point. The
+//   rounding is of the double's exact binary value, halfway cases away from zero: 0.125 gives
+//   "0.13" with "0.00", but 2.675 gives "2.67", because the double nearest 2.675 lies just
+//   below it (and 0.0005 gives "0.001" with "0.000", the double lying just above).
+// - The integer part shows all its digits, with leading zeros up to the number of '0's before
+//   the point; '#' positions are not padded: 0.5 gives ".50" with "###.00" and "0.50" with
+//   "#0.00"; 12345 gives "12345.00" with "###.00"; 0 gives "" with "######".
+// - A '#' after the point is a decimal shown only when it is not a trailing zero: 1.5 gives
+//   "1.5" with "0.0#"; the point goes too when no decimal remains.
+// - Negative values keep their sign ("-.50"), unless they round to zero ("0.00", not "-0.00").
+// - NaN and infinities give "", as does a value that has no digits to show.
+// - A pattern with any other character or a second point is not a display pattern: the value
+//   is then shown as QString::number() would, so that it is at least visible.
+QString formatNumber(double value, QStringView pattern);
+
+} // namespace korvane
