@@ -1,0 +1,13 @@
+#include "common/Clock.h"
+
+namespace korvane {
+
+QDate SystemClock::today() const {
+    return QDate::currentDate();
+}
+
+QDate FixedClock::today() const {
+    return today_;
+}
+
+} // namespace korvane
