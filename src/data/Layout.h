@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace korvane::layout {
+
+// The kinds of value a field holds. Each maps to one SQLite declared type (see Layout.cpp), so a
+// table read back from a file tells its field kinds by itself.
+enum class FieldType {
+    Counter,  // 32-bit key assigned by the engine on insert
+    Text,     // what the user typed in a box
+    Int32,    // 32-bit integer (parent links)
+    Int16,    // 16-bit integer (list positions, course heights)
+    Byte,     // unsigned 8-bit integer (page numbers)
+    Single,   // single-precision number
+    Double,   // double-precision number
+    Date,     // date kept as "dd/mmm/yyyy" text
+    Boolean,  // True or False
+    LongText, // long text read whole (drawing files)
+};
+
+struct FieldDef {
+    QString name;
+    FieldType type;
+};
+
+struct TableDef {
+    QString name;
+    std::vector<FieldDef> fields;
+
+    const FieldDef* field(QStringView fieldName) const;
+    // The counter key of the table, or null for tables without one.
+    const FieldDef* key() const;
+};
+
+// Every table of a Korvane database, in name order.
+const std::vector<TableDef>& tables();
+const TableDef* table(QStringView name);
+
+// The SQLite column declaration of a field, and the field type a declared type stands for.
+QString declaredType(FieldType type);
+FieldType typeFromDeclared(QStringView declared);
+
+// CREATE TABLE statement for a table of the layout.
+QString createTableSql(const TableDef& table);
+
+// Kinds of the custom tank fields, stored in Preferences.CustomN_Type.
+inline constexpr int CustomFieldCount = 20;
+inline constexpr int MaxCourses = 10;
+inline constexpr int MaxSurveyPoints = 48;
+
+// Identifies a Korvane database file (SQLite application_id) and the version of its layout.
+inline constexpr int ApplicationId = 0x4B563230; // "KV20"
+inline constexpr int LayoutVersion = 1;
+
+} // namespace korvane::layout

@@ -1,0 +1,474 @@
+#include "data/Recordset.h"
+
+#include "common/DateText.h"
+#include "common/Rounding.h"
+#include "data/Select.h"
+
+#include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cmath>
+#include <limits>
+
+namespace korvane {
+
+using layout::FieldType;
+
+namespace fieldvalue {
+
+namespace {
+
+Result<double> number(const QVariant& value, const QString& field) {
+    bool ok = false;
+    double d = 0;
+    if (value.typeId() == QMetaType::QString)
+        d = value.toString().trimmed().toDouble(&ok);
+    else
+        d = value.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return Error{QStringLiteral("\"%1\" is not a number; %2 needs a number.")
+                         .arg(value.toString(), field)};
+    return d;
+}
+
+Error outOfRange(const QString& field, const QString& why) {
+    return Error{QStringLiteral("%1 %2").arg(why, QStringLiteral("(field %1)").arg(field))};
+}
+
+} // namespace
+
+QVariant fromStored(const QVariant& stored, FieldType type) {
+    if (stored.isNull())
+        return {};
+    switch (type) {
+    case FieldType::Counter:
+    case FieldType::Int32:
+        return stored.toInt();
+    case FieldType::Int16:
+        return QVariant::fromValue(static_cast<qint16>(stored.toInt()));
+    case FieldType::Byte:
+        return QVariant::fromValue(static_cast<quint8>(stored.toUInt()));
+    case FieldType::Single:
+        return static_cast<float>(stored.toDouble());
+    case FieldType::Double:
+        return stored.toDouble();
+    case FieldType::Boolean:
+        return stored.toLongLong() != 0;
+    case FieldType::Date: {
+        // Dates are kept as yyyy-mm-dd so they sort and compare by calendar; the program sees
+        // them as "dd/mmm/yyyy". A text that is not such a date is shown as it stands.
+        const QString text = stored.toString();
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        return date.isValid() ? formatDate(date) : text;
+    }
+    case FieldType::Text:
+    case FieldType::LongText:
+        return stored.toString();
+    }
+    return stored;
+}
+
+Result<QVariant> toStored(const QVariant& value, FieldType type, const QString& field) {
+    const bool blankText =
+        value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty();
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    switch (type) {
+    case FieldType::Counter:
+        return Error{QStringLiteral("%1 is a key that the database assigns.").arg(field)};
+    case FieldType::Text:
+    case FieldType::LongText:
+        return QVariant(value.toString());
+    case FieldType::Date: {
+        if (blankText)
+            return QVariant();
+        const QDate date = value.typeId() == QMetaType::QDate
+                               ? value.toDate()
+                               : parseDate(value.toString()).value_or(QDate());
+        if (!date.isValid())
+            return Error{
+                QStringLiteral("\"%1\" is not a date; %2 needs a date such as 05/Mar/2001.")
+                    .arg(value.toString(), field)};
+        return QVariant(date.toString(Qt::ISODate));
+    }
+    case FieldType::Boolean:
+        if (blankText)
+            return QVariant();
+        if (value.typeId() == QMetaType::QString) {
+            const QString t = value.toString().trimmed().toLower();
+            if (t == QLatin1String("true") || t == QLatin1String("yes"))
+                return QVariant(1);
+            if (t == QLatin1String("false") || t == QLatin1String("no"))
+                return QVariant(0);
+        }
+        if (auto d = number(value, field); d)
+            return QVariant(*d != 0 ? 1 : 0);
+        else
+            return d.takeError();
+    default:
+        break;
+    }
+    if (blankText)
+        return QVariant();
+    auto d = number(value, field);
+    if (!d)
+        return d.takeError();
+    switch (type) {
+    case FieldType::Int32: {
+        auto v = toInt32(*d);
+        if (!v)
+            return outOfRange(field, v.error());
+        return QVariant(*v);
+    }
+    case FieldType::Int16: {
+        auto v = toInt16(*d);
+        if (!v)
+            return outOfRange(field, v.error());
+        return QVariant(static_cast<int>(*v));
+    }
+    case FieldType::Byte: {
+        auto v = toByte(*d);
+        if (!v)
+            return outOfRange(field, v.error());
+        return QVariant(static_cast<int>(*v));
+    }
+    case FieldType::Single:
+        if (std::fabs(*d) > std::numeric_limits<float>::max())
+            return Error{QStringLiteral("The number %1 is too large for %2.").arg(*d).arg(field)};
+        return QVariant(static_cast<double>(static_cast<float>(*d)));
+    default:
+        return QVariant(*d);
+    }
+}
+
+} // namespace fieldvalue
+
+Recordset::Recordset() = default;
+Recordset::~Recordset() = default;
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+
+Result<Recordset> Recordset::open(const Database& db, const Select& query, bool lockEdits) {
+    Recordset rs;
+    rs.db_ = db;
+    rs.table_ = query.updatableTable();
+    rs.lockEdits_ = lockEdits;
+
+    // Field names and kinds come from the tables themselves, so a database with a column the
+    // layout does not know still reads; the layout's kind wins where it names the field.
+    for (const QString& table : query.tables()) {
+        auto info = db.tableInfo(table);
+        if (!info)
+            return info.takeError();
+        const layout::TableDef* def = layout::table(table);
+        for (const auto& f : info->fields) {
+            const layout::FieldDef* known = def ? def->field(f.name) : nullptr;
+            rs.columns_.push_back(
+                {f.name, table + QLatin1Char('.') + f.name, known ? known->type : f.type});
+        }
+    }
+
+    auto result = db.exec(query.sql(), query.bindings());
+    if (!result)
+        return result.takeError();
+    QSqlQuery& q = *result;
+    const int columns = static_cast<int>(rs.columns_.size());
+    const int offset = rs.table_.isEmpty() ? 0 : 1; // single-table queries lead with the rowid
+    if (q.record().count() != columns + offset)
+        return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
+                         .arg(q.record().count() - offset)
+                         .arg(columns)};
+    while (q.next()) {
+        if (offset)
+            rs.rowids_.push_back(q.value(0).toLongLong());
+        for (int c = 0; c < columns; ++c)
+            rs.cells_.push_back(q.value(c + offset));
+        ++rs.rowCount_;
+    }
+    if (q.lastError().isValid())
+        return engineError(q.lastError());
+    return rs;
+}
+
+void Recordset::close() {
+    cancelUpdate();
+    db_.close();
+    columns_.clear();
+    cells_.clear();
+    rowids_.clear();
+    rowCount_ = 0;
+    current_ = 0;
+}
+
+void Recordset::moveFirst() {
+    current_ = 0;
+}
+void Recordset::moveNext() {
+    if (current_ < rowCount_)
+        ++current_;
+}
+void Recordset::movePrevious() {
+    if (current_ >= 0)
+        --current_;
+}
+void Recordset::moveLast() {
+    current_ = rowCount_ > 0 ? rowCount_ - 1 : 0;
+}
+void Recordset::setAbsolutePosition(int row) {
+    current_ = std::clamp(row, 0, rowCount_);
+}
+
+QStringList Recordset::fieldNames() const {
+    QStringList names;
+    for (const auto& c : columns_)
+        names << c.name;
+    return names;
+}
+
+int Recordset::columnIndex(const QString& name) const {
+    const bool qualified = name.contains(QLatin1Char('.'));
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const QString& candidate = qualified ? columns_[i].qualified : columns_[i].name;
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+FieldType Recordset::fieldType(const QString& name) const {
+    const int c = columnIndex(name);
+    return c >= 0 ? columns_[static_cast<std::size_t>(c)].type : FieldType::Text;
+}
+
+int Recordset::keyColumn() const {
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        if (columns_[i].type == FieldType::Counter)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QVariant Recordset::value(const QString& field) const {
+    const int c = columnIndex(field);
+    if (c < 0)
+        return {};
+    const FieldType type = columns_[static_cast<std::size_t>(c)].type;
+    if (mode_ != EditMode::None)
+        return fieldvalue::fromStored(buffer_[static_cast<std::size_t>(c)], type);
+    if (current_ < 0 || current_ >= rowCount_)
+        return {};
+    return fieldvalue::fromStored(stored(current_, c), type);
+}
+
+QString Recordset::text(const QString& field) const {
+    const QVariant v = value(field);
+    return v.isValid() ? v.toString() : QString();
+}
+
+Status Recordset::setValue(const QString& field, const QVariant& value) {
+    if (mode_ == EditMode::None)
+        return Error{
+            QStringLiteral("The record is not being edited; %1 was not changed.").arg(field)};
+    const int c = columnIndex(field);
+    if (c < 0)
+        return Error{QStringLiteral("The field %1 does not exist in %2.").arg(field, table_)};
+    auto stored = fieldvalue::toStored(value, columns_[static_cast<std::size_t>(c)].type,
+                                       columns_[static_cast<std::size_t>(c)].name);
+    if (!stored)
+        return stored.takeError();
+    buffer_[static_cast<std::size_t>(c)] = std::move(stored.value());
+    changed_[static_cast<std::size_t>(c)] = true;
+    return {};
+}
+
+Status Recordset::requireTable() const {
+    if (!db_.isOpen())
+        return Error{QStringLiteral("The recordset is closed.")};
+    if (table_.isEmpty())
+        return Error{QStringLiteral("These rows come from two tables and cannot be changed here.")};
+    return {};
+}
+
+QString Recordset::recordDescription() const {
+    const auto name = [&](const char* field) {
+        const int c = columnIndex(QString::fromLatin1(field));
+        return c >= 0 ? buffer_[static_cast<std::size_t>(c)].toString() : QString();
+    };
+    const int key = keyColumn();
+    const QString id =
+        key >= 0 ? QStringLiteral("%1 %2").arg(columns_[static_cast<std::size_t>(key)].name,
+                                               buffer_[static_cast<std::size_t>(key)].toString())
+                 : QStringLiteral("row %1").arg(rowids_[static_cast<std::size_t>(current_)]);
+    QString label;
+    if (table_.compare(QLatin1String("Tank"), Qt::CaseInsensitive) == 0)
+        label = name("Name");
+    else if (table_.compare(QLatin1String("Inspection"), Qt::CaseInsensitive) == 0)
+        label = name("InspectionNum");
+    return label.isEmpty() ? QStringLiteral("%1 record %2").arg(table_, id)
+                           : QStringLiteral("%1 \"%2\" (%3)").arg(table_, label, id);
+}
+
+Status Recordset::addNew() {
+    if (auto ok = requireTable(); !ok)
+        return ok;
+    cancelUpdate();
+    buffer_.assign(columns_.size(), QVariant());
+    changed_.assign(columns_.size(), false);
+    const int key = keyColumn();
+    if (key >= 0) {
+        // The key the engine will give the row: one past both the highest key ever handed out
+        // for this table and the highest key now in it.
+        auto next =
+            db_.exec(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence "
+                                    "WHERE name = ?), 0), coalesce(max(%1), 0)) + 1 FROM %2")
+                         .arg(quoteIdentifier(columns_[static_cast<std::size_t>(key)].name),
+                              quoteIdentifier(table_)),
+                     {table_});
+        if (!next)
+            return next.takeError();
+        if (!next->next())
+            return engineError(next->lastError());
+        buffer_[static_cast<std::size_t>(key)] = next->value(0).toLongLong();
+        changed_[static_cast<std::size_t>(key)] = true;
+    }
+    mode_ = EditMode::AddNew;
+    return {};
+}
+
+Status Recordset::edit() {
+    if (auto ok = requireTable(); !ok)
+        return ok;
+    if (eof())
+        return Error{QStringLiteral("There is no current record to edit.")};
+    if (mode_ == EditMode::Edit)
+        return {};
+    cancelUpdate();
+    buffer_.assign(cells_.begin() + static_cast<std::ptrdiff_t>(current_ * columns_.size()),
+                   cells_.begin() + static_cast<std::ptrdiff_t>((current_ + 1) * columns_.size()));
+    changed_.assign(columns_.size(), false);
+    if (lockEdits_) {
+        const int key = keyColumn();
+        const qint64 id = key >= 0 ? buffer_[static_cast<std::size_t>(key)].toLongLong()
+                                   : rowids_[static_cast<std::size_t>(current_)];
+        const QString busy =
+            QStringLiteral("%1 is being edited by another Korvane 2000 user or window. It can be "
+                           "changed when that edit is finished.")
+                .arg(recordDescription());
+        auto lock = RecordLock::acquire(db_.path(), table_, id, busy);
+        if (!lock) {
+            buffer_.clear();
+            changed_.clear();
+            return lock.takeError();
+        }
+        lock_ = std::move(lock.value());
+    }
+    mode_ = EditMode::Edit;
+    return {};
+}
+
+Status Recordset::update() {
+    if (auto ok = requireTable(); !ok)
+        return ok;
+    if (mode_ == EditMode::None)
+        return Error{QStringLiteral("There is no pending change to save.")};
+    QStringList names;
+    QVariantList values;
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        if (!changed_[c])
+            continue;
+        names << quoteIdentifier(columns_[c].name);
+        values << buffer_[c];
+    }
+    if (mode_ == EditMode::AddNew) {
+        QStringList marks;
+        for (int i = 0; i < names.size(); ++i)
+            marks << QStringLiteral("?");
+        const QString sql =
+            names.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table_))
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdentifier(table_), names.join(QLatin1String(", ")),
+                           marks.join(QLatin1String(", ")));
+        auto q = db_.exec(sql, values);
+        if (!q)
+            return q.takeError();
+        rowids_.push_back(q->lastInsertId().toLongLong());
+        cells_.insert(cells_.end(), buffer_.begin(), buffer_.end());
+        current_ = rowCount_++;
+    } else {
+        if (!names.isEmpty()) {
+            QStringList sets;
+            for (const QString& n : names)
+                sets << n + QLatin1String(" = ?");
+            values << rowids_[static_cast<std::size_t>(current_)];
+            auto q = db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                  .arg(quoteIdentifier(table_), sets.join(QLatin1String(", "))),
+                              values);
+            if (!q)
+                return q.takeError();
+            if (q->numRowsAffected() != 1)
+                return Error{QStringLiteral("%1 no longer exists; it was deleted by another user.")
+                                 .arg(recordDescription())};
+        }
+        std::copy(buffer_.begin(), buffer_.end(),
+                  cells_.begin() + static_cast<std::ptrdiff_t>(current_ * columns_.size()));
+    }
+    mode_ = EditMode::None;
+    buffer_.clear();
+    changed_.clear();
+    lock_.release();
+    return {};
+}
+
+void Recordset::cancelUpdate() {
+    mode_ = EditMode::None;
+    buffer_.clear();
+    changed_.clear();
+    lock_.release();
+}
+
+Status Recordset::deleteRecord() {
+    if (auto ok = requireTable(); !ok)
+        return ok;
+    if (eof())
+        return Error{QStringLiteral("There is no current record to delete.")};
+    cancelUpdate();
+    auto q = db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table_)),
+                      {rowids_[static_cast<std::size_t>(current_)]});
+    if (!q)
+        return q.takeError();
+    const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(current_ * columns_.size());
+    cells_.erase(first, first + static_cast<std::ptrdiff_t>(columns_.size()));
+    rowids_.erase(rowids_.begin() + current_);
+    --rowCount_;
+    return {};
+}
+
+bool Recordset::findFirst(const QString& field, const QVariant& value) {
+    noMatch_ = true;
+    const int c = columnIndex(field);
+    if (c < 0)
+        return false;
+    const FieldType type = columns_[static_cast<std::size_t>(c)].type;
+    // Keys are compared like any other whole number.
+    auto wanted =
+        fieldvalue::toStored(value, type == FieldType::Counter ? FieldType::Int32 : type, field);
+    if (!wanted)
+        return false;
+    for (int row = 0; row < rowCount_; ++row) {
+        const QVariant& v = stored(row, c);
+        const bool equal =
+            type == FieldType::Text || type == FieldType::LongText || type == FieldType::Date
+                ? v.toString() == wanted->toString()
+                : !v.isNull() && v.toDouble() == wanted->toDouble();
+        if (equal) {
+            current_ = row;
+            noMatch_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace korvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+namespace korvane {
+
+// A query of the few shapes the program uses: all columns of one table (or of the one inner
+// join of inspections with their thickness readings), rows chosen by equality tests joined by
+// AND or OR, and an optional sort. Values are always bound as parameters, never written into
+// the SQL text, so any text a user typed (an apostrophe in "O'Brien-3") is just a value.
+class Select {
+public:
+    enum class Order { Ascending, Descending };
+
+    static Select from(const QString& table);
+    // Inspection INNER JOIN Thickness ON Inspection.InspectionID = Thickness.InspectionID
+    static Select inspectionsWithThickness();
+
+    Select& where(const QString& field, const QVariant& value);
+    Select& andWhere(const QString& field, const QVariant& value);
+    Select& orWhere(const QString& field, const QVariant& value);
+    Select& orderBy(const QString& field, Order order = Order::Ascending);
+
+    // The table whose rows can be changed through a recordset on this query; empty for a join.
+    QString updatableTable() const { return joinTable_.isEmpty() ? table_ : QString(); }
+    QStringList tables() const;
+
+    // The SQL text with "?" for every value, and the values in order.
+    QString sql() const;
+    QVariantList bindings() const;
+
+    // The query written out with its values, for messages and for the session's SQLString.
+    QString text() const;
+
+private:
+    struct Condition {
+        QString joiner; // "", "AND" or "OR"
+        QString field;
+        QVariant value;
+    };
+    struct Sort {
+        QString field;
+        Order order;
+    };
+
+    QString sqlFrom() const;
+
+    QString table_;
+    QString joinTable_;
+    std::vector<Condition> conditions_;
+    std::vector<Sort> sorts_;
+};
+
+// A field name written as a quoted SQL identifier; "Inspection.TankID" quotes both parts.
+QString quoteIdentifier(const QString& name);
+
+} // namespace korvane

@@ -1,0 +1,37 @@
+#include "platform/Services.h"
+
+#include <QDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+
+namespace korvane {
+
+int WindowShower::showModal(QDialog& window) {
+    return window.exec();
+}
+
+void BusyPointer::setBusy(QWidget& window, bool busy) {
+    if (busy)
+        window.setCursor(Qt::WaitCursor);
+    else
+        window.unsetCursor();
+}
+
+std::unique_ptr<QPrinter> PrinterProvider::printer() {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(fallbackPdf_);
+    }
+    return printer;
+}
+
+int showChildWindow(Services& services, QWidget& opener, QDialog& child) {
+    services.pointer.setBusy(opener, true);
+    const int result = services.windows.showModal(child);
+    services.pointer.setBusy(opener, false);
+    return result;
+}
+
+} // namespace korvane

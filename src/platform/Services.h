@@ -1,0 +1,56 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "platform/Prompts.h"
+
+#include <QString>
+
+#include <memory>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+namespace korvane {
+
+// Shows a child window modally; the call returns when the child has closed. Tests replace it
+// to drive the child window instead of waiting for a user.
+class WindowShower {
+public:
+    virtual ~WindowShower() = default;
+    virtual int showModal(QDialog& window);
+};
+
+// The busy (hourglass) pointer over one window, and back to the default.
+class BusyPointer {
+public:
+    virtual ~BusyPointer() = default;
+    virtual void setBusy(QWidget& window, bool busy);
+};
+
+// Where printed pages go: the system's default printer, or a PDF file when there is none.
+class PrinterProvider {
+public:
+    virtual ~PrinterProvider() = default;
+    virtual std::unique_ptr<QPrinter> printer();
+    // Pages printed when no printer is installed go to this PDF file.
+    void setFallbackPdf(const QString& path) { fallbackPdf_ = path; }
+    QString fallbackPdf() const { return fallbackPdf_; }
+
+private:
+    QString fallbackPdf_ = QStringLiteral("korvane-print.pdf");
+};
+
+// What a window needs from outside itself.
+struct Services {
+    Prompts& prompts;
+    Clock& clock;
+    PrinterProvider& printers;
+    WindowShower& windows;
+    BusyPointer& pointer;
+};
+
+// Shows a child window modally with the busy pointer over its opener while it is up.
+int showChildWindow(Services& services, QWidget& opener, QDialog& child);
+
+} // namespace korvane

@@ -1,0 +1,148 @@
+#include "shell/MainWindow.h"
+
+#include "data/Database.h"
+#include "data/PreferencesRow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace korvane {
+
+namespace {
+
+const QString ProgramCaption = QStringLiteral("Korvane 2000");
+
+QPixmap titlePicture(const QSize& size, qreal ratio) {
+    QSvgRenderer renderer(QStringLiteral(":/korvane/images/title.svg"));
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return pixmap;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Session& session, Services& services, QWidget* parent)
+    : QMainWindow(parent), session_(session), services_(services) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(ProgramCaption);
+
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAlignment(Qt::AlignCenter);
+    Picture1->setPixmap(titlePicture(QSize(640, 360), devicePixelRatioF()));
+    Picture1->setStyleSheet(QStringLiteral("background: #16324f;"));
+    setCentralWidget(Picture1);
+
+    buildMenus();
+    Form_Load();
+}
+
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+void MainWindow::buildMenus() {
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileNew_File = addItem(mnuFile, "mnuFileNew_File", QStringLiteral("&New"));
+    mnuFileOpen_File = addItem(mnuFile, "mnuFileOpen_File", QStringLiteral("&Open"));
+    mnuFilePreferences = addItem(mnuFile, "mnuFilePreferences", QStringLiteral("&Preferences"));
+    mnuFileSeperator = mnuFile->addSeparator();
+    mnuFileSeperator->setObjectName(QStringLiteral("mnuFileSeperator"));
+    mnuFileExit = addItem(mnuFile, "mnuFileExit", QStringLiteral("E&xit"));
+
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEditTank = addItem(mnuEdit, "mnuEditTank", QStringLiteral("&Tank Information"));
+    mnuEditTGraphics = addItem(mnuEdit, "mnuEditTGraphics", QStringLiteral("Tank &Graphics"));
+    mnuEditInspection =
+        addItem(mnuEdit, "mnuEditInspection", QStringLiteral("&Inspection Information"));
+    mnuEditIGraphics = addItem(mnuEdit, "mnuEditIGraphics", QStringLiteral("Inspection Graphics"));
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpTOC = addItem(mnuHelp, "mnuHelpTOC", QStringLiteral("Table of Contnets"));
+    mnuHelpSearch = addItem(mnuHelp, "mnuHelpSearch", QStringLiteral("Search"));
+    mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About KV2000"));
+
+    connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
+    connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
+}
+
+void MainWindow::Form_Load() {
+    services_.pointer.setBusy(*this, false);
+    // Nothing that needs a database works before one is open; New is never offered.
+    mnuEdit->menuAction()->setEnabled(false);
+    mnuFilePreferences->setEnabled(false);
+    mnuFileNew_File->setEnabled(false);
+    mnuEditTGraphics->setEnabled(false);
+    mnuEditIGraphics->setEnabled(false);
+}
+
+Result<bool> MainWindow::LoadPreferences() {
+    auto db = Database::open(session_.DatabaseName);
+    if (!db)
+        return db.takeError();
+    session_.SQLString = QStringLiteral("SELECT * FROM Preferences");
+    return preferences::loadUnitsUS(*db);
+}
+
+Result<MainWindow::Acceptance> MainWindow::readAcceptance() {
+    Acceptance acceptance;
+    {
+        auto db = Database::open(session_.DatabaseName);
+        if (!db)
+            return db.takeError();
+        auto count = db->recordCount(QStringLiteral("Tank"));
+        if (!count)
+            return count.takeError();
+        acceptance.tankCount = *count;
+    }
+    auto units = LoadPreferences();
+    if (!units)
+        return units.takeError();
+    acceptance.unitsUS = *units;
+    return acceptance;
+}
+
+bool MainWindow::AcceptDatabase() {
+    // Everything is read first, so a failure leaves the menus, the caption and the units as
+    // they were.
+    auto acceptance = readAcceptance();
+    if (!acceptance) {
+        services_.prompts.message(acceptance.error(), QStringLiteral("Open Database"),
+                                  Prompts::Icon::Exclamation);
+        return false;
+    }
+    mnuFilePreferences->setEnabled(true);
+    mnuEdit->menuAction()->setEnabled(true);
+    const bool hasTanks = acceptance->tankCount >= 1;
+    // With no tank yet there is nothing to inspect or draw.
+    mnuEditInspection->setEnabled(hasTanks);
+    mnuEditIGraphics->setEnabled(hasTanks);
+    mnuEditTGraphics->setEnabled(hasTanks);
+    session_.UnitsUS = acceptance->unitsUS;
+    setWindowTitle(ProgramCaption + QLatin1String(" - ") + session_.DBFile);
+    return true;
+}
+
+void MainWindow::mnuFileExit_Click() {
+    // Every window saves on its own OK, so nothing is pending here: leave every event loop at
+    // once, without asking and without closing windows one by one.
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::mnuHelpSearch_Click() {
+    services_.prompts.message(QStringLiteral("This Feature is Not Yet Implemented"),
+                              QStringLiteral("Help Search"), Prompts::Icon::Information);
+}
+
+} // namespace korvane

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "common/Result.h"
+#include "platform/Services.h"
+#include "shell/Session.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace korvane {
+
+// The main window ("Form1"): the title picture and the menus from which every other window is
+// opened. No database is open at start; menus that need one stay disabled until a database has
+// been accepted.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow(Session& session, Services& services, QWidget* parent = nullptr);
+
+    // Makes Session::DatabaseName, already checked to be a Korvane database, the database the
+    // program works on: enables the menus (the inspection and graphics items only when the
+    // database holds a tank), loads the units preference (upgrading an older Preferences table)
+    // and shows the file name in the caption. When the engine fails, its message is shown and
+    // menus, caption and UnitsUS stay as they were. Returns whether the database was accepted.
+    bool AcceptDatabase();
+
+private slots:
+    void mnuFileExit_Click();
+    void mnuHelpSearch_Click();
+
+private:
+    void Form_Load();
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption);
+    // Reads what the acceptance needs from the database, changing nothing on screen.
+    struct Acceptance {
+        qint64 tankCount = 0;
+        bool unitsUS = true;
+    };
+    Result<Acceptance> readAcceptance();
+    // The units flag from the Preferences row, after the upgrade of an older table.
+    Result<bool> LoadPreferences();
+
+    Session& session_;
+    Services& services_;
+
+    QLabel* Picture1 = nullptr;
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFileNew_File = nullptr;
+    QAction* mnuFileOpen_File = nullptr;
+    QAction* mnuFilePreferences = nullptr;
+    QAction* mnuFileSeperator = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditTank = nullptr;
+    QAction* mnuEditTGraphics = nullptr;
+    QAction* mnuEditInspection = nullptr;
+    QAction* mnuEditIGraphics = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpTOC = nullptr;
+    QAction* mnuHelpSearch = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+};
+
+} // namespace korvane

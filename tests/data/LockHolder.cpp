@@ -1,0 +1,44 @@
+// Second program for the record-lock test: opens a tank row for editing with locks on, says
+// "locked" on its output, then waits. A line on its input cancels the edit and ends it; the test
+// may also kill it to show that a crashed holder leaves no lock behind.
+#include "data/Database.h"
+#include "data/Recordset.h"
+#include "data/Select.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: lock_holder DATABASE TANKID\n");
+        return 2;
+    }
+    using namespace korvane;
+    auto db = Database::open(QString::fromLocal8Bit(argv[1]));
+    if (!db) {
+        std::fprintf(stderr, "%s\n", qPrintable(db.error()));
+        return 1;
+    }
+    auto rs = db->openRecordset(
+        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), std::atoi(argv[2])),
+        true);
+    if (!rs || rs->eof()) {
+        std::fprintf(stderr, "no such tank\n");
+        return 1;
+    }
+    if (auto edit = rs->edit(); !edit) {
+        std::printf("refused: %s\n", qPrintable(edit.error()));
+        std::fflush(stdout);
+        return 3;
+    }
+    std::printf("locked\n");
+    std::fflush(stdout);
+    std::string line;
+    std::getline(std::cin, line);
+    rs->cancelUpdate();
+    return 0;
+}

@@ -1,0 +1,112 @@
+#include "data/Recordset.h"
+#include "data/Select.h"
+#include "support/TestDatabase.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+// Starts the second program holding the tank row open for editing.
+class Holder {
+public:
+    Holder(const QString& db, qint32 tank) {
+        process_.start(QStringLiteral(LOCK_HOLDER_PATH), {db, QString::number(tank)});
+    }
+    ~Holder() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    QString waitForLine() {
+        while (!process_.canReadLine())
+            if (!process_.waitForReadyRead(30000))
+                return QStringLiteral("(no answer: %1)")
+                    .arg(QString::fromLocal8Bit(process_.readAllStandardError()));
+        return QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    void finishEdit() {
+        process_.write("done\n");
+        process_.closeWriteChannel();
+        process_.waitForFinished(30000);
+    }
+    void crash() {
+        process_.kill(); // SIGKILL: no clean-up runs in the holder
+        process_.waitForFinished(30000);
+    }
+
+private:
+    QProcess process_;
+};
+
+Result<Recordset> openTank(const test::TestDatabase& file, qint32 tank) {
+    auto db = Database::open(file.path());
+    if (!db)
+        return db.takeError();
+    return db->openRecordset(
+        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tank), true);
+}
+
+TEST(RecordLock, SecondProgramIsRefusedWhileTheRowIsOpenForEditing) {
+    test::TestDatabase file;
+    const qint32 tank = file.addTank(1, QStringLiteral("T-101"));
+    const qint32 other = file.addTank(1, QStringLiteral("T-102"));
+    Holder holder(file.path(), tank);
+    ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+
+    auto rs = openTank(file, tank);
+    ASSERT_TRUE(rs.ok());
+    const Status refused = rs->edit();
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("Tank \"T-101\" (TankID %1)").arg(tank)))
+        << refused.error().toStdString();
+    EXPECT_EQ(rs->editMode(), Recordset::EditMode::None);
+
+    // Other rows, and reading the locked one, are not held up.
+    EXPECT_EQ(rs->text(QStringLiteral("Name")), QStringLiteral("T-101"));
+    auto second = openTank(file, other);
+    ASSERT_TRUE(second.ok());
+    EXPECT_TRUE(second->edit().ok());
+
+    holder.finishEdit();
+    ASSERT_TRUE(rs->edit().ok());
+    ASSERT_TRUE(rs->setValue(QStringLiteral("Product"), QStringLiteral("Diesel")).ok());
+    ASSERT_TRUE(rs->update().ok());
+}
+
+TEST(RecordLock, LockOfACrashedProgramDoesNotBlock) {
+    test::TestDatabase file;
+    const qint32 tank = file.addTank(1, QStringLiteral("T-101"));
+    Holder holder(file.path(), tank);
+    ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+    holder.crash();
+    auto rs = openTank(file, tank);
+    ASSERT_TRUE(rs.ok());
+    EXPECT_TRUE(rs->edit().ok());
+}
+
+TEST(RecordLock, HeldHereRefusesTheOtherProgramAndIsGivenUpOnUpdate) {
+    test::TestDatabase file;
+    const qint32 tank = file.addTank(1, QStringLiteral("T-101"));
+    auto rs = openTank(file, tank);
+    ASSERT_TRUE(rs.ok());
+    ASSERT_TRUE(rs->edit().ok());
+    // The same row opened again in this program is refused as well.
+    auto again = openTank(file, tank);
+    ASSERT_TRUE(again.ok());
+    EXPECT_FALSE(again->edit().ok());
+    {
+        Holder holder(file.path(), tank);
+        EXPECT_TRUE(holder.waitForLine().startsWith(QStringLiteral("refused: Tank \"T-101\"")));
+    }
+    ASSERT_TRUE(rs->update().ok());
+    Holder after(file.path(), tank);
+    EXPECT_EQ(after.waitForLine(), QStringLiteral("locked"));
+    after.finishEdit();
+}
+
+} // namespace
+} // namespace korvane

@@ -1,0 +1,274 @@
+#include "data/Recordset.h"
+
+#include "data/Select.h"
+#include "support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+const QString Tank = QStringLiteral("Tank");
+
+Recordset openOrFail(const Database& db, const Select& query) {
+    auto rs = db.openRecordset(query);
+    EXPECT_TRUE(rs.ok()) << (rs.ok() ? std::string() : rs.error().toStdString());
+    return rs.ok() ? std::move(rs.value()) : Recordset();
+}
+
+TEST(Recordset, AddNewAssignsTheKeyAtOnce) {
+    test::TestDatabase file;
+    Database db = file.open();
+    Recordset rs = openOrFail(db, Select::from(QStringLiteral("Company")));
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(rs.recordCount(), 0);
+    QList<int> keys;
+    for (const char* name : {"Acme Oil", "Bayou Storage"}) {
+        ASSERT_TRUE(rs.addNew().ok());
+        keys << rs.value(QStringLiteral("CompanyID")).toInt();
+        ASSERT_TRUE(rs.setValue(QStringLiteral("Company"), QString::fromLatin1(name)).ok());
+        ASSERT_TRUE(rs.update().ok());
+        // The new row is the current one, with the key it was given.
+        EXPECT_EQ(rs.value(QStringLiteral("CompanyID")).toInt(), keys.back());
+    }
+    EXPECT_EQ(keys, (QList<int>{1, 2}));
+    EXPECT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(file.value(QStringLiteral("Company"), QStringLiteral("CompanyID"), 2,
+                         QStringLiteral("Company")),
+              QVariant(QStringLiteral("Bayou Storage")));
+
+    // A key once handed out is not handed out again, even after its row is deleted.
+    rs.moveLast();
+    ASSERT_TRUE(rs.deleteRecord().ok());
+    ASSERT_TRUE(rs.addNew().ok());
+    EXPECT_EQ(rs.value(QStringLiteral("CompanyID")).toInt(), 3);
+    rs.cancelUpdate();
+    EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
+}
+
+TEST(Recordset, MovesAndEndOfFile) {
+    test::TestDatabase file;
+    const qint32 loc =
+        file.addLocation(file.addCompany(QStringLiteral("Acme")), QStringLiteral("North"));
+    for (const char* name : {"T-1", "T-2", "T-3"})
+        file.addTank(loc, QString::fromLatin1(name));
+    Recordset rs =
+        openOrFail(file.open(), Select::from(Tank).where(QStringLiteral("LocationID"), loc));
+    ASSERT_EQ(rs.recordCount(), 3);
+    QStringList names;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        names << rs.text(QStringLiteral("Name"));
+    EXPECT_EQ(names, (QStringList{"T-1", "T-2", "T-3"}));
+    rs.moveNext(); // past the end stays at the end
+    EXPECT_TRUE(rs.eof());
+    EXPECT_FALSE(rs.value(QStringLiteral("Name")).isValid());
+    EXPECT_FALSE(rs.edit().ok());
+}
+
+TEST(Recordset, EditUpdateAndCancel) {
+    test::TestDatabase file;
+    const qint32 id = file.addCompany(QStringLiteral("Acme"));
+    Database db = file.open();
+    Recordset rs = openOrFail(
+        db, Select::from(QStringLiteral("Company")).where(QStringLiteral("CompanyID"), id));
+    EXPECT_FALSE(rs.setValue(QStringLiteral("City"), QStringLiteral("Nope")).ok()); // not editing
+
+    ASSERT_TRUE(rs.edit().ok());
+    ASSERT_TRUE(rs.setValue(QStringLiteral("City"), QStringLiteral("Tulsa")).ok());
+    EXPECT_EQ(rs.text(QStringLiteral("City")), QStringLiteral("Tulsa")); // the pending value
+    rs.cancelUpdate();
+    EXPECT_TRUE(rs.isNull(QStringLiteral("City")));
+    EXPECT_FALSE(file.value(QStringLiteral("Company"), QStringLiteral("CompanyID"), id,
+                            QStringLiteral("City"))
+                     .isValid());
+
+    ASSERT_TRUE(rs.edit().ok());
+    ASSERT_TRUE(rs.setValue(QStringLiteral("City"), QStringLiteral("Tulsa")).ok());
+    ASSERT_TRUE(rs.update().ok());
+    EXPECT_EQ(file.value(QStringLiteral("Company"), QStringLiteral("CompanyID"), id,
+                         QStringLiteral("City")),
+              QVariant(QStringLiteral("Tulsa")));
+    EXPECT_EQ(file.value(QStringLiteral("Company"), QStringLiteral("CompanyID"), id,
+                         QStringLiteral("Company")),
+              QVariant(QStringLiteral("Acme")));
+
+    // A row deleted by someone else since it was read is reported, not silently lost.
+    ASSERT_TRUE(db.exec(QStringLiteral("DELETE FROM Company")).ok());
+    ASSERT_TRUE(rs.edit().ok());
+    ASSERT_TRUE(rs.setValue(QStringLiteral("City"), QStringLiteral("Dallas")).ok());
+    const Status lost = rs.update();
+    ASSERT_FALSE(lost.ok());
+    EXPECT_TRUE(lost.error().contains(QStringLiteral("deleted"))) << lost.error().toStdString();
+}
+
+TEST(Recordset, EveryFieldTypeRoundTrips) {
+    test::TestDatabase file;
+    struct Case {
+        const char* table;
+        const char* field;
+        QVariant written;
+        QVariant read;
+    };
+    const Case cases[] = {
+        {"Tank", "Name", QStringLiteral("T-101 \"Crude\" é"), QStringLiteral("T-101 \"Crude\" é")},
+        {"Tank", "LocationID", 2147483647, 2147483647},
+        {"Tank", "Course1_Height", QStringLiteral("96"), QVariant::fromValue<qint16>(96)},
+        {"Tank", "Course2_Height", -32768, QVariant::fromValue<qint16>(-32768)},
+        {"Tank", "Course1_Min", 0.529, QVariant(0.529f)},
+        {"Tank", "Diameter", QStringLiteral(" 1446 "), 1446.0},
+        {"Tank", "SpecGravity", 0.8765432109, 0.8765432109},
+        {"Tank", "Tested", QStringLiteral("5/3/20"), QStringLiteral("05/Mar/2020")},
+        {"Tank", "Strapped", QStringLiteral("29/Feb/2000"), QStringLiteral("29/Feb/2000")},
+        {"Tank", "Tested", QString(), QVariant()},
+        {"SCorrosion", "GraphicType", 255, QVariant::fromValue<quint8>(255)},
+        {"EdgeSettle", "StressAnalysis", true, true},
+        {"EdgeSettle", "ReadingType", QStringLiteral("False"), false},
+        {"IGraphic", "Graphic", QString(QStringLiteral("<svg/>")).repeated(50000),
+         QString(QStringLiteral("<svg/>")).repeated(50000)},
+    };
+    Database db = file.open();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.table) + "." + c.field);
+        Recordset rs = openOrFail(db, Select::from(QString::fromLatin1(c.table)));
+        ASSERT_TRUE(rs.addNew().ok());
+        const Status set = rs.setValue(QString::fromLatin1(c.field), c.written);
+        ASSERT_TRUE(set.ok()) << set.error().toStdString();
+        ASSERT_TRUE(rs.update().ok());
+        Recordset back = openOrFail(db, Select::from(QString::fromLatin1(c.table)));
+        back.moveLast();
+        const QVariant got = back.value(QString::fromLatin1(c.field));
+        EXPECT_EQ(got.typeId(), c.read.typeId());
+        EXPECT_EQ(got, c.read);
+        ASSERT_TRUE(back.deleteRecord().ok());
+    }
+}
+
+TEST(Recordset, ValuesThatDoNotFitAreRefused) {
+    test::TestDatabase file;
+    Recordset rs = openOrFail(file.open(), Select::from(Tank));
+    ASSERT_TRUE(rs.addNew().ok());
+    struct Case {
+        const char* field;
+        QVariant value;
+    };
+    const Case cases[] = {
+        {"Course1_Height", 32768},
+        {"Course1_Height", QStringLiteral("abc")},
+        {"LocationID", 1e12},
+        {"Tested", QStringLiteral("31/Feb/2001")},
+        {"Tested", QStringLiteral("soon")},
+        {"TankID", 5},
+        {"Diameter", QStringLiteral("12 ft")},
+        {"Course1_Min", 1e300},
+        {"NoSuchField", 1},
+    };
+    for (const auto& c : cases) {
+        const Status s = rs.setValue(QString::fromLatin1(c.field), c.value);
+        EXPECT_FALSE(s.ok()) << c.field << " = " << c.value.toString().toStdString();
+        EXPECT_FALSE(s.error().isEmpty());
+    }
+    ASSERT_TRUE(rs.update().ok()); // the refused values left the pending row as it was
+    EXPECT_TRUE(rs.isNull(QStringLiteral("Course1_Height")));
+}
+
+TEST(Recordset, TypedTextIsOnlyEverAValue) {
+    test::TestDatabase file;
+    const qint32 tank = file.addTank(1, QStringLiteral("T-1"));
+    const QStringList ids{QStringLiteral("O'Brien-3"), QStringLiteral("x' OR '1'='1"),
+                          QStringLiteral("A\"; DROP TABLE TML; --")};
+    for (const QString& id : ids)
+        file.add(QStringLiteral("TML"),
+                 {{QStringLiteral("TankID"), tank}, {QStringLiteral("PointID"), id}});
+    Database db = file.open();
+    for (const QString& id : ids) {
+        Recordset rs = openOrFail(db, Select::from(QStringLiteral("TML"))
+                                          .where(QStringLiteral("TankID"), tank)
+                                          .andWhere(QStringLiteral("PointID"), id));
+        ASSERT_EQ(rs.recordCount(), 1) << id.toStdString();
+        EXPECT_EQ(rs.text(QStringLiteral("PointID")), id);
+    }
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 3);
+    // Point IDs compare without regard to letter case.
+    Recordset lower =
+        openOrFail(db, Select::from(QStringLiteral("TML"))
+                           .where(QStringLiteral("PointID"), QStringLiteral("o'brien-3")));
+    EXPECT_EQ(lower.recordCount(), 1);
+}
+
+TEST(Recordset, ConditionsJoinedByAndOr) {
+    test::TestDatabase file;
+    for (int loc : {1, 2, 3})
+        for (const char* name : {"A", "B"})
+            file.addTank(loc, QString::fromLatin1(name));
+    Database db = file.open();
+    EXPECT_EQ(openOrFail(db, Select::from(Tank)
+                                 .where(QStringLiteral("LocationID"), 1)
+                                 .orWhere(QStringLiteral("LocationID"), 3))
+                  .recordCount(),
+              4);
+    EXPECT_EQ(openOrFail(db, Select::from(Tank)
+                                 .where(QStringLiteral("LocationID"), 2)
+                                 .andWhere(QStringLiteral("Name"), QStringLiteral("B")))
+                  .recordCount(),
+              1);
+    EXPECT_EQ(
+        openOrFail(db, Select::from(Tank).where(QStringLiteral("LocationID"), 9)).recordCount(), 0);
+    const Select query = Select::from(Tank)
+                             .where(QStringLiteral("LocationID"), 2)
+                             .andWhere(QStringLiteral("Name"), QStringLiteral("O'B"));
+    EXPECT_EQ(query.text(),
+              QStringLiteral("SELECT * FROM Tank WHERE LocationID = 2 AND Name = 'O'B'"));
+    EXPECT_FALSE(query.sql().contains(QStringLiteral("O'B")));
+}
+
+TEST(Recordset, LatestReadingOfAPointThroughTheJoin) {
+    test::TestDatabase file;
+    const qint32 tank = file.addTank(1, QStringLiteral("T-1"));
+    const qint32 other = file.addTank(1, QStringLiteral("T-2"));
+    const auto inspection = [&](qint32 t, const char* date) {
+        return file.add(QStringLiteral("Inspection"),
+                        {{QStringLiteral("TankID"), t},
+                         {QStringLiteral("InspectionDate"), QString::fromLatin1(date)}});
+    };
+    const auto reading = [&](qint32 insp, const char* point, double value, const char* date) {
+        file.add(QStringLiteral("Thickness"),
+                 {{QStringLiteral("InspectionID"), insp},
+                  {QStringLiteral("PointID"), QString::fromLatin1(point)},
+                  {QStringLiteral("Reading"), value},
+                  {QStringLiteral("DateTaken"), QString::fromLatin1(date)}});
+    };
+    const qint32 old = inspection(tank, "02/Sep/2019");
+    const qint32 recent = inspection(tank, "15/Jan/2023");
+    reading(old, "P1", 0.500, "02/Sep/2019");
+    reading(recent, "P1", 0.455, "15/Jan/2023");
+    reading(recent, "P2", 0.300, "15/Jan/2023");
+    reading(inspection(other, "01/Dec/2024"), "P1", 0.100, "01/Dec/2024");
+
+    Recordset rs = openOrFail(
+        file.open(), Select::inspectionsWithThickness()
+                         .where(QStringLiteral("Inspection.TankID"), tank)
+                         .andWhere(QStringLiteral("Thickness.PointID"), QStringLiteral("P1"))
+                         .orderBy(QStringLiteral("DateTaken"), Select::Order::Descending));
+    ASSERT_EQ(rs.recordCount(), 2);
+    // "15/Jan/2023" sorts after "02/Sep/2019" by calendar, not by its text.
+    EXPECT_DOUBLE_EQ(rs.value(QStringLiteral("Reading")).toDouble(), 0.455);
+    EXPECT_EQ(rs.text(QStringLiteral("DateTaken")), QStringLiteral("15/Jan/2023"));
+    EXPECT_EQ(rs.value(QStringLiteral("Thickness.InspectionID")).toInt(), recent);
+    EXPECT_FALSE(rs.edit().ok()); // rows from two tables cannot be changed
+}
+
+TEST(Recordset, FindFirstAndNoMatch) {
+    test::TestDatabase file;
+    for (const char* name : {"Acme", "Bayou", "Cactus"})
+        file.addCompany(QString::fromLatin1(name));
+    Recordset rs = openOrFail(file.open(), Select::from(QStringLiteral("Company")));
+    EXPECT_TRUE(rs.findFirst(QStringLiteral("CompanyID"), 2));
+    EXPECT_FALSE(rs.noMatch());
+    EXPECT_EQ(rs.text(QStringLiteral("Company")), QStringLiteral("Bayou"));
+    EXPECT_FALSE(rs.findFirst(QStringLiteral("CompanyID"), 12));
+    EXPECT_TRUE(rs.noMatch());
+    EXPECT_EQ(rs.text(QStringLiteral("Company")), QStringLiteral("Bayou")); // left where it was
+}
+
+} // namespace
+} // namespace korvane

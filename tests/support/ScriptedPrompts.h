@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+namespace korvane::test {
+
+// Prompts for tests: every message and input box must have been expected with an answer, given
+// in order. Each prompt shown is recorded; a prompt nobody expected, or an answer left unused
+// when the test ends, fails the test.
+class ScriptedPrompts final : public Prompts {
+public:
+    struct Message {
+        QString text;
+        QString title;
+        Icon icon;
+        Buttons buttons;
+    };
+    struct Input {
+        QString prompt;
+        QString title;
+        QString defaultText;
+    };
+
+    ~ScriptedPrompts() override;
+
+    // The next prompt is a message box, answered with `answer`.
+    ScriptedPrompts& answerMessage(Answer answer = Answer::Ok);
+    // The next prompt is an input box, answered with `text` (empty text: Cancel).
+    ScriptedPrompts& answerInput(const QString& text);
+
+    Answer message(const QString& text, const QString& title, Icon icon,
+                   Buttons buttons = Buttons::Ok) override;
+    QString input(const QString& prompt, const QString& title,
+                  const QString& defaultText = QString()) override;
+
+    const std::vector<Message>& messages() const { return messages_; }
+    const std::vector<Input>& inputs() const { return inputs_; }
+    bool allAnswered() const { return script_.empty(); }
+
+private:
+    struct Step {
+        bool isMessage;
+        Answer answer;
+        QString text;
+    };
+    std::deque<Step> script_;
+    std::vector<Message> messages_;
+    std::vector<Input> inputs_;
+};
+
+} // namespace korvane::test

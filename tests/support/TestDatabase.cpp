@@ -1,0 +1,79 @@
+#include "support/TestDatabase.h"
+
+#include "data/Recordset.h"
+#include "data/Select.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace korvane::test {
+
+TestDatabase::TestDatabase(const QString& fileName) : path_(dir_.filePath(fileName)) {
+    const Status created = Database::create(path_);
+    EXPECT_TRUE(created.ok()) << created.error().toStdString();
+}
+
+Database TestDatabase::open() const {
+    auto db = Database::open(path_);
+    EXPECT_TRUE(db.ok()) << (db.ok() ? std::string() : db.error().toStdString());
+    return db.ok() ? std::move(db.value()) : Database();
+}
+
+qint32 TestDatabase::add(const QString& table, const QVariantMap& values) const {
+    Database db = open();
+    auto rs = db.openRecordset(Select::from(table));
+    EXPECT_TRUE(rs.ok()) << (rs.ok() ? std::string() : rs.error().toStdString());
+    if (!rs)
+        return 0;
+    const Status started = rs->addNew();
+    EXPECT_TRUE(started.ok()) << started.error().toStdString();
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        const Status set = rs->setValue(it.key(), it.value());
+        EXPECT_TRUE(set.ok()) << set.error().toStdString();
+    }
+    const layout::TableDef* def = layout::table(table);
+    const qint32 key = def && def->key() ? rs->value(def->key()->name).toInt() : 0;
+    const Status saved = rs->update();
+    EXPECT_TRUE(saved.ok()) << saved.error().toStdString();
+    return key;
+}
+
+qint32 TestDatabase::addCompany(const QString& name) const {
+    return add(QStringLiteral("Company"), {{QStringLiteral("Company"), name}});
+}
+
+qint32 TestDatabase::addLocation(qint32 companyId, const QString& name) const {
+    return add(QStringLiteral("Location"),
+               {{QStringLiteral("CompanyID"), companyId}, {QStringLiteral("Location"), name}});
+}
+
+qint32 TestDatabase::addTank(qint32 locationId, const QString& name) const {
+    return add(QStringLiteral("Tank"),
+               {{QStringLiteral("LocationID"), locationId}, {QStringLiteral("Name"), name}});
+}
+
+QVariant TestDatabase::value(const QString& table, const QString& keyField, const QVariant& key,
+                             const QString& field) const {
+    Database db = open();
+    auto rs = db.openRecordset(Select::from(table).where(keyField, key));
+    EXPECT_TRUE(rs.ok()) << (rs.ok() ? std::string() : rs.error().toStdString());
+    if (!rs || rs->eof())
+        return {};
+    return rs->value(field);
+}
+
+qint64 TestDatabase::count(const QString& table) const {
+    auto n = open().recordCount(table);
+    EXPECT_TRUE(n.ok());
+    return n.ok() ? *n : -1;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace korvane::test

@@ -1,0 +1,29 @@
+#include "support/TestServices.h"
+
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+namespace korvane::test {
+
+ScriptedWindows::~ScriptedWindows() {
+    EXPECT_TRUE(drivers_.empty()) << drivers_.size() << " expected window(s) were never shown";
+}
+
+int ScriptedWindows::showModal(QDialog& window) {
+    ++shown_;
+    if (drivers_.empty()) {
+        ADD_FAILURE() << "Unexpected window shown: " << window.objectName().toStdString();
+        return QDialog::Rejected;
+    }
+    Driver driver = std::move(drivers_.front());
+    drivers_.erase(drivers_.begin());
+    return driver(window);
+}
+
+void RecordingPointer::setBusy(QWidget& window, bool busy) {
+    changes.push_back(busy);
+    BusyPointer::setBusy(window, busy);
+}
+
+} // namespace korvane::test

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "platform/Services.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QDate>
+
+#include <functional>
+#include <vector>
+
+namespace korvane::test {
+
+// Shows child windows by handing them to a test function instead of waiting for a user; a
+// child window shown when none is expected fails the test.
+class ScriptedWindows final : public WindowShower {
+public:
+    using Driver = std::function<int(QDialog&)>;
+    ~ScriptedWindows() override;
+    void expect(Driver driver) { drivers_.push_back(std::move(driver)); }
+    int showModal(QDialog& window) override;
+    int shown() const { return shown_; }
+
+private:
+    std::vector<Driver> drivers_;
+    int shown_ = 0;
+};
+
+// Records every change of the busy pointer.
+class RecordingPointer final : public BusyPointer {
+public:
+    void setBusy(QWidget& window, bool busy) override;
+    std::vector<bool> changes;
+};
+
+// Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.
+struct TestServices {
+    ScriptedPrompts prompts;
+    FixedClock clock{QDate(2024, 6, 15)};
+    PrinterProvider printers;
+    ScriptedWindows windows;
+    RecordingPointer pointer;
+    Services services{prompts, clock, printers, windows, pointer};
+};
+
+} // namespace korvane::test
