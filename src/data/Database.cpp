@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
@@ -51,16 +52,20 @@ Status execPlain(QSqlDatabase& db, const QString& sql) {
 
 } // namespace
 
+Error engineError(int code, const QString& engineText) {
+    const QString plain = explain(code);
+    if (plain.isEmpty())
+        return Error{engineText};
+    return Error{plain + QLatin1String("\n\nThe database engine reported: ") + engineText};
+}
+
 Error engineError(const QSqlError& error) {
     QString engine = error.databaseText().trimmed();
     if (engine.isEmpty())
         engine = error.text().trimmed();
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
-    const QString plain = numeric ? explain(code) : QString();
-    if (plain.isEmpty())
-        return Error{engine};
-    return Error{plain + QLatin1String("\n\nThe database engine reported: ") + engine};
+    return engineError(numeric ? code : 0, engine);
 }
 
 struct Database::Connection {
@@ -212,6 +217,15 @@ Status Database::create(const QString& path) {
         return Error{QStringLiteral("The database could not be written as \"%1\".").arg(path)};
     }
     return {};
+}
+
+sqlite3* Database::handle() const {
+    if (!connection_)
+        return nullptr;
+    const QVariant v = connection_->db().driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
 }
 
 Result<QSqlQuery> Database::exec(const QString& sql, const QVariantList& values) const {

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QSqlError;
+struct sqlite3;
 
 namespace korvane {
 
@@ -20,6 +21,7 @@ class Select;
 
 // The engine's own message for a failed call, made readable for the user.
 Error engineError(const QSqlError& error);
+Error engineError(int sqliteCode, const QString& engineText);
 
 // One table as the database holds it: name, fields and whole-table record count.
 struct TableInfo {
@@ -68,6 +70,9 @@ public:
 
     // For the data layer: runs one statement with bound values.
     Result<QSqlQuery> exec(const QString& sql, const QVariantList& values = {}) const;
+
+    // The SQLite connection underneath, for the data layer's fast row reading.
+    sqlite3* handle() const;
 
 private:
     struct Connection;

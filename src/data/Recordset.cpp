@@ -9,8 +9,11 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <sqlite3.h>
 
 namespace korvane {
 
@@ -19,6 +22,38 @@ using layout::FieldType;
 namespace fieldvalue {
 
 namespace {
+
+// "2020-03-05" as "05/Mar/2020", without a trip through QDate: dates are read often.
+QString isoToDateText(const QString& iso) {
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const auto digit = [&](int i) {
+        return iso.at(i).unicode() - '0';
+    };
+    const auto isDigit = [&](int i) {
+        return iso.at(i) >= QLatin1Char('0') && iso.at(i) <= QLatin1Char('9');
+    };
+    if (iso.size() != 10 || iso.at(4) != QLatin1Char('-') || iso.at(7) != QLatin1Char('-'))
+        return iso;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!isDigit(i))
+            return iso;
+    const int month = digit(5) * 10 + digit(6);
+    if (month < 1 || month > 12)
+        return iso;
+    const QChar text[] = {iso.at(8),
+                          iso.at(9),
+                          QLatin1Char('/'),
+                          QLatin1Char(months[month - 1][0]),
+                          QLatin1Char(months[month - 1][1]),
+                          QLatin1Char(months[month - 1][2]),
+                          QLatin1Char('/'),
+                          iso.at(0),
+                          iso.at(1),
+                          iso.at(2),
+                          iso.at(3)};
+    return QString(text, 11);
+}
 
 Result<double> number(const QVariant& value, const QString& field) {
     bool ok = false;
@@ -40,7 +75,7 @@ Error outOfRange(const QString& field, const QString& why) {
 } // namespace
 
 QVariant fromStored(const QVariant& stored, FieldType type) {
-    if (stored.isNull())
+    if (!stored.isValid())
         return {};
     switch (type) {
     case FieldType::Counter:
@@ -56,13 +91,10 @@ QVariant fromStored(const QVariant& stored, FieldType type) {
         return stored.toDouble();
     case FieldType::Boolean:
         return stored.toLongLong() != 0;
-    case FieldType::Date: {
+    case FieldType::Date:
         // Dates are kept as yyyy-mm-dd so they sort and compare by calendar; the program sees
         // them as "dd/mmm/yyyy". A text that is not such a date is shown as it stands.
-        const QString text = stored.toString();
-        const QDate date = QDate::fromString(text, Qt::ISODate);
-        return date.isValid() ? formatDate(date) : text;
-    }
+        return isoToDateText(stored.toString());
     case FieldType::Text:
     case FieldType::LongText:
         return stored.toString();
@@ -145,6 +177,98 @@ Result<QVariant> toStored(const QVariant& value, FieldType type, const QString& 
 
 } // namespace fieldvalue
 
+namespace {
+
+Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(stmt, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::Char:
+        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        rc = sqlite3_bind_double(stmt, index, value.toDouble());
+        break;
+    default: {
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(stmt, index);
+            break;
+        }
+        const QByteArray utf8 = value.toString().toUtf8();
+        rc = sqlite3_bind_text(stmt, index, utf8.constData(), static_cast<int>(utf8.size()),
+                               SQLITE_TRANSIENT);
+    }
+    }
+    if (rc != SQLITE_OK)
+        return engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+    return {};
+}
+
+// Reads every row of a query straight from SQLite. Single-table queries lead with the rowid,
+// which goes to rowids.
+Status readRows(const Database& db, const Select& query, int columns, bool withRowid,
+                std::vector<qint64>& rowids, std::vector<std::vector<QVariant>>& rows) {
+    sqlite3* handle = db.handle();
+    if (!handle)
+        return Error{QStringLiteral("The database is not open.")};
+    const QByteArray sql = query.sql().toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    int rc =
+        sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
+    const QVariantList values = query.bindings();
+    for (int i = 0; i < values.size(); ++i)
+        if (auto bound = bind(stmt, i + 1, values[i]); !bound)
+            return bound;
+    const int offset = withRowid ? 1 : 0;
+    if (sqlite3_column_count(stmt) != columns + offset)
+        return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
+                         .arg(sqlite3_column_count(stmt) - offset)
+                         .arg(columns)};
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (withRowid)
+            rowids.push_back(sqlite3_column_int64(stmt, 0));
+        std::vector<QVariant>& cells = rows.emplace_back();
+        cells.reserve(static_cast<std::size_t>(columns));
+        for (int c = offset; c < columns + offset; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(stmt, c)));
+                break;
+            case SQLITE_FLOAT:
+                cells.emplace_back(sqlite3_column_double(stmt, c));
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                cells.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(stmt, c)));
+                break;
+            }
+            default:
+                cells.emplace_back();
+            }
+        }
+    }
+    if (rc != SQLITE_DONE)
+        return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+    return {};
+}
+
+} // namespace
+
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
@@ -170,25 +294,17 @@ Result<Recordset> Recordset::open(const Database& db, const Select& query, bool 
         }
     }
 
-    auto result = db.exec(query.sql(), query.bindings());
-    if (!result)
-        return result.takeError();
-    QSqlQuery& q = *result;
-    const int columns = static_cast<int>(rs.columns_.size());
-    const int offset = rs.table_.isEmpty() ? 0 : 1; // single-table queries lead with the rowid
-    if (q.record().count() != columns + offset)
-        return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
-                         .arg(q.record().count() - offset)
-                         .arg(columns)};
-    while (q.next()) {
-        if (offset)
-            rs.rowids_.push_back(q.value(0).toLongLong());
-        for (int c = 0; c < columns; ++c)
-            rs.cells_.push_back(q.value(c + offset));
-        ++rs.rowCount_;
+    for (int c = static_cast<int>(rs.columns_.size()) - 1; c >= 0; --c) {
+        const Column& col = rs.columns_[static_cast<std::size_t>(c)];
+        for (const QString& key :
+             {col.name, col.qualified, col.name.toLower(), col.qualified.toLower()})
+            rs.columnByName_.insert(key, c); // walking backwards leaves the first column of a name
     }
-    if (q.lastError().isValid())
-        return engineError(q.lastError());
+
+    const Status read = readRows(db, query, static_cast<int>(rs.columns_.size()),
+                                 !rs.table_.isEmpty(), rs.rowids_, rs.rows_);
+    if (!read)
+        return read.takeError();
     return rs;
 }
 
@@ -196,9 +312,9 @@ void Recordset::close() {
     cancelUpdate();
     db_.close();
     columns_.clear();
-    cells_.clear();
+    columnByName_.clear();
+    rows_.clear();
     rowids_.clear();
-    rowCount_ = 0;
     current_ = 0;
 }
 
@@ -206,7 +322,7 @@ void Recordset::moveFirst() {
     current_ = 0;
 }
 void Recordset::moveNext() {
-    if (current_ < rowCount_)
+    if (current_ < recordCount())
         ++current_;
 }
 void Recordset::movePrevious() {
@@ -214,10 +330,10 @@ void Recordset::movePrevious() {
         --current_;
 }
 void Recordset::moveLast() {
-    current_ = rowCount_ > 0 ? rowCount_ - 1 : 0;
+    current_ = rows_.empty() ? 0 : recordCount() - 1;
 }
 void Recordset::setAbsolutePosition(int row) {
-    current_ = std::clamp(row, 0, rowCount_);
+    current_ = std::clamp(row, 0, recordCount());
 }
 
 QStringList Recordset::fieldNames() const {
@@ -228,13 +344,9 @@ QStringList Recordset::fieldNames() const {
 }
 
 int Recordset::columnIndex(const QString& name) const {
-    const bool qualified = name.contains(QLatin1Char('.'));
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        const QString& candidate = qualified ? columns_[i].qualified : columns_[i].name;
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    }
-    return -1;
+    if (auto it = columnByName_.constFind(name); it != columnByName_.constEnd())
+        return *it;
+    return columnByName_.value(name.toLower(), -1);
 }
 
 FieldType Recordset::fieldType(const QString& name) const {
@@ -256,7 +368,7 @@ QVariant Recordset::value(const QString& field) const {
     const FieldType type = columns_[static_cast<std::size_t>(c)].type;
     if (mode_ != EditMode::None)
         return fieldvalue::fromStored(buffer_[static_cast<std::size_t>(c)], type);
-    if (current_ < 0 || current_ >= rowCount_)
+    if (current_ < 0 || current_ >= recordCount())
         return {};
     return fieldvalue::fromStored(stored(current_, c), type);
 }
@@ -344,8 +456,7 @@ Status Recordset::edit() {
     if (mode_ == EditMode::Edit)
         return {};
     cancelUpdate();
-    buffer_.assign(cells_.begin() + static_cast<std::ptrdiff_t>(current_ * columns_.size()),
-                   cells_.begin() + static_cast<std::ptrdiff_t>((current_ + 1) * columns_.size()));
+    buffer_ = rows_[static_cast<std::size_t>(current_)];
     changed_.assign(columns_.size(), false);
     if (lockEdits_) {
         const int key = keyColumn();
@@ -394,8 +505,8 @@ Status Recordset::update() {
         if (!q)
             return q.takeError();
         rowids_.push_back(q->lastInsertId().toLongLong());
-        cells_.insert(cells_.end(), buffer_.begin(), buffer_.end());
-        current_ = rowCount_++;
+        rows_.push_back(buffer_);
+        current_ = recordCount() - 1;
     } else {
         if (!names.isEmpty()) {
             QStringList sets;
@@ -411,8 +522,7 @@ Status Recordset::update() {
                 return Error{QStringLiteral("%1 no longer exists; it was deleted by another user.")
                                  .arg(recordDescription())};
         }
-        std::copy(buffer_.begin(), buffer_.end(),
-                  cells_.begin() + static_cast<std::ptrdiff_t>(current_ * columns_.size()));
+        rows_[static_cast<std::size_t>(current_)] = buffer_;
     }
     mode_ = EditMode::None;
     buffer_.clear();
@@ -438,10 +548,8 @@ Status Recordset::deleteRecord() {
                       {rowids_[static_cast<std::size_t>(current_)]});
     if (!q)
         return q.takeError();
-    const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(current_ * columns_.size());
-    cells_.erase(first, first + static_cast<std::ptrdiff_t>(columns_.size()));
+    rows_.erase(rows_.begin() + current_);
     rowids_.erase(rowids_.begin() + current_);
-    --rowCount_;
     return {};
 }
 
@@ -456,7 +564,7 @@ bool Recordset::findFirst(const QString& field, const QVariant& value) {
         fieldvalue::toStored(value, type == FieldType::Counter ? FieldType::Int32 : type, field);
     if (!wanted)
         return false;
-    for (int row = 0; row < rowCount_; ++row) {
+    for (int row = 0; row < recordCount(); ++row) {
         const QVariant& v = stored(row, c);
         const bool equal =
             type == FieldType::Text || type == FieldType::LongText || type == FieldType::Date

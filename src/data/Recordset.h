@@ -5,6 +5,7 @@
 #include "data/Layout.h"
 #include "data/RecordLock.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -39,9 +40,9 @@ public:
     void close();
 
     // Navigation: eof() is true after the last row and when there are no rows.
-    int recordCount() const { return rowCount_; }
-    bool eof() const { return current_ >= rowCount_; }
-    bool bof() const { return current_ < 0 || rowCount_ == 0; }
+    int recordCount() const { return static_cast<int>(rows_.size()); }
+    bool eof() const { return current_ >= recordCount(); }
+    bool bof() const { return current_ < 0 || rows_.empty(); }
     void moveFirst();
     void moveNext();
     void movePrevious();
@@ -90,12 +91,7 @@ private:
 
     int columnIndex(const QString& name) const;
     const QVariant& stored(int row, int column) const {
-        return cells_[static_cast<std::size_t>(row) * columns_.size() +
-                      static_cast<std::size_t>(column)];
-    }
-    QVariant& stored(int row, int column) {
-        return cells_[static_cast<std::size_t>(row) * columns_.size() +
-                      static_cast<std::size_t>(column)];
+        return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
     }
     int keyColumn() const;
     QString recordDescription() const;
@@ -105,9 +101,10 @@ private:
     QString table_; // empty when the rows cannot be changed (a join)
     bool lockEdits_ = false;
     std::vector<Column> columns_;
-    std::vector<QVariant> cells_; // stored values, row after row
+    QHash<QString, int> columnByName_; // exact, qualified and lower-case names; first wins
+    using Row = std::vector<QVariant>; // stored values, one per column
+    std::vector<Row> rows_;
     std::vector<qint64> rowids_;
-    int rowCount_ = 0;
     int current_ = 0;
     bool noMatch_ = false;
 

@@ -9,6 +9,11 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The images are compiled into this static library; they must be registered by hand.
+static void initShellResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace korvane {
 
 namespace {
@@ -29,6 +34,7 @@ QPixmap titlePicture(const QSize& size, qreal ratio) {
 
 MainWindow::MainWindow(Session& session, Services& services, QWidget* parent)
     : QMainWindow(parent), session_(session), services_(services) {
+    initShellResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ProgramCaption);
 

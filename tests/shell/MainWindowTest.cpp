@@ -1,0 +1,181 @@
+#include "shell/MainWindow.h"
+
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+using Icon = Prompts::Icon;
+
+class MainWindowTest : public testing::Test {
+protected:
+    QAction* item(const char* name) {
+        auto* action = window.findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+    QAction* menu(const char* name) {
+        auto* m = window.findChild<QMenu*>(QString::fromLatin1(name));
+        EXPECT_NE(m, nullptr) << name;
+        return m ? m->menuAction() : nullptr;
+    }
+    void choose(const test::TestDatabase& file) {
+        session.DatabaseName = file.path();
+        session.DBDir = file.folder();
+        session.DBFile = QStringLiteral("plant.mdb");
+    }
+    // Enabled state of every item that the enabling rules change.
+    std::vector<bool> states() {
+        return {menu("mnuEdit")->isEnabled(), item("mnuFilePreferences")->isEnabled(),
+                item("mnuEditInspection")->isEnabled(), item("mnuEditIGraphics")->isEnabled(),
+                item("mnuEditTGraphics")->isEnabled()};
+    }
+
+    Session session;
+    test::TestServices t;
+    MainWindow window{session, t.services};
+};
+
+TEST_F(MainWindowTest, MenusAtStartUp) {
+    EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
+    struct Expected {
+        const char* name;
+        const char* caption;
+        bool enabled;
+    };
+    const std::vector<std::vector<Expected>> menus{
+        {{"mnuFile", "&File", true},
+         {"mnuFileNew_File", "&New", false},
+         {"mnuFileOpen_File", "&Open", true},
+         {"mnuFilePreferences", "&Preferences", false},
+         {"mnuFileSeperator", "", true},
+         {"mnuFileExit", "E&xit", true}},
+        {{"mnuEdit", "&Edit", false},
+         {"mnuEditTank", "&Tank Information", true},
+         {"mnuEditTGraphics", "Tank &Graphics", false},
+         {"mnuEditInspection", "&Inspection Information", true},
+         {"mnuEditIGraphics", "Inspection Graphics", false}},
+        {{"mnuHelp", "Help", true},
+         {"mnuHelpTOC", "Table of Contnets", true},
+         {"mnuHelpSearch", "Search", true},
+         {"mnuHelpAbout", "About KV2000", true}}};
+    const QList<QAction*> bar = window.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 3);
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        QMenu* submenu = bar[static_cast<qsizetype>(m)]->menu();
+        ASSERT_NE(submenu, nullptr);
+        EXPECT_EQ(submenu->objectName(), QString::fromLatin1(menus[m][0].name));
+        EXPECT_EQ(submenu->title(), QString::fromLatin1(menus[m][0].caption));
+        EXPECT_EQ(submenu->menuAction()->isEnabled(), menus[m][0].enabled) << menus[m][0].name;
+        const QList<QAction*> items = submenu->actions();
+        ASSERT_EQ(static_cast<std::size_t>(items.size()), menus[m].size() - 1);
+        for (std::size_t i = 1; i < menus[m].size(); ++i) {
+            const QAction* a = items[static_cast<qsizetype>(i - 1)];
+            EXPECT_EQ(a->objectName(), QString::fromLatin1(menus[m][i].name));
+            EXPECT_EQ(a->text(), QString::fromLatin1(menus[m][i].caption));
+            EXPECT_EQ(a->isEnabled(), menus[m][i].enabled) << menus[m][i].name;
+        }
+    }
+    EXPECT_TRUE(item("mnuFileSeperator")->isSeparator());
+}
+
+TEST_F(MainWindowTest, HelpSearchIsOnlyAMessage) {
+    t.prompts.answerMessage();
+    item("mnuHelpSearch")->trigger();
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    const auto& m = t.prompts.messages()[0];
+    EXPECT_EQ(m.text, QStringLiteral("This Feature is Not Yet Implemented"));
+    EXPECT_EQ(m.title, QStringLiteral("Help Search"));
+    EXPECT_EQ(m.icon, Icon::Information);
+    EXPECT_EQ(m.buttons, Prompts::Buttons::Ok);
+}
+
+TEST_F(MainWindowTest, ExitAsksNothing) {
+    item("mnuFileExit")->trigger();
+    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
+TEST_F(MainWindowTest, DatabaseWithoutTanksOffersOnlyTankInformation) {
+    test::TestDatabase file;
+    choose(file);
+    ASSERT_TRUE(window.AcceptDatabase());
+    EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
+    EXPECT_TRUE(item("mnuEditTank")->isEnabled());
+    EXPECT_FALSE(item("mnuFileNew_File")->isEnabled());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - plant.mdb"));
+    EXPECT_TRUE(session.UnitsUS);
+
+    // Opening another database follows that database's tank count.
+    test::TestDatabase other;
+    other.addTank(1, QStringLiteral("T-1"));
+    choose(other);
+    session.DBFile = QStringLiteral("TERMINAL.MDB");
+    ASSERT_TRUE(window.AcceptDatabase());
+    EXPECT_EQ(states(), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - TERMINAL.MDB"));
+    choose(file);
+    ASSERT_TRUE(window.AcceptDatabase());
+    EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
+}
+
+TEST_F(MainWindowTest, UnitsComeFromTheDatabase) {
+    test::TestDatabase metric;
+    ASSERT_TRUE(metric.open().exec(QStringLiteral("UPDATE Preferences SET USUnits = 0")).ok());
+    choose(metric);
+    ASSERT_TRUE(window.AcceptDatabase());
+    EXPECT_FALSE(session.UnitsUS);
+    EXPECT_EQ(session.SQLString, QStringLiteral("SELECT * FROM Preferences"));
+
+    // An older Preferences table without the units field gains it, set to US.
+    test::TestDatabase older;
+    Database db = older.open();
+    ASSERT_TRUE(db.exec(QStringLiteral("ALTER TABLE Preferences DROP COLUMN USUnits")).ok());
+    choose(older);
+    ASSERT_TRUE(window.AcceptDatabase());
+    EXPECT_TRUE(session.UnitsUS);
+    auto info = db.tableInfo(QStringLiteral("Preferences"));
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->fields.size(), 41u);
+}
+
+TEST_F(MainWindowTest, EngineErrorChangesNothing) {
+    test::TestDatabase good;
+    good.addTank(1, QStringLiteral("T-1"));
+    choose(good);
+    ASSERT_TRUE(window.AcceptDatabase());
+    const auto before = states();
+
+    // A database whose Preferences table is gone, then one whose Preferences row is missing.
+    test::TestDatabase broken;
+    ASSERT_TRUE(broken.open().exec(QStringLiteral("DROP TABLE Preferences")).ok());
+    test::TestDatabase empty;
+    ASSERT_TRUE(empty.open().exec(QStringLiteral("DELETE FROM Preferences")).ok());
+    for (const test::TestDatabase* file : {&broken, &empty}) {
+        session.UnitsUS = false;
+        choose(*file);
+        session.DBFile = QStringLiteral("broken.mdb");
+        const QByteArray bytes = test::fileBytes(file->path());
+        t.prompts.answerMessage();
+        EXPECT_FALSE(window.AcceptDatabase());
+        ASSERT_FALSE(t.prompts.messages().empty());
+        const auto& m = t.prompts.messages().back();
+        EXPECT_EQ(m.title, QStringLiteral("Open Database"));
+        EXPECT_EQ(m.icon, Icon::Exclamation);
+        EXPECT_TRUE(m.text.contains(QStringLiteral("Preferences"))) << m.text.toStdString();
+        EXPECT_EQ(states(), before);
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - plant.mdb"));
+        EXPECT_FALSE(session.UnitsUS);
+        EXPECT_EQ(test::fileBytes(file->path()), bytes);
+    }
+}
+
+} // namespace
+} // namespace korvane
