@@ -120,93 +120,68 @@ TEST(MinWall, AllowableStressTakesTheSmallerCandidateRoundedHalfToEven) {
 
 TEST(MinWall, InputsAreRefusedInTheRuleOrder) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
+    using enum MinWallRefusal;
     struct Case {
         const char* what;
-        void (*change)(MinWallInput&);
+        int type, diameterIn, heightIn, levelIn, courses;
+        float gravity;
+        double jointEff;
         MinWallRefusal expected;
     };
+    // The worked tank is 1, 1440, 480, 480, 8, 1.0, 1.0; each row changes what it names.
     const Case cases[] = {
-        {"as given", [](MinWallInput&) {}, MinWallRefusal::None},
-        {"no construction type", [](MinWallInput& in) { in.mfgType = 0; },
-         MinWallRefusal::NoConstructionType},
-        {"construction type past the list", [](MinWallInput& in) { in.mfgType = 12; },
-         MinWallRefusal::NoConstructionType},
-        {"no courses", [](MinWallInput& in) { in.courses = 0; }, MinWallRefusal::DataMissing},
-        {"one course", [](MinWallInput& in) { in.courses = 1; }, MinWallRefusal::None},
-        {"ten courses", [](MinWallInput& in) { in.courses = 10; }, MinWallRefusal::None},
-        {"eleven courses", [](MinWallInput& in) { in.courses = 11; },
-         MinWallRefusal::TooManyCourses},
-        {"gravity exactly 0.4", [](MinWallInput& in) { in.specGravity = 0.4f; },
-         MinWallRefusal::None},
-        {"gravity 0.39", [](MinWallInput& in) { in.specGravity = 0.39f; },
-         MinWallRefusal::DataMissing},
-        {"level 5 ft", [](MinWallInput& in) { in.levelIn = 60; }, MinWallRefusal::None},
-        {"level 59 in", [](MinWallInput& in) { in.levelIn = 59; }, MinWallRefusal::DataMissing},
-        {"height 59 in", [](MinWallInput& in) { in.heightIn = 59; }, MinWallRefusal::DataMissing},
-        {"diameter 59 in", [](MinWallInput& in) { in.diameterIn = 59; },
-         MinWallRefusal::DataMissing},
-        {"diameter exactly 200 ft", [](MinWallInput& in) { in.diameterIn = 2400; },
-         MinWallRefusal::None},
-        {"diameter 200.08 ft", [](MinWallInput& in) { in.diameterIn = 2401; },
-         MinWallRefusal::DiameterTooLarge},
-        {"joint efficiency 0", [](MinWallInput& in) { in.jointEff = 0.0; },
-         MinWallRefusal::DataMissing},
-        {"joint efficiency negative", [](MinWallInput& in) { in.jointEff = -0.85; },
-         MinWallRefusal::DataMissing},
-        {"weak strengths are asked about, not refused",
-         [](MinWallInput& in) {
-             in.yieldPsi = 20000;
-             in.tensilePsi = 40000;
-         },
-         MinWallRefusal::None},
+        {"as given", 1, 1440, 480, 480, 8, 1.0f, 1.0, None},
+        {"no construction type", 0, 1440, 480, 480, 8, 1.0f, 1.0, NoConstructionType},
+        {"type past the list", 12, 1440, 480, 480, 8, 1.0f, 1.0, NoConstructionType},
+        {"no courses", 1, 1440, 480, 480, 0, 1.0f, 1.0, DataMissing},
+        {"one course", 1, 1440, 480, 480, 1, 1.0f, 1.0, None},
+        {"ten courses", 1, 1440, 480, 480, 10, 1.0f, 1.0, None},
+        {"eleven courses", 1, 1440, 480, 480, 11, 1.0f, 1.0, TooManyCourses},
+        {"gravity exactly 0.4", 1, 1440, 480, 480, 8, 0.4f, 1.0, None},
+        {"gravity 0.39", 1, 1440, 480, 480, 8, 0.39f, 1.0, DataMissing},
+        {"gravity not a number", 1, 1440, 480, 480, 8, nan, 1.0, DataMissing},
+        {"level exactly 5 ft", 1, 1440, 480, 60, 8, 1.0f, 1.0, None},
+        {"level 59 in", 1, 1440, 480, 59, 8, 1.0f, 1.0, DataMissing},
+        {"height 59 in", 1, 1440, 59, 480, 8, 1.0f, 1.0, DataMissing},
+        {"diameter 59 in", 1, 59, 480, 480, 8, 1.0f, 1.0, DataMissing},
+        {"diameter exactly 200 ft", 1, 2400, 480, 480, 8, 1.0f, 1.0, None},
+        {"diameter 200.08 ft", 1, 2401, 480, 480, 8, 1.0f, 1.0, DiameterTooLarge},
+        {"joint efficiency 0", 1, 1440, 480, 480, 8, 1.0f, 0.0, DataMissing},
+        {"joint efficiency negative", 3, 1440, 480, 480, 8, 1.0f, -0.85, DataMissing},
+        {"joint efficiency not a number", 1, 1440, 480, 480, 8, 1.0f, static_cast<double>(nan),
+         DataMissing},
         // Where several inputs are wrong, the first check in the rule's order speaks.
-        {"no type and no courses",
-         [](MinWallInput& in) {
-             in.mfgType = 0;
-             in.courses = 0;
-         },
-         MinWallRefusal::NoConstructionType},
-        {"no courses and a wide tank",
-         [](MinWallInput& in) {
-             in.courses = 0;
-             in.diameterIn = 3000;
-         },
-         MinWallRefusal::DataMissing},
-        {"too many courses and a wide tank",
-         [](MinWallInput& in) {
-             in.courses = 12;
-             in.diameterIn = 3000;
-         },
-         MinWallRefusal::TooManyCourses},
-        {"wide tank and no joint efficiency",
-         [](MinWallInput& in) {
-             in.diameterIn = 3000;
-             in.jointEff = 0.0;
-         },
-         MinWallRefusal::DiameterTooLarge},
+        {"no type, no courses", 0, 1440, 480, 480, 0, 1.0f, 1.0, NoConstructionType},
+        {"no courses, too wide", 1, 3000, 480, 480, 0, 1.0f, 1.0, DataMissing},
+        {"too many courses, too wide", 1, 3000, 480, 480, 12, 1.0f, 1.0, TooManyCourses},
+        {"too wide, no efficiency", 1, 3000, 480, 480, 8, 1.0f, 0.0, DiameterTooLarge},
     };
     for (const Case& c : cases) {
         MinWallInput in = workedTank();
-        c.change(in);
+        in.mfgType = c.type;
+        in.diameterIn = c.diameterIn;
+        in.heightIn = c.heightIn;
+        in.levelIn = c.levelIn;
+        in.courses = c.courses;
+        in.specGravity = c.gravity;
+        in.jointEff = c.jointEff;
         EXPECT_EQ(checkMinWallInput(in), c.expected) << c.what;
         const auto walls = calcMinWall(in);
-        if (c.expected == MinWallRefusal::None) {
+        if (c.expected == None) {
             ASSERT_EQ(walls.size(), static_cast<std::size_t>(in.courses)) << c.what;
             for (float t : walls)
                 EXPECT_TRUE(std::isfinite(t) && t >= 0.1f) << c.what;
         } else {
-            EXPECT_TRUE(walls.empty()) << c.what;
+            EXPECT_TRUE(walls.empty()) << c.what; // refused before anything is divided
         }
     }
 
-    // Values that are not numbers never pass.
-    MinWallInput in = workedTank();
-    in.specGravity = nan;
-    EXPECT_EQ(checkMinWallInput(in), MinWallRefusal::DataMissing);
-    in = workedTank();
-    in.jointEff = static_cast<double>(nan);
-    EXPECT_EQ(checkMinWallInput(in), MinWallRefusal::DataMissing);
-    EXPECT_TRUE(calcMinWall(in).empty());
+    // Strengths below the least accepted are a question for the user, never a refusal.
+    MinWallInput weak = workedTank();
+    weak.yieldPsi = 20000;
+    weak.tensilePsi = 40000;
+    EXPECT_EQ(checkMinWallInput(weak), None);
+    EXPECT_EQ(calcMinWall(weak).size(), 8u);
 }
 
 TEST(MinWall, TheTwoStagesSplitAroundTheStrengthQuestions) {
