@@ -1,0 +1,388 @@
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "data/Database.h"
+#include "data/Recordset.h"
+#include "data/Select.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
+#include "tank/MinWall.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace korvane {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun runTool(const QStringList& args, const QString& workingDir) {
+    QProcess process;
+    process.setWorkingDirectory(workingDir);
+    process.start(QStringLiteral(KORVANE_DB_PATH), args);
+    ToolRun run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        run.err = QStringLiteral("(did not finish)");
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+// Calls each(row) for every row of a table.
+void forEachRow(const Database& db, const Select& query,
+                const std::function<void(const Recordset&)>& each) {
+    auto rs = db.openRecordset(query);
+    ASSERT_TRUE(rs.ok()) << rs.error().toStdString();
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext())
+        each(*rs);
+}
+
+// Every row of every table as text, to compare two databases by content.
+QStringList contents(const Database& db) {
+    QStringList lines;
+    for (const auto& table : layout::tables())
+        forEachRow(db, Select::from(table.name), [&](const Recordset& rs) {
+            QStringList cells;
+            for (const QString& field : rs.fieldNames())
+                cells << rs.text(field);
+            lines << table.name + QLatin1Char(':') + cells.join(QLatin1Char('|'));
+        });
+    return lines;
+}
+
+TEST(KorvaneDb, CreateWritesAnEmptyDatabaseAndNeverOverwritesAFile) {
+    test::TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("plant.mdb"));
+    const ToolRun created = runTool({QStringLiteral("create"), path}, dir.path());
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+
+    {
+        auto db = Database::open(path, Database::Check::Integrity);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        auto names = db->tableNames();
+        ASSERT_TRUE(names.ok());
+        QStringList expected;
+        for (const auto& table : layout::tables())
+            expected << table.name;
+        EXPECT_EQ(*names, expected);
+        EXPECT_EQ(names->size(), 14);
+        for (const QString& table : expected) {
+            auto count = db->recordCount(table);
+            ASSERT_TRUE(count.ok());
+            EXPECT_EQ(*count, table == QLatin1String("Preferences") ? 1 : 0) << qPrintable(table);
+        }
+    }
+
+    // Neither command writes over an existing file, and both say why.
+    const QByteArray before = test::fileBytes(path);
+    ASSERT_FALSE(before.isEmpty());
+    for (const char* command : {"create", "demo"}) {
+        const ToolRun again = runTool({QString::fromLatin1(command), path}, dir.path());
+        EXPECT_EQ(again.exitCode, 1) << command;
+        EXPECT_TRUE(again.err.contains(QLatin1String("already exists")))
+            << command << ": " << again.err.toStdString();
+        EXPECT_EQ(test::fileBytes(path), before) << command;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("plant.mdb")});
+}
+
+TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
+    test::TempDir dir;
+    const QList<QStringList> cases = {
+        {},
+        {QStringLiteral("frobnicate"), QStringLiteral("a.mdb")},
+        {QStringLiteral("Create"), QStringLiteral("a.mdb")},
+        {QStringLiteral("create")},
+        {QStringLiteral("demo")},
+        {QStringLiteral("demo"), QString()},
+        {QStringLiteral("create"), QStringLiteral("a.mdb"), QStringLiteral("b.mdb")},
+        {QStringLiteral("demo"), QStringLiteral("a.mdb"), QStringLiteral("--force")},
+    };
+    for (const QStringList& args : cases) {
+        const ToolRun run = runTool(args, dir.path());
+        EXPECT_EQ(run.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("usage: korvane-db create FILE.mdb")))
+            << args.join(QLatin1Char(' ')).toStdString() << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(KorvaneDb, AFileThatCannotBeWrittenFailsWithStatus1) {
+    test::TempDir dir;
+    for (const char* command : {"create", "demo"}) {
+        const QString path = dir.filePath(QStringLiteral("missing/folder/plant.mdb"));
+        const ToolRun run = runTool({QString::fromLatin1(command), path}, dir.path());
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_FALSE(run.err.isEmpty()) << command;
+        EXPECT_FALSE(QFile::exists(path)) << command;
+    }
+}
+
+class DemoDatabase : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new test::TempDir;
+        path_ = dir_->filePath(QStringLiteral("demo.mdb"));
+        const ToolRun run = runTool({QStringLiteral("demo"), path_}, dir_->path());
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    Database open() const {
+        auto db = Database::open(path_, Database::Check::Integrity);
+        EXPECT_TRUE(db.ok()) << (db.ok() ? std::string() : db.error().toStdString());
+        return db.ok() ? std::move(db.value()) : Database();
+    }
+
+    struct TankRow {
+        qint32 id = 0;
+        QString name;
+        int courses = 0;
+        std::vector<float> courseMin;
+    };
+    // The tanks by key, with their course minimums.
+    QMap<qint32, TankRow> tanks() const {
+        QMap<qint32, TankRow> all;
+        forEachRow(open(), Select::from(QStringLiteral("Tank")), [&](const Recordset& rs) {
+            TankRow t;
+            t.id = rs.value(QStringLiteral("TankID")).toInt();
+            t.name = rs.text(QStringLiteral("Name"));
+            t.courses = rs.value(QStringLiteral("Courses")).toInt();
+            for (int i = 1; i <= t.courses; ++i)
+                t.courseMin.push_back(rs.value(QStringLiteral("Course%1_Min").arg(i)).toFloat());
+            all.insert(t.id, t);
+        });
+        return all;
+    }
+
+    static test::TempDir* dir_;
+    static QString path_;
+};
+
+test::TempDir* DemoDatabase::dir_ = nullptr;
+QString DemoDatabase::path_;
+
+TEST_F(DemoDatabase, HoldsThreeCompaniesWithTwoOrThreeLocationsEach) {
+    const Database db = open();
+    QMap<qint32, int> locationsPerCompany;
+    forEachRow(db, Select::from(QStringLiteral("Company")), [&](const Recordset& rs) {
+        locationsPerCompany.insert(rs.value(QStringLiteral("CompanyID")).toInt(), 0);
+        for (const char* field :
+             {"Company", "Contact", "Address", "City", "State", "Zip", "Phone", "Fax"})
+            EXPECT_FALSE(rs.text(QString::fromLatin1(field)).isEmpty()) << field;
+    });
+    EXPECT_EQ(locationsPerCompany.size(), 3);
+
+    int locations = 0;
+    forEachRow(db, Select::from(QStringLiteral("Location")), [&](const Recordset& rs) {
+        ++locations;
+        const qint32 company = rs.value(QStringLiteral("CompanyID")).toInt();
+        ASSERT_TRUE(locationsPerCompany.contains(company))
+            << qPrintable(rs.text(QStringLiteral("Location")));
+        ++locationsPerCompany[company];
+        EXPECT_FALSE(rs.text(QStringLiteral("Location")).isEmpty());
+        EXPECT_FALSE(rs.text(QStringLiteral("City")).isEmpty());
+    });
+    EXPECT_GE(locations, 7);
+    EXPECT_LE(locations, 8);
+    for (int count : locationsPerCompany) {
+        EXPECT_GE(count, 2);
+        EXPECT_LE(count, 3);
+    }
+}
+
+TEST_F(DemoDatabase, TankShellsAddUpAndCarryTheMinimumsTheCalculationGives) {
+    const Database db = open();
+    QList<qint32> locationIds;
+    forEachRow(db, Select::from(QStringLiteral("Location")), [&](const Recordset& rs) {
+        locationIds << rs.value(QStringLiteral("LocationID")).toInt();
+    });
+    int count = 0;
+    forEachRow(db, Select::from(QStringLiteral("Tank")), [&](const Recordset& rs) {
+        ++count;
+        const QString name = rs.text(QStringLiteral("Name"));
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(locationIds.contains(rs.value(QStringLiteral("LocationID")).toInt()));
+        EXPECT_FALSE(name.isEmpty());
+        EXPECT_FALSE(rs.text(QStringLiteral("Product")).isEmpty());
+        EXPECT_NE(rs.value(QStringLiteral("Capacity")).toDouble(), 0.0);
+
+        MinWallInput in;
+        in.mfgType = rs.value(QStringLiteral("MfgType")).toInt();
+        in.diameterIn = rs.value(QStringLiteral("Diameter")).toInt();
+        in.heightIn = rs.value(QStringLiteral("Height")).toInt();
+        in.levelIn = rs.value(QStringLiteral("DesignLevel")).toInt();
+        in.courses = rs.value(QStringLiteral("Courses")).toInt();
+        in.specGravity = static_cast<float>(rs.value(QStringLiteral("SpecGravity")).toDouble());
+        in.yieldPsi = rs.value(QStringLiteral("Yield")).toInt();
+        in.tensilePsi = rs.value(QStringLiteral("Tensile")).toInt();
+        in.jointEff = rs.value(QStringLiteral("JointEff")).toDouble();
+
+        EXPECT_GE(in.diameterIn, 20 * 12);
+        EXPECT_LE(in.diameterIn, 150 * 12);
+        EXPECT_GE(in.heightIn, 24 * 12);
+        EXPECT_LE(in.heightIn, 56 * 12);
+        EXPECT_LT(in.levelIn, in.heightIn);
+        EXPECT_GE(in.specGravity, 0.7f);
+        EXPECT_LE(in.specGravity, 1.0f);
+        EXPECT_FALSE(needsYieldRaise(in.yieldPsi));
+        EXPECT_FALSE(needsTensileRaise(in.tensilePsi));
+        ASSERT_GE(in.courses, 4);
+        ASSERT_LE(in.courses, 10);
+        ASSERT_EQ(checkMinWallInput(in), MinWallRefusal::None);
+
+        const std::vector<float> expected = calcMinWall(in);
+        int shell = 0;
+        for (int i = 1; i <= 10; ++i) {
+            const QVariant height = rs.value(QStringLiteral("Course%1_Height").arg(i));
+            const QVariant minimum = rs.value(QStringLiteral("Course%1_Min").arg(i));
+            if (i > in.courses) {
+                EXPECT_TRUE(height.isNull() || height.toInt() == 0) << "course " << i;
+                continue;
+            }
+            EXPECT_GT(height.toInt(), 10) << "course " << i;
+            shell += height.toInt();
+            EXPECT_EQ(minimum.toFloat(), expected[static_cast<std::size_t>(i - 1)])
+                << "course " << i;
+        }
+        EXPECT_EQ(shell, in.heightIn);
+    });
+    EXPECT_GE(count, 20);
+    EXPECT_LE(count, 30);
+}
+
+TEST_F(DemoDatabase, SomeTanksAreDueForTheirExternalInspectionAndOthersNot) {
+    const QDate today = SystemClock().today();
+    int due = 0, notDue = 0;
+    forEachRow(open(), Select::from(QStringLiteral("Tank")), [&](const Recordset& rs) {
+        const QString name = rs.text(QStringLiteral("Name"));
+        // Recorded dates are never later than today, as the date boxes require.
+        for (const char* field : {"ExternalLast", "UTLast", "InternalLast", "PriSealLast",
+                                  "SecSealLast", "Strapped", "Tested"}) {
+            const QString text = rs.text(QString::fromLatin1(field));
+            if (text.isEmpty())
+                continue;
+            const auto date = parseDate(text);
+            ASSERT_TRUE(date.has_value()) << qPrintable(name) << " " << field;
+            EXPECT_LE(*date, today) << qPrintable(name) << " " << field;
+        }
+        const auto last = parseDate(rs.text(QStringLiteral("ExternalLast")));
+        ASSERT_TRUE(last.has_value()) << qPrintable(name);
+        const int years = rs.value(QStringLiteral("ExternalFreq")).toInt();
+        ASSERT_GT(years, 0) << qPrintable(name);
+        (addYears(*last, years).year() <= today.year() ? due : notDue)++;
+    });
+    EXPECT_GE(due, 1);
+    EXPECT_GE(notDue, 1);
+}
+
+TEST_F(DemoDatabase, ReadingsBelongToInspectedTanksAndSomeAreBelowTheirCourseMinimum) {
+    const Database db = open();
+    const auto tankRows = tanks();
+    QMap<qint32, qint32> tankOfInspection;
+    QMap<qint32, int> inspectionsPerTank;
+    forEachRow(db, Select::from(QStringLiteral("Inspection")), [&](const Recordset& rs) {
+        const qint32 tank = rs.value(QStringLiteral("TankID")).toInt();
+        ASSERT_TRUE(tankRows.contains(tank));
+        tankOfInspection.insert(rs.value(QStringLiteral("InspectionID")).toInt(), tank);
+        ++inspectionsPerTank[tank];
+        EXPECT_TRUE(parseDate(rs.text(QStringLiteral("InspectionDate"))).has_value());
+        EXPECT_FALSE(rs.text(QStringLiteral("InspectionNum")).isEmpty());
+        const int type = rs.value(QStringLiteral("InspectionType")).toInt();
+        EXPECT_GE(type, 1);
+        EXPECT_LE(type, 9);
+    });
+    for (int n : inspectionsPerTank)
+        EXPECT_LE(n, 2);
+
+    int shellReadings = 0, belowMinimum = 0;
+    forEachRow(db, Select::from(QStringLiteral("Thickness")), [&](const Recordset& rs) {
+        const qint32 inspection = rs.value(QStringLiteral("InspectionID")).toInt();
+        ASSERT_TRUE(tankOfInspection.contains(inspection));
+        const TankRow& tank = tankRows[tankOfInspection[inspection]];
+        const QString point = rs.text(QStringLiteral("PointID"));
+        const double reading = rs.value(QStringLiteral("Reading")).toDouble();
+        EXPECT_GT(reading, 0.05) << qPrintable(point);
+        EXPECT_LT(reading, 1.5) << qPrintable(point);
+        // Course codes: 1 floor, 2 .. 11 courses 1 .. 10, 12 roof.
+        const int code = rs.value(QStringLiteral("Course")).toInt();
+        ASSERT_GE(code, 1) << qPrintable(point);
+        ASSERT_LE(code, tank.courses + 1) << qPrintable(tank.name) << " " << qPrintable(point);
+        if (code >= 2) {
+            ++shellReadings;
+            if (reading < tank.courseMin[static_cast<std::size_t>(code - 2)])
+                ++belowMinimum;
+        }
+    });
+    EXPECT_GT(shellReadings, 100);
+    EXPECT_GE(belowMinimum, 1);
+    EXPECT_LT(belowMinimum, shellReadings / 20); // a few, not a shell worn out everywhere
+}
+
+TEST_F(DemoDatabase, OneInspectionHasAShellSettlementSurveyOfTwelvePoints) {
+    const Database db = open();
+    QList<qint32> inspections;
+    forEachRow(db, Select::from(QStringLiteral("Inspection")), [&](const Recordset& rs) {
+        inspections << rs.value(QStringLiteral("InspectionID")).toInt();
+    });
+    int surveys = 0;
+    forEachRow(db, Select::from(QStringLiteral("ShellSurvey")), [&](const Recordset& rs) {
+        ++surveys;
+        EXPECT_TRUE(inspections.contains(rs.value(QStringLiteral("InspectionID")).toInt()));
+        EXPECT_EQ(rs.value(QStringLiteral("SurveyPoints")).toInt(), 12);
+        EXPECT_TRUE(parseDate(rs.text(QStringLiteral("DateTaken"))).has_value());
+        EXPECT_FALSE(rs.text(QStringLiteral("TakenBy")).isEmpty());
+        float low = 1e9f, high = -1e9f;
+        for (int i = 1; i <= 12; ++i) {
+            const QVariant v =
+                rs.value(QStringLiteral("Point%1_Settle").arg(i, 2, 10, QLatin1Char('0')));
+            ASSERT_TRUE(v.isValid()) << "point " << i;
+            low = std::min(low, v.toFloat());
+            high = std::max(high, v.toFloat());
+        }
+        // A tilted shell: the readings spread over a fraction of an inch to an inch or so.
+        EXPECT_GT(high - low, 0.2f);
+        EXPECT_LT(high - low, 3.0f);
+        EXPECT_FALSE(rs.value(QStringLiteral("Point13_Settle")).isValid());
+    });
+    EXPECT_EQ(surveys, 1);
+}
+
+TEST_F(DemoDatabase, PreferencesKeepTheirDefaults) {
+    test::TestDatabase fresh;
+    EXPECT_EQ(contents(open()).filter(QRegularExpression(QStringLiteral("^Preferences:"))),
+              contents(fresh.open()).filter(QRegularExpression(QStringLiteral("^Preferences:"))));
+}
+
+TEST_F(DemoDatabase, IsTheSameEveryTimeItIsMadeOnTheSameDay) {
+    test::TempDir other;
+    const QString path = other.filePath(QStringLiteral("again.mdb"));
+    const ToolRun run = runTool({QStringLiteral("demo"), path}, other.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    auto again = Database::open(path);
+    ASSERT_TRUE(again.ok());
+    const QStringList first = contents(open());
+    EXPECT_GT(first.size(), 500);
+    EXPECT_EQ(contents(*again), first);
+}
+
+} // namespace
+} // namespace korvane
