@@ -317,7 +317,8 @@ void RtfReader::formattingWord(RtfWord kind, const RtfToken& token) {
         chars.vertical = 0;
         break;
     case RtfWord::FontSize:
-        chars.halfPoints = token.hasParam && param > 0 ? std::clamp(param, 2, 3276) : 24;
+        // From 2 points, so that the two-thirds size of a superscript still has a size, to 1638.
+        chars.halfPoints = token.hasParam && param > 0 ? std::clamp(param, 4, 3276) : 24;
         break;
     case RtfWord::Font:
         chars.font = param;

@@ -194,6 +194,7 @@ TEST(RtfReader, FontsFromTheFontTable) {
         {R"({\rtf1{\fonttbl{\f0 Caf\'e9 Sans;}}x})", "Café Sans", 12},
         {R"({\rtf1{\fonttbl{\f0 Arial;}}\f7 x})", "", 12},
         {R"({\rtf1\fs99999999999999999999 x})", "", 1638},
+        {R"({\rtf1\fs1 x})", "", 2},
         {R"({\rtf1\fs24{\fs0 x}})", "", 12},
     };
     for (const FontCase& c : cases) {
