@@ -1,8 +1,9 @@
 #include "common/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
+#include "platform/Session.h"
+#include "shell/HelpViewer.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
 
 #include <QApplication>
 
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
     korvane::PrinterProvider printers;
     korvane::WindowShower windows;
     korvane::BusyPointer pointer;
-    korvane::Services services{prompts, clock, printers, windows, pointer};
+    korvane::HelpViewerService help(session, windows, pointer);
+    korvane::Services services{prompts, clock, printers, windows, pointer, help};
 
     korvane::MainWindow window(session, services);
     window.show();

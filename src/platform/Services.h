@@ -41,6 +41,14 @@ private:
     QString fallbackPdf_ = QStringLiteral("korvane-print.pdf");
 };
 
+// Opens the help viewer on a topic (0 about, 1 main window ... 6 preferences), modally, with the
+// busy pointer over the opener while it is up. The viewer itself lives with the main window.
+class HelpShower {
+public:
+    virtual ~HelpShower() = default;
+    virtual void showHelp(QWidget& opener, quint8 topic) = 0;
+};
+
 // What a window needs from outside itself.
 struct Services {
     Prompts& prompts;
@@ -48,6 +56,7 @@ struct Services {
     PrinterProvider& printers;
     WindowShower& windows;
     BusyPointer& pointer;
+    HelpShower& help;
 };
 
 // Shows a child window modally with the busy pointer over its opener while it is up.

@@ -80,7 +80,9 @@ void MainWindow::buildMenus() {
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About KV2000"));
 
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
+    connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
 }
 
 void MainWindow::Form_Load() {
@@ -144,6 +146,14 @@ void MainWindow::mnuFileExit_Click() {
     // Every window saves on its own OK, so nothing is pending here: leave every event loop at
     // once, without asking and without closing windows one by one.
     QCoreApplication::exit(0);
+}
+
+void MainWindow::mnuHelpTOC_Click() {
+    services_.help.showHelp(*this, 1);
+}
+
+void MainWindow::mnuHelpAbout_Click() {
+    services_.help.showHelp(*this, 0);
 }
 
 void MainWindow::mnuHelpSearch_Click() {

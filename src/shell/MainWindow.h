@@ -2,7 +2,7 @@
 
 #include "common/Result.h"
 #include "platform/Services.h"
-#include "shell/Session.h"
+#include "platform/Session.h"
 
 #include <QMainWindow>
 
@@ -30,7 +30,9 @@ public:
 
 private slots:
     void mnuFileExit_Click();
+    void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
+    void mnuHelpAbout_Click();
 
 private:
     void Form_Load();

@@ -26,4 +26,8 @@ void RecordingPointer::setBusy(QWidget& window, bool busy) {
     BusyPointer::setBusy(window, busy);
 }
 
+void RecordingHelp::showHelp(QWidget&, quint8 topic) {
+    topics.push_back(topic);
+}
+
 } // namespace korvane::test

@@ -33,6 +33,13 @@ public:
     std::vector<bool> changes;
 };
 
+// Records the help topics asked for instead of opening the viewer.
+class RecordingHelp final : public HelpShower {
+public:
+    void showHelp(QWidget& opener, quint8 topic) override;
+    std::vector<int> topics;
+};
+
 // Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.
 struct TestServices {
     ScriptedPrompts prompts;
@@ -40,7 +47,8 @@ struct TestServices {
     PrinterProvider printers;
     ScriptedWindows windows;
     RecordingPointer pointer;
-    Services services{prompts, clock, printers, windows, pointer};
+    RecordingHelp help;
+    Services services{prompts, clock, printers, windows, pointer, help};
 };
 
 } // namespace korvane::test
