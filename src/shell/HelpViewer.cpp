@@ -117,8 +117,9 @@ void HelpViewer::Form_Load() {
     setWindowTitle(topicCaption(topic));
     // Let the new caption be painted before the document is read.
     QCoreApplication::processEvents();
-    QFile file(findDocument(topicDocument(topic)));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString path = findDocument(topicDocument(topic));
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return; // a missing document shows an empty box
     readRtf(file.readAll(), *RichTextBox1->document());
 }

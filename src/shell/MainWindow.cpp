@@ -1,9 +1,12 @@
 #include "shell/MainWindow.h"
 
 #include "data/Database.h"
+#include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
+#include "shell/OpenDatabaseWindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -79,6 +82,7 @@ void MainWindow::buildMenus() {
     mnuHelpSearch = addItem(mnuHelp, "mnuHelpSearch", QStringLiteral("Search"));
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About KV2000"));
 
+    connect(mnuFileOpen_File, &QAction::triggered, this, &MainWindow::mnuFileOpen_File_Click);
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
@@ -139,7 +143,59 @@ bool MainWindow::AcceptDatabase() {
     mnuEditTGraphics->setEnabled(hasTanks);
     session_.UnitsUS = acceptance->unitsUS;
     setWindowTitle(ProgramCaption + QLatin1String(" - ") + session_.DBFile);
+    accepted_ = {session_.DatabaseName, session_.DBDrive, session_.DBDir, session_.DBFile};
     return true;
+}
+
+void MainWindow::keepAcceptedDatabase() {
+    session_.DatabaseName = accepted_.DatabaseName;
+    session_.DBDrive = accepted_.DBDrive;
+    session_.DBDir = accepted_.DBDir;
+    session_.DBFile = accepted_.DBFile;
+}
+
+void MainWindow::mnuFileOpen_File_Click() {
+    {
+        OpenDatabaseWindow chooser(session_, this);
+        services_.windows.showModal(chooser);
+    }
+    services_.pointer.setBusy(*this, true);
+    OpenChosenDatabase();
+    services_.pointer.setBusy(*this, false);
+}
+
+void MainWindow::OpenChosenDatabase() {
+    const QString title = QStringLiteral("Open Database");
+    // A cancelled window leaves one blank, which names no database.
+    if (!session_.DatabaseName.contains(QLatin1String("mdb"), Qt::CaseInsensitive)) {
+        keepAcceptedDatabase();
+        return;
+    }
+    auto kind = checkDatabaseFile(session_.DatabaseName);
+    if (!kind) {
+        services_.prompts.message(kind.error(), title, Prompts::Icon::Exclamation);
+        keepAcceptedDatabase();
+        return;
+    }
+    switch (*kind) {
+    case DatabaseFileKind::Access:
+        services_.prompts.message(
+            QStringLiteral("\"%1\" is a Microsoft Access database. Korvane 2000 keeps its records "
+                           "in its own database files and does not open Access files directly.")
+                .arg(QFileInfo(session_.DatabaseName).fileName()),
+            title, Prompts::Icon::Information);
+        keepAcceptedDatabase();
+        return;
+    case DatabaseFileKind::NotKorvane:
+        services_.prompts.message(QStringLiteral("This is NOT a Korvane Database"), title,
+                                  Prompts::Icon::Information);
+        keepAcceptedDatabase();
+        return;
+    case DatabaseFileKind::Korvane:
+        if (!AcceptDatabase())
+            keepAcceptedDatabase();
+        return;
+    }
 }
 
 void MainWindow::mnuFileExit_Click() {

@@ -28,7 +28,14 @@ public:
     // menus, caption and UnitsUS stay as they were. Returns whether the database was accepted.
     bool AcceptDatabase();
 
+    // Checks Session::DatabaseName, as the Open DataBase window left it, and accepts it when it
+    // is a Korvane database. Anything else (a cancelled window, a file that is no Korvane
+    // database, an Access file, a file the engine cannot open) is reported where there is
+    // something to report, and the program goes on with the database accepted last.
+    void OpenChosenDatabase();
+
 private slots:
+    void mnuFileOpen_File_Click();
     void mnuFileExit_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
@@ -47,8 +54,15 @@ private:
     // The units flag from the Preferences row, after the upgrade of an older table.
     Result<bool> LoadPreferences();
 
+    // Restores the database names of the last accepted database.
+    void keepAcceptedDatabase();
+
     Session& session_;
     Services& services_;
+    struct Chosen {
+        QString DatabaseName, DBDrive, DBDir, DBFile;
+    };
+    Chosen accepted_; // the names of the database the program works on
 
     QLabel* Picture1 = nullptr;
     QMenu* mnuFile = nullptr;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/Session.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTreeView;
+
+namespace korvane {
+
+// The "Open DataBase" window ("Form11"): a drive (mounted file system), a folder of it and a
+// database file ("*.mdb" in any letter case). OK sets Session::DatabaseName to the folder and
+// file chosen; Cancel sets it to one blank; the close box leaves it as it was. It starts in the
+// current folder every time it is shown.
+class OpenDatabaseWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit OpenDatabaseWindow(Session& session, QWidget* parent = nullptr);
+
+    // The file systems offered as drives: the root, the user's home and removable media.
+    static QStringList drives();
+    // The drive that holds a folder: the longest drive path it lies under.
+    static QString driveOf(const QString& folder, const QStringList& drives);
+    // The names of the database files in a folder, "*.mdb" in any letter case, in name order.
+    static QStringList databaseFiles(const QString& folder);
+
+    // Moves the directory list to a folder, as when the user opens it there.
+    void openDirectory(const QString& folder);
+
+private slots:
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void File1_DblClick();
+    void Cmd_OK_Click();
+    void Cmd_Cancel_Click();
+
+private:
+    QString highlightedDirectory() const;
+    QString highlightedFile() const;
+
+    Session& session_;
+    QString openDirectory_;
+
+    QLabel* Label3 = nullptr;
+    QComboBox* Drive1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QTreeView* Dir1 = nullptr;
+    QFileSystemModel* dirModel_ = nullptr;
+    QLabel* Label1 = nullptr;
+    QListWidget* File1 = nullptr;
+    QPushButton* Cmd_OK = nullptr;
+    QPushButton* Cmd_Cancel = nullptr;
+};
+
+} // namespace korvane

@@ -1,0 +1,102 @@
+#include "shell/HelpViewer.h"
+
+#include "shell/MainWindow.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+#include "support/TestServices.h"
+
+#include <QAction>
+#include <QDir>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+// The viewer looks documents up in the current folder first.
+class InHelpFolder : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDir::setCurrent(QStringLiteral(KORVANE_HELP_DIR))); }
+    void TearDown() override { QDir::setCurrent(previous_); }
+
+private:
+    QString previous_ = QDir::currentPath();
+};
+
+QString shownText(const HelpViewer& viewer) {
+    return viewer.findChild<QTextBrowser*>(QStringLiteral("RichTextBox1"))->toPlainText();
+}
+
+TEST_F(InHelpFolder, EachTopicHasItsCaptionAndDocument) {
+    struct Topic {
+        int topic;
+        const char* caption;
+        const char* document;
+        const char* heading;
+    };
+    const Topic topics[] = {
+        {0, "About Korvane 2000", "aboutkv.rtf", "Korvane 2000"},
+        {1, "Main Screen Instructions", "kv_inst1.rtf", "Main Screen"},
+        {2, "Tank Information Instructions", "kv_inst2.rtf", "Tank Information"},
+        {3, "Inspection & Thickness Instructions", "kv_inst3.rtf", "Inspection & Thickness"},
+        {4, "Inspection Graphics Instructions", "kv_inst4.rtf", "Inspection Graphics"},
+        {5, "Tank Graphics Instructions", "kv_inst5.rtf", "Tank Graphics"},
+        {6, "Preferences Instructions", "kv_inst6.rtf", "Preferences"},
+    };
+    for (const auto& topic : topics) {
+        Session session;
+        session.HelpTopic = static_cast<quint8>(topic.topic);
+        HelpViewer viewer(session);
+        EXPECT_EQ(viewer.objectName(), QStringLiteral("Form5"));
+        EXPECT_EQ(viewer.windowTitle(), QString::fromLatin1(topic.caption));
+        EXPECT_EQ(HelpViewer::topicDocument(topic.topic), QString::fromLatin1(topic.document));
+        EXPECT_TRUE(shownText(viewer).startsWith(QString::fromLatin1(topic.heading)))
+            << shownText(viewer).left(80).toStdString();
+    }
+}
+
+TEST_F(InHelpFolder, UnknownTopicOrMissingDocumentShowsAnEmptyBox) {
+    Session session;
+    session.HelpTopic = 20; // the Print Dialog's caller code, not a help topic
+    HelpViewer unknown(session);
+    EXPECT_EQ(unknown.windowTitle(), QStringLiteral("About Korvane 2000"));
+    EXPECT_TRUE(shownText(unknown).isEmpty());
+
+    test::TempDir empty;
+    ASSERT_TRUE(QDir::setCurrent(empty.path()));
+    if (!HelpViewer::findDocument(QStringLiteral("kv_inst3.rtf")).isEmpty())
+        GTEST_SKIP() << "the help documents are installed beside the program";
+    session.HelpTopic = 3;
+    HelpViewer missing(session);
+    EXPECT_EQ(missing.windowTitle(), QStringLiteral("Inspection & Thickness Instructions"));
+    EXPECT_TRUE(shownText(missing).isEmpty());
+}
+
+TEST_F(InHelpFolder, HelpMenuOpensTheViewerWithItsTopicEachTimeAfresh) {
+    Session session;
+    test::TestServices t;
+    HelpViewerService help(session, t.windows, t.pointer);
+    Services services{t.prompts, t.clock, t.printers, t.windows, t.pointer, help};
+    MainWindow window(session, services);
+    std::vector<QString> captions;
+    for (int i = 0; i < 3; ++i)
+        t.windows.expect([&](QDialog& dialog) {
+            captions.push_back(dialog.windowTitle());
+            EXPECT_FALSE(shownText(static_cast<HelpViewer&>(dialog)).isEmpty());
+            dialog.accept();
+            return dialog.result();
+        });
+    window.findChild<QAction*>(QStringLiteral("mnuHelpTOC"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("mnuHelpAbout"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("mnuHelpAbout"))->trigger();
+    EXPECT_EQ(captions, (std::vector<QString>{QStringLiteral("Main Screen Instructions"),
+                                              QStringLiteral("About Korvane 2000"),
+                                              QStringLiteral("About Korvane 2000")}));
+    EXPECT_EQ(session.HelpTopic, 0);
+    // Busy over the main window while each viewer is up: start-up, then three times on and off.
+    EXPECT_EQ(t.pointer.changes, (std::vector<bool>{false, true, false, true, false, true, false}));
+}
+
+} // namespace
+} // namespace korvane

@@ -1,0 +1,198 @@
+#include "shell/MainWindow.h"
+#include "shell/OpenDatabaseWindow.h"
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+using Icon = Prompts::Icon;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class OpenDatabaseTest : public testing::Test {
+protected:
+    // File > Open with the user going to `folder`, choosing `file` and pressing OK.
+    void openThroughWindow(const QString& folder, const QString& file) {
+        t.windows.expect([=](QDialog& dialog) {
+            EXPECT_EQ(dialog.objectName(), QStringLiteral("Form11"));
+            auto& chooser = static_cast<OpenDatabaseWindow&>(dialog);
+            chooser.openDirectory(folder);
+            auto* list = dialog.findChild<QListWidget*>(QStringLiteral("File1"));
+            const auto items = list->findItems(file, Qt::MatchExactly);
+            EXPECT_EQ(items.size(), 1) << file.toStdString();
+            if (!items.isEmpty())
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualItemRect(items[0]).center());
+            dialog.findChild<QPushButton*>(QStringLiteral("Cmd_OK"))->click();
+            return dialog.result();
+        });
+        item("mnuFileOpen_File")->trigger();
+    }
+    QAction* item(const char* name) {
+        return window.findChild<QAction*>(QString::fromLatin1(name));
+    }
+    bool editEnabled() {
+        return window.findChild<QMenu*>(QStringLiteral("mnuEdit"))->menuAction()->isEnabled();
+    }
+    const test::ScriptedPrompts::Message& lastMessage() { return t.prompts.messages().back(); }
+
+    Session session;
+    test::TestServices t;
+    MainWindow window{session, t.services};
+};
+
+TEST_F(OpenDatabaseTest, ChosenKorvaneDatabaseIsAcceptedWhateverTheCaseOfItsName) {
+    test::TestDatabase file(QStringLiteral("PLANT.MDB"));
+    openThroughWindow(file.folder(), QStringLiteral("PLANT.MDB"));
+    EXPECT_TRUE(t.prompts.messages().empty());
+    EXPECT_EQ(session.DatabaseName, file.path());
+    EXPECT_EQ(session.DBDir, file.folder());
+    EXPECT_EQ(session.DBFile, QStringLiteral("PLANT.MDB"));
+    EXPECT_TRUE(editEnabled());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - PLANT.MDB"));
+    EXPECT_EQ(t.pointer.changes, (std::vector<bool>{false, true, false}));
+}
+
+TEST_F(OpenDatabaseTest, FilesThatAreNotKorvaneDatabasesChangeNothing) {
+    test::TestDatabase good;
+    openThroughWindow(good.folder(), QStringLiteral("plant.mdb"));
+    ASSERT_TRUE(editEnabled());
+
+    test::TestDatabase extra(QStringLiteral("extra.mdb"));
+    ASSERT_TRUE(extra.open().exec(QStringLiteral("CREATE TABLE Archive (Note TEXT)")).ok());
+    test::TempDir dir;
+    const QString notes = dir.filePath(QStringLiteral("notes.mdb"));
+    writeFile(notes, QByteArray("Tank notes, not a database.\n").repeated(100));
+    const QString access = dir.filePath(QStringLiteral("legacy.mdb"));
+    QByteArray jet(4096, '\0');
+    jet.replace(0, 20, QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
+    writeFile(access, jet);
+    test::TestDatabase damaged(QStringLiteral("damaged.mdb"));
+    for (int i = 0; i < 40; ++i)
+        damaged.addTank(1, QStringLiteral("T-%1").arg(i));
+    QByteArray bytes = test::fileBytes(damaged.path());
+    for (qsizetype i = 4096; i < bytes.size() - 100; i += 5)
+        bytes[i] = '\x5A';
+    writeFile(damaged.path(), bytes);
+
+    struct Case {
+        QString path;
+        QString text; // part of the message shown
+        Icon icon;
+    };
+    const Case cases[] = {
+        {extra.path(), QStringLiteral("This is NOT a Korvane Database"), Icon::Information},
+        {notes, QStringLiteral("not a database"), Icon::Exclamation},
+        {access, QStringLiteral("\"legacy.mdb\" is a Microsoft Access database"),
+         Icon::Information},
+        {damaged.path(), QStringLiteral("damaged"), Icon::Exclamation},
+        {dir.filePath(QStringLiteral("vanished.mdb")), QStringLiteral("not found"),
+         Icon::Exclamation},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const QByteArray before = test::fileBytes(c.path);
+        session.DatabaseName = c.path;
+        session.DBFile = QFileInfo(c.path).fileName();
+        session.UnitsUS = false;
+        t.prompts.answerMessage();
+        window.OpenChosenDatabase();
+        EXPECT_TRUE(lastMessage().text.contains(c.text)) << lastMessage().text.toStdString();
+        EXPECT_EQ(lastMessage().title, QStringLiteral("Open Database"));
+        EXPECT_EQ(lastMessage().icon, c.icon);
+        EXPECT_EQ(test::fileBytes(c.path), before);
+        // The program goes on with the database accepted last.
+        EXPECT_EQ(session.DatabaseName, good.path());
+        EXPECT_EQ(session.DBFile, QStringLiteral("plant.mdb"));
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - plant.mdb"));
+        EXPECT_FALSE(session.UnitsUS);
+        EXPECT_TRUE(editEnabled());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("vanished.mdb"))));
+}
+
+TEST_F(OpenDatabaseTest, RejectedBeforeAnyDatabaseLeavesTheMenusOff) {
+    test::TestDatabase extra;
+    ASSERT_TRUE(extra.open().exec(QStringLiteral("CREATE TABLE Archive (Note TEXT)")).ok());
+    t.prompts.answerMessage();
+    openThroughWindow(extra.folder(), QStringLiteral("plant.mdb"));
+    EXPECT_EQ(lastMessage().text, QStringLiteral("This is NOT a Korvane Database"));
+    EXPECT_FALSE(editEnabled());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
+    EXPECT_TRUE(session.DatabaseName.isEmpty());
+}
+
+TEST_F(OpenDatabaseTest, CancelAndCloseBox) {
+    // Cancel sets one blank, which opens nothing and asks nothing.
+    t.windows.expect([](QDialog& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("Cmd_Cancel"))->click();
+        return dialog.result();
+    });
+    item("mnuFileOpen_File")->trigger();
+    EXPECT_TRUE(t.prompts.messages().empty());
+    EXPECT_FALSE(editEnabled());
+
+    test::TestDatabase file;
+    openThroughWindow(file.folder(), QStringLiteral("plant.mdb"));
+    ASSERT_TRUE(editEnabled());
+    file.addTank(1, QStringLiteral("T-1"));
+    // The close box leaves the name as it was: the accepted database is checked and accepted
+    // again, and now offers its inspections.
+    t.windows.expect([](QDialog& dialog) {
+        dialog.reject();
+        return dialog.result();
+    });
+    item("mnuFileOpen_File")->trigger();
+    EXPECT_TRUE(t.prompts.messages().empty());
+    EXPECT_TRUE(item("mnuEditInspection")->isEnabled());
+    EXPECT_EQ(session.DatabaseName, file.path());
+}
+
+TEST(OpenDatabaseWindow, StartsInTheCurrentFolderAndListsDatabaseFiles) {
+    test::TempDir dir;
+    for (const char* name : {"b.mdb", "A.MDB", "c.Mdb", "notes.txt", "mdb.bak"})
+        writeFile(dir.filePath(QString::fromLatin1(name)), "x");
+    ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("folder.mdb"))));
+    EXPECT_EQ(OpenDatabaseWindow::databaseFiles(dir.path()),
+              (QStringList{"A.MDB", "b.mdb", "c.Mdb"}));
+
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    Session session;
+    session.DatabaseName = QStringLiteral("unchanged");
+    {
+        OpenDatabaseWindow chooser(session);
+        EXPECT_EQ(chooser.findChild<QListWidget*>(QStringLiteral("File1"))->count(), 3);
+        EXPECT_EQ(session.DBDir, QDir::currentPath());
+        // OK with no file highlighted names the folder only, which is no database.
+        chooser.findChild<QPushButton*>(QStringLiteral("Cmd_OK"))->click();
+        EXPECT_FALSE(session.DatabaseName.contains(QLatin1String("mdb"), Qt::CaseInsensitive));
+    }
+    QDir::setCurrent(previous);
+
+    EXPECT_EQ(OpenDatabaseWindow::driveOf(QStringLiteral("/media/usb/site"),
+                                          {QStringLiteral("/"), QStringLiteral("/media/usb")}),
+              QStringLiteral("/media/usb"));
+    EXPECT_EQ(OpenDatabaseWindow::driveOf(QStringLiteral("/media/usb2"),
+                                          {QStringLiteral("/"), QStringLiteral("/media/usb")}),
+              QStringLiteral("/"));
+}
+
+} // namespace
+} // namespace korvane
