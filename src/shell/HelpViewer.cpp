@@ -122,6 +122,7 @@ void HelpViewer::Form_Load() {
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return; // a missing document shows an empty box
     readRtf(file.readAll(), *RichTextBox1->document());
+    RichTextBox1->moveCursor(QTextCursor::Start); // read from the top
 }
 
 void HelpViewer::Cmd_OK_Click() {

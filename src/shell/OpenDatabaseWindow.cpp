@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,7 +10,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 
 namespace korvane {
@@ -75,6 +78,20 @@ OpenDatabaseWindow::OpenDatabaseWindow(Session& session, QWidget* parent)
     Dir1->setRootIndex(dirModel_->index(Drive1->currentText()));
     openDirectory(current);
 
+    // The folder tree fills in the background; show the open folder as its parents arrive.
+    // The tree is read in the background and sorted after a delay, so rows keep arriving above
+    // the open folder for a while: keep it in view until the user takes over the tree.
+    const auto follow = [this] {
+        if (followOpenDirectory_)
+            QTimer::singleShot(0, this, &OpenDatabaseWindow::showOpenDirectory);
+    };
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, follow);
+    connect(dirModel_, &QAbstractItemModel::rowsInserted, this, follow);
+    connect(dirModel_, &QAbstractItemModel::layoutChanged, this, follow);
+    connect(Dir1, &QTreeView::pressed, this, [this] { followOpenDirectory_ = false; });
+    connect(Dir1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { followOpenDirectory_ = false; });
+    File1->setFocus();
     connect(Drive1, &QComboBox::currentTextChanged, this, &OpenDatabaseWindow::Drive1_Change);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &OpenDatabaseWindow::Dir1_Change);
@@ -121,13 +138,39 @@ QStringList OpenDatabaseWindow::databaseFiles(const QString& folder) {
     return dir.entryList();
 }
 
-void OpenDatabaseWindow::openDirectory(const QString& folder) {
-    const QModelIndex index = dirModel_->index(folder);
-    if (index.isValid()) {
-        Dir1->setCurrentIndex(index);
-        Dir1->scrollTo(index);
+void OpenDatabaseWindow::showOpenDirectory() {
+    // The tree learns a folder only once its parent has been read, so open the deepest folder
+    // on the way that it knows; reading that one brings the next step (directoryLoaded).
+    QString path = openDirectory_;
+    QModelIndex index = dirModel_->index(path);
+    while (!index.isValid() && path != QDir::rootPath() && !path.isEmpty()) {
+        path = QFileInfo(path).path();
+        index = dirModel_->index(path);
     }
+    if (!index.isValid())
+        return;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        Dir1->expand(parent);
+    if (path == openDirectory_) {
+        if (Dir1->currentIndex() != index)
+            Dir1->setCurrentIndex(index);
+    } else {
+        Dir1->expand(index);
+    }
+    Dir1->doItemsLayout(); // rows of folders just read are laid out only later otherwise
+    Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void OpenDatabaseWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Scrolling needs the laid-out tree, which exists only once the window is on screen.
+    QTimer::singleShot(0, this, &OpenDatabaseWindow::showOpenDirectory);
+}
+
+void OpenDatabaseWindow::openDirectory(const QString& folder) {
     openDirectory_ = folder;
+    followOpenDirectory_ = true;
+    showOpenDirectory();
     session_.DBDir = folder;
     File1->clear();
     File1->addItems(databaseFiles(folder));
@@ -161,7 +204,7 @@ QString OpenDatabaseWindow::highlightedDirectory() const {
 
 QString OpenDatabaseWindow::highlightedFile() const {
     const QListWidgetItem* item = File1->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    return item ? item->text() : QString();
 }
 
 void OpenDatabaseWindow::Cmd_OK_Click() {

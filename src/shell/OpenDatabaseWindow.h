@@ -42,12 +42,17 @@ private slots:
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void showOpenDirectory();
     QString highlightedDirectory() const;
     QString highlightedFile() const;
 
     Session& session_;
     QString openDirectory_;
+    bool followOpenDirectory_ = true;
 
     QLabel* Label3 = nullptr;
     QComboBox* Drive1 = nullptr;
