@@ -65,20 +65,30 @@ TEST(Database, CreateRefusesToOverwrite) {
     EXPECT_EQ(test::fileBytes(file.path()), before);
 }
 
+// Changes the city of a company and returns what the save said, with the edit left as it is.
+Status changeCity(Database& db, qint32 company, Recordset& rs) {
+    auto opened = db.openRecordset(
+        Select::from(QStringLiteral("Company")).where(QStringLiteral("CompanyID"), company));
+    if (!opened)
+        return opened.takeError();
+    rs = std::move(opened.value());
+    if (auto s = rs.edit(); !s)
+        return s;
+    if (auto s = rs.setValue(QStringLiteral("City"), QStringLiteral("Tulsa")); !s)
+        return s;
+    return rs.update();
+}
+
 TEST(Database, WriteRefusedByTheEngineIsExplained) {
     test::TestDatabase file;
     const qint32 id = file.addCompany(QStringLiteral("Acme"));
     Database db = file.open();
     ASSERT_TRUE(db.exec(QStringLiteral("PRAGMA query_only = 1")).ok());
-    auto rs = db.openRecordset(
-        Select::from(QStringLiteral("Company")).where(QStringLiteral("CompanyID"), id));
-    ASSERT_TRUE(rs.ok());
-    ASSERT_TRUE(rs->edit().ok());
-    ASSERT_TRUE(rs->setValue(QStringLiteral("City"), QStringLiteral("Tulsa")).ok());
-    const Status saved = rs->update();
+    Recordset rs;
+    const Status saved = changeCity(db, id, rs);
     ASSERT_FALSE(saved.ok());
     EXPECT_TRUE(saved.error().contains(QStringLiteral("read-only"))) << saved.error().toStdString();
-    EXPECT_EQ(rs->editMode(), Recordset::EditMode::Edit); // the edit stays open to retry or cancel
+    EXPECT_EQ(rs.editMode(), Recordset::EditMode::Edit); // the edit stays open to retry or cancel
 }
 
 TEST(Database, ReadOnlyFileSaysSoWhenWritten) {
@@ -88,12 +98,8 @@ TEST(Database, ReadOnlyFileSaysSoWhenWritten) {
     if (QFileInfo(file.path()).isWritable())
         GTEST_SKIP() << "running as a user who may write any file";
     Database db = file.open();
-    auto rs = db.openRecordset(
-        Select::from(QStringLiteral("Company")).where(QStringLiteral("CompanyID"), id));
-    ASSERT_TRUE(rs.ok());
-    ASSERT_TRUE(rs->edit().ok());
-    ASSERT_TRUE(rs->setValue(QStringLiteral("City"), QStringLiteral("Tulsa")).ok());
-    const Status saved = rs->update();
+    Recordset rs;
+    const Status saved = changeCity(db, id, rs);
     ASSERT_FALSE(saved.ok());
     EXPECT_TRUE(saved.error().contains(QStringLiteral("read-only"))) << saved.error().toStdString();
 }
