@@ -9,9 +9,14 @@ namespace {
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        // With repetitions, the median of the repetitions stands for the benchmark.
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0 &&
+                !cpuTimes.count(run.run_name.str()))
+                cpuTimes[run.run_name.str()] = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                cpuTimes[run.run_name.str()] = run.GetAdjustedCPUTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> cpuTimes;

@@ -88,7 +88,7 @@ QVariant fromStored(const QVariant& stored, FieldType type) {
     case FieldType::Single:
         return static_cast<float>(stored.toDouble());
     case FieldType::Double:
-        return stored.toDouble();
+        return stored.typeId() == QMetaType::Double ? stored : QVariant(stored.toDouble());
     case FieldType::Boolean:
         return stored.toLongLong() != 0;
     case FieldType::Date:
@@ -97,7 +97,7 @@ QVariant fromStored(const QVariant& stored, FieldType type) {
         return isoToDateText(stored.toString());
     case FieldType::Text:
     case FieldType::LongText:
-        return stored.toString();
+        return stored.typeId() == QMetaType::QString ? stored : QVariant(stored.toString());
     }
     return stored;
 }
