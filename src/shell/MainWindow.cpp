@@ -4,6 +4,7 @@
 #include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
 #include "shell/OpenDatabaseWindow.h"
+#include "shell/PreferencesWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -83,6 +84,7 @@ void MainWindow::buildMenus() {
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About KV2000"));
 
     connect(mnuFileOpen_File, &QAction::triggered, this, &MainWindow::mnuFileOpen_File_Click);
+    connect(mnuFilePreferences, &QAction::triggered, this, &MainWindow::mnuFilePreferences_Click);
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
@@ -161,6 +163,22 @@ void MainWindow::mnuFileOpen_File_Click() {
     }
     services_.pointer.setBusy(*this, true);
     OpenChosenDatabase();
+    services_.pointer.setBusy(*this, false);
+}
+
+void MainWindow::mnuFilePreferences_Click() {
+    // One Preferences window at a time: a second request brings the open one forward.
+    if (auto* open = findChild<PreferencesWindow*>(); open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    services_.pointer.setBusy(*this, true);
+    auto* window = new PreferencesWindow(session_, services_, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that could not read its row has said why and stayed hidden.
+    if (!window->isVisible())
+        delete window;
     services_.pointer.setBusy(*this, false);
 }
 

@@ -36,6 +36,7 @@ public:
 
 private slots:
     void mnuFileOpen_File_Click();
+    void mnuFilePreferences_Click();
     void mnuFileExit_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();

@@ -1,0 +1,207 @@
+#include "shell/PreferencesWindow.h"
+
+#include "data/DataSource.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+QString typeField(int i) {
+    return QStringLiteral("Custom%1_Type").arg(i);
+}
+QString labelField(int i) {
+    return QStringLiteral("Custom%1_Label").arg(i);
+}
+
+} // namespace
+
+const QStringList& PreferencesWindow::kindNames() {
+    static const QStringList names{QStringLiteral("Text"), QStringLiteral("Numeric"),
+                                   QStringLiteral("Date/Time"), QStringLiteral("Yes/No"),
+                                   QStringLiteral("Hidden")};
+    return names;
+}
+
+PreferencesWindow::PreferencesWindow(Session& session, Services& services, QWidget* parent)
+    : QDialog(parent), session_(session), services_(services) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Preferences"));
+    setModal(false);
+
+    Data_Preferences = new DataSource(this);
+    Data_Preferences->setObjectName(QStringLiteral("Data_Preferences"));
+
+    Frame1 = new QGroupBox(QStringLiteral("Units Selection"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* units = new QHBoxLayout(Frame1);
+    const char* unitNames[] = {"US", "SI"};
+    for (int i = 0; i < 2; ++i) {
+        Opt_Units[static_cast<std::size_t>(i)] =
+            new QRadioButton(QString::fromLatin1(unitNames[i]), Frame1);
+        Opt_Units[static_cast<std::size_t>(i)]->setObjectName(
+            QStringLiteral("Opt_Units(%1)").arg(i));
+        units->addWidget(Opt_Units[static_cast<std::size_t>(i)]);
+    }
+    units->addStretch();
+
+    // Two columns of ten fields, each with a header for names and one for kinds.
+    auto* fields = new QGridLayout;
+    const auto header = [this](const char* name, const char* text) {
+        auto* label = new QLabel(QString::fromLatin1(text), this);
+        label->setObjectName(QString::fromLatin1(name));
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        return label;
+    };
+    Label1 = header("Label1", "Label / Prompt");
+    Label3 = header("Label3", "Type");
+    Label2 = header("Label2", "Label / Prompt");
+    Label4 = header("Label4", "Type");
+    fields->addWidget(Label1, 0, 1);
+    fields->addWidget(Label3, 0, 2);
+    fields->addWidget(Label2, 0, 4);
+    fields->addWidget(Label4, 0, 5);
+    for (int i = 1; i <= FieldCount; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        auto* number = new QLabel(QStringLiteral("%1.").arg(i), this);
+        Text1[slot] = new QLineEdit(this);
+        Text1[slot]->setObjectName(QStringLiteral("Text1(%1)").arg(i));
+        Text1[slot]->setToolTip(QStringLiteral("Field %1 - Name").arg(i));
+        Text1[slot]->setMaxLength(255);
+        List_1[slot] = new QComboBox(this);
+        List_1[slot]->setObjectName(QStringLiteral("List_1(%1)").arg(i));
+        List_1[slot]->setToolTip(QStringLiteral("Field %1 - Type").arg(i));
+        List_1[slot]->addItems(kindNames());
+        const int row = (i - 1) % 10 + 1;
+        const int column = i <= 10 ? 0 : 3;
+        fields->addWidget(number, row, column, Qt::AlignRight);
+        fields->addWidget(Text1[slot], row, column + 1);
+        fields->addWidget(List_1[slot], row, column + 2);
+        Data_Preferences->bind(Text1[slot], labelField(i));
+    }
+    fields->setColumnStretch(1, 1);
+    fields->setColumnStretch(4, 1);
+    fields->setColumnMinimumWidth(3, 36);
+
+    Cmd_OK = new QPushButton(QStringLiteral("OK"), this);
+    Cmd_OK->setObjectName(QStringLiteral("Cmd_OK"));
+    Cmd_OK->setDefault(true);
+    Cmd_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Cmd_Cancel->setObjectName(QStringLiteral("Cmd_Cancel"));
+    Cmd_Help = new QPushButton(QStringLiteral("Help"), this);
+    Cmd_Help->setObjectName(QStringLiteral("Cmd_Help"));
+    connect(Cmd_OK, &QPushButton::clicked, this, &PreferencesWindow::Cmd_OK_Click);
+    connect(Cmd_Cancel, &QPushButton::clicked, this, &PreferencesWindow::Cmd_Cancel_Click);
+    connect(Cmd_Help, &QPushButton::clicked, this, &PreferencesWindow::Cmd_Help_Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_OK);
+    buttons->addWidget(Cmd_Cancel);
+    buttons->addWidget(Cmd_Help);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    resize(760, 420);
+
+    Form_Load();
+}
+
+void PreferencesWindow::Form_Load() {
+    Data_Preferences->setDatabaseName(session_.DatabaseName);
+    Data_Preferences->setRecordSource(QStringLiteral("Preferences"));
+    Status status = Data_Preferences->refresh();
+    if (status && Data_Preferences->recordset().eof())
+        status = Error{QStringLiteral("The Preferences table of this database has no row.")};
+    if (status) {
+        Data_Preferences->moveFirst();
+        status = Data_Preferences->recordset().edit();
+    }
+    if (status)
+        status = ShowPreferences();
+    if (!status) {
+        // Nothing was written: the window stays hidden and its opener lets it go.
+        Data_Preferences->cancelUpdate();
+        services_.prompts.message(status.error(), QStringLiteral("Table In Use"),
+                                  Prompts::Icon::Exclamation);
+        return;
+    }
+    show();
+}
+
+Status PreferencesWindow::ShowPreferences() {
+    Recordset& rs = Data_Preferences->recordset();
+    for (int i = 1; i <= FieldCount; ++i) {
+        const QVariant kind = rs.value(typeField(i));
+        const int code = kind.toInt();
+        // -1 is a kind list saved with nothing chosen; anything else outside the list, or an
+        // empty kind, is a row this window cannot show faithfully.
+        if (!kind.isValid() || code < -1 || code >= kindNames().size())
+            return Error{QStringLiteral("The kind of custom field %1 is %2, which is not one of "
+                                        "the kinds this program knows.")
+                             .arg(i)
+                             .arg(kind.isValid() ? kind.toString() : QStringLiteral("empty"))};
+        List_1[static_cast<std::size_t>(i)]->setCurrentIndex(code);
+    }
+    const bool us = rs.value(QStringLiteral("USUnits")).toBool(); // Null counts as SI
+    Opt_Units[us ? 0 : 1]->setChecked(true);
+    return {};
+}
+
+Status PreferencesWindow::SavePreferences() {
+    Recordset& rs = Data_Preferences->recordset();
+    for (int i = 1; i <= FieldCount; ++i)
+        if (auto s = rs.setValue(typeField(i), List_1[static_cast<std::size_t>(i)]->currentIndex());
+            !s)
+            return s;
+    return rs.setValue(QStringLiteral("USUnits"), Opt_Units[0]->isChecked());
+}
+
+void PreferencesWindow::Cmd_OK_Click() {
+    Status saved = SavePreferences();
+    if (saved)
+        saved = Data_Preferences->update();
+    if (!saved) {
+        // The window stays open with what was typed, so the user can try again or cancel.
+        services_.prompts.message(saved.error(), QStringLiteral("Preferences"),
+                                  Prompts::Icon::Exclamation);
+        return;
+    }
+    // The units change for every window opened from now on, once they are stored.
+    session_.UnitsUS = Opt_Units[0]->isChecked();
+    closing_ = true;
+    close();
+}
+
+void PreferencesWindow::Cmd_Cancel_Click() {
+    Data_Preferences->cancelUpdate();
+    closing_ = true;
+    close();
+}
+
+void PreferencesWindow::Cmd_Help_Click() {
+    session_.HelpTopic = 6;
+    services_.help.showHelp(*this, session_.HelpTopic);
+}
+
+void PreferencesWindow::closeEvent(QCloseEvent* event) {
+    // The close box discards what is pending, as Cancel does.
+    if (!closing_)
+        Data_Preferences->cancelUpdate();
+    QDialog::closeEvent(event);
+}
+
+} // namespace korvane

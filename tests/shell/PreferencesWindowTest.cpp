@@ -1,0 +1,149 @@
+#include "shell/PreferencesWindow.h"
+
+#include "data/Recordset.h"
+#include "data/Select.h"
+#include "shell/MainWindow.h"
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+class PreferencesWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        session.DatabaseName = file.path();
+        session.DBFile = QStringLiteral("plant.mdb");
+        ASSERT_TRUE(window.AcceptDatabase());
+    }
+    // File > Preferences; the window it left open, or null.
+    PreferencesWindow* open() {
+        window.findChild<QAction*>(QStringLiteral("mnuFilePreferences"))->trigger();
+        return window.findChild<PreferencesWindow*>(QStringLiteral("Form2"));
+    }
+    template <class T> static T* child(QWidget* w, const QString& name) {
+        T* found = w->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    test::TestDatabase file;
+    Session session;
+    test::TestServices t;
+    MainWindow window{session, t.services};
+};
+
+TEST_F(PreferencesWindowTest, ShowsTheStoredRow) {
+    PreferencesWindow* prefs = open();
+    ASSERT_NE(prefs, nullptr);
+    EXPECT_TRUE(prefs->isVisible());
+    EXPECT_FALSE(prefs->isModal());
+    EXPECT_EQ(prefs->windowTitle(), QStringLiteral("Preferences"));
+    EXPECT_TRUE(child<QRadioButton>(prefs, QStringLiteral("Opt_Units(0)"))->isChecked());
+    EXPECT_EQ(child<QRadioButton>(prefs, QStringLiteral("Opt_Units(1)"))->text(),
+              QStringLiteral("SI"));
+    for (int i : {1, 10, 11, 20}) {
+        auto* name = child<QLineEdit>(prefs, QStringLiteral("Text1(%1)").arg(i));
+        auto* kind = child<QComboBox>(prefs, QStringLiteral("List_1(%1)").arg(i));
+        EXPECT_EQ(name->text(), QStringLiteral("Custom Field %1").arg(i));
+        EXPECT_EQ(name->toolTip(), QStringLiteral("Field %1 - Name").arg(i));
+        EXPECT_EQ(kind->toolTip(), QStringLiteral("Field %1 - Type").arg(i));
+        EXPECT_EQ(kind->currentText(), QStringLiteral("Text"));
+        EXPECT_EQ(kind->count(), 5);
+    }
+    // A second request brings the same window forward.
+    EXPECT_EQ(open(), prefs);
+    EXPECT_EQ(window.findChildren<PreferencesWindow*>().size(), 1);
+}
+
+TEST_F(PreferencesWindowTest, OkStoresNamesKindsAndUnitsAtOnce) {
+    PreferencesWindow* prefs = open();
+    ASSERT_NE(prefs, nullptr);
+    auto* name = child<QLineEdit>(prefs, QStringLiteral("Text1(3)"));
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Inspector's note"));
+    child<QComboBox>(prefs, QStringLiteral("List_1(3)"))->setCurrentIndex(2);
+    child<QComboBox>(prefs, QStringLiteral("List_1(20)"))->setCurrentIndex(-1);
+    child<QRadioButton>(prefs, QStringLiteral("Opt_Units(1)"))->click();
+    child<QPushButton>(prefs, QStringLiteral("Cmd_OK"))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_FALSE(session.UnitsUS);
+    EXPECT_EQ(window.findChild<PreferencesWindow*>(), nullptr);
+    Database db = file.open();
+    auto rs = db.openRecordset(Select::from(QStringLiteral("Preferences")));
+    ASSERT_TRUE(rs.ok());
+    EXPECT_EQ(rs->text(QStringLiteral("Custom3_Label")), QStringLiteral("Inspector's note"));
+    EXPECT_EQ(rs->value(QStringLiteral("Custom3_Type")).toInt(), 2);
+    EXPECT_EQ(rs->value(QStringLiteral("Custom20_Type")).toInt(), -1); // nothing chosen
+    EXPECT_EQ(rs->value(QStringLiteral("USUnits")), QVariant(false));
+
+    // Shown again as stored, the unchosen kind included.
+    prefs = open();
+    ASSERT_NE(prefs, nullptr);
+    EXPECT_TRUE(child<QRadioButton>(prefs, QStringLiteral("Opt_Units(1)"))->isChecked());
+    EXPECT_EQ(child<QComboBox>(prefs, QStringLiteral("List_1(20)"))->currentIndex(), -1);
+    EXPECT_EQ(child<QComboBox>(prefs, QStringLiteral("List_1(3)"))->currentText(),
+              QStringLiteral("Date/Time"));
+}
+
+TEST_F(PreferencesWindowTest, CancelAndCloseBoxKeepTheRow) {
+    const QByteArray before = test::fileBytes(file.path());
+    for (const char* how : {"Cmd_Cancel", "close box"}) {
+        PreferencesWindow* prefs = open();
+        ASSERT_NE(prefs, nullptr);
+        child<QLineEdit>(prefs, QStringLiteral("Text1(1)"))->setText(QStringLiteral("Owner"));
+        child<QComboBox>(prefs, QStringLiteral("List_1(1)"))->setCurrentIndex(4);
+        child<QRadioButton>(prefs, QStringLiteral("Opt_Units(1)"))->click();
+        if (QString::fromLatin1(how) == QLatin1String("Cmd_Cancel"))
+            child<QPushButton>(prefs, QStringLiteral("Cmd_Cancel"))->click();
+        else
+            prefs->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(session.UnitsUS) << how;
+        EXPECT_EQ(test::fileBytes(file.path()), before) << how;
+    }
+}
+
+TEST_F(PreferencesWindowTest, RowItCannotShowIsReportedAndNothingIsWritten) {
+    const struct {
+        const char* change;
+        const char* text;
+    } cases[] = {
+        {"UPDATE Preferences SET Custom7_Type = 9", "custom field 7 is 9"},
+        {"UPDATE Preferences SET Custom2_Type = NULL", "custom field 2 is empty"},
+        {"DELETE FROM Preferences", "no row"},
+        {"DROP TABLE Preferences", "Preferences"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(file.open().exec(QString::fromLatin1(c.change)).ok());
+        const QByteArray before = test::fileBytes(file.path());
+        t.prompts.answerMessage();
+        EXPECT_EQ(open(), nullptr) << c.change;
+        const auto& m = t.prompts.messages().back();
+        EXPECT_EQ(m.title, QStringLiteral("Table In Use"));
+        EXPECT_EQ(m.icon, Prompts::Icon::Exclamation);
+        EXPECT_TRUE(m.text.contains(QString::fromLatin1(c.text))) << m.text.toStdString();
+        EXPECT_EQ(test::fileBytes(file.path()), before);
+    }
+}
+
+TEST_F(PreferencesWindowTest, HelpShowsThePreferencesTopic) {
+    PreferencesWindow* prefs = open();
+    ASSERT_NE(prefs, nullptr);
+    child<QPushButton>(prefs, QStringLiteral("Cmd_Help"))->click();
+    EXPECT_EQ(t.help.topics, std::vector<int>{6});
+    EXPECT_EQ(session.HelpTopic, 6);
+    EXPECT_TRUE(prefs->isVisible());
+}
+
+} // namespace
+} // namespace korvane
