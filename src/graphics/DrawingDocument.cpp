@@ -1,5 +1,6 @@
 #include "graphics/DrawingDocument.h"
 
+#include <QSet>
 #include <QUndoCommand>
 
 #include <algorithm>
@@ -101,9 +102,13 @@ void DrawingDocument::change(const QString& what, const std::vector<Element>& af
 
 void DrawingDocument::remove(const QString& what, const std::vector<ElementId>& ids) {
     std::vector<Change> changes;
+    QSet<ElementId> seen;
     for (ElementId id : ids) {
-        if (const Element* current = drawing_.find(id))
+        const Element* current = drawing_.find(id);
+        if (current && !seen.contains(id)) {
+            seen.insert(id);
             changes.push_back({*current, std::nullopt, drawing_.indexOf(id)});
+        }
     }
     if (!changes.empty())
         undoStack_.push(new DrawingStep(*this, what, std::move(changes), -1, false));

@@ -369,7 +369,9 @@ public:
             return Error{QStringLiteral("This is not a drawing file: it holds a \"%1\" document "
                                         "where an SVG drawing was expected.")
                              .arg(xml_.name().toString())};
-        ours_ = !xml_.attributes().value(QLatin1String(DrawingNamespace), QLatin1String("version")).isEmpty();
+        ours_ = !xml_.attributes()
+                     .value(QLatin1String(DrawingNamespace), QLatin1String("version"))
+                     .isEmpty();
         if (!ours_)
             readViewBox();
 
@@ -410,8 +412,8 @@ private:
             return;
         }
         double w = 0, h = 0;
-        if (parseLength(a.value(QLatin1String("width")), w) && parseLength(a.value(QLatin1String("height")), h) && w > 0 &&
-            h > 0) {
+        if (parseLength(a.value(QLatin1String("width")), w) &&
+            parseLength(a.value(QLatin1String("height")), h) && w > 0 && h > 0) {
             scaleX_ = 1000 / w;
             scaleY_ = 1000 / h;
         }
@@ -432,7 +434,8 @@ private:
             xml_.skipCurrentElement();
             return true;
         }
-        if (!a.value(QLatin1String("transform")).isEmpty() || a.value(QLatin1String("display")) == u"none") {
+        if (!a.value(QLatin1String("transform")).isEmpty() ||
+            a.value(QLatin1String("display")) == u"none") {
             ++result_.skipped;
             xml_.skipCurrentElement();
             return true;
@@ -466,7 +469,8 @@ private:
             }
         }
         double g[4];
-        if (!known || !parseNumbers(a.value(QLatin1String(DrawingNamespace), QLatin1String("geom")), g, 4))
+        if (!known ||
+            !parseNumbers(a.value(QLatin1String(DrawingNamespace), QLatin1String("geom")), g, 4))
             return skip();
         for (double v : g)
             if (!withinPage(v))
@@ -476,8 +480,8 @@ private:
         const auto ns = QLatin1String(DrawingNamespace);
         if (e.kind == ElementKind::Arc || e.kind == ElementKind::Chord) {
             double angles[2];
-            if (!parseNumbers(a.value(ns, QLatin1String("angles")), angles, 2) || !withinPage(angles[0]) ||
-                !withinPage(angles[1]))
+            if (!parseNumbers(a.value(ns, QLatin1String("angles")), angles, 2) ||
+                !withinPage(angles[0]) || !withinPage(angles[1]))
                 return skip();
             e.startAngle = angles[0];
             e.endAngle = angles[1];
@@ -489,11 +493,11 @@ private:
         double v = 0;
         if (parseNumbers(a.value(ns, QLatin1String("width")), &v, 1) && v >= 0 && v <= 1000)
             e.lineWidth = v;
-        if (e.kind == ElementKind::Text && parseNumbers(a.value(ns, QLatin1String("font")), &v, 1) && v >= 1 &&
-            v <= 1000)
+        if (e.kind == ElementKind::Text &&
+            parseNumbers(a.value(ns, QLatin1String("font")), &v, 1) && v >= 1 && v <= 1000)
             e.fontSize = v;
-        if (e.kind == ElementKind::RoundedBox && parseNumbers(a.value(ns, QLatin1String("radius")), &v, 1) &&
-            v >= 0 && withinPage(v))
+        if (e.kind == ElementKind::RoundedBox &&
+            parseNumbers(a.value(ns, QLatin1String("radius")), &v, 1) && v >= 0 && withinPage(v))
             e.cornerRadius = v;
         e.text = unescapeElementText(a.value(ns, QLatin1String("text")).toString());
         e.hotSpot = a.value(ns, QLatin1String("hotspot")) == u"1";
@@ -530,7 +534,8 @@ private:
 
     void readForeign(QStringView name, const QXmlStreamAttributes& a) {
         Element e;
-        e.color = colorOf(a, QLatin1String("fill"), BlackColor); // SVG fills shapes black unless told
+        e.color =
+            colorOf(a, QLatin1String("fill"), BlackColor); // SVG fills shapes black unless told
         e.color2 = colorOf(a, QLatin1String("stroke"), NoColor);
         double width = 1;
         parseLength(paint(a, QLatin1String("stroke-width")), width);
