@@ -179,8 +179,13 @@ std::vector<DrawingEditor::Handle> DrawingEditor::handles() const {
         out.push_back({id, HandleRole::BottomLeft, b.bottomLeft()});
         out.push_back({id, HandleRole::Left, QPointF(b.left(), c.y())});
         if (e->kind == ElementKind::Arc || e->kind == ElementKind::Chord) {
-            out.push_back({id, HandleRole::StartAngle, pointOnOval(b, e->startAngle)});
-            out.push_back({id, HandleRole::EndAngle, pointOnOval(b, e->endAngle)});
+            // A little inside the oval, so that at 0 and 180 degrees they do not cover the
+            // handles of the box's sides.
+            const auto inside = [&](double degrees) {
+                return c + (pointOnOval(b, degrees) - c) * 0.85;
+            };
+            out.push_back({id, HandleRole::StartAngle, inside(e->startAngle)});
+            out.push_back({id, HandleRole::EndAngle, inside(e->endAngle)});
         }
     }
     return out;

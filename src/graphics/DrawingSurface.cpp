@@ -399,8 +399,9 @@ void DrawingSurface::paintOverlay(QPainter& painter) const {
     painter.setPen(QPen(accent, 1, Qt::DashLine));
     painter.setBrush(Qt::NoBrush);
     for (ElementId id : editor_.selection()) {
-        if (const Element* e = drawing().find(id))
-            painter.drawRect(toDevice.mapRect(elementBounds(*e)));
+        const Element* e = drawing().find(id);
+        if (e && e->kind != ElementKind::Line) // a line shows its two end handles
+            painter.drawRect(toDevice.mapRect(e->box()).adjusted(-1, -1, 1, 1));
     }
     painter.setPen(QPen(Qt::black, 1));
     const double r = DrawingEditor::HandleRadius;

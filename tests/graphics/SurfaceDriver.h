@@ -3,6 +3,7 @@
 #include "graphics/DrawingSurface.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -46,7 +47,21 @@ public:
     void key(Qt::Key key, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(&surface_, key, m);
     }
-    void type(const QString& text) { QTest::keyClicks(&surface_, text); }
+    // Types text one character at a time as a keyboard would, any character included.
+    void type(const QString& text) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString one = text.mid(i, n);
+            const int key = one.size() == 1 && one[0].unicode() < 128
+                                ? static_cast<int>(one[0].toUpper().unicode())
+                                : static_cast<int>(Qt::Key_unknown);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, one);
+            QApplication::sendEvent(&surface_, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, one);
+            QApplication::sendEvent(&surface_, &release);
+            i += n - 1;
+        }
+    }
 
 private:
     DrawingSurface& surface_;
