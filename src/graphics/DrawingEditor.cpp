@@ -475,6 +475,8 @@ void DrawingEditor::nudge(double dx, double dy) {
 bool DrawingEditor::key(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
     const bool control = modifiers & Qt::ControlModifier;
     if (control && (qtKey == Qt::Key_Z || qtKey == Qt::Key_Y)) {
+        if (drag_ != Drag::Nothing)
+            return true; // the drag in progress becomes a step of its own when it ends
         commitText();
         if (qtKey == Qt::Key_Y || (modifiers & Qt::ShiftModifier))
             document_.undoStack().redo();

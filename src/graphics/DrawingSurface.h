@@ -36,7 +36,9 @@ public:
     // Writes the whole drawing, text still being typed included, to the file.
     Status SaveDrawing(const QString& fileName, int option = 0);
     // Adds an element of the given kind (ElementKind: 4 is the page background) with the box
-    // (x1, y1)-(x2, y2), and puts it in scope for the property settings that follow.
+    // (x1, y1)-(x2, y2), and puts it in scope for the property settings that follow. A text
+    // element starts at (x1, y1) and takes its size from its text. The addition and the
+    // settings of the element that follow it are one step to undo.
     Status AddElement(int kind, double x1, double y1, double x2, double y2);
 
     // Fill and line colours of the elements in scope (ColorValue: 0x00BBGGRR, 0x800000nn system
@@ -45,6 +47,8 @@ public:
     void setElementColor(ColorValue value);
     ColorValue ElementColor2() const;
     void setElementColor2(ColorValue value);
+    // The text of a text element is the text it shows; any element's text can tie it to a
+    // data row.
     QString ElementText() const;
     void setElementText(const QString& text);
     bool ElementHotSpot() const;

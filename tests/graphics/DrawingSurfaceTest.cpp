@@ -162,6 +162,17 @@ TEST_F(Surface, DraggingMovesAndHandlesResizeEachAsOneStep) {
     EXPECT_EQ(element(a).box().topLeft(), was.topLeft());
     EXPECT_EQ(s.undoStack().index(), steps + 2);
 
+    // Undo in the middle of a drag waits for the drag to end, which is a step of its own.
+    const auto beforeDrag = s.drawing().elements();
+    const QPointF middle = element(b).box().center();
+    mouse.press(middle);
+    mouse.send(QEvent::MouseMove, middle + QPointF(40, 0), Qt::NoButton, Qt::LeftButton);
+    mouse.key(Qt::Key_Z, Qt::ControlModifier);
+    mouse.release(middle + QPointF(40, 0));
+    EXPECT_NEAR(element(b).p1.x(), beforeDrag.back().p1.x() + 40, Near);
+    mouse.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.drawing().elements(), beforeDrag);
+
     // An arc's start angle is moved by its round handle.
     s.setEditMode(5);
     mouse.drag({500, 500}, {900, 900});
