@@ -87,6 +87,18 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     surface.grab().save(out.filePath(QStringLiteral("01_drawn.png")));
 
+    // Text being typed, with its caret, over a non-square window.
+    surface.resize(900, 640);
+    surface.setEditMode(10);
+    mouse.click({650, 820});
+    mouse.type(QStringLiteral("Typing here"));
+    QApplication::processEvents();
+    surface.grab().save(out.filePath(QStringLiteral("01b_typing.png")));
+    QTest::keyClick(&surface, Qt::Key_Escape);
+    surface.setEditMode(11);
+    surface.resize(720, 720);
+    QApplication::processEvents();
+
     ZoomSteps zoom;
     for (int i = 0; i < 5; ++i)
         zoom.zoomIn();
