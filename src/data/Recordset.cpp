@@ -344,9 +344,18 @@ QStringList Recordset::fieldNames() const {
 }
 
 int Recordset::columnIndex(const QString& name) const {
-    if (auto it = columnByName_.constFind(name); it != columnByName_.constEnd())
-        return *it;
-    return columnByName_.value(name.toLower(), -1);
+    // Rows are mostly read field after field in table order: try the column after the last one
+    // asked for before hashing the name.
+    const int next = lastColumn_ + 1;
+    if (next < static_cast<int>(columns_.size()) &&
+        columns_[static_cast<std::size_t>(next)].name == name)
+        return lastColumn_ = next;
+    auto it = columnByName_.constFind(name);
+    const int found =
+        it != columnByName_.constEnd() ? *it : columnByName_.value(name.toLower(), -1);
+    if (found >= 0)
+        lastColumn_ = found;
+    return found;
 }
 
 FieldType Recordset::fieldType(const QString& name) const {

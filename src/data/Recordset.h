@@ -102,6 +102,7 @@ private:
     bool lockEdits_ = false;
     std::vector<Column> columns_;
     QHash<QString, int> columnByName_; // exact, qualified and lower-case names; first wins
+    mutable int lastColumn_ = -1;      // the column asked for last, to guess the next
     using Row = std::vector<QVariant>; // stored values, one per column
     std::vector<Row> rows_;
     std::vector<qint64> rowids_;
