@@ -30,6 +30,7 @@ public:
 
 private slots:
     void mnuFileExit_Click();
+    void mnuEditTank_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
