@@ -521,8 +521,11 @@ void TankInformationWindow::SetToolTipsByUnits() {
     for (TagBox* box : {Text_Diameter, Text_Height, Text_Level})
         box->setPlaceholderText(dimensionHint);
     Text_Capacity->setPlaceholderText(QStringLiteral("number, then B or G"));
-    for (const ScheduleRow& line : schedule_)
-        line.freq->setPlaceholderText(QStringLiteral("number, then Y or M"));
+    const QString frequencyHint = QStringLiteral("e.g. 5Y or 18M");
+    for (const ScheduleRow& line : schedule_) {
+        line.freq->setPlaceholderText(frequencyHint);
+        line.freq->setMinimumWidth(fontMetrics().horizontalAdvance(frequencyHint) + 24);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
