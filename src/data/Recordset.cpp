@@ -376,8 +376,15 @@ int Recordset::keyColumn() const {
 }
 
 QVariant Recordset::value(const QString& field) const {
-    const int c = columnIndex(field);
-    if (c < 0)
+    return value(columnIndex(field));
+}
+
+QString Recordset::text(const QString& field) const {
+    return text(columnIndex(field));
+}
+
+QVariant Recordset::value(int c) const {
+    if (c < 0 || c >= fieldCount())
         return {};
     const FieldType type = columns_[static_cast<std::size_t>(c)].type;
     if (mode_ != EditMode::None)
@@ -387,8 +394,8 @@ QVariant Recordset::value(const QString& field) const {
     return fieldvalue::fromStored(stored(current_, c), type);
 }
 
-QString Recordset::text(const QString& field) const {
-    const QVariant v = value(field);
+QString Recordset::text(int column) const {
+    const QVariant v = value(column);
     return v.isValid() ? v.toString() : QString();
 }
 

@@ -242,9 +242,19 @@ TEST(Recordset, ChosenFieldsOnly) {
     EXPECT_EQ(rs.text(QStringLiteral("Name")), QStringLiteral("T-1"));
     EXPECT_EQ(rs.text(QStringLiteral("ExternalLast")), QStringLiteral("05/Mar/2001"));
     EXPECT_FALSE(rs.hasField(QStringLiteral("Product")));
+    // By position, as long lists read them.
+    const int name = rs.fieldIndex(QStringLiteral("name"));
+    EXPECT_EQ(name, 1);
+    EXPECT_EQ(rs.text(name), QStringLiteral("T-1"));
+    EXPECT_EQ(rs.text(rs.fieldIndex(QStringLiteral("ExternalLast"))),
+              QStringLiteral("05/Mar/2001"));
+    EXPECT_EQ(rs.fieldIndex(QStringLiteral("Product")), -1);
+    EXPECT_FALSE(rs.value(-1).isValid());
+    EXPECT_FALSE(rs.value(3).isValid());
 
     ASSERT_TRUE(rs.edit().ok());
     ASSERT_TRUE(rs.setValue(QStringLiteral("Name"), QStringLiteral("T-1A")).ok());
+    EXPECT_EQ(rs.text(name), QStringLiteral("T-1A")); // the pending edit
     ASSERT_TRUE(rs.update().ok());
     EXPECT_EQ(file.value(Tank, QStringLiteral("TankID"), tank, QStringLiteral("Name")),
               QVariant(QStringLiteral("T-1A")));
