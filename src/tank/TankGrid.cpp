@@ -46,11 +46,15 @@ Result<std::vector<TankGridRow>> readTankGrid(const QString& databaseName, qint3
     if (!rs)
         return rs.takeError();
 
-    std::vector<QString> freqFields;
-    std::vector<QString> lastFields;
-    for (const auto& kind : schedule::Kinds) {
-        freqFields.push_back(QString::fromLatin1(kind.freqField));
-        lastFields.push_back(QString::fromLatin1(kind.lastField));
+    const int key = rs->fieldIndex(KeyField);
+    const int name = rs->fieldIndex(NameField);
+    const int physLoc = rs->fieldIndex(PhysLocField);
+    const int serial = rs->fieldIndex(SerialField);
+    std::array<int, schedule::Kinds.size()> freqs{};
+    std::array<int, schedule::Kinds.size()> lasts{};
+    for (std::size_t k = 0; k < schedule::Kinds.size(); ++k) {
+        freqs[k] = rs->fieldIndex(QString::fromLatin1(schedule::Kinds[k].freqField));
+        lasts[k] = rs->fieldIndex(QString::fromLatin1(schedule::Kinds[k].lastField));
     }
 
     std::vector<TankGridRow> rows;
@@ -59,13 +63,15 @@ Result<std::vector<TankGridRow>> readTankGrid(const QString& databaseName, qint3
     std::array<QString, schedule::Kinds.size()> lastDates;
     for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
         TankGridRow& row = rows.emplace_back();
-        row.tankId = rs->value(KeyField).toInt();
-        row.name = rs->text(NameField);
-        row.physLoc = rs->text(PhysLocField);
-        row.serialNum = rs->text(SerialField);
+        row.tankId = rs->value(key).toInt();
+        row.name = rs->text(name);
+        row.physLoc = rs->text(physLoc);
+        row.serialNum = rs->text(serial);
         for (std::size_t k = 0; k < schedule::Kinds.size(); ++k) {
-            lastDates[k] = rs->text(lastFields[k]);
-            inspections[k] = {rs->value(freqFields[k]).toDouble(), lastDates[k]};
+            const double frequency = rs->value(freqs[k]).toDouble();
+            // Only a scheduled inspection needs its last date read.
+            lastDates[k] = frequency != 0 ? rs->text(lasts[k]) : QString();
+            inspections[k] = {frequency, lastDates[k]};
         }
         row.due = schedule::anyDue(inspections, today);
     }

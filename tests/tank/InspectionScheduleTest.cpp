@@ -93,6 +93,26 @@ TEST(InspectionSchedule, DueThisCalendarYearOrEarlier) {
     }
 }
 
+// The grid works the due year out without the day; it must agree with the full date.
+TEST(InspectionSchedule, DueMarkAgreesWithTheNextDueDate) {
+    const char* lasts[] = {"31/Aug/2000", "29/Feb/2000", "01/Jan/2020",
+                           "31/Dec/2019", "15/Jul/1753", "31/Dec/9990"};
+    const double frequencies[] = {1, 5, 2.5, 3.5, -1, -6, -11, -12, -13, -18, -119, 7999, -99999};
+    const QDate todays[] = {QDate(2019, 12, 31), QDate(2020, 1, 1), QDate(2024, 6, 15),
+                            QDate(9999, 12, 31)};
+    for (const char* text : lasts) {
+        const QString last = QString::fromLatin1(text);
+        for (double f : frequencies) {
+            for (const QDate& today : todays) {
+                std::array<StoredInspection, Kinds.size()> tank{};
+                tank[2] = {f, last};
+                EXPECT_EQ(anyDue(tank, today), isDue(nextDueDate(date(text), f), today))
+                    << f << " from " << text << " on " << today.toString().toStdString();
+            }
+        }
+    }
+}
+
 TEST(InspectionSchedule, AnyOfTheFiveKindsMarksTheTank) {
     const QString old = QStringLiteral("01/Jan/2010");
     const QString recent = QStringLiteral("01/Jan/2024");
