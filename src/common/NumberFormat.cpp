@@ -72,4 +72,12 @@ QString formatNumber(double value, QStringView pattern) {
     return text;
 }
 
+QString numberText(double value) {
+    if (!std::isfinite(value))
+        return {};
+    if (value == 0)
+        return QStringLiteral("0");
+    return QString::number(value, 'g', 15);
+}
+
 } // namespace korvane

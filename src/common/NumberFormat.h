@@ -23,4 +23,11 @@ namespace korvane {
 //   is then shown as QString::number() would, so that it is at least visible.
 QString formatNumber(double value, QStringView pattern);
 
+// A worked-out value written as a plain number, the way the program puts a number into a box or
+// offers it as a default answer: at most 15 significant digits, '.' as the decimal point whatever
+// the locale, no separators and no trailing zeros ("12", "1446", "2.5", "145.037737809647");
+// -0 gives "0". Very large or small magnitudes take an exponent ("1e+20"), which numericValue
+// reads back. NaN and infinities give "".
+QString numberText(double value);
+
 } // namespace korvane

@@ -48,27 +48,37 @@ bool overflowsUpward(const std::string& number) {
 
 } // namespace
 
-double numericValue(QStringView text) {
+namespace {
+
+// Where the leading number of a text starts and ends, as numericValue reads it.
+struct LeadingNumber {
+    qsizetype start = 0; // first digit or point, after blanks and sign
+    qsizetype end = 0;
+    bool negative = false;
+    bool hasDigits = false;
+};
+
+LeadingNumber findLeadingNumber(QStringView text) {
+    LeadingNumber found;
     qsizetype at = 0;
     while (at < text.size() && (text[at] == u' ' || text[at] == u'\t'))
         ++at;
 
-    bool negative = false;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
-        negative = text[at] == u'-';
+        found.negative = text[at] == u'-';
         ++at;
     }
 
-    const qsizetype start = at;
+    found.start = at;
     at = skipDigits(text, at);
-    bool hasDigits = at > start;
+    found.hasDigits = at > found.start;
     if (at < text.size() && text[at] == u'.') {
         const qsizetype fraction = at + 1;
         at = skipDigits(text, fraction);
-        hasDigits = hasDigits || at > fraction;
+        found.hasDigits = found.hasDigits || at > fraction;
     }
-    if (!hasDigits)
-        return 0.0;
+    if (!found.hasDigits)
+        return found;
 
     if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
         qsizetype exponent = at + 1;
@@ -78,6 +88,23 @@ double numericValue(QStringView text) {
         if (end > exponent)
             at = end;
     }
+    found.end = at;
+    return found;
+}
+
+} // namespace
+
+bool beginsWithNumber(QStringView text) {
+    return findLeadingNumber(text).hasDigits;
+}
+
+double numericValue(QStringView text) {
+    const LeadingNumber found = findLeadingNumber(text);
+    if (!found.hasDigits)
+        return 0.0;
+    const qsizetype start = found.start;
+    const qsizetype at = found.end;
+    const bool negative = found.negative;
 
     // std::from_chars reads the C format whatever the locale, but takes no '+': the sign was
     // consumed above and is applied afterwards.

@@ -18,4 +18,8 @@ namespace korvane {
 // be told from zero gives zero.
 double numericValue(QStringView text);
 
+// Whether the text begins with a number as numericValue reads it ("12 ft" and " .5" do; "ft",
+// "-" and "" do not), so that a typed 0 can be told from a text that holds no number at all.
+bool beginsWithNumber(QStringView text);
+
 } // namespace korvane

@@ -287,10 +287,24 @@ Result<Recordset> Recordset::open(const Database& db, const Select& query, bool 
         if (!info)
             return info.takeError();
         const layout::TableDef* def = layout::table(table);
-        for (const auto& f : info->fields) {
+        const auto addColumn = [&](const layout::FieldDef& f) {
             const layout::FieldDef* known = def ? def->field(f.name) : nullptr;
             rs.columns_.push_back(
                 {f.name, table + QLatin1Char('.') + f.name, known ? known->type : f.type});
+        };
+        if (query.fieldList().isEmpty() || rs.table_.isEmpty()) {
+            for (const auto& f : info->fields)
+                addColumn(f);
+            continue;
+        }
+        for (const QString& name : query.fieldList()) {
+            const auto found = std::find_if(
+                info->fields.begin(), info->fields.end(), [&](const layout::FieldDef& f) {
+                    return f.name.compare(name, Qt::CaseInsensitive) == 0;
+                });
+            if (found == info->fields.end())
+                return Error{QStringLiteral("The field %1 does not exist in %2.").arg(name, table)};
+            addColumn(*found);
         }
     }
 
@@ -371,8 +385,15 @@ int Recordset::keyColumn() const {
 }
 
 QVariant Recordset::value(const QString& field) const {
-    const int c = columnIndex(field);
-    if (c < 0)
+    return value(columnIndex(field));
+}
+
+QString Recordset::text(const QString& field) const {
+    return text(columnIndex(field));
+}
+
+QVariant Recordset::value(int c) const {
+    if (c < 0 || c >= fieldCount())
         return {};
     const FieldType type = columns_[static_cast<std::size_t>(c)].type;
     if (mode_ != EditMode::None)
@@ -382,8 +403,8 @@ QVariant Recordset::value(const QString& field) const {
     return fieldvalue::fromStored(stored(current_, c), type);
 }
 
-QString Recordset::text(const QString& field) const {
-    const QVariant v = value(field);
+QString Recordset::text(int column) const {
+    const QVariant v = value(column);
     return v.isValid() ? v.toString() : QString();
 }
 

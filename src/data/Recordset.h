@@ -63,6 +63,11 @@ public:
     // The value of a field of the current row, or of the pending edit while one is open.
     QVariant value(const QString& field) const;
     QString text(const QString& field) const;
+    // The same by position, for loops over many rows: fieldIndex gives the position of a field
+    // once (-1 when there is none), value and text read it from each row.
+    int fieldIndex(const QString& field) const { return columnIndex(field); }
+    QVariant value(int column) const;
+    QString text(int column) const;
     bool isNull(const QString& field) const { return !value(field).isValid(); }
     // Sets a field of the pending edit; texts are converted to the field's type, and a value
     // that does not fit (a number too large, a text that is not a date) is refused.

@@ -47,6 +47,11 @@ Select& Select::orderBy(const QString& field, Order order) {
     return *this;
 }
 
+Select& Select::fields(const QStringList& names) {
+    fields_ = names;
+    return *this;
+}
+
 QStringList Select::tables() const {
     QStringList list{table_};
     if (!joinTable_.isEmpty())
@@ -66,7 +71,15 @@ QString Select::sqlFrom() const {
 QString Select::sql() const {
     // Single-table queries also fetch the rowid, which identifies the row for updates and
     // deletes even in tables without a counter key.
-    QString sql = joinTable_.isEmpty() ? QLatin1String("SELECT rowid, * FROM ") + sqlFrom()
+    QString columns = QStringLiteral("*");
+    if (!fields_.isEmpty() && joinTable_.isEmpty()) {
+        QStringList quoted;
+        for (const QString& f : fields_)
+            quoted << quoteIdentifier(f);
+        columns = quoted.join(QLatin1String(", "));
+    }
+    QString sql = joinTable_.isEmpty() ? QLatin1String("SELECT rowid, ") + columns +
+                                             QLatin1String(" FROM ") + sqlFrom()
                                        : QLatin1String("SELECT * FROM ") + sqlFrom();
     for (const auto& c : conditions_) {
         sql += c.joiner.isEmpty() ? QLatin1String(" WHERE ")
@@ -103,7 +116,10 @@ QVariantList Select::bindings() const {
 }
 
 QString Select::text() const {
-    QString text = QLatin1String("SELECT * FROM ") + table_;
+    const QString columns = fields_.isEmpty() || !joinTable_.isEmpty()
+                                ? QStringLiteral("*")
+                                : fields_.join(QLatin1String(", "));
+    QString text = QLatin1String("SELECT ") + columns + QLatin1String(" FROM ") + table_;
     if (!joinTable_.isEmpty())
         text += QLatin1String(" INNER JOIN ") + joinTable_ + QLatin1String(" ON ") + table_ +
                 QLatin1String(".InspectionID = ") + joinTable_ + QLatin1String(".InspectionID");

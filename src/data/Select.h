@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -23,6 +24,10 @@ public:
     Select& andWhere(const QString& field, const QVariant& value);
     Select& orWhere(const QString& field, const QVariant& value);
     Select& orderBy(const QString& field, Order order = Order::Ascending);
+    // Reads only these fields of a one-table query, in this order, instead of all of them: for
+    // long lists that show a few fields of wide rows.
+    Select& fields(const QStringList& names);
+    const QStringList& fieldList() const { return fields_; }
 
     // The table whose rows can be changed through a recordset on this query; empty for a join.
     QString updatableTable() const { return joinTable_.isEmpty() ? table_ : QString(); }
@@ -50,6 +55,7 @@ private:
 
     QString table_;
     QString joinTable_;
+    QStringList fields_; // empty: all columns
     std::vector<Condition> conditions_;
     std::vector<Sort> sorts_;
 };

@@ -5,6 +5,7 @@
 #include "data/PreferencesRow.h"
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
+#include "tank/TankInformationWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -86,6 +87,7 @@ void MainWindow::buildMenus() {
     connect(mnuFileOpen_File, &QAction::triggered, this, &MainWindow::mnuFileOpen_File_Click);
     connect(mnuFilePreferences, &QAction::triggered, this, &MainWindow::mnuFilePreferences_Click);
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
+    connect(mnuEditTank, &QAction::triggered, this, &MainWindow::mnuEditTank_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
@@ -220,6 +222,28 @@ void MainWindow::mnuFileExit_Click() {
     // Every window saves on its own OK, so nothing is pending here: leave every event loop at
     // once, without asking and without closing windows one by one.
     QCoreApplication::exit(0);
+}
+
+void MainWindow::mnuEditTank_Click() {
+    {
+        TankInformationWindow form3(session_, services_, this);
+        showChildWindow(services_, *this, form3);
+    }
+    // The first tank saved makes inspections and drawings possible.
+    if (mnuEditInspection->isEnabled())
+        return;
+    auto db = Database::open(session_.DatabaseName);
+    auto count = db ? db->recordCount(QStringLiteral("Tank")) : Result<qint64>(db.takeError());
+    if (!count) {
+        services_.prompts.message(count.error(), QStringLiteral("Tank Information"),
+                                  Prompts::Icon::Exclamation);
+        return;
+    }
+    if (*count >= 1) {
+        mnuEditInspection->setEnabled(true);
+        mnuEditIGraphics->setEnabled(true);
+        mnuEditTGraphics->setEnabled(true);
+    }
 }
 
 void MainWindow::mnuHelpTOC_Click() {

@@ -38,6 +38,7 @@ private slots:
     void mnuFileOpen_File_Click();
     void mnuFilePreferences_Click();
     void mnuFileExit_Click();
+    void mnuEditTank_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();

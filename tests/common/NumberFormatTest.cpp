@@ -97,7 +97,29 @@ TEST(FormatNumber, IgnoresTheLocale) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(formatNumber(1234.5, u"#0.00"), QStringLiteral("1234.50"));
+    EXPECT_EQ(numberText(1234.5), QStringLiteral("1234.5"));
     QLocale::setDefault(saved);
+}
+
+// Worked-out values go into boxes and default answers, and must read back as the same number.
+TEST(NumberText, WritesPlainNumbersThatReadBack) {
+    const struct {
+        double value;
+        const char* expected;
+    } cases[] = {
+        {12, "12"},
+        {1446, "1446"},
+        {2.5, "2.5"},
+        {-18, "-18"},
+        {-0.0, "0"},
+        {0.1 + 0.2, "0.3"},
+        {30000 / 6.894757, "4351.13231691849"},
+        {1e20, "1e+20"},
+        {std::numeric_limits<double>::quiet_NaN(), ""},
+        {std::numeric_limits<double>::infinity(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(numberText(c.value).toStdString(), c.expected) << c.value;
 }
 
 } // namespace

@@ -56,5 +56,20 @@ TEST(NumericValue, ClampsWhatADoubleCannotHold) {
         EXPECT_EQ(numericValue(c.text), c.expected) << c.text.left(40).toStdString();
 }
 
+// A box that holds "0" holds a number; one that holds "ft" does not, though both read as 0.
+TEST(BeginsWithNumber, TellsAZeroFromNoNumber) {
+    const struct {
+        const char16_t* text;
+        bool expected;
+    } cases[] = {
+        {u"0", true},    {u"12 ft", true}, {u" .5", true}, {u"-3", true},   {u"+7e2", true},
+        {u"5.", true},   {u"", false},     {u"ft", false}, {u"-", false},   {u".", false},
+        {u"- 3", false}, {u"e5", false},   {u" ", false},  {u".e5", false}, {u"\u0663", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(beginsWithNumber(QStringView(c.text)), c.expected)
+            << QStringView(c.text).toString().toStdString();
+}
+
 } // namespace
 } // namespace korvane

@@ -1,45 +1,18 @@
 #include "data/Recordset.h"
 #include "data/Select.h"
+#include "support/LockHolderProcess.h"
 #include "support/TestDatabase.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace korvane {
 namespace {
 
-// Starts the second program holding the tank row open for editing.
-class Holder {
+// The second program, holding the tank row open for editing.
+class Holder : public test::LockHolderProcess {
 public:
-    Holder(const QString& db, qint32 tank) {
-        process_.start(QStringLiteral(LOCK_HOLDER_PATH), {db, QString::number(tank)});
-    }
-    ~Holder() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    QString waitForLine() {
-        while (!process_.canReadLine())
-            if (!process_.waitForReadyRead(30000))
-                return QStringLiteral("(no answer: %1)")
-                    .arg(QString::fromLocal8Bit(process_.readAllStandardError()));
-        return QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    void finishEdit() {
-        process_.write("done\n");
-        process_.closeWriteChannel();
-        process_.waitForFinished(30000);
-    }
-    void crash() {
-        process_.kill(); // SIGKILL: no clean-up runs in the holder
-        process_.waitForFinished(30000);
-    }
-
-private:
-    QProcess process_;
+    Holder(const QString& db, qint32 tank)
+        : LockHolderProcess(QStringLiteral(LOCK_HOLDER_PATH), db, tank) {}
 };
 
 Result<Recordset> openTank(const test::TestDatabase& file, qint32 tank) {

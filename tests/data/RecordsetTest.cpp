@@ -221,6 +221,51 @@ TEST(Recordset, ConditionsJoinedByAndOr) {
     EXPECT_FALSE(query.sql().contains(QStringLiteral("O'B")));
 }
 
+// A long list reads only the fields it shows; the rows can still be changed through it.
+TEST(Recordset, ChosenFieldsOnly) {
+    test::TestDatabase file;
+    const qint32 tank =
+        file.add(Tank, {{QStringLiteral("LocationID"), 4},
+                        {QStringLiteral("Name"), QStringLiteral("T-1")},
+                        {QStringLiteral("Product"), QStringLiteral("Diesel")},
+                        {QStringLiteral("ExternalLast"), QStringLiteral("5/3/01")}});
+    Database db = file.open();
+    const Select query = Select::from(Tank)
+                             .where(QStringLiteral("LocationID"), 4)
+                             .fields({QStringLiteral("TankID"), QStringLiteral("name"),
+                                      QStringLiteral("ExternalLast")});
+    EXPECT_EQ(query.text(),
+              QStringLiteral("SELECT TankID, name, ExternalLast FROM Tank WHERE LocationID = 4"));
+    Recordset rs = openOrFail(db, query);
+    EXPECT_EQ(rs.fieldNames(), (QStringList{"TankID", "Name", "ExternalLast"}));
+    EXPECT_EQ(rs.value(QStringLiteral("TankID")).toInt(), tank);
+    EXPECT_EQ(rs.text(QStringLiteral("Name")), QStringLiteral("T-1"));
+    EXPECT_EQ(rs.text(QStringLiteral("ExternalLast")), QStringLiteral("05/Mar/2001"));
+    EXPECT_FALSE(rs.hasField(QStringLiteral("Product")));
+    // By position, as long lists read them.
+    const int name = rs.fieldIndex(QStringLiteral("name"));
+    EXPECT_EQ(name, 1);
+    EXPECT_EQ(rs.text(name), QStringLiteral("T-1"));
+    EXPECT_EQ(rs.text(rs.fieldIndex(QStringLiteral("ExternalLast"))),
+              QStringLiteral("05/Mar/2001"));
+    EXPECT_EQ(rs.fieldIndex(QStringLiteral("Product")), -1);
+    EXPECT_FALSE(rs.value(-1).isValid());
+    EXPECT_FALSE(rs.value(3).isValid());
+
+    ASSERT_TRUE(rs.edit().ok());
+    ASSERT_TRUE(rs.setValue(QStringLiteral("Name"), QStringLiteral("T-1A")).ok());
+    EXPECT_EQ(rs.text(name), QStringLiteral("T-1A")); // the pending edit
+    ASSERT_TRUE(rs.update().ok());
+    EXPECT_EQ(file.value(Tank, QStringLiteral("TankID"), tank, QStringLiteral("Name")),
+              QVariant(QStringLiteral("T-1A")));
+    EXPECT_EQ(file.value(Tank, QStringLiteral("TankID"), tank, QStringLiteral("Product")),
+              QVariant(QStringLiteral("Diesel")));
+
+    auto unknown = db.openRecordset(Select::from(Tank).fields({QStringLiteral("Colour")}));
+    ASSERT_FALSE(unknown.ok());
+    EXPECT_EQ(unknown.error(), QStringLiteral("The field Colour does not exist in Tank."));
+}
+
 TEST(Recordset, LatestReadingOfAPointThroughTheJoin) {
     test::TestDatabase file;
     const qint32 tank = file.addTank(1, QStringLiteral("T-1"));

@@ -4,6 +4,7 @@
 #include "support/TestServices.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -144,6 +145,30 @@ TEST_F(MainWindowTest, UnitsComeFromTheDatabase) {
     auto info = db.tableInfo(QStringLiteral("Preferences"));
     ASSERT_TRUE(info.ok());
     EXPECT_EQ(info->fields.size(), 41u);
+}
+
+TEST_F(MainWindowTest, TankInformationEnablesInspectionsOnceATankExists) {
+    test::TestDatabase file;
+    choose(file);
+    ASSERT_TRUE(window.AcceptDatabase());
+    // Closed without a tank: nothing to inspect yet.
+    t.windows.expect([](QDialog& form3) {
+        EXPECT_EQ(form3.objectName(), QStringLiteral("Form3"));
+        return int(QDialog::Rejected);
+    });
+    t.pointer.changes.clear();
+    item("mnuEditTank")->trigger();
+    EXPECT_EQ(t.pointer.changes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
+
+    // The first tank saved in the window makes inspections and drawings possible.
+    t.windows.expect([&](QDialog&) {
+        file.addTank(1, QStringLiteral("T-1"));
+        return int(QDialog::Accepted);
+    });
+    item("mnuEditTank")->trigger();
+    EXPECT_EQ(states(), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_EQ(t.windows.shown(), 2);
 }
 
 TEST_F(MainWindowTest, EngineErrorChangesNothing) {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace korvane::bench {
+
+// The location every benchmark tank stands at, and how many tanks it holds.
+inline constexpr int TankCount = 10000;
+inline constexpr int LocationID = 7;
+
+// A database in a temporary folder, built once per program: a company, its location
+// (LocationID), and TankCount fully described tanks there, every field holding a value, as a
+// tank whose records are complete. Every tank has all five inspections scheduled, so the due
+// marking has something to work out for each. Ends the program when the database cannot be
+// built.
+QString benchDatabase();
+
+// Runs a query of the tanks of LocationID (its one parameter) straight through SQLite on the
+// benchmark database, opening and closing the database around it as the program does, and
+// reads every column of every row. Gives the number of rows, or -1 when the query fails.
+long long bareQuery(const char* sql);
+
+} // namespace korvane::bench

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "common/Result.h"
+
+#include <QAbstractTableModel>
+#include <QDate>
+#include <QString>
+
+#include <vector>
+
+namespace korvane {
+
+class Select;
+
+// One tank as the tank grid lists it.
+struct TankGridRow {
+    qint32 tankId = 0;
+    QString name;
+    QString physLoc;
+    QString serialNum;
+    bool due = false; // an inspection falls due this calendar year or earlier
+};
+
+// The query of the tanks of one location, in the order the table holds them.
+Select tankGridQuery(qint32 locationId);
+
+// Reads the tanks of one location with their due marks, as of today.
+Result<std::vector<TankGridRow>> readTankGrid(const QString& databaseName, qint32 locationId,
+                                              const QDate& today);
+
+// The rows of Grid_Tanks: first "New Tank for this Location", then one row per tank. The three
+// columns are "Tank ID", "Location" and "Serial No."; the Tank ID of a tank with an inspection
+// due is shown in white on red.
+//
+// A model rather than a grid of cells, so that a location of many thousands of tanks fills at
+// once and scrolls smoothly.
+class TankGridModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    static constexpr int NewTankRow = 0;
+    static const QString NewTankText;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // No rows at all, only the column titles.
+    void clear();
+    // The "New Tank for this Location" row followed by these tanks.
+    void setTanks(std::vector<TankGridRow> tanks);
+
+    bool hasNewTankRow() const { return filled_; }
+    // The tank of a row; null for the "New Tank" row and rows past the end.
+    const TankGridRow* tank(int row) const;
+    int tankCount() const { return static_cast<int>(tanks_.size()); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    bool filled_ = false;
+    std::vector<TankGridRow> tanks_;
+};
+
+} // namespace korvane

@@ -1,0 +1,1132 @@
+#include "tank/TankInformationWindow.h"
+
+#include "common/DateText.h"
+#include "common/NumberFormat.h"
+#include "common/Rounding.h"
+#include "common/TextValue.h"
+#include "data/Database.h"
+#include "data/Select.h"
+#include "platform/BusyScope.h"
+#include "platform/DateBox.h"
+#include "platform/TagBox.h"
+#include "platform/WindowControls.h"
+#include "records/AddressRecordWindow.h"
+#include "tank/Dimension.h"
+#include "tank/InspectionSchedule.h"
+#include "tank/TankGrid.h"
+#include "tank/UnitEntry.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <tuple>
+#include <utility>
+
+namespace korvane {
+
+namespace {
+
+const QString WindowCaption = QStringLiteral("Tank Information");
+const QString DateToolTip = QStringLiteral("Date format dd/mmm/yyyy");
+
+QString latin(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+// Tab positions of SSTab1.
+enum Tab { TabSelect = 0, TabGeneral = 1, TabDesign = 2, TabCustom = 3, TabMaxFill = 4 };
+
+const QStringList MfgTypes{
+    QStringLiteral(" "),        QStringLiteral("Weld Butt"), QStringLiteral("Weld Lap"),
+    QStringLiteral("Rivet L1"), QStringLiteral("Rivet L2"),  QStringLiteral("Rivet L3"),
+    QStringLiteral("Rivet L4"), QStringLiteral("Rivet B2"),  QStringLiteral("Rivet B3"),
+    QStringLiteral("Rivet B4"), QStringLiteral("Rivet B5"),  QStringLiteral("Rivet B6")};
+const QStringList BottomTypes{QStringLiteral(" "),         QStringLiteral("Single Flat"),
+                              QStringLiteral("Single Up"), QStringLiteral("Single Down"),
+                              QStringLiteral("Double"),    QStringLiteral("Lined")};
+const QStringList RoofTypes{
+    QStringLiteral(" "),           QStringLiteral("Fixed Flat"),   QStringLiteral("Fixed Up"),
+    QStringLiteral("Int. Pan"),    QStringLiteral("Int. Pontoon"), QStringLiteral("Ext. Pan"),
+    QStringLiteral("Ext. Pontoon")};
+
+// A group box whose contents sit in a grid.
+QGridLayout* groupGrid(QWidget* parent, const QString& title, QGroupBox** group = nullptr) {
+    auto* box = new QGroupBox(title, parent);
+    auto* grid = new QGridLayout(box);
+    if (group)
+        *group = box;
+    return grid;
+}
+
+} // namespace
+
+TankInformationWindow::TankInformationWindow(Session& session, Services& services, QWidget* parent)
+    : QDialog(parent), session_(session), services_(services) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(WindowCaption);
+    setModal(true);
+
+    const auto dataSource = [this](const char* name) {
+        auto* source = new DataSource(this);
+        source->setObjectName(latin(name));
+        return source;
+    };
+    Data_Company = dataSource("Data_Company");
+    Data_Location = dataSource("Data_Location");
+    Data_Tank = dataSource("Data_Tank");
+    Data_Preferences = dataSource("Data_Preferences");
+
+    buildLayout();
+    connectUnitBoxes();
+    Form_Load();
+}
+
+TankInformationWindow::~TankInformationWindow() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Building the window
+
+void TankInformationWindow::buildLayout() {
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->addTab(buildSelectTab(), QStringLiteral("Tank Select"));
+    SSTab1->addTab(buildGeneralTab(), QStringLiteral("General Info"));
+    SSTab1->addTab(buildDesignTab(), QStringLiteral("Design Info"));
+    SSTab1->addTab(buildCustomTab(), QStringLiteral("Custom Info"));
+    SSTab1->addTab(buildMaxFillTab(), QStringLiteral("Max. Fill"));
+
+    Cmd_Print = commandButton(this, "Cmd_Print", QStringLiteral("Print"));
+    Cmd_Help = commandButton(this, "Cmd_Help", QStringLiteral("Help"));
+    Cmd_Cancel = commandButton(this, "Cmd_Cancel", QStringLiteral("Cancel"));
+    Cmd_OK = commandButton(this, "Cmd_OK", QStringLiteral("OK"));
+    connect(Cmd_Help, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Help_Click);
+    connect(Cmd_Cancel, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Cancel_Click);
+    connect(Cmd_OK, &QPushButton::clicked, this, &TankInformationWindow::Cmd_OK_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Cmd_Print);
+    buttons->addWidget(Cmd_Help);
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Cancel);
+    buttons->addWidget(Cmd_OK);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(SSTab1, 1);
+    outer->addLayout(buttons);
+    resize(880, 600);
+}
+
+QWidget* TankInformationWindow::buildSelectTab() {
+    auto* page = new QWidget;
+    // A list with its Add and Edit buttons below it.
+    struct Chooser {
+        QGroupBox* group;
+        QListWidget* list;
+        QPushButton* add;
+        QPushButton* edit;
+    };
+    const auto chooser = [page](const QString& title, const char* listName, const QString& listTip,
+                                const char* addName, const QString& addCaption,
+                                const QString& addTip, const char* editName,
+                                const QString& editTip) {
+        Chooser c{nullptr, new QListWidget(page), nullptr, nullptr};
+        c.list->setObjectName(latin(listName));
+        c.list->setToolTip(listTip);
+        c.list->setSelectionMode(QAbstractItemView::SingleSelection);
+        c.add = commandButton(page, addName, addCaption, addTip);
+        c.edit = commandButton(page, editName, QStringLiteral("Edit"), editTip);
+        auto* grid = groupGrid(page, title, &c.group);
+        grid->addWidget(c.list, 0, 0, 1, 2);
+        grid->addWidget(c.add, 1, 0);
+        grid->addWidget(c.edit, 1, 1);
+        return c;
+    };
+    const Chooser companies = chooser(
+        QStringLiteral("Companies"), "List_Company", QStringLiteral("List Existing Companies"),
+        "Cmd_AddCompany", QStringLiteral("Add Company"), QStringLiteral("Add Another Company"),
+        "Cmd_EditCompany", QStringLiteral("Edit Existing Company"));
+    List_Company = companies.list;
+    Cmd_AddCompany = companies.add;
+    Cmd_EditCompany = companies.edit;
+    const Chooser locations = chooser(
+        QStringLiteral("Locations"), "List_Location", QStringLiteral("List Existing Locations"),
+        "Cmd_AddLocation", QStringLiteral("Add Location"), QStringLiteral("Add Another Location"),
+        "Cmd_EditLocation", QStringLiteral("Edit Existing Location"));
+    List_Location = locations.list;
+    Cmd_AddLocation = locations.add;
+    Cmd_EditLocation = locations.edit;
+
+    tankGrid_ = new TankGridModel(this);
+    Grid_Tanks = new QTableView(page);
+    Grid_Tanks->setObjectName(QStringLiteral("Grid_Tanks"));
+    Grid_Tanks->setToolTip(QStringLiteral("Tank Selection Grid"));
+    Grid_Tanks->setModel(tankGrid_);
+    Grid_Tanks->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid_Tanks->setSelectionMode(QAbstractItemView::SingleSelection);
+    Grid_Tanks->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid_Tanks->setWordWrap(false);
+    Grid_Tanks->verticalHeader()->hide();
+    Grid_Tanks->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid_Tanks->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    Grid_Tanks->horizontalHeader()->setStretchLastSection(true);
+    Grid_Tanks->setColumnWidth(0, 190);
+    Grid_Tanks->setColumnWidth(1, 170);
+    QGroupBox* tanks = nullptr;
+    auto* tankGrid = groupGrid(page, QStringLiteral("Tanks at this Location"), &tanks);
+    tankGrid->addWidget(Grid_Tanks, 0, 0);
+
+    connect(List_Company, &QListWidget::itemDoubleClicked, this,
+            &TankInformationWindow::List_Company_DblClick);
+    connect(List_Location, &QListWidget::itemDoubleClicked, this,
+            &TankInformationWindow::List_Location_DblClick);
+    connect(Grid_Tanks->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TankInformationWindow::Grid_Tanks_Click);
+    connect(Grid_Tanks, &QTableView::doubleClicked, this,
+            &TankInformationWindow::Grid_Tanks_DblClick);
+    connect(Cmd_AddCompany, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_AddCompany_Click);
+    connect(Cmd_EditCompany, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_EditCompany_Click);
+    connect(Cmd_AddLocation, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_AddLocation_Click);
+    connect(Cmd_EditLocation, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_EditLocation_Click);
+    for (QWidget* w : {static_cast<QWidget*>(List_Company), static_cast<QWidget*>(List_Location),
+                       static_cast<QWidget*>(Grid_Tanks)})
+        w->installEventFilter(this);
+
+    auto* hint = new QLabel(QStringLiteral("Double-click a company, then one of its locations, "
+                                           "then a tank or \"%1\".")
+                                .arg(TankGridModel::NewTankText),
+                            page);
+    hint->setObjectName(QStringLiteral("LabelSelectHint"));
+    hint->setWordWrap(true);
+
+    auto* lists = new QVBoxLayout;
+    lists->addWidget(companies.group, 1);
+    lists->addWidget(locations.group, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(lists, 2);
+    columns->addWidget(tanks, 3);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(columns, 1);
+    layout->addWidget(hint);
+    return page;
+}
+
+QLineEdit* TankInformationWindow::boundBox(const char* name, const char* field,
+                                           const QString& toolTip) {
+    auto* box = new QLineEdit(this);
+    box->setObjectName(latin(name));
+    box->setToolTip(toolTip);
+    Data_Tank->bind(box, latin(field));
+    return box;
+}
+
+DateBox* TankInformationWindow::dateBox(const char* name, const char* field,
+                                        const QString& toolTip) {
+    auto* box = new DateBox(services_, this);
+    box->setObjectName(latin(name));
+    box->setToolTip(toolTip);
+    box->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/MMM/00000")) + 16);
+    Data_Tank->bind(box, latin(field));
+    dateBoxes_.push_back(box);
+    return box;
+}
+
+TagBox* TankInformationWindow::tagBox(const char* name) {
+    auto* box = new TagBox(this);
+    box->setObjectName(latin(name));
+    return box;
+}
+
+QWidget* TankInformationWindow::buildGeneralTab() {
+    auto* page = new QWidget;
+
+    // Identification: two columns of captioned boxes, the Tab key going down the left column
+    // first.
+    auto* ident = groupGrid(page, QStringLiteral("Tank"));
+    QGroupBox* identBox = qobject_cast<QGroupBox*>(ident->parentWidget());
+    const auto put = [&](QWidget* box, const QString& caption, int row, int column) {
+        auto* label = new QLabel(caption, page);
+        label->setBuddy(box);
+        ident->addWidget(label, row, column * 2);
+        ident->addWidget(box, row, column * 2 + 1);
+    };
+    Text_TankID = boundBox("Text_TankID", "Name", QStringLiteral("What identified the Tank"));
+    put(Text_TankID, QStringLiteral("Tank ID"), 0, 0);
+    put(boundBox("Text_Physical", "PhysLoc", QStringLiteral("Where is the Tank at the Location")),
+        QStringLiteral("Physical Location"), 1, 0);
+    put(boundBox("Text_Product", "Product", QStringLiteral("Tank Contents")),
+        QStringLiteral("Product"), 2, 0);
+    put(boundBox("Text_Manufacturer", "Manufacturer", QStringLiteral("Who Made the Tank")),
+        QStringLiteral("Manufacturer"), 3, 0);
+    put(boundBox("Text_Year", "MfgYear", QStringLiteral("Year of Manufacturing")),
+        QStringLiteral("Year Built"), 4, 0);
+    put(boundBox("Text_Serial", "SerialNum"), QStringLiteral("Serial No."), 0, 1);
+    put(boundBox("Text_State", "StateNum"), QStringLiteral("State No."), 1, 1);
+    put(boundBox("Text_Code", "MfgCode", QStringLiteral("Tank Construction Code")),
+        QStringLiteral("Construction Code"), 2, 1);
+    put(dateBox("Text_Tested", "Tested", DateToolTip), QStringLiteral("Date Hydro'd"), 3, 1);
+    put(dateBox("Text_Strapped", "Strapped", DateToolTip), QStringLiteral("Date Strapped"), 4, 1);
+    ident->setColumnStretch(1, 1);
+    ident->setColumnStretch(3, 1);
+
+    // The inspection schedule: one line per kind of inspection.
+    QGroupBox* scheduleBox = nullptr;
+    auto* grid = groupGrid(page, QStringLiteral("Inspection Schedule"), &scheduleBox);
+    const QStringList titles{QStringLiteral("Inspection Type"), QStringLiteral("Frequency"),
+                             QStringLiteral("Last Inspection"), QStringLiteral("Next Inspection")};
+    for (int c = 0; c < titles.size(); ++c) {
+        auto* title = new QLabel(QStringLiteral("<b>%1</b>").arg(titles[c]), page);
+        grid->addWidget(title, 0, c);
+    }
+    int row = 1;
+    for (const auto& kind : schedule::Kinds) {
+        ScheduleRow line;
+        line.freq = tagBox(kind.freqBox);
+        line.freq->setToolTip(QStringLiteral("Inspection Frequency"));
+        line.last = dateBox(kind.lastBox, kind.lastField, DateToolTip);
+        line.next = new QLineEdit(this);
+        line.next->setObjectName(latin(kind.nextBox));
+        line.next->setReadOnly(true);
+        line.next->setFocusPolicy(Qt::ClickFocus);
+        line.next->setMaximumWidth(line.last->maximumWidth());
+        auto* label = new QLabel(latin(kind.label), page);
+        label->setBuddy(line.freq);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(line.freq, row, 1);
+        grid->addWidget(line.last, row, 2);
+        grid->addWidget(line.next, row, 3);
+        schedule_.push_back(line);
+        ++row;
+    }
+    grid->setColumnStretch(4, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(identBox);
+    layout->addWidget(scheduleBox);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* TankInformationWindow::buildDesignTab() {
+    auto* page = new QWidget;
+
+    // Dimensions and strengths, each with the unit it is shown in.
+    QGroupBox* shellBox = nullptr;
+    auto* shell = groupGrid(page, QStringLiteral("Shell Design"), &shellBox);
+    int row = 0;
+    const auto put = [&](QWidget* box, const QString& caption, const char* unitName) {
+        auto* label = new QLabel(caption, page);
+        label->setBuddy(box);
+        shell->addWidget(label, row, 0);
+        shell->addWidget(box, row, 1);
+        if (unitName) {
+            auto* unit = new QLabel(page);
+            unit->setObjectName(latin(unitName));
+            shell->addWidget(unit, row, 2);
+        }
+        ++row;
+    };
+    Text_Diameter = tagBox("Text_Diameter");
+    Text_Height = tagBox("Text_Height");
+    Text_Level = tagBox("Text_Level");
+    Text_Capacity = tagBox("Text_Capacity");
+    Text_Yield = tagBox("Text_Yield");
+    Text_Tensile = tagBox("Text_Tensile");
+    List_MfgType = new QComboBox(page);
+    List_MfgType->setObjectName(QStringLiteral("List_MfgType"));
+    List_MfgType->addItems(MfgTypes);
+    List_MfgType->setToolTip(QStringLiteral("Shell Construction Type"));
+    put(Text_Diameter, QStringLiteral("Diameter"), "LabelDiameterUnit");
+    put(Text_Height, QStringLiteral("Shell Height"), "LabelHeightUnit");
+    put(Text_Level, QStringLiteral("Design Level"), "LabelLevelUnit");
+    put(Text_Capacity, QStringLiteral("Capacity"), nullptr);
+    put(List_MfgType, QStringLiteral("Shell Construction"), nullptr);
+    put(Text_Yield, QStringLiteral("Yield Strength"), "LabelYieldUnit");
+    put(Text_Tensile, QStringLiteral("Tensile Strength"), "LabelTensileUnit");
+    put(boundBox("Text_JointEff", "JointEff", QStringLiteral("Joint Efficiency")),
+        QStringLiteral("Joint Efficiency"), nullptr);
+    put(boundBox("Text_SGravity", "SpecGravity", QStringLiteral("Product Specific Gravity")),
+        QStringLiteral("Specific Gravity"), nullptr);
+    shell->setColumnStretch(1, 1);
+    shell->setRowStretch(row, 1);
+
+    QGroupBox* constructionBox = nullptr;
+    auto* construction = groupGrid(page, QStringLiteral("Construction"), &constructionBox);
+    List_BottomType = new QComboBox(page);
+    List_BottomType->setObjectName(QStringLiteral("List_BottomType"));
+    List_BottomType->addItems(BottomTypes);
+    List_BottomType->setToolTip(QStringLiteral("Bottom Construction Type"));
+    List_RoofType = new QComboBox(page);
+    List_RoofType->setObjectName(QStringLiteral("List_RoofType"));
+    List_RoofType->addItems(RoofTypes);
+    List_RoofType->setToolTip(QStringLiteral("Roof Construction Type"));
+    construction->addWidget(new QLabel(QStringLiteral("Bottom"), page), 0, 0);
+    construction->addWidget(List_BottomType, 0, 1);
+    construction->addWidget(new QLabel(QStringLiteral("Roof"), page), 1, 0);
+    construction->addWidget(List_RoofType, 1, 1);
+    construction->setColumnStretch(1, 1);
+
+    const auto frame = [&](const QString& title, const char* frameName) {
+        QGroupBox* box = nullptr;
+        auto* grid = groupGrid(page, title, &box);
+        box->setObjectName(latin(frameName));
+        grid->setColumnStretch(1, 1);
+        return std::pair{box, grid};
+    };
+    const auto line = [&](QGridLayout* grid, int at, const QString& caption, QWidget* box) {
+        auto* label = new QLabel(caption, page);
+        label->setBuddy(box);
+        grid->addWidget(label, at, 0);
+        grid->addWidget(box, at, 1);
+    };
+    auto [cpsBox, cps] = frame(QStringLiteral("Cathodic Protection System"), "Frame_CPS");
+    line(cps, 0, QStringLiteral("Installed"),
+         dateBox("Text_CPSInstalled", "CPSInstalled", QStringLiteral("System Installation Date")));
+    line(cps, 1, QStringLiteral("Manufacturer"),
+         boundBox("Text_CPSMfgBy", "CPSMfgBy", QStringLiteral("System Manufacturer")));
+    line(cps, 2, QStringLiteral("Type"),
+         boundBox("Text_CPSType", "CPSType", QStringLiteral("System Type")));
+    auto [vdeBox, vde] = frame(QStringLiteral("Vapor Detection Equipment"), "Frame_VDE");
+    line(vde, 0, QStringLiteral("Installed"),
+         dateBox("Text_VDEInstalled", "VDEInstalled",
+                 QStringLiteral("Equipment Installation Date")));
+    line(vde, 1, QStringLiteral("Manufacturer"),
+         boundBox("Text_VDEMfgBy", "VDEMfgBy", QStringLiteral("Equipment Manufacturer")));
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(constructionBox);
+    right->addWidget(cpsBox);
+    right->addWidget(vdeBox);
+    right->addStretch();
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(shellBox, 1);
+    layout->addLayout(right, 1);
+    return page;
+}
+
+QWidget* TankInformationWindow::buildCustomTab() {
+    auto* page = new QWidget;
+    Text_Comments = new QPlainTextEdit(page);
+    Text_Comments->setObjectName(QStringLiteral("Text_Comments"));
+    Text_Comments->setTabChangesFocus(true);
+    Data_Tank->bind(Text_Comments, QStringLiteral("Comments"), "plainText");
+    auto* label = new QLabel(QStringLiteral("Comments"), page);
+    label->setBuddy(Text_Comments);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(label);
+    layout->addWidget(Text_Comments, 1);
+    return page;
+}
+
+QWidget* TankInformationWindow::buildMaxFillTab() {
+    return new QWidget;
+}
+
+void TankInformationWindow::connectUnitBoxes() {
+    for (auto [box, inches] :
+         {std::pair{Text_Diameter, &DiameterIn}, std::pair{Text_Height, &HeightIn},
+          std::pair{Text_Level, &LevelIn}}) {
+        box->setSelectAllOnEntry(true);
+        box->setKeyHandler(
+            [this, box, inches](QChar key) { return DimensionKeyPress(*box, *inches, key); });
+        connect(box, &TagBox::left, this, [this, box] { DimensionLeft(*box); });
+    }
+    Text_Capacity->setKeyHandler([this](QChar key) { return Text_Capacity_KeyPress(key); });
+    connect(Text_Capacity, &TagBox::left, this, &TankInformationWindow::Text_Capacity_LostFocus);
+    for (TagBox* box : {Text_Yield, Text_Tensile})
+        connect(box, &QLineEdit::textChanged, this, [this, box] { StrengthChange(*box); });
+    for (const ScheduleRow& line : schedule_) {
+        TagBox* box = line.freq;
+        box->setKeyHandler([this, box](QChar key) { return FrequencyKeyPress(*box, key); });
+        connect(box, &TagBox::left, this, [this, box] { FrequencyLostFocus(*box); });
+        connect(line.last, &DateBox::entryAccepted, this, &TankInformationWindow::ShowNextDates);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+void TankInformationWindow::Form_Load() {
+    QStringList failures;
+    const auto open = [&](DataSource* source, const char* table) {
+        source->setDatabaseName(session_.DatabaseName);
+        source->setRecordSource(latin(table));
+        if (auto opened = source->refresh(); !opened)
+            failures << opened.error();
+    };
+    open(Data_Company, "Company");
+    open(Data_Location, "Location");
+    open(Data_Preferences, "Preferences");
+    Data_Tank->setDatabaseName(session_.DatabaseName);
+    Data_Tank->setLockEdits(true);
+
+    List_Location->setEnabled(false);
+    Cmd_AddLocation->setEnabled(false);
+    Cmd_EditLocation->setEnabled(false);
+    Cmd_EditCompany->setEnabled(false);
+    Cmd_Print->setEnabled(false);
+    InitTankGrid();
+    Grid_Tanks->setEnabled(false);
+    setTankTabsEnabled(false);
+    session_.RecordMode = false;
+
+    if (Data_Company->isOpen() && Data_Company->recordset().recordCount() > 0) {
+        FillCompanyList();
+        Cmd_EditCompany->setEnabled(true);
+    }
+    SetToolTipsByUnits();
+    SSTab1->setCurrentIndex(TabSelect);
+
+    if (!failures.isEmpty())
+        services_.prompts.message(failures.join(QLatin1Char('\n')), WindowCaption,
+                                  Prompts::Icon::Exclamation);
+}
+
+void TankInformationWindow::SetToolTipsByUnits() {
+    const bool us = session_.UnitsUS;
+    const auto set = [this](TagBox* box, const char* unitLabel, const QString& tip,
+                            const QString& unit) {
+        box->setToolTip(tip);
+        if (auto* label = findChild<QLabel*>(latin(unitLabel)))
+            label->setText(unit);
+    };
+    const QString length = us ? QStringLiteral("ft.") : QStringLiteral("meters");
+    const QString strength = us ? QStringLiteral("psi") : QStringLiteral("KPa");
+    set(Text_Diameter, "LabelDiameterUnit", QStringLiteral("Tank Diameter (%1)").arg(length),
+        length);
+    set(Text_Height, "LabelHeightUnit", QStringLiteral("Tank Height (%1)").arg(length), length);
+    set(Text_Level, "LabelLevelUnit", QStringLiteral("Design Level (%1)").arg(length), length);
+    set(Text_Yield, "LabelYieldUnit", QStringLiteral("Yield Strength (%1)").arg(strength),
+        strength);
+    set(Text_Tensile, "LabelTensileUnit", QStringLiteral("Tensile Strength (%1)").arg(strength),
+        strength);
+    Text_Capacity->setToolTip(QStringLiteral("Tank Capacity (bbls or gal)"));
+    // The unit keys are not obvious; an empty dimension box says which to press.
+    const QString dimensionHint =
+        us ? QStringLiteral("feet, then F") : QStringLiteral("meters, then M");
+    for (TagBox* box : {Text_Diameter, Text_Height, Text_Level})
+        box->setPlaceholderText(dimensionHint);
+    Text_Capacity->setPlaceholderText(QStringLiteral("number, then B or G"));
+    const QString frequencyHint = QStringLiteral("e.g. 5Y or 18M");
+    for (const ScheduleRow& line : schedule_) {
+        line.freq->setPlaceholderText(frequencyHint);
+        line.freq->setMinimumWidth(fontMetrics().horizontalAdvance(frequencyHint) + 24);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tank Select
+
+void TankInformationWindow::setTankTabsEnabled(bool enabled) {
+    for (int tab = TabGeneral; tab <= TabMaxFill; ++tab)
+        SSTab1->setTabEnabled(tab, enabled);
+}
+
+qint32 TankInformationWindow::highlightedCompanyKey() const {
+    const int row = List_Company->currentRow();
+    return row >= 0 && row < static_cast<int>(companyKeys_.size())
+               ? companyKeys_[static_cast<std::size_t>(row)]
+               : 0;
+}
+
+qint32 TankInformationWindow::highlightedLocationKey() const {
+    const int row = List_Location->currentRow();
+    return row >= 0 && row < static_cast<int>(locationKeys_.size())
+               ? locationKeys_[static_cast<std::size_t>(row)]
+               : 0;
+}
+
+namespace {
+
+// Fills a list from a recordset, one line per row, and highlights the row whose key is `keep`.
+void fillList(QListWidget& list, std::vector<qint32>& keys, Recordset& rs, const QString& textField,
+              const QString& keyField, qint32 keep) {
+    list.clear();
+    keys.clear();
+    QStringList texts;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        texts << rs.text(textField);
+        keys.push_back(rs.value(keyField).toInt());
+    }
+    list.addItems(texts);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keep != 0 && keys[i] == keep)
+            list.setCurrentRow(static_cast<int>(i));
+}
+
+// Highlights the entry of a key again after the user's choice was withdrawn.
+void highlightKey(QListWidget& list, const std::vector<qint32>& keys, qint32 key) {
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] == key) {
+            list.setCurrentRow(static_cast<int>(i));
+            return;
+        }
+    list.setCurrentRow(-1);
+}
+
+} // namespace
+
+void TankInformationWindow::FillCompanyList(qint32 keepCompany) {
+    fillList(*List_Company, companyKeys_, Data_Company->recordset(), QStringLiteral("Company"),
+             QStringLiteral("CompanyID"), keepCompany);
+}
+
+bool TankInformationWindow::FillLocationList(qint32 keepLocation) {
+    session_.CurCompanyID = highlightedCompanyKey();
+    listedCompanyId_ = session_.CurCompanyID;
+    Cmd_EditLocation->setEnabled(false);
+    const Select query = Select::from(QStringLiteral("Location"))
+                             .where(QStringLiteral("CompanyID"), session_.CurCompanyID);
+    session_.SQLString = query.text();
+    List_Location->clear();
+    locationKeys_.clear();
+    auto db = Database::open(session_.DatabaseName);
+    auto rs = db ? db->openRecordset(query) : Result<Recordset>(db.takeError());
+    if (!rs) {
+        services_.prompts.message(rs.error(), WindowCaption, Prompts::Icon::Exclamation);
+        List_Location->setEnabled(false);
+        return false;
+    }
+    fillList(*List_Location, locationKeys_, *rs, QStringLiteral("Location"),
+             QStringLiteral("LocationID"), keepLocation);
+    const bool any = List_Location->count() > 0;
+    List_Location->setEnabled(any);
+    Cmd_EditLocation->setEnabled(any);
+    return any;
+}
+
+void TankInformationWindow::ClearLocationList() {
+    List_Location->clear();
+    locationKeys_.clear();
+    listedLocationId_ = 0;
+}
+
+void TankInformationWindow::InitTankGrid() {
+    tankGrid_->clear();
+}
+
+void TankInformationWindow::ResetTankView() {
+    InitTankGrid();
+}
+
+void TankInformationWindow::FillTankGrid() {
+    session_.CurLocationID = highlightedLocationKey();
+    listedLocationId_ = session_.CurLocationID;
+    session_.SQLString = tankGridQuery(session_.CurLocationID).text();
+    auto rows =
+        readTankGrid(session_.DatabaseName, session_.CurLocationID, services_.clock.today());
+    if (!rows) {
+        tankGrid_->setTanks({});
+        services_.prompts.message(rows.error(), WindowCaption, Prompts::Icon::Exclamation);
+        return;
+    }
+    tankGrid_->setTanks(std::move(rows.value()));
+}
+
+bool TankInformationWindow::confirmDiscard() {
+    return services_.prompts.message(QStringLiteral("This will cause all changes to be ignored!"),
+                                     QStringLiteral("Cancel Update"), Prompts::Icon::Exclamation,
+                                     Prompts::Buttons::OkCancel) == Prompts::Answer::Ok;
+}
+
+bool TankInformationWindow::mayCloseOpenTank() {
+    if (!session_.RecordMode)
+        return true;
+    if (!confirmDiscard())
+        return false;
+    Data_Tank->cancelUpdate();
+    session_.RecordMode = false;
+    ClearUnboundBoxes();
+    setTankTabsEnabled(false);
+    return true;
+}
+
+bool TankInformationWindow::mayChooseFrom(QListWidget& list, const std::vector<qint32>& keys,
+                                          qint32 listedKey) {
+    if (list.currentRow() < 0)
+        return false;
+    if (mayCloseOpenTank())
+        return true;
+    // The open tank stays: so does the choice it was opened under.
+    highlightKey(list, keys, listedKey);
+    return false;
+}
+
+void TankInformationWindow::List_Company_DblClick() {
+    if (!mayChooseFrom(*List_Company, companyKeys_, listedCompanyId_))
+        return;
+    BusyScope busy(services_.pointer, *this);
+    if (List_Location->count() > 0) {
+        Grid_Tanks->setEnabled(false);
+        ResetTankView();
+        ClearLocationList();
+    }
+    // Whatever was chosen below the company no longer applies.
+    setTankTabsEnabled(false);
+    Cmd_Print->setEnabled(false);
+    const bool any = FillLocationList();
+    Cmd_AddLocation->setEnabled(true);
+    if (any)
+        List_Location->setFocus();
+}
+
+void TankInformationWindow::List_Location_DblClick() {
+    if (!mayChooseFrom(*List_Location, locationKeys_, listedLocationId_))
+        return;
+    BusyScope busy(services_.pointer, *this);
+    ResetTankView();
+    Grid_Tanks->setEnabled(true);
+    FillTankGrid();
+    if (Grid_Tanks->isEnabled()) {
+        Grid_Tanks->setFocus();
+        Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
+    }
+    setTankTabsEnabled(false);
+    Cmd_Print->setEnabled(false);
+}
+
+void TankInformationWindow::Grid_Tanks_Click(const QModelIndex& index) {
+    const TankGridRow* tank = index.isValid() ? tankGrid_->tank(index.row()) : nullptr;
+    if (!tank) {
+        Cmd_Print->setEnabled(false);
+        return;
+    }
+    session_.CurTankID = tank->tankId;
+    session_.CurLocationID = listedLocationId_;
+    Cmd_Print->setEnabled(true);
+}
+
+void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
+    if (!index.isValid() || !Grid_Tanks->isEnabled())
+        return;
+    const TankGridRow* tank = tankGrid_->tank(index.row());
+    if (!tank && index.row() != TankGridModel::NewTankRow)
+        return;
+    BusyScope busy(services_.pointer, *this);
+    const bool opened = tank ? openExistingTank(tank->tankId) : openNewTank();
+    if (!opened)
+        return;
+    setTankTabsEnabled(true);
+    Grid_Tanks->setEnabled(false);
+    SSTab1->setCurrentIndex(TabGeneral);
+    Text_TankID->setFocus();
+}
+
+bool TankInformationWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == List_Company)
+                List_Company_DblClick();
+            else if (watched == List_Location)
+                List_Location_DblClick();
+            else if (watched == Grid_Tanks)
+                Grid_Tanks_DblClick(Grid_Tanks->currentIndex());
+            else
+                return QDialog::eventFilter(watched, event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Companies and locations
+
+void TankInformationWindow::showRecordDialog(AddressRecordWindow& dialog, bool change) {
+    // The dialogs take RecordMode as their add-or-change order and reset it; an open tank's
+    // pending edit must survive them.
+    const bool tankOpen = session_.RecordMode;
+    session_.RecordMode = change;
+    if (dialog.Form_Load())
+        showChildWindow(services_, *this, dialog);
+    session_.RecordMode = tankOpen;
+}
+
+void TankInformationWindow::Cmd_AddCompany_Click() {
+    {
+        CompanyInformationWindow form9(session_, services_, this);
+        showRecordDialog(form9, false);
+    }
+    BusyScope busy(services_.pointer, *this);
+    if (auto refreshed = Data_Company->refresh(); !refreshed) {
+        services_.prompts.message(refreshed.error(), WindowCaption, Prompts::Icon::Exclamation);
+        return;
+    }
+    FillCompanyList(highlightedCompanyKey());
+    Cmd_EditCompany->setEnabled(List_Company->count() > 0);
+}
+
+void TankInformationWindow::Cmd_EditCompany_Click() {
+    if (List_Company->currentRow() < 0)
+        return;
+    session_.CurCompanyID = highlightedCompanyKey();
+    CompanyInformationWindow form9(session_, services_, this);
+    showRecordDialog(form9, true);
+}
+
+void TankInformationWindow::Cmd_AddLocation_Click() {
+    if (List_Company->currentRow() < 0)
+        return;
+    session_.CurCompanyID = highlightedCompanyKey();
+    {
+        LocationInformationWindow form10(session_, services_, this);
+        showRecordDialog(form10, false);
+    }
+    if (session_.CurCompanyID != listedCompanyId_) {
+        // Another company was highlighted since the locations were listed: list its locations,
+        // as choosing it would.
+        List_Company_DblClick();
+        return;
+    }
+    BusyScope busy(services_.pointer, *this);
+    if (auto refreshed = Data_Location->refresh(); !refreshed)
+        services_.prompts.message(refreshed.error(), WindowCaption, Prompts::Icon::Exclamation);
+    FillLocationList(listedLocationId_);
+}
+
+void TankInformationWindow::Cmd_EditLocation_Click() {
+    if (List_Location->currentRow() < 0)
+        return;
+    session_.CurCompanyID =
+        List_Company->currentRow() >= 0 ? highlightedCompanyKey() : listedCompanyId_;
+    session_.CurLocationID = highlightedLocationKey();
+    LocationInformationWindow form10(session_, services_, this);
+    showRecordDialog(form10, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening and showing a tank
+
+void TankInformationWindow::showAccessError(const QString& message) {
+    services_.prompts.message(message, QStringLiteral("Error Accessing Record"),
+                              Prompts::Icon::Exclamation);
+}
+
+bool TankInformationWindow::openExistingTank(qint32 tankId) {
+    session_.CurTankID = tankId;
+    const Select query =
+        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tankId);
+    session_.SQLString = query.text();
+    Data_Tank->setRecordSource(query);
+    Status opened = Data_Tank->refresh();
+    if (opened && Data_Tank->recordset().eof())
+        opened = Error{QStringLiteral("The tank is no longer in the database; another user may "
+                                      "have deleted it.")};
+    if (opened)
+        opened = Data_Tank->recordset().edit(); // claims the row, or says who holds it
+    if (!opened) {
+        Data_Tank->recordset().close();
+        Data_Tank->showCurrentRow();
+        showAccessError(opened.error());
+        return false;
+    }
+    ClearUnboundBoxes();
+    ShowTank();
+    ShowNextDates();
+    session_.RecordMode = true;
+    return true;
+}
+
+bool TankInformationWindow::openNewTank() {
+    // An empty recordset over the Tank table (counter keys start at 1), to add the new row to.
+    Data_Tank->setRecordSource(
+        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), 0));
+    Status opened = Data_Tank->refresh();
+    if (opened)
+        opened = Data_Tank->recordset().addNew();
+    if (opened)
+        opened =
+            Data_Tank->recordset().setValue(QStringLiteral("LocationID"), session_.CurLocationID);
+    if (!opened) {
+        Data_Tank->recordset().close();
+        Data_Tank->showCurrentRow();
+        showAccessError(opened.error());
+        return false;
+    }
+    session_.RecordMode = true;
+    Data_Tank->showCurrentRow();
+    ClearNewTank();
+    return true;
+}
+
+void TankInformationWindow::ClearUnboundBoxes() {
+    for (TagBox* box :
+         {Text_Capacity, Text_Diameter, Text_Height, Text_Level, Text_Yield, Text_Tensile}) {
+        box->clear();
+        box->setTag({});
+    }
+    for (const ScheduleRow& line : schedule_) {
+        line.freq->clear();
+        line.freq->setTag({});
+        line.next->clear();
+    }
+    for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})
+        list->setCurrentIndex(-1);
+    DiameterIn = HeightIn = LevelIn = 0;
+    YieldPsi = TensilePsi = 0;
+    CourseCount.clear();
+}
+
+void TankInformationWindow::ClearNewTank() {
+    ClearUnboundBoxes();
+    for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})
+        list->setCurrentIndex(0);
+    CourseCount = QStringLiteral("0");
+}
+
+void TankInformationWindow::ShowTank() {
+    const Recordset& rs = Data_Tank->recordset();
+    const auto number = [&rs](const char* field) {
+        return rs.value(latin(field)).toDouble();
+    };
+
+    if (!rs.isNull(QStringLiteral("Courses")))
+        CourseCount = rs.text(QStringLiteral("Courses"));
+
+    for (auto [list, field] :
+         {std::pair{List_MfgType, "MfgType"}, std::pair{List_BottomType, "BottomType"},
+          std::pair{List_RoofType, "RoofType"}}) {
+        if (!rs.isNull(latin(field)))
+            list->setCurrentIndex(rs.value(latin(field)).toInt());
+    }
+
+    for (auto [box, field, psi] : {std::tuple{Text_Yield, "Yield", &YieldPsi},
+                                   std::tuple{Text_Tensile, "Tensile", &TensilePsi}}) {
+        const double value = number(field);
+        if (value == 0)
+            continue;
+        box->setText(unitentry::strengthText(value, session_.UnitsUS));
+        box->setTag(numberText(value));
+        const auto whole = toInt32(value);
+        *psi = whole ? *whole : 0;
+    }
+
+    for (auto [box, field, inches] : {std::tuple{Text_Diameter, "Diameter", &DiameterIn},
+                                      std::tuple{Text_Height, "Height", &HeightIn},
+                                      std::tuple{Text_Level, "DesignLevel", &LevelIn}}) {
+        const double value = number(field);
+        if (value == 0)
+            continue;
+        box->setTag(numberText(value));
+        box->setText(dimension::displayText(value, session_.UnitsUS));
+        const auto whole = toInt16(value);
+        *inches = whole ? *whole : 0;
+    }
+
+    // A capacity or frequency never given stays empty, so that it is not stored as 0 either.
+    const auto showSigned = [&rs](TagBox* box, const char* field, auto shown) {
+        if (rs.isNull(latin(field)))
+            return;
+        const unitentry::Shown s = shown(rs.value(latin(field)).toDouble());
+        box->setText(s.text);
+        box->setTag(s.marker);
+    };
+    showSigned(Text_Capacity, "Capacity", unitentry::capacityShown);
+    for (std::size_t k = 0; k < schedule::Kinds.size(); ++k)
+        showSigned(schedule_[k].freq, schedule::Kinds[k].freqField, unitentry::frequencyShown);
+}
+
+void TankInformationWindow::ShowNextDates() {
+    for (std::size_t k = 0; k < schedule::Kinds.size(); ++k) {
+        const ScheduleRow& line = schedule_[k];
+        if (line.freq->text().isEmpty() || line.last->text().isEmpty())
+            continue;
+        const auto n = toInt16(numericValue(line.freq->text()));
+        const auto last = parseDate(line.last->text());
+        if (!n || !last)
+            continue;
+        const QDate next =
+            schedule::nextDate(*last, *n, line.freq->tag() == unitentry::PositiveUnit);
+        if (next.isValid())
+            line.next->setText(formatDate(next));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Unit entry
+
+bool TankInformationWindow::DimensionKeyPress(TagBox& box, qint16& inches, QChar key) {
+    if (!dimension::isUnitKey(key))
+        return false;
+    const auto outcome = dimension::convert(
+        box.text(), session_.UnitsUS, [this](const QString& prompt, const QString& defaultText) {
+            return services_.prompts.input(prompt, latin(dimension::ConversionTitle), defaultText);
+        });
+    switch (outcome.kind) {
+    case dimension::Outcome::Kind::Cancelled:
+        break;
+    case dimension::Outcome::Kind::Refused:
+        services_.prompts.message(outcome.message, latin(dimension::ConversionTitle),
+                                  Prompts::Icon::Exclamation);
+        break;
+    case dimension::Outcome::Kind::Converted:
+        inches = outcome.inches;
+        box.clear();
+        box.setTag(QString::number(outcome.inches));
+        box.setText(dimension::displayText(outcome.inches, session_.UnitsUS));
+        box.selectAll();
+        break;
+    }
+    return true;
+}
+
+void TankInformationWindow::DimensionLeft(TagBox& box) {
+    // Typing without a unit key changes nothing that is stored; the box goes back to showing
+    // what is, so that it never shows a dimension that will not be saved.
+    const QString shown = box.tag().isEmpty()
+                              ? QString()
+                              : dimension::displayText(numericValue(box.tag()), session_.UnitsUS);
+    if (box.text() != shown)
+        box.setText(shown);
+}
+
+bool TankInformationWindow::Text_Capacity_KeyPress(QChar key) {
+    const auto effect = unitentry::capacityKey(key);
+    if (effect.marker)
+        Text_Capacity->setTag(*effect.marker);
+    return effect.swallow;
+}
+
+void TankInformationWindow::Text_Capacity_LostFocus() {
+    Text_Capacity->setTag(unitentry::markerOnLeave(Text_Capacity->tag()));
+}
+
+bool TankInformationWindow::FrequencyKeyPress(TagBox& box, QChar key) {
+    const auto effect = unitentry::frequencyKey(key);
+    if (effect.marker)
+        box.setTag(*effect.marker);
+    return effect.swallow;
+}
+
+void TankInformationWindow::FrequencyLostFocus(TagBox& box) {
+    box.setTag(unitentry::markerOnLeave(box.tag()));
+    const QString text = unitentry::frequencyTextOnLeave(box.text(), box.tag());
+    if (text != box.text())
+        box.setText(text);
+    ShowNextDates();
+}
+
+void TankInformationWindow::StrengthChange(TagBox& box) {
+    box.setTag(unitentry::strengthTag(box.text(), session_.UnitsUS));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving and leaving
+
+bool TankInformationWindow::CheckTypedNumbers() {
+    struct Typed {
+        TagBox* box;
+        bool stored;
+        const char* message;
+    };
+    const bool capacityStored = unitentry::storedValue(u"0", Text_Capacity->tag()).has_value();
+    const Typed boxes[] = {
+        {Text_Capacity, capacityStored,
+         "The capacity must be a number followed by B (barrels) or G (gallons)."},
+        {Text_Yield, true, "The yield strength must be a number."},
+        {Text_Tensile, true, "The tensile strength must be a number."},
+    };
+    for (const Typed& t : boxes) {
+        if (!t.stored || t.box->text().trimmed().isEmpty() || beginsWithNumber(t.box->text()))
+            continue;
+        services_.prompts.message(latin(t.message), WindowCaption, Prompts::Icon::Exclamation);
+        bringForwardAndFocus(*t.box);
+        return false;
+    }
+    return true;
+}
+
+Status TankInformationWindow::SaveTank() {
+    Recordset& rs = Data_Tank->recordset();
+    const auto setSigned = [&rs](TagBox* box, const char* field) -> Status {
+        if (const auto value = unitentry::storedValue(box->text(), box->tag()))
+            return rs.setValue(latin(field), *value);
+        return {};
+    };
+    if (auto s = setSigned(Text_Capacity, "Capacity"); !s)
+        return s;
+    for (std::size_t k = 0; k < schedule::Kinds.size(); ++k)
+        if (auto s = setSigned(schedule_[k].freq, schedule::Kinds[k].freqField); !s)
+            return s;
+
+    // A list left without a choice keeps what was stored.
+    for (auto [list, field] :
+         {std::pair{List_MfgType, "MfgType"}, std::pair{List_BottomType, "BottomType"},
+          std::pair{List_RoofType, "RoofType"}}) {
+        if (list->currentIndex() >= 0)
+            if (auto s = rs.setValue(latin(field), list->currentIndex()); !s)
+                return s;
+    }
+
+    if (auto s = rs.setValue(QStringLiteral("Courses"), CourseCount); !s)
+        return s;
+
+    for (auto [box, field] :
+         {std::pair{Text_Yield, "Yield"}, std::pair{Text_Tensile, "Tensile"},
+          std::pair{Text_Diameter, "Diameter"}, std::pair{Text_Height, "Height"},
+          std::pair{Text_Level, "DesignLevel"}}) {
+        if (auto s = rs.setValue(latin(field), numericValue(box->tag())); !s)
+            return s;
+    }
+    return {};
+}
+
+void TankInformationWindow::Cmd_OK_Click() {
+    // A date box that refused its text has said so and holds the focus until it is corrected.
+    for (DateBox* box : dateBoxes_) {
+        if (box->isRefused()) {
+            bringForwardAndFocus(*box);
+            return;
+        }
+    }
+    if (session_.RecordMode) {
+        if (!CheckTypedNumbers())
+            return;
+        Status saved = SaveTank();
+        if (saved)
+            saved = Data_Tank->update();
+        if (!saved) {
+            services_.prompts.message(saved.error(), WindowCaption, Prompts::Icon::Exclamation);
+            return;
+        }
+    }
+    session_.RecordMode = false;
+    accept();
+}
+
+void TankInformationWindow::Cmd_Cancel_Click() {
+    if (session_.RecordMode) {
+        if (!confirmDiscard())
+            return;
+        Data_Tank->cancelUpdate();
+    }
+    session_.RecordMode = false;
+    QDialog::reject();
+}
+
+// The window's close box and Escape ask as Cancel does.
+void TankInformationWindow::reject() {
+    Cmd_Cancel_Click();
+}
+
+void TankInformationWindow::Cmd_Help_Click() {
+    session_.HelpTopic = 2;
+    services_.help.showHelp(*this, 2);
+}
+
+} // namespace korvane

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "data/DataSource.h"
+#include "platform/Services.h"
+#include "platform/Session.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QModelIndex;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+
+namespace korvane {
+
+class AddressRecordWindow;
+class DateBox;
+class TagBox;
+class TankGridModel;
+
+// The "Tank Information" window (Form3), where tanks are chosen, created and edited.
+//
+// On "Tank Select" the user double-clicks a company, then one of its locations, then a tank of
+// that location or "New Tank for this Location"; the tank then opens on the other tabs, and
+// "OK" writes it in one transaction and closes the window, "Cancel" discards it. Tanks with an
+// inspection due this calendar year or earlier are marked red in the grid. Session::RecordMode
+// is True while a tank is open.
+class TankInformationWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    TankInformationWindow(Session& session, Services& services, QWidget* parent = nullptr);
+    ~TankInformationWindow() override;
+
+public slots:
+    void reject() override;
+
+protected:
+    // Enter on a list or the grid chooses the highlighted entry, as a double click does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void List_Company_DblClick();
+    void List_Location_DblClick();
+    void Grid_Tanks_Click(const QModelIndex& index);
+    void Grid_Tanks_DblClick(const QModelIndex& index);
+    void Cmd_AddCompany_Click();
+    void Cmd_EditCompany_Click();
+    void Cmd_AddLocation_Click();
+    void Cmd_EditLocation_Click();
+    void Cmd_OK_Click();
+    void Cmd_Cancel_Click();
+    void Cmd_Help_Click();
+
+private:
+    // Building the window.
+    void buildLayout();
+    QWidget* buildSelectTab();
+    QWidget* buildGeneralTab();
+    QWidget* buildDesignTab();
+    QWidget* buildCustomTab();
+    QWidget* buildMaxFillTab();
+    QLineEdit* boundBox(const char* name, const char* field, const QString& toolTip = {});
+    DateBox* dateBox(const char* name, const char* field, const QString& toolTip);
+    TagBox* tagBox(const char* name);
+    void connectUnitBoxes();
+
+    void Form_Load();
+    void SetToolTipsByUnits();
+
+    // Tank Select.
+    // Lists every company, highlighting keepCompany again when it is among them.
+    void FillCompanyList(qint32 keepCompany = 0);
+    // Lists the locations of the highlighted company, highlighting keepLocation again when it
+    // is among them. Returns whether any location is listed.
+    bool FillLocationList(qint32 keepLocation = 0);
+    void FillTankGrid();
+    void InitTankGrid();
+    void ClearLocationList();
+    void ResetTankView();
+    void setTankTabsEnabled(bool enabled);
+    // Lets a new choice of company or location go ahead while a tank is open, after asking
+    // whether its changes may be discarded. False when the user keeps the tank.
+    bool mayCloseOpenTank();
+    // Whether a double click on a list may go ahead: an entry is highlighted, and an open tank
+    // may be closed. Otherwise the entry listed before is highlighted again.
+    bool mayChooseFrom(QListWidget& list, const std::vector<qint32>& keys, qint32 listedKey);
+    // Asks whether the changes of the open tank may be discarded.
+    bool confirmDiscard();
+    qint32 highlightedCompanyKey() const;
+    // Shows the company or location dialog, to change the current row or to add one.
+    void showRecordDialog(AddressRecordWindow& dialog, bool change);
+    qint32 highlightedLocationKey() const;
+
+    // Opening, showing and saving a tank.
+    bool openExistingTank(qint32 tankId);
+    bool openNewTank();
+    void showAccessError(const QString& message);
+    void ClearUnboundBoxes();
+    void ClearNewTank();
+    void ShowTank();
+    bool CheckTypedNumbers();
+    Status SaveTank();
+    void ShowNextDates();
+
+    // Unit entry.
+    bool DimensionKeyPress(TagBox& box, qint16& inches, QChar key);
+    void DimensionLeft(TagBox& box);
+    bool Text_Capacity_KeyPress(QChar key);
+    void Text_Capacity_LostFocus();
+    bool FrequencyKeyPress(TagBox& box, QChar key);
+    void FrequencyLostFocus(TagBox& box);
+    void StrengthChange(TagBox& box);
+
+    Session& session_;
+    Services& services_;
+
+    DataSource* Data_Company = nullptr;
+    DataSource* Data_Location = nullptr;
+    DataSource* Data_Tank = nullptr;
+    DataSource* Data_Preferences = nullptr;
+
+    QTabWidget* SSTab1 = nullptr;
+    QPushButton* Cmd_Print = nullptr;
+    QPushButton* Cmd_Help = nullptr;
+    QPushButton* Cmd_Cancel = nullptr;
+    QPushButton* Cmd_OK = nullptr;
+
+    // Tank Select.
+    QListWidget* List_Company = nullptr;
+    QListWidget* List_Location = nullptr;
+    QTableView* Grid_Tanks = nullptr;
+    TankGridModel* tankGrid_ = nullptr;
+    QPushButton* Cmd_AddCompany = nullptr;
+    QPushButton* Cmd_EditCompany = nullptr;
+    QPushButton* Cmd_AddLocation = nullptr;
+    QPushButton* Cmd_EditLocation = nullptr;
+    // Keys of the list entries by position, and the company whose locations are listed.
+    std::vector<qint32> companyKeys_;
+    std::vector<qint32> locationKeys_;
+    qint32 listedCompanyId_ = 0;
+    qint32 listedLocationId_ = 0;
+
+    // General Info.
+    QLineEdit* Text_TankID = nullptr;
+    struct ScheduleRow {
+        TagBox* freq = nullptr;
+        DateBox* last = nullptr;
+        QLineEdit* next = nullptr;
+    };
+    std::vector<ScheduleRow> schedule_; // in the order of schedule::Kinds
+    std::vector<DateBox*> dateBoxes_;
+
+    // Design Info.
+    TagBox* Text_Diameter = nullptr;
+    TagBox* Text_Height = nullptr;
+    TagBox* Text_Level = nullptr;
+    TagBox* Text_Capacity = nullptr;
+    TagBox* Text_Yield = nullptr;
+    TagBox* Text_Tensile = nullptr;
+    QComboBox* List_MfgType = nullptr;
+    QComboBox* List_BottomType = nullptr;
+    QComboBox* List_RoofType = nullptr;
+
+    // Custom Info.
+    QPlainTextEdit* Text_Comments = nullptr;
+
+    // The open tank's values in the units they are stored in, as the unit boxes set them.
+    qint16 DiameterIn = 0;
+    qint16 HeightIn = 0;
+    qint16 LevelIn = 0;
+    qint32 YieldPsi = 0;
+    qint32 TensilePsi = 0;
+    QString CourseCount;
+};
+
+} // namespace korvane

@@ -1,0 +1,94 @@
+#include "platform/TagBox.h"
+
+#include "platform/WindowControls.h"
+#include "support/ActiveWindow.h"
+#include "support/QtPrinters.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+class TagBoxTest : public testing::Test {
+protected:
+    TagBoxTest() {
+        auto* layout = new QVBoxLayout(&window);
+        box = new TagBox(&window);
+        other = new QLineEdit(&window);
+        layout->addWidget(box);
+        layout->addWidget(other);
+        test::showActive(window);
+    }
+    QWidget window;
+    TagBox* box = nullptr;
+    QLineEdit* other = nullptr;
+};
+
+TEST_F(TagBoxTest, KeyHandlerSeesEachCharacterAndMaySwallowIt) {
+    QString seen;
+    box->setKeyHandler([&](QChar key) {
+        seen += key;
+        if (key == u'F')
+            box->setTag(QStringLiteral("1446"));
+        return key == u'F' || key == u',';
+    });
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("1,20F"));
+    EXPECT_EQ(seen, QStringLiteral("1,20F"));
+    EXPECT_EQ(box->text(), QStringLiteral("120"));
+    EXPECT_EQ(box->tag(), QStringLiteral("1446"));
+    EXPECT_EQ(box->property("tag").toString(), QStringLiteral("1446"));
+    // Editing keys and shortcuts are not characters for the handler.
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(seen, QStringLiteral("1,20F"));
+    EXPECT_EQ(box->text(), QStringLiteral("12"));
+}
+
+TEST_F(TagBoxTest, SelectsAllWhenEnteredOrClickedWhenAsked) {
+    box->setText(QStringLiteral("120.50"));
+    other->setFocus();
+    box->setSelectAllOnEntry(true);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(box->selectedText(), QStringLiteral("120.50"));
+    box->deselect();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_EQ(box->selectedText(), QStringLiteral("120.50"));
+
+    box->setSelectAllOnEntry(false);
+    other->setFocus();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_TRUE(box->selectedText().isEmpty());
+}
+
+TEST_F(TagBoxTest, LeftOnlyWhenTheFocusMovesWithinTheWindow) {
+    QSignalSpy left(box, &TagBox::left);
+    box->setFocus();
+    other->setFocus();
+    EXPECT_EQ(left.count(), 1);
+    box->setFocus();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(box, &away);
+    EXPECT_EQ(left.count(), 1);
+}
+
+TEST(CommandButton, IsNeverPressedByEnter) {
+    QWidget window;
+    QPushButton* button =
+        commandButton(&window, "Cmd_OK", QStringLiteral("OK"), QStringLiteral("Save"));
+    EXPECT_EQ(button->objectName(), QStringLiteral("Cmd_OK"));
+    EXPECT_EQ(button->text(), QStringLiteral("OK"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Save"));
+    EXPECT_FALSE(button->autoDefault());
+    EXPECT_FALSE(button->isDefault());
+}
+
+} // namespace
+} // namespace korvane
