@@ -47,8 +47,10 @@ FieldType typeFromDeclared(QStringView declared);
 // CREATE TABLE statement for a table of the layout.
 QString createTableSql(const TableDef& table);
 
-// Kinds of the custom tank fields, stored in Preferences.CustomN_Type.
+// The custom tank fields (Tank.Custom1 .. Custom20), and their kinds as Preferences.CustomN_Type
+// stores them: the position in the kind list of the Preferences window.
 inline constexpr int CustomFieldCount = 20;
+enum class CustomKind { Text = 0, Numeric = 1, DateTime = 2, YesNo = 3, Hidden = 4 };
 inline constexpr int MaxCourses = 10;
 inline constexpr int MaxSurveyPoints = 48;
 

@@ -12,10 +12,14 @@ DateBox::DateBox(Services& services, QWidget* parent) : QLineEdit(parent), servi
     connect(this, &QLineEdit::textChanged, this, &DateBox::reformat);
 }
 
+void reformatDateWhileTyping(QLineEdit& box) {
+    if (const auto formatted = dateentry::reformatWhileTyping(box.text()))
+        box.setText(*formatted); // reads as it stands now, so this does not come back here again
+}
+
 void DateBox::reformat() {
     refused_ = false;
-    if (const auto formatted = dateentry::reformatWhileTyping(text()))
-        setText(*formatted); // reads as it stands now, so this does not come back here again
+    reformatDateWhileTyping(*this);
 }
 
 bool DateBox::checkEntry() {

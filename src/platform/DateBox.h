@@ -41,4 +41,9 @@ private:
     bool checking_ = false;
 };
 
+// The rule a date box follows on every change of its text, for boxes that hold a date without
+// the checks on leaving (custom tank fields of the kind Date/Time): a text that ends in a two- or
+// four-digit year after a slash and reads as a date is rewritten at once as "dd/Mmm/yyyy".
+void reformatDateWhileTyping(QLineEdit& box);
+
 } // namespace korvane

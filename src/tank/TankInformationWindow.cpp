@@ -11,8 +11,11 @@
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
 #include "records/AddressRecordWindow.h"
+#include "tank/CourseDataPanel.h"
+#include "tank/CustomFieldsPanel.h"
 #include "tank/Dimension.h"
 #include "tank/InspectionSchedule.h"
+#include "tank/ShellCourses.h"
 #include "tank/TankGrid.h"
 #include "tank/UnitEntry.h"
 
@@ -357,10 +360,11 @@ QWidget* TankInformationWindow::buildDesignTab() {
     put(List_MfgType, QStringLiteral("Shell Construction"), nullptr);
     put(Text_Yield, QStringLiteral("Yield Strength"), "LabelYieldUnit");
     put(Text_Tensile, QStringLiteral("Tensile Strength"), "LabelTensileUnit");
-    put(boundBox("Text_JointEff", "JointEff", QStringLiteral("Joint Efficiency")),
-        QStringLiteral("Joint Efficiency"), nullptr);
-    put(boundBox("Text_SGravity", "SpecGravity", QStringLiteral("Product Specific Gravity")),
-        QStringLiteral("Specific Gravity"), nullptr);
+    Text_JointEff = boundBox("Text_JointEff", "JointEff", QStringLiteral("Joint Efficiency"));
+    Text_SGravity =
+        boundBox("Text_SGravity", "SpecGravity", QStringLiteral("Product Specific Gravity"));
+    put(Text_JointEff, QStringLiteral("Joint Efficiency"), nullptr);
+    put(Text_SGravity, QStringLiteral("Specific Gravity"), nullptr);
     shell->setColumnStretch(1, 1);
     shell->setRowStretch(row, 1);
 
@@ -407,33 +411,93 @@ QWidget* TankInformationWindow::buildDesignTab() {
     line(vde, 1, QStringLiteral("Manufacturer"),
          boundBox("Text_VDEMfgBy", "VDEMfgBy", QStringLiteral("Equipment Manufacturer")));
 
+    CourseDataPanel::ShellInputs inputs;
+    inputs.height = Text_Height;
+    inputs.yield = Text_Yield;
+    inputs.tensile = Text_Tensile;
+    inputs.mfgType = List_MfgType;
+    inputs.specGravity = Text_SGravity;
+    inputs.jointEff = Text_JointEff;
+    inputs.diameterIn = &DiameterIn;
+    inputs.heightIn = &HeightIn;
+    inputs.levelIn = &LevelIn;
+    inputs.yieldPsi = &YieldPsi;
+    inputs.tensilePsi = &TensilePsi;
+    courses_ = new CourseDataPanel(session_, services_, inputs, page);
+    connect(courses_, &CourseDataPanel::coursesChanged, this,
+            &TankInformationWindow::FillMFCourseList);
+
     auto* right = new QVBoxLayout;
     right->addWidget(constructionBox);
     right->addWidget(cpsBox);
     right->addWidget(vdeBox);
     right->addStretch();
-    auto* layout = new QHBoxLayout(page);
-    layout->addWidget(shellBox, 1);
-    layout->addLayout(right, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(shellBox, 1);
+    columns->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(columns, 1);
+    layout->addWidget(courses_);
     return page;
 }
 
 QWidget* TankInformationWindow::buildCustomTab() {
     auto* page = new QWidget;
+    customFields_ = new CustomFieldsPanel(*Data_Tank, page);
     Text_Comments = new QPlainTextEdit(page);
     Text_Comments->setObjectName(QStringLiteral("Text_Comments"));
     Text_Comments->setTabChangesFocus(true);
     Data_Tank->bind(Text_Comments, QStringLiteral("Comments"), "plainText");
-    auto* label = new QLabel(QStringLiteral("Comments"), page);
-    label->setBuddy(Text_Comments);
+    QGroupBox* commentsBox = nullptr;
+    groupGrid(page, QStringLiteral("Comments"), &commentsBox)->addWidget(Text_Comments, 0, 0);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(label);
-    layout->addWidget(Text_Comments, 1);
+    layout->addWidget(customFields_);
+    layout->addWidget(commentsBox, 1);
     return page;
 }
 
 QWidget* TankInformationWindow::buildMaxFillTab() {
-    return new QWidget;
+    auto* page = new QWidget;
+    QGroupBox* fillBox = nullptr;
+    auto* grid = groupGrid(page, QStringLiteral("Maximum Fill Height"), &fillBox);
+    List_MFCourse = new QComboBox(page);
+    List_MFCourse->setObjectName(QStringLiteral("List_MFCourse"));
+    List_MFCourse->setToolTip(QStringLiteral("Course with the critical reading"));
+    // Room for a product name; numbers and the course need less.
+    QLineEdit* product = boundBox("Text_MFProduct", "MFProduct");
+    product->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
+    const struct {
+        const char* caption;
+        QWidget* box;
+    } lines[] = {
+        {"Product", product},
+        {"Specific Gravity", boundBox("Text_MFSGravity", "MFSGravity")},
+        {"Course", List_MFCourse},
+        {"Critical Reading", boundBox("Text_MFCriticalRead", "MFCReading")},
+        {"Corrosion Allowance", boundBox("Text_MFCorrosion", "MFCAllowance")},
+        {"NEW Design Level", boundBox("Text_MFLevel", "MFDesignLevel")},
+        {"Date", dateBox("Text_MFDate", "MFDate", DateToolTip)},
+    };
+    int row = 0;
+    for (const auto& line : lines) {
+        auto* label = new QLabel(latin(line.caption), page);
+        label->setBuddy(line.box);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(line.box, row, 1);
+        ++row;
+    }
+    grid->setColumnStretch(2, 1);
+    auto* note = new QLabel(QStringLiteral("The numbers are kept as typed, in the units of the "
+                                           "assessment they come from."),
+                            page);
+    note->setObjectName(QStringLiteral("LabelMFNote"));
+    note->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(fillBox);
+    layout->addWidget(note);
+    layout->addStretch();
+    return page;
 }
 
 void TankInformationWindow::connectUnitBoxes() {
@@ -473,6 +537,8 @@ void TankInformationWindow::Form_Load() {
     open(Data_Preferences, "Preferences");
     Data_Tank->setDatabaseName(session_.DatabaseName);
     Data_Tank->setLockEdits(true);
+    customFields_->SetupCustomFields(Data_Preferences->recordset());
+    courses_->InitMinWallGrid();
 
     List_Location->setEnabled(false);
     Cmd_AddLocation->setEnabled(false);
@@ -621,6 +687,8 @@ void TankInformationWindow::InitTankGrid() {
 
 void TankInformationWindow::ResetTankView() {
     InitTankGrid();
+    List_MFCourse->clear();
+    courses_->clear({});
 }
 
 void TankInformationWindow::FillTankGrid() {
@@ -877,16 +945,28 @@ void TankInformationWindow::ClearUnboundBoxes() {
     }
     for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})
         list->setCurrentIndex(-1);
+    List_MFCourse->clear();
     DiameterIn = HeightIn = LevelIn = 0;
     YieldPsi = TensilePsi = 0;
-    CourseCount.clear();
+    courses_->clear({});
 }
 
+// A new tank: the custom fields and the other bound boxes are empty already (the data source
+// shows the new row); the unbound ones are emptied here.
 void TankInformationWindow::ClearNewTank() {
     ClearUnboundBoxes();
     for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})
         list->setCurrentIndex(0);
-    CourseCount = QStringLiteral("0");
+    courses_->clear(QStringLiteral("0"));
+    FillMFCourseList(0);
+}
+
+void TankInformationWindow::FillMFCourseList(int courses) {
+    const int chosen = List_MFCourse->currentIndex();
+    List_MFCourse->clear();
+    List_MFCourse->addItems(courses::maxFillCourseEntries(courses));
+    // Filling an empty list chooses its first entry; only a choice that was made may stand.
+    List_MFCourse->setCurrentIndex(chosen < List_MFCourse->count() ? chosen : -1);
 }
 
 void TankInformationWindow::ShowTank() {
@@ -895,12 +975,13 @@ void TankInformationWindow::ShowTank() {
         return rs.value(latin(field)).toDouble();
     };
 
-    if (!rs.isNull(QStringLiteral("Courses")))
-        CourseCount = rs.text(QStringLiteral("Courses"));
+    courses_->LoadCourseData(rs);
+    FillMFCourseList(courses_->data().courses());
 
+    // A stored position the list does not have leaves it without a choice, so that OK keeps it.
     for (auto [list, field] :
          {std::pair{List_MfgType, "MfgType"}, std::pair{List_BottomType, "BottomType"},
-          std::pair{List_RoofType, "RoofType"}}) {
+          std::pair{List_RoofType, "RoofType"}, std::pair{List_MFCourse, "MFCourse"}}) {
         if (!rs.isNull(latin(field)))
             list->setCurrentIndex(rs.value(latin(field)).toInt());
     }
@@ -1067,14 +1148,11 @@ Status TankInformationWindow::SaveTank() {
     // A list left without a choice keeps what was stored.
     for (auto [list, field] :
          {std::pair{List_MfgType, "MfgType"}, std::pair{List_BottomType, "BottomType"},
-          std::pair{List_RoofType, "RoofType"}}) {
+          std::pair{List_RoofType, "RoofType"}, std::pair{List_MFCourse, "MFCourse"}}) {
         if (list->currentIndex() >= 0)
             if (auto s = rs.setValue(latin(field), list->currentIndex()); !s)
                 return s;
     }
-
-    if (auto s = rs.setValue(QStringLiteral("Courses"), CourseCount); !s)
-        return s;
 
     for (auto [box, field] :
          {std::pair{Text_Yield, "Yield"}, std::pair{Text_Tensile, "Tensile"},
@@ -1083,7 +1161,7 @@ Status TankInformationWindow::SaveTank() {
         if (auto s = rs.setValue(latin(field), numericValue(box->tag())); !s)
             return s;
     }
-    return {};
+    return courses_->SaveCourseData(rs);
 }
 
 void TankInformationWindow::Cmd_OK_Click() {

@@ -20,6 +20,8 @@ class QTableView;
 namespace korvane {
 
 class AddressRecordWindow;
+class CourseDataPanel;
+class CustomFieldsPanel;
 class DateBox;
 class TagBox;
 class TankGridModel;
@@ -108,6 +110,8 @@ private:
     bool CheckTypedNumbers();
     Status SaveTank();
     void ShowNextDates();
+    // Fills List_MFCourse for a number of courses, keeping the position chosen when it remains.
+    void FillMFCourseList(int courses);
 
     // Unit entry.
     bool DimensionKeyPress(TagBox& box, qint16& inches, QChar key);
@@ -167,9 +171,16 @@ private:
     QComboBox* List_MfgType = nullptr;
     QComboBox* List_BottomType = nullptr;
     QComboBox* List_RoofType = nullptr;
+    QLineEdit* Text_JointEff = nullptr;
+    QLineEdit* Text_SGravity = nullptr;
+    CourseDataPanel* courses_ = nullptr;
 
     // Custom Info.
     QPlainTextEdit* Text_Comments = nullptr;
+    CustomFieldsPanel* customFields_ = nullptr;
+
+    // Max. Fill.
+    QComboBox* List_MFCourse = nullptr;
 
     // The open tank's values in the units they are stored in, as the unit boxes set them.
     qint16 DiameterIn = 0;
@@ -177,7 +188,6 @@ private:
     qint16 LevelIn = 0;
     qint32 YieldPsi = 0;
     qint32 TensilePsi = 0;
-    QString CourseCount;
 };
 
 } // namespace korvane

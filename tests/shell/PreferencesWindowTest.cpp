@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -134,6 +135,28 @@ TEST_F(PreferencesWindowTest, RowItCannotShowIsReportedAndNothingIsWritten) {
         EXPECT_TRUE(m.text.contains(QString::fromLatin1(c.text))) << m.text.toStdString();
         EXPECT_EQ(test::fileBytes(file.path()), before);
     }
+}
+
+// Names and kinds stored by OK are what the Tank Information window shows the next time.
+TEST_F(PreferencesWindowTest, TankWindowOpenedNextShowsTheNewNamesAndKinds) {
+    PreferencesWindow* prefs = open();
+    ASSERT_NE(prefs, nullptr);
+    child<QLineEdit>(prefs, QStringLiteral("Text1(3)"))->setText(QStringLiteral("Permit No."));
+    child<QComboBox>(prefs, QStringLiteral("List_1(4)"))->setCurrentIndex(4);
+    child<QPushButton>(prefs, QStringLiteral("Cmd_OK"))->click();
+
+    t.windows.expect([](QDialog& form3) {
+        const auto label = [&](int i) {
+            return form3.findChild<QLabel*>(QStringLiteral("CustomLabel(%1)").arg(i));
+        };
+        EXPECT_EQ(label(3)->text(), QStringLiteral("Permit No."));
+        EXPECT_FALSE(label(3)->isHidden());
+        EXPECT_TRUE(label(4)->isHidden());
+        EXPECT_TRUE(form3.findChild<QLineEdit*>(QStringLiteral("CustomText(4)"))->isHidden());
+        return int(QDialog::Rejected);
+    });
+    window.findChild<QAction*>(QStringLiteral("mnuEditTank"))->trigger();
+    EXPECT_EQ(t.windows.shown(), 1);
 }
 
 TEST_F(PreferencesWindowTest, HelpShowsThePreferencesTopic) {

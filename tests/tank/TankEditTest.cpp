@@ -45,22 +45,8 @@ protected:
         };
         tank = addTank(location, QStringLiteral("T-101"), v);
     }
-    void openTank() {
-        openWindow();
-        chooseLocation(0, 0);
-        doubleClickGridRow(1);
-        ASSERT_TRUE(session.RecordMode);
-    }
-    void openNewTank() {
-        openWindow();
-        chooseLocation(0, 0);
-        doubleClickGridRow(0);
-        ASSERT_TRUE(session.RecordMode);
-    }
     // The row added by the window: the one after the tank of the fixture.
     qint32 newTank() const { return tank + 1; }
-    QString text(const char* name) const { return box(name)->text(); }
-    QString tag(const char* name) const { return tagBox(name)->tag(); }
 
     qint32 company = 0, location = 0, tank = 0;
 };

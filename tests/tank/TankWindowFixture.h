@@ -35,6 +35,20 @@ protected:
         return *window;
     }
 
+    // Opens the first tank (or a new one) of the first location of the first company.
+    void openTank() {
+        openWindow();
+        chooseLocation(0, 0);
+        doubleClickGridRow(1);
+        ASSERT_TRUE(session.RecordMode);
+    }
+    void openNewTank() {
+        openWindow();
+        chooseLocation(0, 0);
+        doubleClickGridRow(0);
+        ASSERT_TRUE(session.RecordMode);
+    }
+
     template <class T = QWidget> T* find(const char* name) const {
         T* w = window->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
@@ -42,6 +56,8 @@ protected:
     }
     QLineEdit* box(const char* name) const { return find<QLineEdit>(name); }
     TagBox* tagBox(const char* name) const { return find<TagBox>(name); }
+    QString text(const char* name) const { return box(name)->text(); }
+    QString tag(const char* name) const { return tagBox(name)->tag(); }
     QTabWidget* tabs() const { return find<QTabWidget>("SSTab1"); }
     QTableView* grid() const { return find<QTableView>("Grid_Tanks"); }
 
@@ -116,6 +132,12 @@ protected:
     QVariant tankField(qint32 tank, const char* field) const {
         return file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), tank,
                           QString::fromLatin1(field));
+    }
+    // Expects each field of a tank row to hold its value.
+    void expectStored(qint32 tank,
+                      std::initializer_list<std::pair<const char*, QVariant>> fields) const {
+        for (const auto& [field, value] : fields)
+            EXPECT_EQ(tankField(tank, field), value) << field;
     }
     qint32 addTank(qint32 location, const QString& name, const QVariantMap& more = {}) const {
         QVariantMap values = more;

@@ -1,0 +1,294 @@
+#include "tank/TankWindowFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTableWidget>
+
+namespace korvane {
+namespace {
+
+using test::TankWindowTest;
+using Answer = Prompts::Answer;
+
+// One location holding the worked tank of the minimum thickness rule: 120 ft across, a 40 ft
+// shell filled to 40 ft, eight welded courses, water, the least strengths the rule accepts.
+class CourseDataTest : public TankWindowTest {
+protected:
+    CourseDataTest() {
+        const qint32 company = file.addCompany(QStringLiteral("Gulf Plains"));
+        const qint32 location = file.addLocation(company, QStringLiteral("Port Arthur"));
+        tank = addTank(location, QStringLiteral("T-101"),
+                       {{QStringLiteral("Diameter"), 1440},
+                        {QStringLiteral("Height"), 480},
+                        {QStringLiteral("DesignLevel"), 480},
+                        {QStringLiteral("Yield"), 30000},
+                        {QStringLiteral("Tensile"), 55000},
+                        {QStringLiteral("JointEff"), 1.0},
+                        {QStringLiteral("SpecGravity"), 1.0},
+                        {QStringLiteral("MfgType"), 1},
+                        {QStringLiteral("Courses"), 8},
+                        {QStringLiteral("Course1_Height"), 96},
+                        {QStringLiteral("Course1_Min"), 0.529},
+                        {QStringLiteral("Course2_Height"), 96}});
+    }
+    QTableWidget* courseGrid() const { return find<QTableWidget>("Grid_MinWall"); }
+    // Row 0 heights, row 1 minimums, cells joined by "|"; column k is course k.
+    std::string gridRow(int row) const {
+        QStringList cells;
+        for (int c = 0; c < courseGrid()->columnCount(); ++c)
+            cells << courseGrid()->item(row, c)->text();
+        return cells.join(QLatin1Char('|')).toStdString();
+    }
+    QString coursesLabel() const { return find<QLabel>("LabelCourses")->text(); }
+    // Presses "Change Course Measurements" with the answers already scripted.
+    void changeCourses() {
+        bringToFront(find("Cmd_ChangeCourse"));
+        click("Cmd_ChangeCourse");
+        EXPECT_TRUE(t.prompts.allAnswered());
+    }
+    void typeDimension(const char* box, const char* feet) {
+        t.prompts.answerInput(QString::fromLatin1(feet)).answerInput(QStringLiteral("0"));
+        typeKeys(box, QStringLiteral("%1F").arg(QString::fromLatin1(feet)));
+    }
+
+    qint32 tank = 0;
+};
+
+// The road of a new tank: dimensions with the unit keys, "Weld Butt", strengths, the courses,
+// the grid, OK, and the minimums in the row.
+TEST_F(CourseDataTest, NewTankCoursesAreWorkedOutShownAndSaved) {
+    openNewTank();
+    EXPECT_EQ(coursesLabel(), QStringLiteral("This tank has 0 courses."));
+    typeInto("Text_TankID", QStringLiteral("T-200"));
+    typeDimension("Text_Diameter", "120");
+    typeDimension("Text_Height", "40");
+    typeDimension("Text_Level", "40");
+    find<QComboBox>("List_MfgType")->setCurrentIndex(1);
+    typeInto("Text_Yield", QStringLiteral("30000"));
+    typeInto("Text_Tensile", QStringLiteral("55000"));
+    typeInto("Text_JointEff", QStringLiteral("1"));
+    typeInto("Text_SGravity", QStringLiteral("1.0"));
+
+    t.prompts.answerInput(QStringLiteral("8"))
+        .answerMessage(Answer::Yes)
+        .answerInput(QStringLiteral("0"));
+    const std::size_t asked = t.prompts.inputs().size();
+    changeCourses();
+    const auto& count = t.prompts.inputs()[asked];
+    EXPECT_EQ(count.prompt, QStringLiteral("Enter the number of courses."));
+    EXPECT_EQ(count.title, QStringLiteral("Course Adjustments"));
+    EXPECT_EQ(count.defaultText, QStringLiteral("0"));
+    EXPECT_EQ(t.prompts.messages().back().text,
+              QStringLiteral("Are you sure you want to change the number of courses?"));
+
+    EXPECT_EQ(gridRow(0), "|60.00|60.00|60.00|60.00|60.00|60.00|60.00|60.00|||");
+    EXPECT_EQ(gridRow(1), "|0.529|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||");
+    EXPECT_EQ(coursesLabel(), QStringLiteral("This tank has 8 courses."));
+    EXPECT_FLOAT_EQ(session.TankHeightFt, 40.0f);
+    EXPECT_EQ(courseGrid()->verticalHeaderItem(0)->text(), QStringLiteral("Height in."));
+
+    click("Cmd_OK");
+    ASSERT_FALSE(window->isVisible());
+    const qint32 added = tank + 1;
+    expectStored(added, {{"Courses", 8.0},
+                         {"Course1_Height", QVariant::fromValue<qint16>(60)},
+                         {"Course8_Height", QVariant::fromValue<qint16>(60)},
+                         {"Course8_Min", 0.1f},
+                         {"Course9_Min", QVariant()}});
+    EXPECT_NEAR(tankField(added, "Course1_Min").toFloat(), 40.0 * 312.0 / 23595.0, 1e-6);
+    EXPECT_NEAR(tankField(added, "Course3_Min").toFloat(), 30.0 * 312.0 / 25960.0, 1e-6);
+}
+
+TEST_F(CourseDataTest, StoredCoursesAreShownAndCancelKeepsThem) {
+    openTank();
+    EXPECT_EQ(gridRow(0), "|96.00|96.00|||||||||");
+    EXPECT_EQ(gridRow(1), "|0.529||||||||||");
+
+    // Cancelling the number of courses changes nothing; cancelling the first height keeps the
+    // heights and still works out the minimums.
+    t.prompts.answerInput(QString());
+    changeCourses();
+    EXPECT_EQ(gridRow(1), "|0.529||||||||||");
+    t.prompts.answerInput(QStringLiteral("8")).answerInput(QString());
+    changeCourses();
+    EXPECT_EQ(gridRow(0), "|96.00|96.00|||||||||");
+    EXPECT_EQ(gridRow(1), "|0.529|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||");
+
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Cancel");
+    EXPECT_EQ(tankField(tank, "Course2_Min"), QVariant());
+}
+
+TEST_F(CourseDataTest, RefusalsComeInOrderAndChangeNothing) {
+    const struct {
+        const char* box;
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {"Text_JointEff", "0", "Data missing for necessary calculations"},
+        {"Text_JointEff", "", "Data missing for necessary calculations"},
+        {"Text_JointEff", "full", "Data missing for necessary calculations"},
+        {"Text_SGravity", "0.39", "Data missing for necessary calculations"},
+        {"Text_Diameter", "200.1", "Current calculations are limited to tanks under 200'"},
+    };
+    for (const auto& c : cases) {
+        openTank();
+        if (QByteArray(c.box) == "Text_Diameter") {
+            t.prompts.answerInput(QStringLiteral("200")).answerInput(QStringLiteral("1.2"));
+            typeKeys(c.box, QStringLiteral("200f"));
+        } else {
+            typeInto(c.box, QString::fromLatin1(c.typed));
+        }
+        t.prompts.answerInput(QStringLiteral("8")).answerInput(QString()).answerMessage();
+        changeCourses();
+        const auto& m = t.prompts.messages().back();
+        EXPECT_EQ(m.text.toStdString(), c.message) << c.box << " " << c.typed;
+        EXPECT_EQ(m.title, QStringLiteral("Minimum Wall Calculations"));
+        EXPECT_EQ(gridRow(1), "|0.529||||||||||") << c.box << " " << c.typed;
+        t.prompts.answerMessage(Answer::Ok);
+        click("Cmd_Cancel");
+    }
+
+    // A number of courses the tank cannot have is refused before any height is asked.
+    openTank();
+    for (const char* answer : {"11", "-1", "many"}) {
+        t.prompts.answerInput(QString::fromLatin1(answer)).answerMessage();
+        changeCourses();
+        EXPECT_TRUE(t.prompts.messages().back().text.startsWith(
+            QStringLiteral("\"%1\" cannot be taken").arg(QString::fromLatin1(answer))));
+    }
+    EXPECT_EQ(coursesLabel(), QStringLiteral("This tank has 8 courses."));
+
+    // A shell lower than 10 in stops at once, with the height box to type into.
+    t.prompts.answerInput(QStringLiteral("0")).answerInput(QStringLiteral("9"));
+    typeKeys("Text_Height", QStringLiteral("0f"));
+    t.prompts.answerMessage();
+    changeCourses();
+    EXPECT_EQ(t.prompts.messages().back().text,
+              QStringLiteral("Necessary information is missing!"));
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Insufficient Height Data"));
+    QApplication::processEvents();
+    EXPECT_TRUE(box("Text_Height")->hasFocus());
+}
+
+TEST_F(CourseDataTest, WeakStrengthsAreOfferedTheLeastInEitherUnits) {
+    const struct {
+        bool us;
+        const char* yieldTyped;
+        const char* tensileTyped;
+        const char* yieldQuestion;
+        const char* yieldShown;
+        const char* tensileQuestion;
+    } cases[] = {
+        {true, "25000", "50000",
+         "Changing Yield to 30,000 psi as minimum yield strength per API 653, Section 2.3", "30000",
+         "Changing Tensile to 55,000 psi as minimum yield strength per API 653, Section 2.3"},
+        {false, "172000", "344000",
+         "Changing Yield to 206,850 KPa as minimum yield strength per API 653, Section 2.3",
+         "206850",
+         "Changing Tensile to 379,200 KPa as minimum yield strength per API 653, Section 2.3"},
+    };
+    for (const auto& c : cases) {
+        session.UnitsUS = c.us;
+        openTank();
+        typeInto("Text_Yield", QString::fromLatin1(c.yieldTyped));
+        typeInto("Text_Tensile", QString::fromLatin1(c.tensileTyped));
+        const QString tensileTag = tag("Text_Tensile");
+        // Raise the yield, keep the tensile strength: the minimums are worked out either way.
+        t.prompts.answerInput(QStringLiteral("8"))
+            .answerInput(QString())
+            .answerMessage(Answer::Ok)
+            .answerMessage(Answer::Cancel);
+        const std::size_t before = t.prompts.messages().size();
+        changeCourses();
+        ASSERT_EQ(t.prompts.messages().size(), before + 2);
+        const auto& yield = t.prompts.messages()[before];
+        EXPECT_EQ(yield.text.toStdString(), c.yieldQuestion);
+        EXPECT_EQ(yield.buttons, Prompts::Buttons::OkCancel);
+        EXPECT_EQ(t.prompts.messages()[before + 1].text.toStdString(), c.tensileQuestion);
+        EXPECT_EQ(text("Text_Yield").toStdString(), c.yieldShown);
+        EXPECT_EQ(tag("Text_Yield"), QStringLiteral("30000"));
+        EXPECT_EQ(tag("Text_Tensile"), tensileTag);
+        click("Cmd_OK");
+        EXPECT_EQ(tankField(tank, "Yield"), QVariant(30000.0));
+        EXPECT_NEAR(tankField(tank, "Tensile").toDouble(), c.us ? 50000.0 : 344000.0 / 6.894757,
+                    1e-6);
+    }
+}
+
+// A tank may have a single course; "1" asks like any other count that differs.
+TEST_F(CourseDataTest, OneCourseIsAnAnswerLikeAnyOther) {
+    openTank();
+    // Declined: the eight courses stay and their heights are asked.
+    t.prompts.answerInput(QStringLiteral("1"))
+        .answerMessage(Answer::No)
+        .answerInput(QStringLiteral("96"))
+        .answerInput(QString());
+    changeCourses();
+    EXPECT_EQ(t.prompts.inputs().back().prompt,
+              QStringLiteral("Enter the height (inches) for course  2"));
+    EXPECT_EQ(t.prompts.inputs().back().defaultText, QStringLiteral("384"));
+    EXPECT_EQ(coursesLabel(), QStringLiteral("This tank has 8 courses."));
+
+    t.prompts.answerInput(QStringLiteral("1"))
+        .answerMessage(Answer::Yes)
+        .answerInput(QStringLiteral("480"));
+    changeCourses();
+    EXPECT_EQ(coursesLabel(), QStringLiteral("This tank has 1 courses."));
+    EXPECT_EQ(gridRow(0), "|480.00||||||||||");
+    EXPECT_EQ(gridRow(1), "|0.529||||||||||");
+    click("Cmd_OK");
+    // The fields of courses above the count are left as they were.
+    expectStored(tank, {{"Courses", 1.0},
+                        {"Course1_Height", QVariant::fromValue<qint16>(480)},
+                        {"Course2_Height", QVariant::fromValue<qint16>(96)}});
+}
+
+// The same stored tank read in metric units and back: metres, KPa and millimetres, with nothing
+// changed by an OK in either.
+TEST_F(CourseDataTest, UnitsChangeWhatIsShownNeverWhatIsStored) {
+    openTank();
+    t.prompts.answerInput(QStringLiteral("8")).answerInput(QStringLiteral("0"));
+    changeCourses();
+    click("Cmd_OK");
+    const char* fields[] = {"Diameter",    "Height",         "DesignLevel",    "Yield",
+                            "Tensile",     "Courses",        "Course1_Height", "Course1_Min",
+                            "Course8_Min", "Course2_Height", "JointEff",       "SpecGravity"};
+    std::vector<QVariant> stored;
+    for (const char* f : fields)
+        stored.push_back(tankField(tank, f));
+
+    const struct {
+        bool us;
+        const char* diameter;
+        const char* height;
+        const char* yield;
+        const char* tensile;
+        const char* heightCaption;
+        const char* minWall;
+    } views[] = {
+        {false, "36.58", "12.19", "206843", "379212", "Height cm.",
+         "|13.43|11.76|9.16|7.63|6.11|4.58|3.05|2.54|||"},
+        {true, "120.00", "40.00", "30000", "55000", "Height in.",
+         "|0.529|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||"},
+    };
+    for (const auto& v : views) {
+        session.UnitsUS = v.us;
+        openTank();
+        EXPECT_EQ(text("Text_Diameter").toStdString(), v.diameter);
+        EXPECT_EQ(text("Text_Height").toStdString(), v.height);
+        EXPECT_EQ(text("Text_Level").toStdString(), v.height);
+        EXPECT_EQ(text("Text_Yield").toStdString(), v.yield);
+        EXPECT_EQ(text("Text_Tensile").toStdString(), v.tensile);
+        EXPECT_EQ(courseGrid()->verticalHeaderItem(0)->text().toStdString(), v.heightCaption);
+        // Course heights are kept as they were entered and shown so.
+        EXPECT_EQ(gridRow(0), "|60.00|60.00|60.00|60.00|60.00|60.00|60.00|60.00|||");
+        EXPECT_EQ(gridRow(1), v.minWall);
+        click("Cmd_OK");
+        for (std::size_t i = 0; i < std::size(fields); ++i)
+            EXPECT_EQ(tankField(tank, fields[i]), stored[i]) << fields[i] << " us " << v.us;
+    }
+}
+
+} // namespace
+} // namespace korvane

@@ -1,0 +1,143 @@
+#include "tank/TankWindowFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTableWidget>
+
+namespace korvane {
+namespace {
+
+using test::TankWindowTest;
+using Answer = Prompts::Answer;
+
+// A four-course tank with a maximum fill record and custom values, under preferences that
+// rename field 3, hide field 5 and make field 7 a date and field 8 a number.
+class FillAndCustomTest : public TankWindowTest {
+protected:
+    FillAndCustomTest() {
+        const qint32 company = file.addCompany(QStringLiteral("Gulf Plains"));
+        const qint32 location = file.addLocation(company, QStringLiteral("Port Arthur"));
+        tank = addTank(location, QStringLiteral("T-101"),
+                       {{QStringLiteral("Height"), 480},
+                        {QStringLiteral("Courses"), 4},
+                        {QStringLiteral("MFCourse"), 1},
+                        {QStringLiteral("MFProduct"), QStringLiteral("Diesel")},
+                        {QStringLiteral("MFSGravity"), 0.85},
+                        {QStringLiteral("Custom3"), QStringLiteral("R-17")},
+                        {QStringLiteral("Custom5"), QStringLiteral("kept out of sight")}});
+        EXPECT_TRUE(file.open()
+                        .exec(QStringLiteral("UPDATE Preferences SET Custom3_Label = "
+                                             "'Owner''s Ref.', Custom5_Type = 4, Custom7_Type = "
+                                             "2, Custom8_Type = 1"))
+                        .ok());
+    }
+    QComboBox* courseList() const { return find<QComboBox>("List_MFCourse"); }
+    QStringList courseEntries() const {
+        QStringList entries;
+        for (int i = 0; i < courseList()->count(); ++i)
+            entries << courseList()->itemText(i);
+        return entries;
+    }
+    QLabel* customLabel(int i) const {
+        return find<QLabel>(QStringLiteral("CustomLabel(%1)").arg(i).toLatin1().constData());
+    }
+    QLineEdit* customBox(int i) const {
+        return box(QStringLiteral("CustomText(%1)").arg(i).toLatin1().constData());
+    }
+
+    qint32 tank = 0;
+};
+
+TEST_F(FillAndCustomTest, MaxFillRecordIsShownAndSaved) {
+    openTank();
+    EXPECT_EQ(courseEntries(),
+              (QStringList{QString(), QStringLiteral("Floor"), QStringLiteral("Course 1"),
+                           QStringLiteral("Course 2"), QStringLiteral("Course 3"),
+                           QStringLiteral("Course 4")}));
+    EXPECT_EQ(courseList()->currentText(), QStringLiteral("Floor"));
+    EXPECT_EQ(text("Text_MFProduct"), QStringLiteral("Diesel"));
+    EXPECT_EQ(text("Text_MFSGravity"), QStringLiteral("0.85"));
+
+    bringToFront(courseList());
+    courseList()->setCurrentIndex(courseList()->findText(QStringLiteral("Course 2")));
+    typeInto("Text_MFLevel", QStringLiteral("38.5"));
+    typeInto("Text_MFCriticalRead", QStringLiteral("0.312"));
+    typeInto("Text_MFCorrosion", QStringLiteral("0.0625"));
+    typeInto("Text_MFDate", QStringLiteral("5/3/01"));
+    EXPECT_EQ(text("Text_MFDate"), QStringLiteral("05/Mar/2001"));
+    // The date follows the rule of every date box.
+    t.prompts.answerMessage();
+    typeInto("Text_MFDate", QStringLiteral("31/Feb/2001"));
+    EXPECT_EQ(t.prompts.messages().back().text, QStringLiteral("Invalid Date"));
+    typeInto("Text_MFDate", QStringLiteral("5/3/01"));
+    click("Cmd_OK");
+    ASSERT_FALSE(window->isVisible());
+    expectStored(tank, {{"MFCourse", QVariant::fromValue<qint16>(3)},
+                        {"MFDesignLevel", 38.5},
+                        {"MFCReading", 0.312},
+                        {"MFCAllowance", 0.0625},
+                        {"MFDate", QStringLiteral("05/Mar/2001")},
+                        {"MFProduct", QStringLiteral("Diesel")}});
+}
+
+TEST_F(FillAndCustomTest, CourseListFollowsTheCoursesAndKeepsWhatItCannotShow) {
+    // A stored course beyond the list is not shown, and OK keeps it.
+    EXPECT_TRUE(file.open().exec(QStringLiteral("UPDATE Tank SET MFCourse = 9")).ok());
+    openTank();
+    EXPECT_EQ(courseList()->currentIndex(), -1);
+
+    // Six courses: the list offers them at once, and the choice made stands. (The tank has no
+    // construction type, so no minimums are worked out.)
+    courseList()->setCurrentIndex(2);
+    t.prompts.answerInput(QStringLiteral("6"))
+        .answerMessage(Answer::Yes)
+        .answerInput(QStringLiteral("0"))
+        .answerMessage();
+    bringToFront(find("Cmd_ChangeCourse"));
+    click("Cmd_ChangeCourse");
+    EXPECT_EQ(courseList()->count(), 8);
+    EXPECT_EQ(courseList()->currentText(), QStringLiteral("Course 1"));
+    courseList()->setCurrentIndex(-1);
+    click("Cmd_OK");
+    EXPECT_EQ(tankField(tank, "MFCourse"), QVariant::fromValue<qint16>(9));
+
+    // A new tank offers the floor alone until it has courses.
+    openNewTank();
+    EXPECT_EQ(courseEntries(), (QStringList{QString(), QStringLiteral("Floor")}));
+    EXPECT_EQ(courseList()->currentIndex(), -1);
+}
+
+TEST_F(FillAndCustomTest, CustomFieldsFollowThePreferences) {
+    openTank();
+    EXPECT_EQ(customLabel(1)->text(), QStringLiteral("Custom Field 1"));
+    EXPECT_EQ(customLabel(3)->text(), QStringLiteral("Owner's Ref."));
+    EXPECT_EQ(customBox(3)->text(), QStringLiteral("R-17"));
+    EXPECT_FALSE(customBox(3)->isHidden());
+    EXPECT_TRUE(customLabel(5)->isHidden());
+    EXPECT_TRUE(customBox(5)->isHidden());
+    EXPECT_EQ(tagBox("CustomText(7)")->tag(), QStringLiteral("2"));
+
+    // A date reformats while typed; a number and a text take any text.
+    typeInto("CustomText(7)", QStringLiteral("3/5/01"));
+    EXPECT_EQ(customBox(7)->text(), QStringLiteral("03/May/2001"));
+    typeInto("CustomText(8)", QStringLiteral("about 12"));
+    typeInto("CustomText(1)", QStringLiteral("3/5/01"));
+    EXPECT_EQ(customBox(1)->text(), QStringLiteral("3/5/01"));
+    typeInto("CustomText(3)", QStringLiteral("R-18"));
+    click("Cmd_OK");
+    ASSERT_FALSE(window->isVisible());
+    expectStored(tank, {{"Custom1", QStringLiteral("3/5/01")},
+                        {"Custom3", QStringLiteral("R-18")},
+                        {"Custom5", QStringLiteral("kept out of sight")},
+                        {"Custom7", QStringLiteral("03/May/2001")},
+                        {"Custom8", QStringLiteral("about 12")},
+                        {"Custom20", QVariant()}});
+
+    // A new tank starts with every custom box empty.
+    openNewTank();
+    for (int i : {1, 3, 5, 7})
+        EXPECT_EQ(customBox(i)->text(), QString()) << i;
+}
+
+} // namespace
+} // namespace korvane
