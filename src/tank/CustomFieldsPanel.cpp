@@ -49,7 +49,8 @@ CustomFieldsPanel::CustomFieldsPanel(DataSource& tank, QWidget* parent)
         box->setObjectName(QStringLiteral("CustomText(%1)").arg(i));
         label->setBuddy(box);
         tank.bind(box, QStringLiteral("Custom%1").arg(i));
-        connect(box, &QLineEdit::textChanged, this, [this, i] { CustomText_Change(i); });
+        // Typing only: a stored value is shown as it was stored, whatever its kind is now.
+        connect(box, &QLineEdit::textEdited, this, [this, i] { CustomText_Change(i); });
         CustomLabel[slot] = label;
         CustomText[slot] = box;
         QGridLayout* column = columns[i <= 10 ? 0 : 1];

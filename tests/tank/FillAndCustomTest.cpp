@@ -24,7 +24,8 @@ protected:
                         {QStringLiteral("MFProduct"), QStringLiteral("Diesel")},
                         {QStringLiteral("MFSGravity"), 0.85},
                         {QStringLiteral("Custom3"), QStringLiteral("R-17")},
-                        {QStringLiteral("Custom5"), QStringLiteral("kept out of sight")}});
+                        {QStringLiteral("Custom5"), QStringLiteral("kept out of sight")},
+                        {QStringLiteral("Custom7"), QStringLiteral("1/2/03")}});
         EXPECT_TRUE(file.open()
                         .exec(QStringLiteral("UPDATE Preferences SET Custom3_Label = "
                                              "'Owner''s Ref.', Custom5_Type = 4, Custom7_Type = "
@@ -116,6 +117,7 @@ TEST_F(FillAndCustomTest, CustomFieldsFollowThePreferences) {
     EXPECT_TRUE(customLabel(5)->isHidden());
     EXPECT_TRUE(customBox(5)->isHidden());
     EXPECT_EQ(tagBox("CustomText(7)")->tag(), QStringLiteral("2"));
+    EXPECT_EQ(customBox(7)->text(), QStringLiteral("1/2/03")); // shown as stored
 
     // A date reformats while typed; a number and a text take any text.
     typeInto("CustomText(7)", QStringLiteral("3/5/01"));
