@@ -148,6 +148,10 @@ bool MainWindow::AcceptDatabase() {
     session_.UnitsUS = acceptance->unitsUS;
     setWindowTitle(ProgramCaption + QLatin1String(" - ") + session_.DBFile);
     accepted_ = {session_.DatabaseName, session_.DBDrive, session_.DBDir, session_.DBFile};
+    // An open Preferences window belongs to the database used before: its pending changes
+    // are discarded rather than written there or mixed into this one.
+    if (auto* preferences = findChild<PreferencesWindow*>())
+        preferences->close();
     return true;
 }
 

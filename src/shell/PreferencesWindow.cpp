@@ -123,6 +123,9 @@ PreferencesWindow::PreferencesWindow(Session& session, Services& services, QWidg
 void PreferencesWindow::Form_Load() {
     Data_Preferences->setDatabaseName(session_.DatabaseName);
     Data_Preferences->setRecordSource(QStringLiteral("Preferences"));
+    // The row is claimed while the window is open, so a second program is told the table is
+    // in use instead of both saving over each other.
+    Data_Preferences->setLockEdits(true);
     Status status = Data_Preferences->refresh();
     if (status && Data_Preferences->recordset().eof())
         status = Error{QStringLiteral("The Preferences table of this database has no row.")};

@@ -1,6 +1,6 @@
-// Second program for the record-lock test: opens a tank row for editing with locks on, says
-// "locked" on its output, then waits. A line on its input cancels the edit and ends it; the test
-// may also kill it to show that a crashed holder leaves no lock behind.
+// Second program for the record-lock tests: opens a tank row (or the Preferences row) for editing
+// with locks on, says "locked" on its output, then waits. A line on its input cancels the edit and
+// ends it; the test may also kill it to show that a crashed holder leaves no lock behind.
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: lock_holder DATABASE TANKID\n");
+        std::fprintf(stderr, "usage: lock_holder DATABASE TANKID|Preferences\n");
         return 2;
     }
     using namespace korvane;
@@ -23,11 +23,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(db.error()));
         return 1;
     }
-    auto rs = db->openRecordset(
-        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), std::atoi(argv[2])),
-        true);
+    // A tank by its key, or the one Preferences row.
+    const QString target = QString::fromLocal8Bit(argv[2]);
+    const Select query =
+        target == QLatin1String("Preferences")
+            ? Select::from(target)
+            : Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), target.toInt());
+    auto rs = db->openRecordset(query, true);
     if (!rs || rs->eof()) {
-        std::fprintf(stderr, "no such tank\n");
+        std::fprintf(stderr, "no such row\n");
         return 1;
     }
     if (auto edit = rs->edit(); !edit) {

@@ -3,6 +3,7 @@
 #include "data/Recordset.h"
 #include "data/Select.h"
 #include "shell/MainWindow.h"
+#include "support/LockHolderProcess.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
 
@@ -166,6 +167,36 @@ TEST_F(PreferencesWindowTest, HelpShowsThePreferencesTopic) {
     EXPECT_EQ(t.help.topics, std::vector<int>{6});
     EXPECT_EQ(session.HelpTopic, 6);
     EXPECT_TRUE(prefs->isVisible());
+}
+
+} // namespace
+} // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST_F(PreferencesWindowTest, OpeningAnotherDatabaseDiscardsThePendingPreferences) {
+    PreferencesWindow* prefs = open();
+    ASSERT_NE(prefs, nullptr);
+    child<QRadioButton>(prefs, QStringLiteral("Opt_Units(1)"))->click();
+    const QByteArray before = test::fileBytes(file.path());
+    test::TestDatabase other(QStringLiteral("other.mdb"));
+    session.DatabaseName = other.path();
+    session.DBFile = QStringLiteral("other.mdb");
+    ASSERT_TRUE(window.AcceptDatabase());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window.findChild<PreferencesWindow*>(), nullptr);
+    EXPECT_TRUE(session.UnitsUS);
+    EXPECT_EQ(test::fileBytes(file.path()), before);
+}
+
+TEST_F(PreferencesWindowTest, RowHeldByAnotherProgramIsTableInUse) {
+    test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                   QStringLiteral("Preferences"));
+    ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+    t.prompts.answerMessage();
+    EXPECT_EQ(open(), nullptr);
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Table In Use"));
 }
 
 } // namespace

@@ -2,8 +2,12 @@
 
 namespace korvane::test {
 
-LockHolderProcess::LockHolderProcess(const QString& program, const QString& database, qint32 tank) {
-    process_.start(program, {database, QString::number(tank)});
+LockHolderProcess::LockHolderProcess(const QString& program, const QString& database, qint32 tank)
+    : LockHolderProcess(program, database, QString::number(tank)) {}
+
+LockHolderProcess::LockHolderProcess(const QString& program, const QString& database,
+                                     const QString& target) {
+    process_.start(program, {database, target});
 }
 
 LockHolderProcess::~LockHolderProcess() {

@@ -10,6 +10,8 @@ namespace korvane::test {
 class LockHolderProcess {
 public:
     LockHolderProcess(const QString& program, const QString& database, qint32 tank);
+    // target: a TankID, or "Preferences" for the one Preferences row.
+    LockHolderProcess(const QString& program, const QString& database, const QString& target);
     ~LockHolderProcess();
     LockHolderProcess(const LockHolderProcess&) = delete;
     LockHolderProcess& operator=(const LockHolderProcess&) = delete;
