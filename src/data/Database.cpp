@@ -31,6 +31,9 @@ QString explain(int code) {
         return QStringLiteral("The disk is full; nothing was saved.");
     case 14: // SQLITE_CANTOPEN
         return QStringLiteral("The database file cannot be opened.");
+    case 19: // SQLITE_CONSTRAINT: a new row's key was taken by another program meanwhile
+        return QStringLiteral("Another user added a record at the same moment, so this one was "
+                              "not saved. Try again.");
     case 26: // SQLITE_NOTADB
         return QStringLiteral("The file is not a database, or it is damaged.");
     default:

@@ -46,6 +46,28 @@ TEST(Recordset, AddNewAssignsTheKeyAtOnce) {
     EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
 }
 
+TEST(Recordset, TwoNewRowsGivenTheSameKeyDoNotOverwriteEachOther) {
+    test::TestDatabase file;
+    Database first = file.open();
+    Database second = file.open();
+    Recordset a = openOrFail(first, Select::from(QStringLiteral("Company")));
+    Recordset b = openOrFail(second, Select::from(QStringLiteral("Company")));
+    ASSERT_TRUE(a.addNew().ok());
+    ASSERT_TRUE(b.addNew().ok());
+    ASSERT_EQ(a.value(QStringLiteral("CompanyID")), b.value(QStringLiteral("CompanyID")));
+    ASSERT_TRUE(a.setValue(QStringLiteral("Company"), QStringLiteral("Acme")).ok());
+    ASSERT_TRUE(b.setValue(QStringLiteral("Company"), QStringLiteral("Bayou")).ok());
+    ASSERT_TRUE(a.update().ok());
+    const Status late = b.update();
+    ASSERT_FALSE(late.ok());
+    EXPECT_TRUE(late.error().startsWith(QStringLiteral("Another user added a record")))
+        << late.error().toStdString();
+    EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
+    EXPECT_EQ(file.value(QStringLiteral("Company"), QStringLiteral("CompanyID"), 1,
+                         QStringLiteral("Company")),
+              QVariant(QStringLiteral("Acme")));
+}
+
 TEST(Recordset, MovesAndEndOfFile) {
     test::TestDatabase file;
     const qint32 loc =
