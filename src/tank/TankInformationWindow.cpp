@@ -47,7 +47,7 @@ QString latin(const char* text) {
     return QString::fromLatin1(text);
 }
 
-// Tab positions of SSTab1.
+// Positions of the window's tabs, left to right.
 enum Tab { TabSelect = 0, TabGeneral = 1, TabDesign = 2, TabCustom = 3, TabMaxFill = 4 };
 
 const QStringList MfgTypes{
