@@ -8,6 +8,7 @@
 #include "data/Select.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
+#include "platform/SelectionChain.h"
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
 #include "records/AddressRecordWindow.h"
@@ -85,10 +86,15 @@ TankInformationWindow::TankInformationWindow(Session& session, Services& service
         source->setObjectName(latin(name));
         return source;
     };
-    Data_Company = dataSource("Data_Company");
-    Data_Location = dataSource("Data_Location");
     Data_Tank = dataSource("Data_Tank");
     Data_Preferences = dataSource("Data_Preferences");
+
+    SelectionChain::Options chainOptions;
+    chainOptions.caption = WindowCaption;
+    chain_ = new SelectionChain(session_, services_, *this, chainOptions);
+    chain_->setGuard([this] { return mayCloseOpenTank(); });
+    connect(chain_, &SelectionChain::companyChosen, this, &TankInformationWindow::companyChosen);
+    connect(chain_, &SelectionChain::locationChosen, this, &TankInformationWindow::locationChosen);
 
     buildLayout();
     connectUnitBoxes();
@@ -101,13 +107,13 @@ TankInformationWindow::~TankInformationWindow() = default;
 // Building the window
 
 void TankInformationWindow::buildLayout() {
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->addTab(buildSelectTab(), QStringLiteral("Tank Select"));
-    SSTab1->addTab(buildGeneralTab(), QStringLiteral("General Info"));
-    SSTab1->addTab(buildDesignTab(), QStringLiteral("Design Info"));
-    SSTab1->addTab(buildCustomTab(), QStringLiteral("Custom Info"));
-    SSTab1->addTab(buildMaxFillTab(), QStringLiteral("Max. Fill"));
+    Tabs = new QTabWidget(this);
+    Tabs->setObjectName(QStringLiteral("Tabs"));
+    Tabs->addTab(buildSelectTab(), QStringLiteral("Tank Select"));
+    Tabs->addTab(buildGeneralTab(), QStringLiteral("General Info"));
+    Tabs->addTab(buildDesignTab(), QStringLiteral("Design Info"));
+    Tabs->addTab(buildCustomTab(), QStringLiteral("Custom Info"));
+    Tabs->addTab(buildMaxFillTab(), QStringLiteral("Max. Fill"));
 
     Cmd_Print = commandButton(this, "Cmd_Print", QStringLiteral("Print"));
     Cmd_Help = commandButton(this, "Cmd_Help", QStringLiteral("Help"));
@@ -125,50 +131,39 @@ void TankInformationWindow::buildLayout() {
     buttons->addWidget(Cmd_OK);
 
     auto* outer = new QVBoxLayout(this);
-    outer->addWidget(SSTab1, 1);
+    outer->addWidget(Tabs, 1);
     outer->addLayout(buttons);
     resize(880, 600);
 }
 
 QWidget* TankInformationWindow::buildSelectTab() {
     auto* page = new QWidget;
-    // A list with its Add and Edit buttons below it.
-    struct Chooser {
-        QGroupBox* group;
-        QListWidget* list;
-        QPushButton* add;
-        QPushButton* edit;
+    // A list of the selection chain with its Add and Edit buttons below it.
+    const auto chooser = [page](QListWidget* list, const QString& title, const char* addName,
+                                const QString& addCaption, const QString& addTip,
+                                const char* editName, const QString& editTip) {
+        list->setParent(page);
+        QGroupBox* group = nullptr;
+        auto* grid = groupGrid(page, title, &group);
+        auto* add = commandButton(page, addName, addCaption, addTip);
+        auto* edit = commandButton(page, editName, QStringLiteral("Edit"), editTip);
+        grid->addWidget(list, 0, 0, 1, 2);
+        grid->addWidget(add, 1, 0);
+        grid->addWidget(edit, 1, 1);
+        return std::tuple{group, add, edit};
     };
-    const auto chooser = [page](const QString& title, const char* listName, const QString& listTip,
-                                const char* addName, const QString& addCaption,
-                                const QString& addTip, const char* editName,
-                                const QString& editTip) {
-        Chooser c{nullptr, new QListWidget(page), nullptr, nullptr};
-        c.list->setObjectName(latin(listName));
-        c.list->setToolTip(listTip);
-        c.list->setSelectionMode(QAbstractItemView::SingleSelection);
-        c.add = commandButton(page, addName, addCaption, addTip);
-        c.edit = commandButton(page, editName, QStringLiteral("Edit"), editTip);
-        auto* grid = groupGrid(page, title, &c.group);
-        grid->addWidget(c.list, 0, 0, 1, 2);
-        grid->addWidget(c.add, 1, 0);
-        grid->addWidget(c.edit, 1, 1);
-        return c;
-    };
-    const Chooser companies = chooser(
-        QStringLiteral("Companies"), "List_Company", QStringLiteral("List Existing Companies"),
-        "Cmd_AddCompany", QStringLiteral("Add Company"), QStringLiteral("Add Another Company"),
-        "Cmd_EditCompany", QStringLiteral("Edit Existing Company"));
-    List_Company = companies.list;
-    Cmd_AddCompany = companies.add;
-    Cmd_EditCompany = companies.edit;
-    const Chooser locations = chooser(
-        QStringLiteral("Locations"), "List_Location", QStringLiteral("List Existing Locations"),
-        "Cmd_AddLocation", QStringLiteral("Add Location"), QStringLiteral("Add Another Location"),
-        "Cmd_EditLocation", QStringLiteral("Edit Existing Location"));
-    List_Location = locations.list;
-    Cmd_AddLocation = locations.add;
-    Cmd_EditLocation = locations.edit;
+    auto [companies, addCompany, editCompany] =
+        chooser(chain_->companyList(), QStringLiteral("Companies"), "Cmd_AddCompany",
+                QStringLiteral("Add Company"), QStringLiteral("Add Another Company"),
+                "Cmd_EditCompany", QStringLiteral("Edit Existing Company"));
+    Cmd_AddCompany = addCompany;
+    Cmd_EditCompany = editCompany;
+    auto [locations, addLocation, editLocation] =
+        chooser(chain_->locationList(), QStringLiteral("Locations"), "Cmd_AddLocation",
+                QStringLiteral("Add Location"), QStringLiteral("Add Another Location"),
+                "Cmd_EditLocation", QStringLiteral("Edit Existing Location"));
+    Cmd_AddLocation = addLocation;
+    Cmd_EditLocation = editLocation;
 
     tankGrid_ = new TankGridModel(this);
     Grid_Tanks = new QTableView(page);
@@ -185,14 +180,11 @@ QWidget* TankInformationWindow::buildSelectTab() {
     Grid_Tanks->horizontalHeader()->setStretchLastSection(true);
     Grid_Tanks->setColumnWidth(0, 190);
     Grid_Tanks->setColumnWidth(1, 170);
+    Grid_Tanks->installEventFilter(this);
     QGroupBox* tanks = nullptr;
     auto* tankGrid = groupGrid(page, QStringLiteral("Tanks at this Location"), &tanks);
     tankGrid->addWidget(Grid_Tanks, 0, 0);
 
-    connect(List_Company, &QListWidget::itemDoubleClicked, this,
-            &TankInformationWindow::List_Company_DblClick);
-    connect(List_Location, &QListWidget::itemDoubleClicked, this,
-            &TankInformationWindow::List_Location_DblClick);
     connect(Grid_Tanks->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TankInformationWindow::Grid_Tanks_Click);
     connect(Grid_Tanks, &QTableView::doubleClicked, this,
@@ -205,9 +197,6 @@ QWidget* TankInformationWindow::buildSelectTab() {
             &TankInformationWindow::Cmd_AddLocation_Click);
     connect(Cmd_EditLocation, &QPushButton::clicked, this,
             &TankInformationWindow::Cmd_EditLocation_Click);
-    for (QWidget* w : {static_cast<QWidget*>(List_Company), static_cast<QWidget*>(List_Location),
-                       static_cast<QWidget*>(Grid_Tanks)})
-        w->installEventFilter(this);
 
     auto* hint = new QLabel(QStringLiteral("Double-click a company, then one of its locations, "
                                            "then a tank or \"%1\".")
@@ -217,8 +206,8 @@ QWidget* TankInformationWindow::buildSelectTab() {
     hint->setWordWrap(true);
 
     auto* lists = new QVBoxLayout;
-    lists->addWidget(companies.group, 1);
-    lists->addWidget(locations.group, 1);
+    lists->addWidget(companies, 1);
+    lists->addWidget(locations, 1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(lists, 2);
     columns->addWidget(tanks, 3);
@@ -532,15 +521,15 @@ void TankInformationWindow::Form_Load() {
         if (auto opened = source->refresh(); !opened)
             failures << opened.error();
     };
-    open(Data_Company, "Company");
-    open(Data_Location, "Location");
+    if (auto listed = chain_->open(); !listed)
+        failures << listed.error();
     open(Data_Preferences, "Preferences");
     Data_Tank->setDatabaseName(session_.DatabaseName);
     Data_Tank->setLockEdits(true);
     customFields_->SetupCustomFields(Data_Preferences->recordset());
     courses_->InitMinWallGrid();
 
-    List_Location->setEnabled(false);
+    chain_->locationList()->setEnabled(false);
     Cmd_AddLocation->setEnabled(false);
     Cmd_EditLocation->setEnabled(false);
     Cmd_EditCompany->setEnabled(false);
@@ -550,12 +539,9 @@ void TankInformationWindow::Form_Load() {
     setTankTabsEnabled(false);
     session_.RecordMode = false;
 
-    if (Data_Company->isOpen() && Data_Company->recordset().recordCount() > 0) {
-        FillCompanyList();
-        Cmd_EditCompany->setEnabled(true);
-    }
+    Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
     SetToolTipsByUnits();
-    SSTab1->setCurrentIndex(TabSelect);
+    Tabs->setCurrentIndex(TabSelect);
 
     if (!failures.isEmpty())
         services_.prompts.message(failures.join(QLatin1Char('\n')), WindowCaption,
@@ -599,86 +585,7 @@ void TankInformationWindow::SetToolTipsByUnits() {
 
 void TankInformationWindow::setTankTabsEnabled(bool enabled) {
     for (int tab = TabGeneral; tab <= TabMaxFill; ++tab)
-        SSTab1->setTabEnabled(tab, enabled);
-}
-
-qint32 TankInformationWindow::highlightedCompanyKey() const {
-    const int row = List_Company->currentRow();
-    return row >= 0 && row < static_cast<int>(companyKeys_.size())
-               ? companyKeys_[static_cast<std::size_t>(row)]
-               : 0;
-}
-
-qint32 TankInformationWindow::highlightedLocationKey() const {
-    const int row = List_Location->currentRow();
-    return row >= 0 && row < static_cast<int>(locationKeys_.size())
-               ? locationKeys_[static_cast<std::size_t>(row)]
-               : 0;
-}
-
-namespace {
-
-// Fills a list from a recordset, one line per row, and highlights the row whose key is `keep`.
-void fillList(QListWidget& list, std::vector<qint32>& keys, Recordset& rs, const QString& textField,
-              const QString& keyField, qint32 keep) {
-    list.clear();
-    keys.clear();
-    QStringList texts;
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        texts << rs.text(textField);
-        keys.push_back(rs.value(keyField).toInt());
-    }
-    list.addItems(texts);
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (keep != 0 && keys[i] == keep)
-            list.setCurrentRow(static_cast<int>(i));
-}
-
-// Highlights the entry of a key again after the user's choice was withdrawn.
-void highlightKey(QListWidget& list, const std::vector<qint32>& keys, qint32 key) {
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (keys[i] == key) {
-            list.setCurrentRow(static_cast<int>(i));
-            return;
-        }
-    list.setCurrentRow(-1);
-}
-
-} // namespace
-
-void TankInformationWindow::FillCompanyList(qint32 keepCompany) {
-    fillList(*List_Company, companyKeys_, Data_Company->recordset(), QStringLiteral("Company"),
-             QStringLiteral("CompanyID"), keepCompany);
-}
-
-bool TankInformationWindow::FillLocationList(qint32 keepLocation) {
-    session_.CurCompanyID = highlightedCompanyKey();
-    listedCompanyId_ = session_.CurCompanyID;
-    Cmd_EditLocation->setEnabled(false);
-    const Select query = Select::from(QStringLiteral("Location"))
-                             .where(QStringLiteral("CompanyID"), session_.CurCompanyID);
-    session_.SQLString = query.text();
-    List_Location->clear();
-    locationKeys_.clear();
-    auto db = Database::open(session_.DatabaseName);
-    auto rs = db ? db->openRecordset(query) : Result<Recordset>(db.takeError());
-    if (!rs) {
-        services_.prompts.message(rs.error(), WindowCaption, Prompts::Icon::Exclamation);
-        List_Location->setEnabled(false);
-        return false;
-    }
-    fillList(*List_Location, locationKeys_, *rs, QStringLiteral("Location"),
-             QStringLiteral("LocationID"), keepLocation);
-    const bool any = List_Location->count() > 0;
-    List_Location->setEnabled(any);
-    Cmd_EditLocation->setEnabled(any);
-    return any;
-}
-
-void TankInformationWindow::ClearLocationList() {
-    List_Location->clear();
-    locationKeys_.clear();
-    listedLocationId_ = 0;
+        Tabs->setTabEnabled(tab, enabled);
 }
 
 void TankInformationWindow::InitTankGrid() {
@@ -692,8 +599,6 @@ void TankInformationWindow::ResetTankView() {
 }
 
 void TankInformationWindow::FillTankGrid() {
-    session_.CurLocationID = highlightedLocationKey();
-    listedLocationId_ = session_.CurLocationID;
     session_.SQLString = tankGridQuery(session_.CurLocationID).text();
     auto rows =
         readTankGrid(session_.DatabaseName, session_.CurLocationID, services_.clock.today());
@@ -723,46 +628,22 @@ bool TankInformationWindow::mayCloseOpenTank() {
     return true;
 }
 
-bool TankInformationWindow::mayChooseFrom(QListWidget& list, const std::vector<qint32>& keys,
-                                          qint32 listedKey) {
-    if (list.currentRow() < 0)
-        return false;
-    if (mayCloseOpenTank())
-        return true;
-    // The open tank stays: so does the choice it was opened under.
-    highlightKey(list, keys, listedKey);
-    return false;
-}
-
-void TankInformationWindow::List_Company_DblClick() {
-    if (!mayChooseFrom(*List_Company, companyKeys_, listedCompanyId_))
-        return;
-    BusyScope busy(services_.pointer, *this);
-    if (List_Location->count() > 0) {
-        Grid_Tanks->setEnabled(false);
-        ResetTankView();
-        ClearLocationList();
-    }
+void TankInformationWindow::companyChosen() {
     // Whatever was chosen below the company no longer applies.
+    Grid_Tanks->setEnabled(false);
+    ResetTankView();
     setTankTabsEnabled(false);
     Cmd_Print->setEnabled(false);
-    const bool any = FillLocationList();
     Cmd_AddLocation->setEnabled(true);
-    if (any)
-        List_Location->setFocus();
+    Cmd_EditLocation->setEnabled(chain_->locationList()->count() > 0);
 }
 
-void TankInformationWindow::List_Location_DblClick() {
-    if (!mayChooseFrom(*List_Location, locationKeys_, listedLocationId_))
-        return;
-    BusyScope busy(services_.pointer, *this);
+void TankInformationWindow::locationChosen() {
     ResetTankView();
     Grid_Tanks->setEnabled(true);
     FillTankGrid();
-    if (Grid_Tanks->isEnabled()) {
-        Grid_Tanks->setFocus();
-        Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
-    }
+    Grid_Tanks->setFocus();
+    Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
     setTankTabsEnabled(false);
     Cmd_Print->setEnabled(false);
 }
@@ -774,7 +655,7 @@ void TankInformationWindow::Grid_Tanks_Click(const QModelIndex& index) {
         return;
     }
     session_.CurTankID = tank->tankId;
-    session_.CurLocationID = listedLocationId_;
+    session_.CurLocationID = chain_->chosenLocation();
     Cmd_Print->setEnabled(true);
 }
 
@@ -790,7 +671,7 @@ void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
         return;
     setTankTabsEnabled(true);
     Grid_Tanks->setEnabled(false);
-    SSTab1->setCurrentIndex(TabGeneral);
+    Tabs->setCurrentIndex(TabGeneral);
     Text_TankID->setFocus();
 }
 
@@ -798,14 +679,9 @@ bool TankInformationWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == List_Company)
-                List_Company_DblClick();
-            else if (watched == List_Location)
-                List_Location_DblClick();
-            else if (watched == Grid_Tanks)
-                Grid_Tanks_DblClick(Grid_Tanks->currentIndex());
-            else
+            if (watched != Grid_Tanks)
                 return QDialog::eventFilter(watched, event);
+            Grid_Tanks_DblClick(Grid_Tanks->currentIndex());
             return true;
         }
     }
@@ -831,48 +707,45 @@ void TankInformationWindow::Cmd_AddCompany_Click() {
         showRecordDialog(form9, false);
     }
     BusyScope busy(services_.pointer, *this);
-    if (auto refreshed = Data_Company->refresh(); !refreshed) {
-        services_.prompts.message(refreshed.error(), WindowCaption, Prompts::Icon::Exclamation);
+    if (auto listed = chain_->FillCompanyList(chain_->highlightedCompany()); !listed) {
+        services_.prompts.message(listed.error(), WindowCaption, Prompts::Icon::Exclamation);
         return;
     }
-    FillCompanyList(highlightedCompanyKey());
-    Cmd_EditCompany->setEnabled(List_Company->count() > 0);
+    Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
 }
 
 void TankInformationWindow::Cmd_EditCompany_Click() {
-    if (List_Company->currentRow() < 0)
+    if (chain_->companyList()->currentRow() < 0)
         return;
-    session_.CurCompanyID = highlightedCompanyKey();
+    session_.CurCompanyID = chain_->highlightedCompany();
     CompanyInformationWindow form9(session_, services_, this);
     showRecordDialog(form9, true);
 }
 
 void TankInformationWindow::Cmd_AddLocation_Click() {
-    if (List_Company->currentRow() < 0)
+    if (chain_->companyList()->currentRow() < 0)
         return;
-    session_.CurCompanyID = highlightedCompanyKey();
+    session_.CurCompanyID = chain_->highlightedCompany();
     {
         LocationInformationWindow form10(session_, services_, this);
         showRecordDialog(form10, false);
     }
-    if (session_.CurCompanyID != listedCompanyId_) {
+    if (session_.CurCompanyID != chain_->chosenCompany()) {
         // Another company was highlighted since the locations were listed: list its locations,
         // as choosing it would.
-        List_Company_DblClick();
+        chain_->List_Company_DblClick();
         return;
     }
     BusyScope busy(services_.pointer, *this);
-    if (auto refreshed = Data_Location->refresh(); !refreshed)
-        services_.prompts.message(refreshed.error(), WindowCaption, Prompts::Icon::Exclamation);
-    FillLocationList(listedLocationId_);
+    Cmd_EditLocation->setEnabled(chain_->FillLocationList(chain_->chosenLocation()));
 }
 
 void TankInformationWindow::Cmd_EditLocation_Click() {
-    if (List_Location->currentRow() < 0)
+    if (chain_->locationList()->currentRow() < 0)
         return;
-    session_.CurCompanyID =
-        List_Company->currentRow() >= 0 ? highlightedCompanyKey() : listedCompanyId_;
-    session_.CurLocationID = highlightedLocationKey();
+    session_.CurCompanyID = chain_->companyList()->currentRow() >= 0 ? chain_->highlightedCompany()
+                                                                     : chain_->chosenCompany();
+    session_.CurLocationID = chain_->highlightedLocation();
     LocationInformationWindow form10(session_, services_, this);
     showRecordDialog(form10, true);
 }

@@ -10,7 +10,6 @@
 
 class QComboBox;
 class QLineEdit;
-class QListWidget;
 class QModelIndex;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,6 +22,7 @@ class AddressRecordWindow;
 class CourseDataPanel;
 class CustomFieldsPanel;
 class DateBox;
+class SelectionChain;
 class TagBox;
 class TankGridModel;
 
@@ -48,8 +48,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
-    void List_Company_DblClick();
-    void List_Location_DblClick();
+    void companyChosen();
+    void locationChosen();
     void Grid_Tanks_Click(const QModelIndex& index);
     void Grid_Tanks_DblClick(const QModelIndex& index);
     void Cmd_AddCompany_Click();
@@ -77,28 +77,17 @@ private:
     void SetToolTipsByUnits();
 
     // Tank Select.
-    // Lists every company, highlighting keepCompany again when it is among them.
-    void FillCompanyList(qint32 keepCompany = 0);
-    // Lists the locations of the highlighted company, highlighting keepLocation again when it
-    // is among them. Returns whether any location is listed.
-    bool FillLocationList(qint32 keepLocation = 0);
     void FillTankGrid();
     void InitTankGrid();
-    void ClearLocationList();
     void ResetTankView();
     void setTankTabsEnabled(bool enabled);
     // Lets a new choice of company or location go ahead while a tank is open, after asking
     // whether its changes may be discarded. False when the user keeps the tank.
     bool mayCloseOpenTank();
-    // Whether a double click on a list may go ahead: an entry is highlighted, and an open tank
-    // may be closed. Otherwise the entry listed before is highlighted again.
-    bool mayChooseFrom(QListWidget& list, const std::vector<qint32>& keys, qint32 listedKey);
     // Asks whether the changes of the open tank may be discarded.
     bool confirmDiscard();
-    qint32 highlightedCompanyKey() const;
     // Shows the company or location dialog, to change the current row or to add one.
     void showRecordDialog(AddressRecordWindow& dialog, bool change);
-    qint32 highlightedLocationKey() const;
 
     // Opening, showing and saving a tank.
     bool openExistingTank(qint32 tankId);
@@ -125,31 +114,23 @@ private:
     Session& session_;
     Services& services_;
 
-    DataSource* Data_Company = nullptr;
-    DataSource* Data_Location = nullptr;
     DataSource* Data_Tank = nullptr;
     DataSource* Data_Preferences = nullptr;
 
-    QTabWidget* SSTab1 = nullptr;
+    QTabWidget* Tabs = nullptr;
     QPushButton* Cmd_Print = nullptr;
     QPushButton* Cmd_Help = nullptr;
     QPushButton* Cmd_Cancel = nullptr;
     QPushButton* Cmd_OK = nullptr;
 
     // Tank Select.
-    QListWidget* List_Company = nullptr;
-    QListWidget* List_Location = nullptr;
+    SelectionChain* chain_ = nullptr;
     QTableView* Grid_Tanks = nullptr;
     TankGridModel* tankGrid_ = nullptr;
     QPushButton* Cmd_AddCompany = nullptr;
     QPushButton* Cmd_EditCompany = nullptr;
     QPushButton* Cmd_AddLocation = nullptr;
     QPushButton* Cmd_EditLocation = nullptr;
-    // Keys of the list entries by position, and the company whose locations are listed.
-    std::vector<qint32> companyKeys_;
-    std::vector<qint32> locationKeys_;
-    qint32 listedCompanyId_ = 0;
-    qint32 listedLocationId_ = 0;
 
     // General Info.
     QLineEdit* Text_TankID = nullptr;

@@ -58,7 +58,7 @@ protected:
     TagBox* tagBox(const char* name) const { return find<TagBox>(name); }
     QString text(const char* name) const { return box(name)->text(); }
     QString tag(const char* name) const { return tagBox(name)->tag(); }
-    QTabWidget* tabs() const { return find<QTabWidget>("SSTab1"); }
+    QTabWidget* tabs() const { return find<QTabWidget>("Tabs"); }
     QTableView* grid() const { return find<QTableView>("Grid_Tanks"); }
 
     void doubleClickList(const char* name, int row) {
