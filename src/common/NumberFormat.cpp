@@ -1,5 +1,7 @@
 #include "common/NumberFormat.h"
 
+#include "common/Units.h"
+
 #include <cmath>
 
 namespace korvane {
@@ -78,6 +80,12 @@ QString numberText(double value) {
     if (value == 0)
         return QStringLiteral("0");
     return QString::number(value, 'g', 15);
+}
+
+QString formatThickness(double inches, bool unitsUS) {
+    return unitsUS ? formatNumber(inches, QString::fromLatin1(units::InchFormat))
+                   : formatNumber(inches * units::MillimetresPerInch,
+                                  QString::fromLatin1(units::MillimetreFormat));
 }
 
 } // namespace korvane

@@ -23,6 +23,10 @@ namespace korvane {
 //   is then shown as QString::number() would, so that it is at least visible.
 QString formatNumber(double value, QStringView pattern);
 
+// A wall thickness held in inches as the program shows it: inches "0.000", or millimetres
+// "#0.00" (by 25.399986) when the units are metric. NaN gives "".
+QString formatThickness(double inches, bool unitsUS);
+
 // A worked-out value written as a plain number, the way the program puts a number into a box or
 // offers it as a default answer: at most 15 significant digits, '.' as the decimal point whatever
 // the locale, no separators and no trailing zeros ("12", "1446", "2.5", "145.037737809647");

@@ -282,30 +282,41 @@ Result<Recordset> Recordset::open(const Database& db, const Select& query, bool 
 
     // Field names and kinds come from the tables themselves, so a database with a column the
     // layout does not know still reads; the layout's kind wins where it names the field.
+    std::vector<TableInfo> infos;
     for (const QString& table : query.tables()) {
         auto info = db.tableInfo(table);
         if (!info)
             return info.takeError();
-        const layout::TableDef* def = layout::table(table);
-        const auto addColumn = [&](const layout::FieldDef& f) {
-            const layout::FieldDef* known = def ? def->field(f.name) : nullptr;
-            rs.columns_.push_back(
-                {f.name, table + QLatin1Char('.') + f.name, known ? known->type : f.type});
-        };
-        if (query.fieldList().isEmpty() || rs.table_.isEmpty()) {
-            for (const auto& f : info->fields)
-                addColumn(f);
-            continue;
-        }
-        for (const QString& name : query.fieldList()) {
-            const auto found = std::find_if(
-                info->fields.begin(), info->fields.end(), [&](const layout::FieldDef& f) {
-                    return f.name.compare(name, Qt::CaseInsensitive) == 0;
-                });
-            if (found == info->fields.end())
-                return Error{QStringLiteral("The field %1 does not exist in %2.").arg(name, table)};
-            addColumn(*found);
-        }
+        infos.push_back(std::move(info.value()));
+    }
+    const auto addColumn = [&rs](const TableInfo& info, const layout::FieldDef& f) {
+        const layout::TableDef* def = layout::table(info.name);
+        const layout::FieldDef* known = def ? def->field(f.name) : nullptr;
+        rs.columns_.push_back(
+            {f.name, info.name + QLatin1Char('.') + f.name, known ? known->type : f.type});
+    };
+    if (query.fieldList().isEmpty()) {
+        for (const TableInfo& info : infos)
+            for (const auto& f : info.fields)
+                addColumn(info, f);
+    }
+    for (const QString& name : query.fieldList()) {
+        // "Table.Field" names a field of either table of a join; a bare name is of the first.
+        const qsizetype dot = name.indexOf(QLatin1Char('.'));
+        const QString tableName = dot < 0 ? infos.front().name : name.left(dot);
+        const QString fieldName = dot < 0 ? name : name.mid(dot + 1);
+        const TableInfo* info = nullptr;
+        const layout::FieldDef* field = nullptr;
+        for (const TableInfo& i : infos)
+            if (i.name.compare(tableName, Qt::CaseInsensitive) == 0)
+                info = &i;
+        for (std::size_t f = 0; info && !field && f < info->fields.size(); ++f)
+            if (info->fields[f].name.compare(fieldName, Qt::CaseInsensitive) == 0)
+                field = &info->fields[f];
+        if (!field)
+            return Error{
+                QStringLiteral("The field %1 does not exist in %2.").arg(fieldName, tableName)};
+        addColumn(*info, *field);
     }
 
     for (int c = static_cast<int>(rs.columns_.size()) - 1; c >= 0; --c) {

@@ -36,6 +36,8 @@ public:
     static Result<Recordset> open(const Database& db, const Select& query, bool lockEdits = false);
 
     bool isOpen() const { return db_.isOpen(); }
+    // The connection the rows were read through and changes are written through.
+    const Database& database() const { return db_; }
     // Drops the rows and any pending change, and gives up the record lock.
     void close();
 

@@ -72,15 +72,16 @@ QString Select::sql() const {
     // Single-table queries also fetch the rowid, which identifies the row for updates and
     // deletes even in tables without a counter key.
     QString columns = QStringLiteral("*");
-    if (!fields_.isEmpty() && joinTable_.isEmpty()) {
+    if (!fields_.isEmpty()) {
         QStringList quoted;
         for (const QString& f : fields_)
             quoted << quoteIdentifier(f);
         columns = quoted.join(QLatin1String(", "));
     }
-    QString sql = joinTable_.isEmpty() ? QLatin1String("SELECT rowid, ") + columns +
-                                             QLatin1String(" FROM ") + sqlFrom()
-                                       : QLatin1String("SELECT * FROM ") + sqlFrom();
+    QString sql =
+        joinTable_.isEmpty()
+            ? QLatin1String("SELECT rowid, ") + columns + QLatin1String(" FROM ") + sqlFrom()
+            : QLatin1String("SELECT ") + columns + QLatin1String(" FROM ") + sqlFrom();
     for (const auto& c : conditions_) {
         sql += c.joiner.isEmpty() ? QLatin1String(" WHERE ")
                                   : QLatin1Char(' ') + c.joiner + QLatin1Char(' ');
@@ -116,9 +117,8 @@ QVariantList Select::bindings() const {
 }
 
 QString Select::text() const {
-    const QString columns = fields_.isEmpty() || !joinTable_.isEmpty()
-                                ? QStringLiteral("*")
-                                : fields_.join(QLatin1String(", "));
+    const QString columns =
+        fields_.isEmpty() ? QStringLiteral("*") : fields_.join(QLatin1String(", "));
     QString text = QLatin1String("SELECT ") + columns + QLatin1String(" FROM ") + table_;
     if (!joinTable_.isEmpty())
         text += QLatin1String(" INNER JOIN ") + joinTable_ + QLatin1String(" ON ") + table_ +

@@ -24,8 +24,9 @@ public:
     Select& andWhere(const QString& field, const QVariant& value);
     Select& orWhere(const QString& field, const QVariant& value);
     Select& orderBy(const QString& field, Order order = Order::Ascending);
-    // Reads only these fields of a one-table query, in this order, instead of all of them: for
-    // long lists that show a few fields of wide rows.
+    // Reads only these fields, in this order, instead of all of them: for long lists that show
+    // a few fields of wide rows. Fields of a join are named with their table
+    // ("Thickness.PointID").
     Select& fields(const QStringList& names);
     const QStringList& fieldList() const { return fields_; }
 

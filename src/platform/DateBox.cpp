@@ -55,7 +55,8 @@ bool DateBox::checkEntry() {
 
 void DateBox::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (movesWithinWindow(*event) && !checking_)
+    // A locked box shows a stored date; there is nothing typed to check.
+    if (movesWithinWindow(*event) && !checking_ && !isReadOnly())
         checkEntry();
 }
 

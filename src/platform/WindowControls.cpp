@@ -1,8 +1,13 @@
 #include "platform/WindowControls.h"
 
+#include <QDialog>
 #include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
 
 namespace korvane {
 
@@ -13,6 +18,36 @@ QPushButton* commandButton(QWidget* parent, const char* objectName, const QStrin
     button->setToolTip(toolTip);
     button->setAutoDefault(false);
     return button;
+}
+
+WindowButtons layOutTabbedWindow(QDialog& window, QTabWidget& tabs, const QString& okTip,
+                                 const QString& cancelTip) {
+    WindowButtons b;
+    b.print = commandButton(&window, "Cmd_Print", QStringLiteral("Print"));
+    b.help = commandButton(&window, "Cmd_Help", QStringLiteral("Help"));
+    b.cancel = commandButton(&window, "Cmd_Cancel", QStringLiteral("Cancel"), cancelTip);
+    b.ok = commandButton(&window, "Cmd_OK", QStringLiteral("OK"), okTip);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(b.print);
+    buttons->addWidget(b.help);
+    buttons->addStretch();
+    buttons->addWidget(b.cancel);
+    buttons->addWidget(b.ok);
+    auto* outer = new QVBoxLayout(&window);
+    outer->addWidget(&tabs, 1);
+    outer->addLayout(buttons);
+    return b;
+}
+
+void setUpRowGrid(QTableView& grid) {
+    grid.setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid.setSelectionMode(QAbstractItemView::SingleSelection);
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.setWordWrap(false);
+    grid.verticalHeader()->hide();
+    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 8);
+    grid.horizontalHeader()->setStretchLastSection(true);
 }
 
 bool movesWithinWindow(const QFocusEvent& event) {

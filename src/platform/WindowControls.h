@@ -2,8 +2,11 @@
 
 #include <QString>
 
+class QDialog;
 class QFocusEvent;
 class QPushButton;
+class QTabWidget;
+class QTableView;
 class QWidget;
 
 namespace korvane {
@@ -12,6 +15,23 @@ namespace korvane {
 // box of the window: Enter must not save or close a window behind the user's back.
 QPushButton* commandButton(QWidget* parent, const char* objectName, const QString& caption,
                            const QString& toolTip = QString());
+
+// The buttons below a tabbed working window.
+struct WindowButtons {
+    QPushButton* print = nullptr;
+    QPushButton* help = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* ok = nullptr;
+};
+// Lays out a tabbed working window: the tab strip fills it, and below it sit "Print" and "Help"
+// on the left and "Cancel" and "OK" on the right (Cmd_Print, Cmd_Help, Cmd_Cancel, Cmd_OK).
+WindowButtons layOutTabbedWindow(QDialog& window, QTabWidget& tabs, const QString& okTip = {},
+                                 const QString& cancelTip = {});
+
+// Sets up a read-only grid of rows, as every list grid of the program looks: whole rows chosen
+// one at a time, no editing, no row numbers, rows of one fixed height, the last column filling
+// the width.
+void setUpRowGrid(QTableView& grid);
 
 // Whether a focus change moves the focus within the window (a click on another control, Tab,
 // a control hidden), rather than away from the window as a whole.

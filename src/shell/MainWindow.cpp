@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
+#include "inspection/InspectionWindow.h"
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
 #include "tank/TankInformationWindow.h"
@@ -88,6 +89,7 @@ void MainWindow::buildMenus() {
     connect(mnuFilePreferences, &QAction::triggered, this, &MainWindow::mnuFilePreferences_Click);
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
     connect(mnuEditTank, &QAction::triggered, this, &MainWindow::mnuEditTank_Click);
+    connect(mnuEditInspection, &QAction::triggered, this, &MainWindow::mnuEditInspection_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
@@ -226,6 +228,11 @@ void MainWindow::mnuFileExit_Click() {
     // Every window saves on its own OK, so nothing is pending here: leave every event loop at
     // once, without asking and without closing windows one by one.
     QCoreApplication::exit(0);
+}
+
+void MainWindow::mnuEditInspection_Click() {
+    InspectionWindow form4(session_, services_, this);
+    showChildWindow(services_, *this, form4);
 }
 
 void MainWindow::mnuEditTank_Click() {

@@ -39,6 +39,7 @@ private slots:
     void mnuFilePreferences_Click();
     void mnuFileExit_Click();
     void mnuEditTank_Click();
+    void mnuEditInspection_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();

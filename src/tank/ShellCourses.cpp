@@ -153,9 +153,7 @@ QString heightCellText(qint16 height) {
 QString minWallCellText(float inches, bool unitsUS) {
     if (!(inches >= MinimumCourseWall))
         return {};
-    return unitsUS
-               ? formatNumber(inches, latin(units::InchFormat))
-               : formatNumber(inches * units::MillimetresPerInch, latin(units::MillimetreFormat));
+    return formatThickness(inches, unitsUS);
 }
 
 QString coursesLabel(const QString& count) {

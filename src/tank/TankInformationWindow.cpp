@@ -115,24 +115,14 @@ void TankInformationWindow::buildLayout() {
     Tabs->addTab(buildCustomTab(), QStringLiteral("Custom Info"));
     Tabs->addTab(buildMaxFillTab(), QStringLiteral("Max. Fill"));
 
-    Cmd_Print = commandButton(this, "Cmd_Print", QStringLiteral("Print"));
-    Cmd_Help = commandButton(this, "Cmd_Help", QStringLiteral("Help"));
-    Cmd_Cancel = commandButton(this, "Cmd_Cancel", QStringLiteral("Cancel"));
-    Cmd_OK = commandButton(this, "Cmd_OK", QStringLiteral("OK"));
+    const WindowButtons buttons = layOutTabbedWindow(*this, *Tabs);
+    Cmd_Print = buttons.print;
+    Cmd_Help = buttons.help;
+    Cmd_Cancel = buttons.cancel;
+    Cmd_OK = buttons.ok;
     connect(Cmd_Help, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Help_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Cancel_Click);
     connect(Cmd_OK, &QPushButton::clicked, this, &TankInformationWindow::Cmd_OK_Click);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Cmd_Print);
-    buttons->addWidget(Cmd_Help);
-    buttons->addStretch();
-    buttons->addWidget(Cmd_Cancel);
-    buttons->addWidget(Cmd_OK);
-
-    auto* outer = new QVBoxLayout(this);
-    outer->addWidget(Tabs, 1);
-    outer->addLayout(buttons);
     resize(880, 600);
 }
 
@@ -170,14 +160,7 @@ QWidget* TankInformationWindow::buildSelectTab() {
     Grid_Tanks->setObjectName(QStringLiteral("Grid_Tanks"));
     Grid_Tanks->setToolTip(QStringLiteral("Tank Selection Grid"));
     Grid_Tanks->setModel(tankGrid_);
-    Grid_Tanks->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid_Tanks->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid_Tanks->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid_Tanks->setWordWrap(false);
-    Grid_Tanks->verticalHeader()->hide();
-    Grid_Tanks->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid_Tanks->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
-    Grid_Tanks->horizontalHeader()->setStretchLastSection(true);
+    setUpRowGrid(*Grid_Tanks);
     Grid_Tanks->setColumnWidth(0, 190);
     Grid_Tanks->setColumnWidth(1, 170);
     Grid_Tanks->installEventFilter(this);

@@ -1,4 +1,5 @@
-// Second program for the record-lock tests: opens a tank row (or the Preferences row) for editing
+// Second program for the record-lock tests: opens a tank row, a row of another table named as
+// TABLE:KEY ("Inspection:7"), or the Preferences row for editing
 // with locks on, says "locked" on its output, then waits. A line on its input cancels the edit and
 // ends it; the test may also kill it to show that a crashed holder leaves no lock behind.
 #include "data/Database.h"
@@ -14,7 +15,7 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: lock_holder DATABASE TANKID|Preferences\n");
+        std::fprintf(stderr, "usage: lock_holder DATABASE TANKID|TABLE:KEY|Preferences\n");
         return 2;
     }
     using namespace korvane;
@@ -23,12 +24,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(db.error()));
         return 1;
     }
-    // A tank by its key, or the one Preferences row.
+    // A tank by its key, a row of another table by its counter key, or the one Preferences row.
     const QString target = QString::fromLocal8Bit(argv[2]);
-    const Select query =
-        target == QLatin1String("Preferences")
-            ? Select::from(target)
-            : Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), target.toInt());
+    const QString table = target.contains(QLatin1Char(':')) ? target.section(QLatin1Char(':'), 0, 0)
+                                                            : QStringLiteral("Tank");
+    const int key = target.section(QLatin1Char(':'), -1).toInt();
+    const Select query = target == QLatin1String("Preferences")
+                             ? Select::from(target)
+                             : Select::from(table).where(table + QLatin1String("ID"), key);
     auto rs = db->openRecordset(query, true);
     if (!rs || rs->eof()) {
         std::fprintf(stderr, "no such row\n");

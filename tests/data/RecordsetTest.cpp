@@ -322,6 +322,23 @@ TEST(Recordset, LatestReadingOfAPointThroughTheJoin) {
     EXPECT_EQ(rs.text(QStringLiteral("DateTaken")), QStringLiteral("15/Jan/2023"));
     EXPECT_EQ(rs.value(QStringLiteral("Thickness.InspectionID")).toInt(), recent);
     EXPECT_FALSE(rs.edit().ok()); // rows from two tables cannot be changed
+
+    // Chosen fields of either table, by their table's name, in the order asked for.
+    Recordset some =
+        openOrFail(file.open(), Select::inspectionsWithThickness()
+                                    .where(QStringLiteral("Inspection.TankID"), tank)
+                                    .orderBy(QStringLiteral("Thickness.PointID"))
+                                    .fields({QStringLiteral("Thickness.PointID"),
+                                             QStringLiteral("Inspection.InspectionDate")}));
+    EXPECT_EQ(some.fieldNames(), (QStringList{"PointID", "InspectionDate"}));
+    ASSERT_EQ(some.recordCount(), 3);
+    some.moveLast();
+    EXPECT_EQ(some.text(0), QStringLiteral("P2"));
+    EXPECT_EQ(some.text(1), QStringLiteral("15/Jan/2023"));
+    auto unknown = file.open().openRecordset(
+        Select::inspectionsWithThickness().fields({QStringLiteral("Thickness.Colour")}));
+    ASSERT_FALSE(unknown.ok());
+    EXPECT_EQ(unknown.error(), QStringLiteral("The field Colour does not exist in Thickness."));
 }
 
 TEST(Recordset, FindFirstAndNoMatch) {

@@ -6,6 +6,7 @@
 #include "support/QtPrinters.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
+#include "support/WindowDriver.h"
 #include "tank/TankInformationWindow.h"
 
 #include <QApplication>
@@ -25,12 +26,13 @@ namespace korvane::test {
 // A database with companies, locations and tanks, a session on it, and the Tank Information
 // window driven as a user drives it: by double clicks, typed keys, Tab and button clicks.
 // Today is 15/Jun/2024.
-class TankWindowTest : public testing::Test {
+class TankWindowTest : public testing::Test, public WindowDriver {
 protected:
     TankWindowTest() { session.DatabaseName = file.path(); }
 
     TankInformationWindow& openWindow() {
         window = std::make_unique<TankInformationWindow>(session, t.services);
+        driven = window.get();
         showActive(*window);
         return *window;
     }
@@ -49,30 +51,10 @@ protected:
         ASSERT_TRUE(session.RecordMode);
     }
 
-    template <class T = QWidget> T* find(const char* name) const {
-        T* w = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QLineEdit* box(const char* name) const { return find<QLineEdit>(name); }
     TagBox* tagBox(const char* name) const { return find<TagBox>(name); }
-    QString text(const char* name) const { return box(name)->text(); }
     QString tag(const char* name) const { return tagBox(name)->tag(); }
-    QTabWidget* tabs() const { return find<QTabWidget>("Tabs"); }
     QTableView* grid() const { return find<QTableView>("Grid_Tanks"); }
 
-    void doubleClickList(const char* name, int row) {
-        auto* list = find<QListWidget>(name);
-        ASSERT_LT(row, list->count()) << name;
-        const QPoint at = list->visualItemRect(list->item(row)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
-    // Double-clicks a company, then one of its locations.
-    void chooseLocation(int company, int location) {
-        doubleClickList("List_Company", company);
-        doubleClickList("List_Location", location);
-    }
     QPoint gridRowCentre(int row) const {
         QTableView* g = grid();
         g->scrollTo(g->model()->index(row, 0));
@@ -82,53 +64,9 @@ protected:
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, gridRowCentre(row));
     }
     // Row 0 is "New Tank for this Location"; tanks follow.
-    void doubleClickGridRow(int row) {
-        const QPoint at = gridRowCentre(row);
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
-    }
-    QStringList gridColumn(int column) const {
-        QStringList texts;
-        for (int r = 0; r < grid()->model()->rowCount(); ++r)
-            texts << grid()->model()->index(r, column).data().toString();
-        return texts;
-    }
-
-    // Clicks into a box, replaces its text by typing, and leaves it with Tab.
-    void typeInto(const char* name, const QString& keys) {
-        QLineEdit* b = box(name);
-        bringToFront(b);
-        QTest::mouseClick(b, Qt::LeftButton);
-        b->selectAll();
-        if (keys.isEmpty())
-            QTest::keyClick(b, Qt::Key_Delete);
-        else
-            QTest::keyClicks(b, keys);
-        QTest::keyClick(b, Qt::Key_Tab);
-        QApplication::processEvents();
-    }
-    // Types into a box without leaving it.
-    void typeKeys(const char* name, const QString& keys) {
-        QLineEdit* b = box(name);
-        bringToFront(b);
-        b->setFocus();
-        QTest::keyClicks(b, keys);
-    }
-    void bringToFront(QWidget* w) {
-        for (int i = 0; i < tabs()->count(); ++i)
-            if (tabs()->widget(i)->isAncestorOf(w))
-                tabs()->setCurrentIndex(i);
-    }
-    void click(const char* button) {
-        QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
-        QApplication::processEvents();
-    }
-    std::vector<bool> tankTabsEnabled() const {
-        std::vector<bool> enabled;
-        for (int i = 1; i < tabs()->count(); ++i)
-            enabled.push_back(tabs()->isTabEnabled(i));
-        return enabled;
-    }
+    void doubleClickGridRow(int row) { doubleClickRow(grid(), row); }
+    QStringList gridColumn(int column) const { return WindowDriver::gridColumn(grid(), column); }
+    std::vector<bool> tankTabsEnabled() const { return tabsEnabled(); }
     QVariant tankField(qint32 tank, const char* field) const {
         return file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), tank,
                           QString::fromLatin1(field));

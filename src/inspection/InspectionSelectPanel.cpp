@@ -1,0 +1,146 @@
+#include "inspection/InspectionSelectPanel.h"
+
+#include "inspection/InspectionGrids.h"
+#include "platform/BusyScope.h"
+#include "platform/WindowControls.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableView>
+
+namespace korvane {
+
+namespace {
+
+QGroupBox* group(QWidget* parent, const QString& title, QWidget* content) {
+    auto* box = new QGroupBox(title, parent);
+    auto* layout = new QGridLayout(box);
+    layout->addWidget(content, 0, 0);
+    return box;
+}
+
+} // namespace
+
+InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& services, QWidget& window,
+                                             const QString& caption)
+    : session_(session), services_(services), caption_(caption) {
+    SelectionChain::Options options;
+    options.caption = caption;
+    options.tankList = true;
+    options.reportEmptyLists = true;
+    chain_ = new SelectionChain(session_, services_, window, options);
+
+    inspections_ = new InspectionGridModel(true, false, this);
+    Grid_Inspection = new QTableView(this);
+    Grid_Inspection->setObjectName(QStringLiteral("Grid_Inspection"));
+    Grid_Inspection->setToolTip(QStringLiteral("Tank Selection Grid"));
+    Grid_Inspection->setModel(inspections_);
+    setUpRowGrid(*Grid_Inspection);
+    Grid_Inspection->setColumnWidth(0, 120);
+    Grid_Inspection->setColumnWidth(1, 170);
+    Grid_Inspection->installEventFilter(this);
+    connect(Grid_Inspection->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &InspectionSelectPanel::Grid_Inspection_Click);
+    connect(Grid_Inspection, &QTableView::doubleClicked, this,
+            &InspectionSelectPanel::Grid_Inspection_DblClick);
+
+    connect(chain_, &SelectionChain::companyChosen, this, [this] {
+        clearInspections();
+        emit selectionCleared();
+    });
+    connect(chain_, &SelectionChain::locationChosen, this, [this] {
+        clearInspections();
+        emit selectionCleared();
+    });
+    connect(chain_, &SelectionChain::tankChosen, this, [this] {
+        BusyScope busy(services_.pointer, *this);
+        FillInspectionGrid();
+        emit tankChosen();
+    });
+
+    auto* hint = new QLabel(QStringLiteral("Double-click a company, then one of its locations, "
+                                           "then a tank; then an inspection or \"%1\".")
+                                .arg(InspectionGridModel::NewInspectionText),
+                            this);
+    hint->setObjectName(QStringLiteral("LabelSelectHint"));
+    hint->setWordWrap(true);
+
+    auto* lists = new QVBoxLayout;
+    lists->addWidget(group(this, QStringLiteral("Companies"), chain_->companyList()), 1);
+    lists->addWidget(group(this, QStringLiteral("Locations"), chain_->locationList()), 1);
+    lists->addWidget(group(this, QStringLiteral("Tanks"), chain_->tankList()), 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(lists, 2);
+    columns->addWidget(group(this, QStringLiteral("Inspections of this Tank"), Grid_Inspection), 3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(hint);
+}
+
+Status InspectionSelectPanel::open() {
+    chain_->locationList()->setEnabled(false);
+    chain_->tankList()->setEnabled(false);
+    clearInspections();
+    return chain_->open();
+}
+
+void InspectionSelectPanel::clearInspections() {
+    inspections_->clear();
+    Grid_Inspection->hide();
+}
+
+void InspectionSelectPanel::hideInspections() {
+    Grid_Inspection->hide();
+}
+
+void InspectionSelectPanel::FillInspectionGrid() {
+    session_.CurInspectionID = 0;
+    auto rows = readInspections(session_.DatabaseName, session_.CurTankID);
+    if (!rows) {
+        inspections_->setInspections({});
+        services_.prompts.message(rows.error(), caption_, Prompts::Icon::Exclamation);
+    } else {
+        inspections_->setInspections(std::move(rows.value()));
+    }
+    Grid_Inspection->show();
+    Grid_Inspection->setFocus();
+    Grid_Inspection->setCurrentIndex(inspections_->index(0, 0));
+}
+
+void InspectionSelectPanel::Grid_Inspection_Click(const QModelIndex& index) {
+    const InspectionListRow* row =
+        index.isValid() ? inspections_->inspection(index.row()) : nullptr;
+    if (!row)
+        return;
+    session_.CurInspectionID = row->inspectionId;
+    // The tank whose inspections are listed, whatever the tank list highlights meanwhile.
+    session_.CurTankID = chain_->chosenTank();
+}
+
+void InspectionSelectPanel::Grid_Inspection_DblClick(const QModelIndex& index) {
+    if (!index.isValid() || Grid_Inspection->isHidden())
+        return;
+    if (index.row() == inspections_->newInspectionRow()) {
+        emit newInspectionChosen();
+        return;
+    }
+    if (const InspectionListRow* row = inspections_->inspection(index.row()))
+        emit inspectionChosen(row->inspectionId);
+}
+
+bool InspectionSelectPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Grid_Inspection && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Grid_Inspection_DblClick(Grid_Inspection->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace korvane

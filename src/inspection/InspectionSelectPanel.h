@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/SelectionChain.h"
+
+#include <QWidget>
+
+class QModelIndex;
+class QTableView;
+
+namespace korvane {
+
+class InspectionGridModel;
+
+// The "Insp. Select" tab: the company, location and tank lists, and Grid_Inspection with the
+// chosen tank's inspections below "New Inspection".
+//
+// A single click on an inspection makes it the current one (for printing); a double click (or
+// Enter) opens it, or begins a new one on the "New Inspection" row.
+class InspectionSelectPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    InspectionSelectPanel(Session& session, Services& services, QWidget& window,
+                          const QString& caption);
+
+    SelectionChain& chain() { return *chain_; }
+    // Lists the companies (the window's load); the inspection grid starts hidden.
+    Status open();
+    // Lists the inspections of the chosen tank below "New Inspection" and shows the grid.
+    void FillInspectionGrid();
+    // Hides the grid, as while an inspection is open.
+    void hideInspections();
+    // Hides and empties the grid, as a new choice above it does.
+    void clearInspections();
+
+signals:
+    // The tank was chosen and its inspections are listed.
+    void tankChosen();
+    // A new choice of company or location cleared everything below it.
+    void selectionCleared();
+    void newInspectionChosen();
+    void inspectionChosen(qint32 inspectionId);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void Grid_Inspection_Click(const QModelIndex& index);
+    void Grid_Inspection_DblClick(const QModelIndex& index);
+
+private:
+    Session& session_;
+    Services& services_;
+    QString caption_;
+    SelectionChain* chain_ = nullptr;
+    QTableView* Grid_Inspection = nullptr;
+    InspectionGridModel* inspections_ = nullptr;
+};
+
+} // namespace korvane

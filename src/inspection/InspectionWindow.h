@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "platform/Session.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTabWidget;
+
+namespace korvane {
+
+class InspectionReportPanel;
+class InspectionSelectPanel;
+class ThicknessPanel;
+
+// The "Inspection & Thickness" window (Form4), where the inspections of a tank are listed,
+// opened, added and recorded, with their thickness readings.
+//
+// On "Insp. Select" the user double-clicks a company, a location and a tank, then one of the
+// tank's inspections or "New Inspection"; the inspection then opens on "Insp. Report". "OK"
+// writes the inspection row in one transaction and closes the window; "Cancel" discards the
+// changes to the row. Thickness readings are written one by one as they are entered, and stay
+// whatever OK or Cancel does. Session::RecordMode is True while an inspection is open.
+class InspectionWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    enum Tab { TabSelect = 0, TabReport, TabThickness, TabBottom, TabShell };
+
+    InspectionWindow(Session& session, Services& services, QWidget* parent = nullptr);
+    ~InspectionWindow() override;
+
+public slots:
+    void reject() override;
+
+private slots:
+    void tankChosen();
+    void selectionCleared();
+    void newInspectionChosen();
+    void inspectionChosen(qint32 inspectionId);
+    void Cmd_AddThickness_Click();
+    void thicknessSessionEnded();
+    void Cmd_OK_Click();
+    void Cmd_Cancel_Click();
+    void Cmd_Help_Click();
+
+private:
+    QWidget* buildBottomTab();
+    QWidget* buildShellTab();
+    void Form_Load();
+    void SetToolTipsByUnits();
+
+    // Shows the opened inspection: its tabs enabled, "Insp. Report" in front.
+    void showOpenInspection();
+    // Empties every tab below the selection and disables them.
+    void clearInspectionTabs();
+    void setInspectionTabsEnabled(bool enabled);
+    // Lets a new choice of company, location or tank go ahead while an inspection is open,
+    // after asking whether its changes may be discarded.
+    bool mayCloseOpenInspection();
+    bool confirmDiscard();
+    void showAccessError(const QString& message);
+
+    Session& session_;
+    Services& services_;
+
+    QTabWidget* Tabs = nullptr;
+    InspectionSelectPanel* select_ = nullptr;
+    InspectionReportPanel* report_ = nullptr;
+    ThicknessPanel* thickness_ = nullptr;
+    QPushButton* Cmd_OK = nullptr;
+    QPushButton* Cmd_Cancel = nullptr;
+    QPushButton* Cmd_Print = nullptr;
+    QPushButton* Cmd_Help = nullptr;
+};
+
+} // namespace korvane

@@ -1,0 +1,479 @@
+#include "inspection/ThicknessPanel.h"
+
+#include "data/DataSource.h"
+#include "data/Database.h"
+#include "data/Select.h"
+#include "inspection/InspectionGrids.h"
+#include "inspection/InspectionRecords.h"
+#include "platform/BusyScope.h"
+#include "platform/DateBox.h"
+#include "platform/TagBox.h"
+#include "platform/WindowControls.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace korvane {
+
+namespace {
+
+using Icon = Prompts::Icon;
+
+const QString ValidationTitle = QStringLiteral("Thickness Data Validation");
+const QString MissingText = QStringLiteral("Data Missing.  All fields must be filled in.");
+const QString NotANumberText =
+    QStringLiteral("The thickness must be a number greater than 0, such as 0.375 or 9.53.");
+
+enum SessionColumn { DateColumn = 0, PointColumn = 1, ReadingColumn = 2 };
+
+QStringList minWallCaptions() {
+    QStringList captions{QString()};
+    captions << QStringLiteral("Floor");
+    for (int i = 1; i <= thickness::MaxCourses; ++i)
+        captions << QStringLiteral("Course %1").arg(i);
+    captions << QStringLiteral("Roof");
+    return captions;
+}
+
+QTableWidgetItem* readOnlyItem(const QString& text, Qt::Alignment alignment = Qt::AlignLeft) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setTextAlignment(alignment | Qt::AlignVCenter);
+    return item;
+}
+
+// A positive thickness in inches from a typed text, or nothing.
+std::optional<double> typedThickness(const QString& text, bool unitsUS) {
+    const auto inches = thickness::typedInches(text, unitsUS);
+    if (!inches || !(*inches > 0))
+        return std::nullopt;
+    return inches;
+}
+
+void setUpReadingsGrid(QTableView& grid) {
+    setUpRowGrid(grid);
+    grid.setColumnWidth(DateColumn, 110);
+    grid.setColumnWidth(PointColumn, 120);
+}
+
+} // namespace
+
+ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* parent)
+    : QWidget(parent), session_(session), services_(services) {
+    Data_Thickness = new DataSource(this);
+    Data_Thickness->setObjectName(QStringLiteral("Data_Thickness"));
+    // Counter keys start at 1: an empty recordset over the table to add rows to.
+    Data_Thickness->setRecordSource(
+        Select::from(QStringLiteral("Thickness")).where(QStringLiteral("ThicknessID"), 0));
+
+    const int rowHeight = fontMetrics().height() + 8;
+    const QStringList captions = minWallCaptions();
+    Grid_MinWall = new QTableWidget(1, static_cast<int>(captions.size()), this);
+    Grid_MinWall->setObjectName(QStringLiteral("Grid_MinWall"));
+    Grid_MinWall->setHorizontalHeaderLabels(captions);
+    Grid_MinWall->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid_MinWall->setSelectionMode(QAbstractItemView::NoSelection);
+    Grid_MinWall->setFocusPolicy(Qt::NoFocus);
+    Grid_MinWall->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid_MinWall->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid_MinWall->verticalHeader()->hide();
+    Grid_MinWall->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    Grid_MinWall->verticalHeader()->setDefaultSectionSize(rowHeight);
+    Grid_MinWall->setFixedHeight(Grid_MinWall->horizontalHeader()->sizeHint().height() + rowHeight +
+                                 2 * Grid_MinWall->frameWidth());
+    Grid_MinWall->setItem(0, 0, readOnlyItem(QStringLiteral("Min. Wall")));
+
+    List_Course = new QComboBox(this);
+    List_Course->setObjectName(QStringLiteral("List_Course"));
+    List_Course->setToolTip(QStringLiteral("Reading taken on what course?"));
+    List_Course->addItems(thickness::courseEntries(0));
+
+    Text_TTakenBy = new QLineEdit(this);
+    Text_TTakenBy->setObjectName(QStringLiteral("Text_TTakenBy"));
+    Text_TTakenBy->setToolTip(QStringLiteral("Who took the reading"));
+    Text_TDateTaken = new DateBox(services_, this);
+    Text_TDateTaken->setObjectName(QStringLiteral("Text_TDateTaken"));
+    Text_TDateTaken->setToolTip(QStringLiteral("Date format dd/mmm/yyyy"));
+    Text_PointID = new QLineEdit(this);
+    Text_PointID->setObjectName(QStringLiteral("Text_PointID"));
+    Text_PointID->setToolTip(QStringLiteral("PointID for this entry"));
+    Text_Thickness = new TagBox(this);
+    Text_Thickness->setObjectName(QStringLiteral("Text_Thickness"));
+    // The box keeps the text as typed; its tag holds the inch value that is stored.
+    connect(Text_Thickness, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const auto inches = typedThickness(text, session_.UnitsUS);
+        Text_Thickness->setTag(inches ? QString::number(*inches, 'g', 17) : QString());
+    });
+    Data_Thickness->bind(Text_TTakenBy, QStringLiteral("TakenBy"));
+    Data_Thickness->bind(Text_TDateTaken, QStringLiteral("DateTaken"));
+    Data_Thickness->bind(Text_PointID, QStringLiteral("PointID"));
+
+    Cmd_Next =
+        commandButton(this, "Cmd_Next", QStringLiteral("&Next"), QStringLiteral("Next Entry"));
+    Cmd_Done = commandButton(this, "Cmd_Done", QStringLiteral("&Done"),
+                             QStringLiteral("Finished Entries"));
+    Cmd_TCancel = commandButton(this, "Cmd_TCancel", QStringLiteral("&Cancel"),
+                                QStringLiteral("Drop the reading being entered; saved readings "
+                                               "stay"));
+    connect(Cmd_Next, &QPushButton::clicked, this, &ThicknessPanel::Cmd_Next_Click);
+    connect(Cmd_Done, &QPushButton::clicked, this, &ThicknessPanel::Cmd_Done_Click);
+    connect(Cmd_TCancel, &QPushButton::clicked, this, &ThicknessPanel::Cmd_TCancel_Click);
+
+    Grid_ReportReadings = new QTableWidget(0, 3, this);
+    Grid_ReportReadings->setObjectName(QStringLiteral("Grid_ReportReadings"));
+    Grid_ReportReadings->setToolTip(QStringLiteral("Editable entries for this session"));
+    Grid_ReportReadings->setHorizontalHeaderLabels(
+        {QStringLiteral("Date"), QStringLiteral("PointID"), QStringLiteral("Reading")});
+    setUpReadingsGrid(*Grid_ReportReadings);
+    connect(Grid_ReportReadings, &QTableWidget::cellDoubleClicked, this,
+            &ThicknessPanel::Grid_ReportReadings_DblClick);
+
+    tankReadings_ = new TankReadingsModel(this);
+    Grid_TankReadings = new QTableView(this);
+    Grid_TankReadings->setObjectName(QStringLiteral("Grid_TankReadings"));
+    Grid_TankReadings->setToolTip(QStringLiteral("Non-editable entries"));
+    Grid_TankReadings->setModel(tankReadings_);
+    setUpReadingsGrid(*Grid_TankReadings);
+
+    auto* entry = new QGroupBox(QStringLiteral("Reading"), this);
+    auto* form = new QFormLayout(entry);
+    form->addRow(QStringLiteral("Taken By"), Text_TTakenBy);
+    form->addRow(QStringLiteral("Date Taken"), Text_TDateTaken);
+    form->addRow(QStringLiteral("Course"), List_Course);
+    form->addRow(QStringLiteral("PointID"), Text_PointID);
+    form->addRow(QStringLiteral("Thickness"), Text_Thickness);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Cmd_Next);
+    buttons->addWidget(Cmd_Done);
+    buttons->addWidget(Cmd_TCancel);
+    form->addRow(buttons);
+
+    auto* sessionBox = new QVBoxLayout;
+    sessionBox->addWidget(new QLabel(QStringLiteral("Readings for this session:"), this));
+    sessionBox->addWidget(Grid_ReportReadings, 1);
+    auto* tankBox = new QVBoxLayout;
+    tankBox->addWidget(new QLabel(QStringLiteral("Readings for this tank:"), this));
+    tankBox->addWidget(Grid_TankReadings, 1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(entry);
+    left->addLayout(sessionBox, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(tankBox, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Grid_MinWall);
+    layout->addLayout(columns, 1);
+
+    setTabOrder(Text_TTakenBy, Text_TDateTaken);
+    setTabOrder(Text_TDateTaken, List_Course);
+    setTabOrder(List_Course, Text_PointID);
+    setTabOrder(Text_PointID, Text_Thickness);
+    setTabOrder(Text_Thickness, Cmd_Next);
+    setTabOrder(Cmd_Next, Cmd_Done);
+    setTabOrder(Cmd_Done, Cmd_TCancel);
+    setEntryEnabled(false);
+}
+
+ThicknessPanel::~ThicknessPanel() = default;
+
+void ThicknessPanel::setDatabaseName(const QString& path) {
+    Data_Thickness->setDatabaseName(path);
+}
+
+void ThicknessPanel::SetToolTipsByUnits() {
+    const bool us = session_.UnitsUS;
+    Grid_MinWall->setToolTip(us ? QStringLiteral("Min. Wall Data (in.)")
+                                : QStringLiteral("Min. Wall Data (mm)"));
+    Text_Thickness->setToolTip(us ? QStringLiteral("Thickness for this PointID (in.)")
+                                  : QStringLiteral("Thickness for this PointID (mm)"));
+}
+
+void ThicknessPanel::setEntryEnabled(bool enabled) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Text_TTakenBy, Text_TDateTaken, List_Course, Text_PointID,
+                                         Text_Thickness, Cmd_Next, Cmd_Done, Cmd_TCancel})
+        control->setEnabled(enabled);
+}
+
+void ThicknessPanel::reset() {
+    if (sessionOpen_)
+        endSession();
+    Data_Thickness->recordset().close();
+    Data_Thickness->showCurrentRow();
+    Text_Thickness->clear();
+    courses_ = 0;
+    minimums_ = {};
+    List_Course->clear();
+    List_Course->addItems(thickness::courseEntries(0));
+    for (int column = 1; column < Grid_MinWall->columnCount(); ++column)
+        Grid_MinWall->setItem(0, column, readOnlyItem(QString(), Qt::AlignRight));
+    Grid_ReportReadings->setRowCount(0);
+    SessionThicknessIDs.clear();
+    tankReadings_->clear();
+}
+
+Status ThicknessPanel::FillMinWallGrid() {
+    auto tank = readCourseMinimums(session_.DatabaseName, session_.CurTankID);
+    if (!tank)
+        return tank.takeError();
+    courses_ = tank->courses;
+    minimums_ = tank->minimums;
+    List_Course->clear();
+    List_Course->addItems(thickness::courseEntries(courses_));
+    List_Course->setCurrentIndex(0);
+    for (int column = 1; column < Grid_MinWall->columnCount(); ++column) {
+        const double minimum = minimums_[static_cast<std::size_t>(column)];
+        // Only the tank's courses have a minimum; the floor, the roof and missing courses
+        // stay empty.
+        const bool shown = column > thickness::FloorCode && column <= courses_ + 1;
+        Grid_MinWall->setItem(
+            0, column,
+            readOnlyItem(shown ? thickness::shownThickness(minimum, session_.UnitsUS) : QString(),
+                         Qt::AlignRight));
+    }
+    return {};
+}
+
+Status ThicknessPanel::FillTankReadings() {
+    BusyScope busy(services_.pointer, *this);
+    auto readings = readTankReadings(session_.DatabaseName, session_.CurTankID);
+    if (!readings) {
+        tankReadings_->clear();
+        return readings.takeError();
+    }
+    tankReadings_->setReadings(std::move(readings.value()), minimums_, session_.UnitsUS);
+    return {};
+}
+
+Status ThicknessPanel::beginSession() {
+    Status begun = Data_Thickness->refresh();
+    if (begun)
+        begun = Data_Thickness->recordset().addNew();
+    if (!begun)
+        return begun;
+    Data_Thickness->showCurrentRow();
+    Text_Thickness->clear();
+    sessionOpen_ = true;
+    setEntryEnabled(true);
+    List_Course->setCurrentIndex(0);
+    Text_TTakenBy->setFocus();
+    return {};
+}
+
+bool ThicknessPanel::hasPendingEntry() const {
+    return sessionOpen_ && (!Text_PointID->text().isEmpty() || !Text_Thickness->text().isEmpty());
+}
+
+void ThicknessPanel::endSession() {
+    Data_Thickness->cancelUpdate();
+    sessionOpen_ = false;
+    setEntryEnabled(false);
+    emit sessionEnded();
+}
+
+bool ThicknessPanel::CheckThicknessEntry() {
+    if (Text_TDateTaken->isRefused()) {
+        bringForwardAndFocus(*Text_TDateTaken);
+        return false;
+    }
+    if (Text_TTakenBy->text().isEmpty() || Text_TDateTaken->text().isEmpty() ||
+        Text_PointID->text().isEmpty() || Text_Thickness->text().isEmpty() ||
+        List_Course->currentIndex() < 1) {
+        services_.prompts.message(MissingText, ValidationTitle, Icon::Exclamation);
+        return false;
+    }
+    if (Text_Thickness->tag().isEmpty()) {
+        // Never store a figure the user did not mean: "6,35" or "0.5 in" is asked for again.
+        services_.prompts.message(NotANumberText, ValidationTitle, Icon::Exclamation);
+        bringForwardAndFocus(*Text_Thickness);
+        Text_Thickness->selectAll();
+        return false;
+    }
+    return true;
+}
+
+bool ThicknessPanel::saveReading() {
+    if (!CheckThicknessEntry())
+        return false;
+    BusyScope busy(services_.pointer, *this);
+    Recordset& rs = Data_Thickness->recordset();
+    // The key is taken anew just before writing: another program may have added readings
+    // since the session began.
+    Status saved = rs.addNew();
+    if (saved)
+        saved = rs.setValue(QStringLiteral("InspectionID"), session_.CurInspectionID);
+    if (saved)
+        saved = rs.setValue(QStringLiteral("Course"),
+                            thickness::storedCourse(List_Course->currentIndex(), courses_));
+    if (saved)
+        saved = rs.setValue(QStringLiteral("Reading"), Text_Thickness->tag().toDouble());
+    const qint32 thicknessId = rs.value(QStringLiteral("ThicknessID")).toInt();
+    if (saved) {
+        Database db = rs.database();
+        saved = db.transaction([this] { return Data_Thickness->update(); });
+    }
+    if (!saved) {
+        showError(saved.error(), ValidationTitle);
+        return false;
+    }
+    AddSessionRow(thicknessId, Text_TDateTaken->text(), Text_PointID->text(),
+                  Text_Thickness->text());
+    if (Status listed = FillTankReadings(); !listed)
+        showError(listed.error(), ValidationTitle);
+    return true;
+}
+
+void ThicknessPanel::AddSessionRow(qint32 thicknessId, const QString& date, const QString& pointId,
+                                   const QString& reading) {
+    const int row = Grid_ReportReadings->rowCount();
+    Grid_ReportReadings->insertRow(row);
+    Grid_ReportReadings->setItem(row, DateColumn, readOnlyItem(date));
+    Grid_ReportReadings->setItem(row, PointColumn, readOnlyItem(pointId));
+    Grid_ReportReadings->setItem(row, ReadingColumn, readOnlyItem(reading, Qt::AlignRight));
+    Grid_ReportReadings->scrollToItem(Grid_ReportReadings->item(row, DateColumn));
+    SessionThicknessIDs.push_back(thicknessId);
+}
+
+void ThicknessPanel::Cmd_Next_Click() {
+    if (!sessionOpen_ || !saveReading())
+        return;
+    const QString takenBy = Text_TTakenBy->text();
+    const QString date = Text_TDateTaken->text();
+    if (Status begun = Data_Thickness->recordset().addNew(); !begun) {
+        showError(begun.error(), ValidationTitle);
+        endSession();
+        return;
+    }
+    Data_Thickness->showCurrentRow();
+    Text_TTakenBy->setText(takenBy);
+    Text_TDateTaken->setText(date);
+    Text_Thickness->clear();
+    List_Course->setCurrentIndex(0);
+    List_Course->setFocus();
+}
+
+void ThicknessPanel::Cmd_Done_Click() {
+    if (!sessionOpen_ || !saveReading())
+        return;
+    endSession();
+}
+
+void ThicknessPanel::Cmd_TCancel_Click() {
+    if (!sessionOpen_)
+        return;
+    endSession();
+}
+
+void ThicknessPanel::Grid_ReportReadings_DblClick(int row, int column) {
+    if (row < 0 || row >= static_cast<int>(SessionThicknessIDs.size()))
+        return;
+    if (column == ReadingColumn)
+        correctReading(row);
+    else if (column == PointColumn)
+        correctPointId(row);
+}
+
+Result<Recordset> ThicknessPanel::openReading(qint32 thicknessId, bool lockEdits) {
+    auto db = Database::open(session_.DatabaseName);
+    if (!db)
+        return db.takeError();
+    auto rs = db->openRecordset(
+        Select::from(QStringLiteral("Thickness")).where(QStringLiteral("ThicknessID"), thicknessId),
+        lockEdits);
+    if (rs && rs->eof())
+        return Error{QStringLiteral("The reading is no longer in the database; another user may "
+                                    "have deleted it.")};
+    return rs;
+}
+
+Result<QVariant> ThicknessPanel::storedValue(qint32 thicknessId, const QString& field) {
+    auto rs = openReading(thicknessId, false);
+    if (!rs)
+        return rs.takeError();
+    return rs->value(field);
+}
+
+void ThicknessPanel::correctReading(int row) {
+    const qint32 id = SessionThicknessIDs[static_cast<std::size_t>(row)];
+    auto stored = storedValue(id, QStringLiteral("Reading"));
+    if (!stored) {
+        showError(stored.error(), QStringLiteral("Editing Thickness Reading"));
+        return;
+    }
+    QString answer = stored->isValid()
+                         ? thickness::shownThickness(stored->toDouble(), session_.UnitsUS)
+                         : QString();
+    for (;;) {
+        answer = services_.prompts.input(QStringLiteral("Enter correct Thickness"),
+                                         QStringLiteral("Editing Thickness Reading"), answer);
+        if (answer.trimmed().isEmpty())
+            return;
+        if (const auto inches = typedThickness(answer, session_.UnitsUS)) {
+            if (Status written = rewrite(id, QStringLiteral("Reading"), *inches); !written) {
+                showError(written.error(), QStringLiteral("Editing Thickness Reading"));
+                return;
+            }
+            Grid_ReportReadings->item(row, ReadingColumn)
+                ->setText(thickness::shownThickness(*inches, session_.UnitsUS));
+            break;
+        }
+        services_.prompts.message(NotANumberText, QStringLiteral("Editing Thickness Reading"),
+                                  Icon::Exclamation);
+    }
+    if (Status listed = FillTankReadings(); !listed)
+        showError(listed.error(), QStringLiteral("Editing Thickness Reading"));
+}
+
+void ThicknessPanel::correctPointId(int row) {
+    const qint32 id = SessionThicknessIDs[static_cast<std::size_t>(row)];
+    auto stored = storedValue(id, QStringLiteral("PointID"));
+    if (!stored) {
+        showError(stored.error(), QStringLiteral("Editing PointID"));
+        return;
+    }
+    const QString answer =
+        services_.prompts.input(QStringLiteral("Enter correct PointID"),
+                                QStringLiteral("Editing PointID"), stored->toString());
+    if (answer.isEmpty())
+        return;
+    if (Status written = rewrite(id, QStringLiteral("PointID"), answer); !written) {
+        showError(written.error(), QStringLiteral("Editing PointID"));
+        return;
+    }
+    Grid_ReportReadings->item(row, PointColumn)->setText(answer);
+    if (Status listed = FillTankReadings(); !listed)
+        showError(listed.error(), QStringLiteral("Editing PointID"));
+}
+
+Status ThicknessPanel::rewrite(qint32 thicknessId, const QString& field, const QVariant& value) {
+    BusyScope busy(services_.pointer, *this);
+    auto rs = openReading(thicknessId, true);
+    if (!rs)
+        return rs.takeError();
+    Status written = rs->edit(); // claims the row, or says who holds it
+    if (written)
+        written = rs->setValue(field, value);
+    if (written) {
+        Database db = rs->database();
+        written = db.transaction([&rs] { return rs->update(); });
+    }
+    return written;
+}
+
+void ThicknessPanel::showError(const QString& text, const QString& title) {
+    services_.prompts.message(text, title, Icon::Exclamation);
+}
+
+} // namespace korvane

@@ -1,0 +1,409 @@
+#include "inspection/InspectionWindow.h"
+
+#include "platform/TagBox.h"
+#include "support/ActiveWindow.h"
+#include "support/LockHolderProcess.h"
+#include "support/QtPrinters.h"
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+#include "support/WindowDriver.h"
+
+#include <QBrush>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTableWidget>
+
+#include <memory>
+
+namespace korvane {
+namespace {
+
+using Icon = Prompts::Icon;
+using Answer = Prompts::Answer;
+
+constexpr double MmPerInch = 25.399986;
+
+// Gulf Plains has Port Arthur with T-101 (four courses, minimums 0.30, 0.28, 0.25 and 0.20 in,
+// two inspections, one reading) and "O'Brien #3" (no inspections), and Beaumont with no tanks;
+// Prairie has no locations. Today is 15/Jun/2024.
+class InspectionWindowTest : public testing::Test, public test::WindowDriver {
+protected:
+    InspectionWindowTest() {
+        session.DatabaseName = file.path();
+        const qint32 gulf = file.addCompany(QStringLiteral("Gulf Plains"));
+        file.addCompany(QStringLiteral("Prairie"));
+        const qint32 portArthur = file.addLocation(gulf, QStringLiteral("Port Arthur"));
+        file.addLocation(gulf, QStringLiteral("Beaumont"));
+        t101 = file.add(QStringLiteral("Tank"), {{"LocationID", portArthur},
+                                                 {"Name", "T-101"},
+                                                 {"Courses", 4},
+                                                 {"Course1_Min", 0.30},
+                                                 {"Course2_Min", 0.28},
+                                                 {"Course3_Min", 0.25},
+                                                 {"Course4_Min", 0.20}});
+        obrien = file.addTank(portArthur, QStringLiteral("O'Brien #3"));
+        i2023 = file.add(QStringLiteral("Inspection"), {{"TankID", t101},
+                                                        {"InspectionNum", "I-2023"},
+                                                        {"InspectionDate", "01/Mar/2023"},
+                                                        {"InspectionType", 4},
+                                                        {"InspectedBy", "R. Diaz"},
+                                                        {"InspectionReason", "Routine"}});
+        unnumbered = file.add(QStringLiteral("Inspection"),
+                              {{"TankID", t101}, {"InspectionDate", "02/Apr/2023"}});
+        file.add(QStringLiteral("Thickness"), {{"InspectionID", i2023},
+                                               {"PointID", "A-1"},
+                                               {"DateTaken", "01/Mar/2023"},
+                                               {"Reading", 0.29},
+                                               {"Course", 2},
+                                               {"TakenBy", "R. Diaz"}});
+    }
+
+    InspectionWindow& openWindow() {
+        window = std::make_unique<InspectionWindow>(session, t.services);
+        driven = window.get();
+        test::showActive(*window);
+        return *window;
+    }
+    // Opens T-101 and double-clicks a row of its inspection grid (0: "New Inspection").
+    void openInspection(int row) {
+        openWindow();
+        chooseLocation(0, 0);
+        doubleClickList("List_Tank", 0);
+        doubleClickRow(inspectionGrid(), row);
+    }
+
+    QTableView* inspectionGrid() const { return find<QTableView>("Grid_Inspection"); }
+    QTableView* tankReadings() const { return find<QTableView>("Grid_TankReadings"); }
+    QTableWidget* sessionGrid() const { return find<QTableWidget>("Grid_ReportReadings"); }
+    QComboBox* combo(const char* name) const { return find<QComboBox>(name); }
+
+    // Fills the pending reading and presses Next or Done.
+    void enterReading(int coursePosition, const QString& point, const QString& thickness,
+                      const char* button) {
+        combo("List_Course")->setCurrentIndex(coursePosition);
+        typeInto("Text_PointID", point);
+        typeInto("Text_Thickness", thickness);
+        click(button);
+    }
+    QVariant thicknessField(const QString& point, const char* field) const {
+        return file.value(QStringLiteral("Thickness"), QStringLiteral("PointID"), point,
+                          QString::fromLatin1(field));
+    }
+    QVariant inspectionField(qint32 id, const char* field) const {
+        return file.value(QStringLiteral("Inspection"), QStringLiteral("InspectionID"), id,
+                          QString::fromLatin1(field));
+    }
+    // The row of Grid_TankReadings showing a point, or -1.
+    int tankReadingRow(const QString& point) const {
+        return static_cast<int>(gridColumn(tankReadings(), 1).indexOf(point));
+    }
+    bool markedRed(const QString& point) const {
+        const QModelIndex cell = tankReadings()->model()->index(tankReadingRow(point), 2);
+        return cell.data(Qt::BackgroundRole).value<QBrush>().color() == QColor(255, 0, 0);
+    }
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const auto& m : t.prompts.messages())
+            texts << m.title + QStringLiteral(": ") + m.text;
+        return texts;
+    }
+
+    test::TestDatabase file;
+    Session session;
+    test::TestServices t;
+    std::unique_ptr<InspectionWindow> window;
+    qint32 t101 = 0, obrien = 0, i2023 = 0, unnumbered = 0;
+};
+
+TEST_F(InspectionWindowTest, ChoosingDownToATankListsItsInspections) {
+    openWindow();
+    EXPECT_EQ(window->objectName(), QStringLiteral("Form4"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Inspection & Thickness"));
+    QStringList captions;
+    for (int i = 0; i < tabs()->count(); ++i)
+        captions << tabs()->tabText(i);
+    EXPECT_EQ(captions, (QStringList{"Insp. Select", "Insp. Report", "Thickness", "Bottom Survey",
+                                     "Shell Survey"}));
+    EXPECT_EQ(tabsEnabled(), (std::vector<bool>{false, false, true, false}));
+    EXPECT_TRUE(inspectionGrid()->isHidden());
+    EXPECT_EQ(find<QWidget>("Cmd_OK")->toolTip(), QStringLiteral("Accept Changes"));
+    EXPECT_EQ(find<QWidget>("Text_Thickness")->toolTip(),
+              QStringLiteral("Thickness for this PointID (in.)"));
+
+    // A company without locations and a location without tanks say so.
+    t.prompts.answerMessage().answerMessage();
+    doubleClickList("List_Company", 1);
+    chooseLocation(0, 1);
+    EXPECT_EQ(messageTexts(),
+              (QStringList{"Missing Location Data: There is no Location Information available "
+                           "for this Company",
+                           "Missing Tank Data: There is no Tank Information available for this "
+                           "Location"}));
+
+    doubleClickList("List_Location", 0);
+    doubleClickList("List_Tank", 1); // O'Brien #3: nothing but the new row
+    EXPECT_FALSE(inspectionGrid()->isHidden());
+    EXPECT_EQ(gridColumn(inspectionGrid(), 0), (QStringList{"New Inspection"}));
+
+    doubleClickList("List_Tank", 0);
+    EXPECT_EQ(gridColumn(inspectionGrid(), 0),
+              (QStringList{"New Inspection", "01/Mar/2023", "02/Apr/2023"}));
+    EXPECT_EQ(gridColumn(inspectionGrid(), 1).mid(1), (QStringList{"I-2023", "Needs Entry"}));
+    EXPECT_EQ(gridColumn(inspectionGrid(), 2).mid(1),
+              (QStringList{"Ultrasonic", "None Specified"}));
+    EXPECT_EQ(session.CurTankID, t101);
+
+    // A single click makes an inspection the current one; nothing opens.
+    QTest::mouseClick(
+        inspectionGrid()->viewport(), Qt::LeftButton, {},
+        inspectionGrid()->visualRect(inspectionGrid()->model()->index(2, 0)).center());
+    EXPECT_EQ(session.CurInspectionID, unnumbered);
+    EXPECT_FALSE(session.RecordMode);
+    click("Cmd_Help");
+    EXPECT_EQ(t.help.topics, std::vector<int>{3});
+}
+
+// The whole road of a new inspection in metric units: the record, a session of three readings
+// written as they are entered, corrections, and OK.
+TEST_F(InspectionWindowTest, NewInspectionWithAThicknessSession) {
+    session.UnitsUS = false;
+    const qint64 inspectionsBefore = file.count(QStringLiteral("Inspection"));
+    openInspection(0);
+    ASSERT_TRUE(session.RecordMode);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Inspection & Thickness - T-101"));
+    EXPECT_EQ(tabs()->currentIndex(), InspectionWindow::TabReport);
+    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("Text_IDate"));
+    EXPECT_TRUE(inspectionGrid()->isHidden());
+    // The tank's minimums and earlier readings are there to compare with from the start.
+    auto* minWall = find<QTableWidget>("Grid_MinWall");
+    EXPECT_EQ(minWall->toolTip(), QStringLiteral("Min. Wall Data (mm)"));
+    EXPECT_EQ(minWall->item(0, 0)->text(), QStringLiteral("Min. Wall"));
+    EXPECT_EQ(minWall->item(0, 4)->text(), QStringLiteral("6.35"));
+    EXPECT_EQ(minWall->item(0, 2)->text(), QStringLiteral("7.62"));
+    EXPECT_EQ(minWall->item(0, 1)->text(), QString());
+    EXPECT_EQ(minWall->item(0, 6)->text(), QString()); // course 5: the tank has four
+    EXPECT_EQ(gridColumn(tankReadings(), 1), (QStringList{"A-1"}));
+    EXPECT_TRUE(markedRed(QStringLiteral("A-1")));
+
+    typeInto("Text_IDate", QStringLiteral("12/3/24"));
+    EXPECT_EQ(text("Text_IDate"), QStringLiteral("12/Mar/2024"));
+    typeInto("Text_INum", QStringLiteral("O'Neil-24"));
+    typeInto("Text_IBy", QStringLiteral("J. O'Hara"));
+    typeInto("Text_IReason", QStringLiteral("Five-year external"));
+    QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("Shell sound."));
+    combo("List_InspType")->setCurrentIndex(3); // Ultrasonic
+
+    click("Cmd_AddThickness");
+    // The inspection is stored before its first reading, with what was typed so far.
+    const qint32 id = session.CurInspectionID;
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspectionsBefore + 1);
+    EXPECT_EQ(inspectionField(id, "InspectionNum"), QStringLiteral("O'Neil-24"));
+    EXPECT_EQ(inspectionField(id, "InspectionType"), 4);
+    EXPECT_EQ(inspectionField(id, "TankID"), t101);
+    EXPECT_EQ(tabs()->currentIndex(), InspectionWindow::TabThickness);
+    EXPECT_FALSE(find<QWidget>("Cmd_AddThickness")->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("Text_TTakenBy"));
+
+    typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
+    typeInto("Text_TDateTaken", QStringLiteral("13/3/24"));
+    enterReading(4, QStringLiteral("C3-N'1"), QStringLiteral("5.00"), "Cmd_Next");
+    // Taken by and date stay for the next reading; the rest is empty and the course comes first.
+    EXPECT_EQ(text("Text_TTakenBy"), QStringLiteral("A. Smith"));
+    EXPECT_EQ(text("Text_TDateTaken"), QStringLiteral("13/Mar/2024"));
+    EXPECT_EQ(text("Text_PointID"), QString());
+    EXPECT_EQ(text("Text_Thickness"), QString());
+    EXPECT_EQ(combo("List_Course")->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), combo("List_Course"));
+    enterReading(6, QStringLiteral("R-1"), QStringLiteral("4.00"), "Cmd_Next");
+    enterReading(1, QStringLiteral("F-1"), QStringLiteral("6.35"), "Cmd_Done");
+    EXPECT_TRUE(t.prompts.messages().empty()) << messageTexts().join('\n').toStdString();
+
+    // Written before OK, each with its course code and in inches.
+    EXPECT_EQ(thicknessField(QStringLiteral("C3-N'1"), "Course"), 4);
+    EXPECT_EQ(thicknessField(QStringLiteral("R-1"), "Course"), 12);
+    EXPECT_EQ(thicknessField(QStringLiteral("F-1"), "Course"), 1);
+    EXPECT_NEAR(thicknessField(QStringLiteral("F-1"), "Reading").toDouble(), 0.25, 1e-6);
+    EXPECT_EQ(thicknessField(QStringLiteral("F-1"), "InspectionID"), id);
+    EXPECT_EQ(thicknessField(QStringLiteral("F-1"), "TakenBy"), QStringLiteral("A. Smith"));
+    EXPECT_EQ(thicknessField(QStringLiteral("F-1"), "DateTaken"), QStringLiteral("13/Mar/2024"));
+    EXPECT_EQ(gridColumn(sessionGrid(), 1), (QStringList{"C3-N'1", "R-1", "F-1"}));
+    EXPECT_EQ(gridColumn(sessionGrid(), 2), (QStringList{"5.00", "4.00", "6.35"}));
+    EXPECT_FALSE(find<QWidget>("Cmd_Next")->isEnabled());
+    EXPECT_TRUE(find<QWidget>("Cmd_AddThickness")->isEnabled());
+
+    // The tank's readings by point: 5.00 mm is below course 3's 6.35; floor and roof never are.
+    EXPECT_EQ(gridColumn(tankReadings(), 1), (QStringList{"A-1", "C3-N'1", "F-1", "R-1"}));
+    EXPECT_EQ(gridColumn(tankReadings(), 2)[2], QStringLiteral("6.35"));
+    EXPECT_TRUE(markedRed(QStringLiteral("C3-N'1")));
+    EXPECT_FALSE(markedRed(QStringLiteral("F-1")));
+    EXPECT_FALSE(markedRed(QStringLiteral("R-1")));
+
+    // Corrections: a reading that is no number is asked for again; a point ID is replaced.
+    t.prompts.answerInput(QStringLiteral("7,00")).answerMessage().answerInput("7.00");
+    doubleClickRow(sessionGrid(), 0, 2);
+    EXPECT_EQ(t.prompts.inputs().at(0).prompt, QStringLiteral("Enter correct Thickness"));
+    EXPECT_EQ(t.prompts.inputs().at(0).title, QStringLiteral("Editing Thickness Reading"));
+    EXPECT_EQ(t.prompts.inputs().at(0).defaultText, QStringLiteral("5.00"));
+    EXPECT_NEAR(thicknessField(QStringLiteral("C3-N'1"), "Reading").toDouble(), 7.0 / MmPerInch,
+                1e-9);
+    EXPECT_EQ(sessionGrid()->item(0, 2)->text(), QStringLiteral("7.00"));
+    EXPECT_FALSE(markedRed(QStringLiteral("C3-N'1")));
+    t.prompts.answerInput(QStringLiteral("R-1'A"));
+    doubleClickRow(sessionGrid(), 1, 1);
+    EXPECT_EQ(t.prompts.inputs().at(2).title, QStringLiteral("Editing PointID"));
+    EXPECT_EQ(t.prompts.inputs().at(2).defaultText, QStringLiteral("R-1"));
+    EXPECT_EQ(thicknessField(QStringLiteral("R-1'A"), "Course"), 12);
+    EXPECT_EQ(sessionGrid()->item(1, 1)->text(), QStringLiteral("R-1'A"));
+    EXPECT_NE(tankReadingRow(QStringLiteral("R-1'A")), -1);
+
+    // OK writes the rest of the row to the same inspection, once.
+    bringToFront(find<QWidget>("Text_IResults"));
+    QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral(" Roof pitted."));
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_FALSE(session.RecordMode);
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspectionsBefore + 1);
+    EXPECT_EQ(inspectionField(id, "Results"), QStringLiteral("Shell sound. Roof pitted."));
+    EXPECT_EQ(inspectionField(id, "InspectedBy"), QStringLiteral("J. O'Hara"));
+    EXPECT_EQ(inspectionField(id, "InspectionDate"), QStringLiteral("12/Mar/2024"));
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 4);
+}
+
+TEST_F(InspectionWindowTest, EntriesThatAreIncompleteAreRefusedAndNothingIsWritten) {
+    openInspection(0);
+    // No number: neither a session nor the row.
+    t.prompts.answerMessage();
+    click("Cmd_AddThickness");
+    EXPECT_EQ(messageTexts(), (QStringList{"Inspection Data Validation: Data Missing.  All "
+                                           "fields must be filled in."}));
+    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("Text_INum"));
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), 2);
+
+    typeInto("Text_INum", QStringLiteral("I-7"));
+    click("Cmd_AddThickness");
+    typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
+    typeInto("Text_TDateTaken", QStringLiteral("13/3/24"));
+    t.prompts.answerMessage().answerMessage().answerMessage().answerMessage();
+    enterReading(0, QStringLiteral("P-1"), QStringLiteral("0.25"), "Cmd_Next"); // no course
+    enterReading(3, QString(), QStringLiteral("0.25"), "Cmd_Done");             // no point
+    enterReading(3, QStringLiteral("P-1"), QStringLiteral("0,25"), "Cmd_Next");
+    enterReading(3, QStringLiteral("P-1"), QStringLiteral("-0.25"), "Cmd_Next");
+    const QString missing = QStringLiteral("Thickness Data Validation: Data Missing.  All fields "
+                                           "must be filled in.");
+    const QStringList said = messageTexts();
+    ASSERT_EQ(said.size(), 5);
+    EXPECT_EQ(said.mid(1, 2), (QStringList{missing, missing}));
+    EXPECT_TRUE(said[3].contains(QStringLiteral("must be a number"))) << said[3].toStdString();
+    EXPECT_EQ(said[4], said[3]);
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 1);
+
+    // A reading typed but not saved keeps the window open on OK.
+    t.prompts.answerMessage();
+    click("Cmd_OK");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(messageTexts().last().contains(QStringLiteral("still being entered")));
+    EXPECT_EQ(tabs()->currentIndex(), InspectionWindow::TabThickness);
+    click("Cmd_TCancel");
+    EXPECT_FALSE(find<QWidget>("Text_PointID")->isEnabled());
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 1);
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), 3);
+}
+
+TEST_F(InspectionWindowTest, CancelKeepsTheReadingsAndTheInspectionTheyBelongTo) {
+    openInspection(0);
+    typeInto("Text_INum", QStringLiteral("I-8"));
+    click("Cmd_AddThickness");
+    const qint32 id = session.CurInspectionID;
+    typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
+    typeInto("Text_TDateTaken", QStringLiteral("14/6/24"));
+    enterReading(2, QStringLiteral("S-1"), QStringLiteral("0.310"), "Cmd_Done");
+    typeInto("Text_IReason", QStringLiteral("changed after the readings"));
+
+    // The question can be answered Cancel: nothing changes.
+    t.prompts.answerMessage(Answer::Cancel).answerMessage(Answer::Ok);
+    click("Cmd_Cancel");
+    EXPECT_TRUE(window->isVisible());
+    click("Cmd_Cancel");
+    const auto& asked = t.prompts.messages().back();
+    EXPECT_EQ(asked.text, QStringLiteral("This will cause all changes to the Inspection to be "
+                                         "ignored!\nHowever, all Thickness data is saved!"));
+    EXPECT_EQ(asked.title, QStringLiteral("Cancel Update"));
+    EXPECT_EQ(asked.buttons, Prompts::Buttons::OkCancel);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+
+    EXPECT_EQ(inspectionField(id, "InspectionNum"), QStringLiteral("I-8"));
+    EXPECT_EQ(inspectionField(id, "InspectionReason"), QVariant());
+    EXPECT_EQ(inspectionField(id, "InspectionType"), 1); // none chosen: the first
+    EXPECT_EQ(thicknessField(QStringLiteral("S-1"), "InspectionID"), id);
+    EXPECT_NEAR(thicknessField(QStringLiteral("S-1"), "Reading").toDouble(), 0.31, 1e-12);
+    EXPECT_EQ(thicknessField(QStringLiteral("S-1"), "Course"), 2);
+}
+
+// An existing inspection is claimed while open: its record is locked except for the results,
+// its type is kept, and a second program can neither take it nor be taken from.
+TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
+    {
+        test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                       QStringLiteral("Inspection:%1").arg(i2023));
+        ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+        t.prompts.answerMessage();
+        openInspection(1);
+        ASSERT_EQ(t.prompts.messages().size(), 1u);
+        EXPECT_EQ(t.prompts.messages()[0].title, QStringLiteral("Error Accessing Record"));
+        EXPECT_TRUE(t.prompts.messages()[0].text.contains(QStringLiteral("being edited")))
+            << t.prompts.messages()[0].text.toStdString();
+        EXPECT_FALSE(session.RecordMode);
+        EXPECT_EQ(tabs()->currentIndex(), InspectionWindow::TabSelect);
+        holder.finishEdit();
+    }
+    doubleClickRow(inspectionGrid(), 1);
+    ASSERT_TRUE(session.RecordMode);
+    EXPECT_EQ(session.CurInspectionID, i2023);
+    EXPECT_EQ(text("Text_INum"), QStringLiteral("I-2023"));
+    EXPECT_TRUE(box("Text_INum")->isReadOnly());
+    EXPECT_TRUE(box("Text_IDate")->isReadOnly());
+    EXPECT_EQ(combo("List_InspType")->currentText(), QStringLiteral("Ultrasonic"));
+    EXPECT_FALSE(combo("List_InspType")->isEnabled());
+
+    test::LockHolderProcess second(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                   QStringLiteral("Inspection:%1").arg(i2023));
+    EXPECT_TRUE(second.waitForLine().startsWith(QStringLiteral("refused")));
+
+    QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("No change."));
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(inspectionField(i2023, "Results"), QStringLiteral("No change."));
+    EXPECT_EQ(inspectionField(i2023, "InspectionType"), 4);
+    EXPECT_EQ(inspectionField(i2023, "InspectionNum"), QStringLiteral("I-2023"));
+}
+
+TEST_F(InspectionWindowTest, ANewChoiceAboveAnOpenInspectionAsksFirst) {
+    openInspection(2);
+    ASSERT_TRUE(session.RecordMode);
+    // Kept: the inspection stays open.
+    t.prompts.answerMessage(Answer::Cancel);
+    tabs()->setCurrentIndex(InspectionWindow::TabSelect);
+    doubleClickList("List_Tank", 1);
+    EXPECT_TRUE(session.RecordMode);
+    EXPECT_EQ(session.CurTankID, t101);
+    // Given up: the tabs are emptied and the other tank's inspections listed.
+    t.prompts.answerMessage(Answer::Ok);
+    doubleClickList("List_Tank", 1);
+    EXPECT_FALSE(session.RecordMode);
+    EXPECT_EQ(session.CurTankID, obrien);
+    EXPECT_EQ(tabsEnabled(), (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(gridColumn(tankReadings(), 1), QStringList());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Inspection & Thickness"));
+    // The claim was given up with it.
+    test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                   QStringLiteral("Inspection:%1").arg(unnumbered));
+    EXPECT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+}
+
+} // namespace
+} // namespace korvane
