@@ -4,6 +4,7 @@
 #include "data/Recordset.h"
 #include "data/Select.h"
 
+#include <QDate>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -57,28 +58,34 @@ Status addTanks(Database& db) {
     return {};
 }
 
+// A new, empty database of the layout, open.
+Database newDatabase(const QString& file) {
+    if (auto created = Database::create(file); !created)
+        fail(created.error());
+    auto db = Database::open(file);
+    if (!db)
+        fail(db.error());
+    return std::move(db.value());
+}
+
 } // namespace
 
 QString benchDatabase() {
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString file = dir.filePath(QStringLiteral("bench.mdb"));
-        if (auto created = Database::create(file); !created)
-            fail(created.error());
-        auto db = Database::open(file);
-        if (!db)
-            fail(db.error());
-        const Status filled = db->transaction([&]() -> Status {
-            if (auto q = db->exec(QStringLiteral("INSERT INTO Company (CompanyID, Company) "
-                                                 "VALUES (1, 'Bench Refining')"));
+        Database db = newDatabase(file);
+        const Status filled = db.transaction([&]() -> Status {
+            if (auto q = db.exec(QStringLiteral("INSERT INTO Company (CompanyID, Company) "
+                                                "VALUES (1, 'Bench Refining')"));
                 !q)
                 return q.takeError();
-            if (auto q = db->exec(QStringLiteral("INSERT INTO Location (LocationID, CompanyID, "
-                                                 "Location) VALUES (?, 1, 'Tank Farm')"),
-                                  {LocationID});
+            if (auto q = db.exec(QStringLiteral("INSERT INTO Location (LocationID, CompanyID, "
+                                                "Location) VALUES (?, 1, 'Tank Farm')"),
+                                 {LocationID});
                 !q)
                 return q.takeError();
-            return addTanks(*db);
+            return addTanks(db);
         });
         if (!filled)
             fail(filled.error());
@@ -88,7 +95,11 @@ QString benchDatabase() {
 }
 
 long long bareQuery(const char* sql) {
-    const QByteArray path = benchDatabase().toUtf8();
+    return bareQuery(benchDatabase(), sql, LocationID);
+}
+
+long long bareQuery(const QString& database, const char* sql, long long parameter) {
+    const QByteArray path = database.toUtf8();
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
@@ -99,7 +110,7 @@ long long bareQuery(const char* sql) {
         sqlite3_close(db);
         return -1;
     }
-    sqlite3_bind_int(stmt, 1, LocationID);
+    sqlite3_bind_int64(stmt, 1, parameter);
     long long rows = 0;
     double sum = 0;
     std::size_t textBytes = 0;
@@ -128,6 +139,76 @@ long long bareQuery(const char* sql) {
     benchmark::DoNotOptimize(sum);
     benchmark::DoNotOptimize(textBytes);
     return rows;
+}
+
+QString readingsDatabase() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("readings.mdb"));
+        Database db = newDatabase(file);
+        const Status filled = db.transaction([&]() -> Status {
+            const auto run = [&](const char* sql, const QVariantList& values = {}) -> Status {
+                if (auto q = db.exec(QString::fromLatin1(sql), values); !q)
+                    return q.takeError();
+                return {};
+            };
+            Status s = run("INSERT INTO Company (CompanyID, Company) VALUES (1, 'Bench')");
+            if (s)
+                s = run("INSERT INTO Location (LocationID, CompanyID, Location) VALUES (1, 1, "
+                        "'Farm')");
+            if (s)
+                s = run("INSERT INTO Tank (TankID, LocationID, Name, Courses, Course1_Min, "
+                        "Course2_Min, Course3_Min, Course4_Min) VALUES (?, 1, 'T-1', 4, 0.3, "
+                        "0.28, 0.25, 0.2)",
+                        {ReadingsTankID});
+            if (s)
+                s = run("INSERT INTO Tank (TankID, LocationID, Name) VALUES (9, 1, 'T-9')");
+            // Inspections of another tank, interleaved, so the query must pick by tank.
+            for (int i = 1; s && i <= InspectionCount; ++i) {
+                s = run("INSERT INTO Inspection (InspectionID, TankID, InspectionNum, "
+                        "InspectionDate) VALUES (?, ?, ?, ?)",
+                        {2 * i - 1, ReadingsTankID, QStringLiteral("I-%1").arg(i),
+                         QDate(1990, 1, 1).addMonths(i).toString(Qt::ISODate)});
+                if (s)
+                    s = run("INSERT INTO Inspection (InspectionID, TankID, InspectionNum) VALUES "
+                            "(?, 9, 'other')",
+                            {2 * i});
+            }
+            return s;
+        });
+        if (!filled)
+            fail(filled.error());
+        const QByteArray name = file.toUtf8();
+        sqlite3* raw = nullptr;
+        sqlite3_stmt* stmt = nullptr;
+        bool ok =
+            sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+            sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(raw,
+                               "INSERT INTO Thickness (InspectionID, PointID, DateTaken, "
+                               "TakenBy, Course, Reading) VALUES (?, ?, ?, 'UT tech', ?, ?)",
+                               -1, &stmt, nullptr) == SQLITE_OK;
+        for (int i = 1; ok && i <= InspectionCount; ++i) {
+            const QByteArray date = QDate(1990, 1, 1).addMonths(i).toString(Qt::ISODate).toLatin1();
+            for (int p = 0; ok && p < ReadingsPerInspection; ++p) {
+                const QByteArray point =
+                    QStringLiteral("P-%1").arg(p, 4, 10, QLatin1Char('0')).toLatin1();
+                sqlite3_bind_int(stmt, 1, 2 * i - 1);
+                sqlite3_bind_text(stmt, 2, point.constData(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(stmt, 3, date.constData(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_int(stmt, 4, 1 + p % 12);
+                sqlite3_bind_double(stmt, 5, 0.2 + (p % 17) * 0.01 - i * 0.0005);
+                ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_reset(stmt) == SQLITE_OK;
+            }
+        }
+        sqlite3_finalize(stmt);
+        ok = ok && sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!ok)
+            fail(QString::fromUtf8(sqlite3_errmsg(raw)));
+        sqlite3_close(raw);
+        return file;
+    }();
+    return path;
 }
 
 } // namespace korvane::bench

@@ -20,4 +20,20 @@ QString benchDatabase();
 // reads every column of every row. Gives the number of rows, or -1 when the query fails.
 long long bareQuery(const char* sql);
 
+// The tank whose inspections hold the readings, and how many there are.
+inline constexpr int ReadingsTankID = 3;
+inline constexpr int InspectionCount = 100;
+inline constexpr int ReadingsPerInspection = 1000;
+
+// A second database, built once per program: a company, a location, the tank ReadingsTankID
+// with four courses and their minimums, another tank with inspections of its own, and
+// InspectionCount inspections of ReadingsTankID with ReadingsPerInspection thickness readings
+// each, every inspection reading the same points again on a later date.
+QString readingsDatabase();
+
+// Runs a query with one integer parameter straight through SQLite on a database, opening and
+// closing it around the query, and reads every column of every row. Gives the number of rows,
+// or -1 when the query fails.
+long long bareQuery(const QString& database, const char* sql, long long parameter);
+
 } // namespace korvane::bench

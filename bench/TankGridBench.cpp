@@ -6,7 +6,6 @@
 
 #include "BenchDatabase.h"
 #include "RatioReporter.h"
-#include "common/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
@@ -23,12 +22,6 @@ namespace {
 using namespace korvane;
 using bench::benchDatabase;
 using bench::TankCount;
-
-// Help is never asked for here.
-class NoHelp final : public HelpShower {
-public:
-    void showHelp(QWidget&, quint8) override {}
-};
 
 void BM_BareSqliteAllColumns(benchmark::State& state) {
     benchDatabase();
@@ -51,12 +44,8 @@ void BM_TankGridFill(benchmark::State& state) {
     Session session;
     session.DatabaseName = benchDatabase();
     WidgetPrompts prompts;
-    SystemClock clock;
-    PrinterProvider printers;
-    WindowShower windows;
-    BusyPointer pointer;
-    NoHelp help;
-    Services services{prompts, clock, printers, windows, pointer, help};
+    StandaloneServices standalone(prompts);
+    Services& services = standalone.services;
     TankInformationWindow window(session, services);
     window.show();
     auto* companies = window.findChild<QListWidget*>(QStringLiteral("List_Company"));

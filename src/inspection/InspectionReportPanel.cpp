@@ -105,8 +105,10 @@ void InspectionReportPanel::setDatabaseName(const QString& path) {
 }
 
 void InspectionReportPanel::setLocked(bool locked) {
+    // What an existing inspection holds is locked; a box it left empty (a number that "Needs
+    // Entry") may still be filled in, or the inspection could never pass the check on OK.
     for (QLineEdit* box : {static_cast<QLineEdit*>(Text_IDate), Text_INum, Text_IBy, Text_IReason})
-        box->setReadOnly(locked);
+        box->setReadOnly(locked && !box->text().isEmpty());
     List_InspType->setEnabled(!locked);
 }
 

@@ -21,8 +21,8 @@ class DateBox;
 // kind) bound to Data_Inspection, and the buttons that add readings and surveys to it.
 //
 // A new inspection is a pending new row until it is stored; an existing one is claimed with
-// the record lock while it is open, and its date, number, inspector, reason and kind are
-// locked: only the results may change.
+// the record lock while it is open, and the date, number, inspector, reason and kind it holds
+// are locked: the results, and a box it left empty, may change.
 class InspectionReportPanel : public QWidget {
     Q_OBJECT
 

@@ -59,6 +59,26 @@ struct Services {
     HelpShower& help;
 };
 
+// Help that is never shown, for programs without the help viewer (benchmarks, tools).
+class NoHelp final : public HelpShower {
+public:
+    void showHelp(QWidget&, quint8) override {}
+};
+
+// The real services for a program that runs windows without the main window and its help
+// viewer: the system clock, the default printer, modal windows and the busy pointer, with the
+// prompts it is given.
+struct StandaloneServices {
+    explicit StandaloneServices(Prompts& prompts)
+        : services{prompts, clock, printers, windows, pointer, help} {}
+    SystemClock clock;
+    PrinterProvider printers;
+    WindowShower windows;
+    BusyPointer pointer;
+    NoHelp help;
+    Services services;
+};
+
 // Shows a child window modally with the busy pointer over its opener while it is up.
 int showChildWindow(Services& services, QWidget& opener, QDialog& child);
 

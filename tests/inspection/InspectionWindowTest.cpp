@@ -380,6 +380,22 @@ TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
     EXPECT_EQ(inspectionField(i2023, "Results"), QStringLiteral("No change."));
     EXPECT_EQ(inspectionField(i2023, "InspectionType"), 4);
     EXPECT_EQ(inspectionField(i2023, "InspectionNum"), QStringLiteral("I-2023"));
+
+    // One stored without a type or number: no type chosen, and the number, which "Needs
+    // Entry", may be given; what was stored stays locked.
+    openInspection(2);
+    EXPECT_EQ(combo("List_InspType")->currentIndex(), -1);
+    EXPECT_FALSE(combo("List_InspType")->isEnabled());
+    EXPECT_TRUE(box("Text_IDate")->isReadOnly());
+    t.prompts.answerMessage();
+    click("Cmd_OK");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Inspection Data Validation"));
+    typeInto("Text_INum", QStringLiteral("I-2023b"));
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(inspectionField(unnumbered, "InspectionType"), QVariant());
+    EXPECT_EQ(inspectionField(unnumbered, "InspectionNum"), QStringLiteral("I-2023b"));
 }
 
 TEST_F(InspectionWindowTest, ANewChoiceAboveAnOpenInspectionAsksFirst) {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -168,7 +169,15 @@ TEST_F(MainWindowTest, TankInformationEnablesInspectionsOnceATankExists) {
     });
     item("mnuEditTank")->trigger();
     EXPECT_EQ(states(), (std::vector<bool>{true, true, true, true, true}));
-    EXPECT_EQ(t.windows.shown(), 2);
+
+    // Edit > Inspection Information opens the inspection window on the same database.
+    t.windows.expect([](QDialog& form4) {
+        EXPECT_EQ(form4.objectName(), QStringLiteral("Form4"));
+        EXPECT_EQ(form4.findChild<QListWidget*>(QStringLiteral("List_Company"))->count(), 0);
+        return int(QDialog::Rejected);
+    });
+    item("mnuEditInspection")->trigger();
+    EXPECT_EQ(t.windows.shown(), 3);
 }
 
 TEST_F(MainWindowTest, EngineErrorChangesNothing) {

@@ -1,0 +1,169 @@
+// Draws the working windows on a database the way a user leaves them on screen and saves a PNG
+// of each tab worth showing: the Tank Information window with a tank open, and the Inspection &
+// Thickness window with the latest inspection of a tank open and one reading entered.
+//
+// usage: korvane-screenshots DATABASE FOLDER
+// Run it on a copy of the demo database: it writes a thickness reading into it.
+
+#include "inspection/InspectionWindow.h"
+#include "platform/Prompts.h"
+#include "platform/SelectionChain.h"
+#include "platform/Services.h"
+#include "platform/Session.h"
+#include "tank/TankInformationWindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+using namespace korvane;
+
+// Every message is printed and answered OK; nobody is there to answer it.
+class PrintedPrompts final : public Prompts {
+public:
+    Answer message(const QString& text, const QString& title, Icon, Buttons) override {
+        std::fprintf(stderr, "message \"%s\": %s\n", qPrintable(title), qPrintable(text));
+        ++messages;
+        return Answer::Ok;
+    }
+    QString input(const QString& prompt, const QString&, const QString&) override {
+        std::fprintf(stderr, "input box: %s\n", qPrintable(prompt));
+        ++messages;
+        return {};
+    }
+    int messages = 0;
+};
+
+void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(20);
+    }
+}
+
+bool save(QWidget& window, const QDir& folder, const QString& name) {
+    settle();
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+template <class T> T* child(QWidget& window, const char* name) {
+    T* w = window.findChild<T*>(QString::fromLatin1(name));
+    if (!w)
+        std::fprintf(stderr, "no control %s\n", name);
+    return w;
+}
+
+// Chooses the first company and its first location, as double clicks do.
+void chooseFirstLocation(SelectionChain& chain) {
+    chain.companyList()->setCurrentRow(0);
+    chain.List_Company_DblClick();
+    chain.locationList()->setCurrentRow(0);
+    chain.List_Location_DblClick();
+}
+
+void doubleClickRow(QTableView& grid, int row) {
+    const QModelIndex index = grid.model()->index(row, 0);
+    grid.setCurrentIndex(index);
+    emit grid.doubleClicked(index);
+}
+
+bool tankWindow(Session& session, Services& services, const QDir& folder) {
+    TankInformationWindow window(session, services);
+    window.resize(1000, 680);
+    window.show();
+    auto* chain = window.findChild<SelectionChain*>();
+    auto* grid = child<QTableView>(window, "Grid_Tanks");
+    auto* tabs = child<QTabWidget>(window, "Tabs");
+    if (!chain || !grid || !tabs)
+        return false;
+    chooseFirstLocation(*chain);
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    bool ok = save(window, folder, QStringLiteral("tank-select"));
+    doubleClickRow(*grid, 1);
+    tabs->setCurrentIndex(1);
+    ok = save(window, folder, QStringLiteral("tank-general")) && ok;
+    tabs->setCurrentIndex(2);
+    ok = save(window, folder, QStringLiteral("tank-design")) && ok;
+    session.RecordMode = false;
+    return ok;
+}
+
+bool inspectionWindow(Session& session, Services& services, const QDir& folder) {
+    InspectionWindow window(session, services);
+    window.resize(1000, 680);
+    window.show();
+    auto* chain = window.findChild<SelectionChain*>();
+    auto* inspections = child<QTableView>(window, "Grid_Inspection");
+    auto* tabs = child<QTabWidget>(window, "Tabs");
+    if (!chain || !inspections || !tabs)
+        return false;
+    chooseFirstLocation(*chain);
+    chain->tankList()->setCurrentRow(0);
+    chain->List_Tank_DblClick();
+    const int latest = inspections->model()->rowCount() - 1;
+    inspections->setCurrentIndex(inspections->model()->index(latest, 0));
+    bool ok = save(window, folder, QStringLiteral("inspection-select"));
+
+    doubleClickRow(*inspections, latest);
+    ok = save(window, folder, QStringLiteral("inspection-report")) && ok;
+
+    // One reading entered and saved, the next one being typed.
+    child<QPushButton>(window, "Cmd_AddThickness")->click();
+    child<QLineEdit>(window, "Text_TTakenBy")->setText(QStringLiteral("M. Okafor"));
+    child<QLineEdit>(window, "Text_TDateTaken")->setText(QStringLiteral("14/Jun/2024"));
+    auto* course = child<QComboBox>(window, "List_Course");
+    course->setCurrentIndex(2);
+    child<QLineEdit>(window, "Text_PointID")->setText(QStringLiteral("S1-NE"));
+    child<QLineEdit>(window, "Text_Thickness")->setText(QStringLiteral("0.412"));
+    child<QPushButton>(window, "Cmd_Next")->click();
+    course->setCurrentIndex(3);
+    child<QLineEdit>(window, "Text_PointID")->setText(QStringLiteral("S2-NE"));
+    child<QLineEdit>(window, "Text_Thickness")->setText(QStringLiteral("0.3"));
+    ok = save(window, folder, QStringLiteral("inspection-thickness")) && ok;
+    child<QPushButton>(window, "Cmd_TCancel")->click();
+
+    tabs->setCurrentIndex(InspectionWindow::TabBottom);
+    ok = save(window, folder, QStringLiteral("inspection-bottom")) && ok;
+    session.RecordMode = false;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: korvane-screenshots DATABASE FOLDER\n");
+        return 2;
+    }
+    QDir folder(QString::fromLocal8Bit(argv[2]));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot make %s\n", argv[2]);
+        return 1;
+    }
+    Session session;
+    session.DatabaseName = QString::fromLocal8Bit(argv[1]);
+    PrintedPrompts prompts;
+    StandaloneServices standalone(prompts);
+    Services& services = standalone.services;
+
+    const bool ok = tankWindow(session, services, folder) &&
+                    inspectionWindow(session, services, folder) && prompts.messages == 0;
+    return ok ? 0 : 1;
+}
