@@ -8,7 +8,7 @@ DataSource::~DataSource() = default;
 Status DataSource::refresh() {
     if (!recordSource_)
         return Error{QStringLiteral("The data source has no record source.")};
-    auto db = Database::open(databaseName_);
+    auto db = connection_.isOpen() ? Result<Database>(connection_) : Database::open(databaseName_);
     if (!db)
         return db.takeError();
     auto rs = db->openRecordset(*recordSource_, lockEdits_);

@@ -32,6 +32,10 @@ public:
     void setRecordSource(const QString& table) { recordSource_ = Select::from(table); }
     void setRecordSource(const Select& query) { recordSource_ = query; }
     void setLockEdits(bool lock) { lockEdits_ = lock; }
+    // Reads and writes through this connection instead of one of its own, so that its changes
+    // can go in the same transaction as another source's; a closed one (the default) restores
+    // the source's own.
+    void setConnection(const Database& db) { connection_ = db; }
 
     // Opens the recordset anew on the database and record source, on its first row, and fills
     // the bound boxes. On failure the previous recordset and boxes are left as they were.
@@ -66,6 +70,7 @@ private:
 
     std::optional<Select> recordSource_;
     QString databaseName_;
+    Database connection_;
     bool lockEdits_ = false;
     Recordset recordset_;
     std::vector<Binding> bindings_;

@@ -59,6 +59,7 @@ public:
                      bool unitsUS);
 
     const TankReading* reading(int row) const;
+    const std::vector<TankReading>& readings() const { return readings_; }
     bool belowMinimum(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

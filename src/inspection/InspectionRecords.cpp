@@ -52,7 +52,7 @@ Select tankReadingsQuery(qint32 tankId) {
         .orderBy(QStringLiteral("Thickness.ThicknessID"))
         .fields({QStringLiteral("Thickness.ThicknessID"), QStringLiteral("Thickness.PointID"),
                  QStringLiteral("Thickness.DateTaken"), QStringLiteral("Thickness.Reading"),
-                 QStringLiteral("Thickness.Course")});
+                 QStringLiteral("Thickness.Course"), QStringLiteral("Thickness.TakenBy")});
 }
 
 Result<std::vector<TankReading>> readTankReadings(const QString& databaseName, qint32 tankId) {
@@ -69,6 +69,7 @@ Result<std::vector<TankReading>> readTankReadings(const QString& databaseName, q
         if (const QVariant reading = rs->value(3); reading.isValid())
             row.reading = reading.toDouble();
         row.course = rs->value(4).toInt();
+        row.takenBy = rs->text(5);
     }
     return rows;
 }

@@ -32,6 +32,7 @@ struct TankReading {
     QString dateTaken;                                         // "dd/mmm/yyyy"
     double reading = std::numeric_limits<double>::quiet_NaN(); // inches; NaN when none
     int course = 0;                                            // stored course code; 0 when none
+    QString takenBy;
 };
 
 // Every reading of every inspection of one tank, by point, each point's readings oldest first.

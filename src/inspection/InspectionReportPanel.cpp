@@ -6,7 +6,6 @@
 #include "platform/DateBox.h"
 #include "platform/WindowControls.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFormLayout>
@@ -66,6 +65,7 @@ InspectionReportPanel::InspectionReportPanel(Session& session, Services& service
     Cmd_AddShell->setEnabled(false);
     connect(Cmd_AddThickness, &QPushButton::clicked, this,
             &InspectionReportPanel::addThicknessClicked);
+    connect(Cmd_AddShell, &QPushButton::clicked, this, &InspectionReportPanel::addShellClicked);
 
     auto* record = new QGroupBox(QStringLiteral("Inspection"), this);
     auto* form = new QFormLayout(record);
@@ -224,9 +224,7 @@ void InspectionReportPanel::List_InspType_LostFocus() {
 bool InspectionReportPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == List_InspType && event->type() == QEvent::FocusOut &&
         movesWithinWindow(*static_cast<QFocusEvent*>(event))) {
-        // Leaving for Cancel abandons the inspection; there is nothing to ask for then.
-        const QWidget* next = QApplication::focusWidget();
-        if (!next || next->objectName() != QLatin1String("Cmd_Cancel"))
+        if (!movesToCancel())
             List_InspType_LostFocus();
     }
     return QWidget::eventFilter(watched, event);

@@ -32,6 +32,7 @@ public:
 
     void setDatabaseName(const QString& path);
     QPushButton* addThicknessButton() const { return Cmd_AddThickness; }
+    QPushButton* addShellButton() const { return Cmd_AddShell; }
 
     // Begins a new inspection of the current tank; its key is known at once.
     Status openNew();
@@ -61,6 +62,7 @@ public:
 
 signals:
     void addThicknessClicked();
+    void addShellClicked();
 
 private slots:
     void List_InspType_LostFocus();

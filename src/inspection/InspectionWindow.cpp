@@ -1,12 +1,16 @@
 #include "inspection/InspectionWindow.h"
 
 #include "inspection/InspectionReportPanel.h"
+#include "inspection/InspectionReports.h"
 #include "inspection/InspectionSelectPanel.h"
+#include "inspection/SettlementGraphWindow.h"
+#include "inspection/ShellSurveyPanel.h"
 #include "inspection/ThicknessPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/WindowControls.h"
 
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -41,6 +45,7 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
     select_ = new InspectionSelectPanel(session_, services_, *this, WindowCaption);
     report_ = new InspectionReportPanel(session_, services_);
     thickness_ = new ThicknessPanel(session_, services_);
+    survey_ = new ShellSurveyPanel(session_, services_);
     select_->chain().setGuard([this] { return mayCloseOpenInspection(); });
     connect(select_, &InspectionSelectPanel::tankChosen, this, &InspectionWindow::tankChosen);
     connect(select_, &InspectionSelectPanel::selectionCleared, this,
@@ -53,6 +58,9 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
             &InspectionWindow::Cmd_AddThickness_Click);
     connect(thickness_, &ThicknessPanel::sessionEnded, this,
             &InspectionWindow::thicknessSessionEnded);
+    connect(report_, &InspectionReportPanel::addShellClicked, this,
+            &InspectionWindow::Cmd_AddShell_Click);
+    connect(survey_, &ShellSurveyPanel::graphClicked, this, &InspectionWindow::Cmd_Graph_Click);
 
     Tabs = new QTabWidget(this);
     Tabs->setObjectName(QStringLiteral("Tabs"));
@@ -60,7 +68,8 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
     Tabs->addTab(report_, QStringLiteral("Insp. Report"));
     Tabs->addTab(thickness_, QStringLiteral("Thickness"));
     Tabs->addTab(buildBottomTab(), QStringLiteral("Bottom Survey"));
-    Tabs->addTab(buildShellTab(), QStringLiteral("Shell Survey"));
+    Tabs->addTab(survey_, QStringLiteral("Shell Survey"));
+    connect(Tabs, &QTabWidget::currentChanged, this, &InspectionWindow::tabChanged);
 
     const WindowButtons buttons = layOutTabbedWindow(*this, *Tabs, QStringLiteral("Accept Changes"),
                                                      QStringLiteral("Discard Changes"));
@@ -71,6 +80,7 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
     connect(Cmd_OK, &QPushButton::clicked, this, &InspectionWindow::Cmd_OK_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &InspectionWindow::Cmd_Cancel_Click);
     connect(Cmd_Help, &QPushButton::clicked, this, &InspectionWindow::Cmd_Help_Click);
+    connect(Cmd_Print, &QPushButton::clicked, this, &InspectionWindow::Cmd_Print_Click);
     resize(900, 620);
 
     Form_Load();
@@ -85,15 +95,10 @@ QWidget* InspectionWindow::buildBottomTab() {
                                    "\"Edge/Floor Settle\" tab."));
 }
 
-QWidget* InspectionWindow::buildShellTab() {
-    return notePage(QStringLiteral("ShellSurveyPage"),
-                    QStringLiteral("The shell settlement survey of an inspection is not "
-                                   "available yet."));
-}
-
 void InspectionWindow::Form_Load() {
     report_->setDatabaseName(session_.DatabaseName);
     thickness_->setDatabaseName(session_.DatabaseName);
+    survey_->setDatabaseName(session_.DatabaseName);
     session_.RecordMode = false;
     SetToolTipsByUnits();
     clearInspectionTabs();
@@ -104,23 +109,24 @@ void InspectionWindow::Form_Load() {
 
 void InspectionWindow::SetToolTipsByUnits() {
     thickness_->SetToolTipsByUnits();
+    survey_->SetToolTipsByUnits();
 }
 
 void InspectionWindow::setInspectionTabsEnabled(bool enabled) {
-    for (int tab : {TabReport, TabThickness})
+    for (int tab : {TabReport, TabThickness, TabShell})
         Tabs->setTabEnabled(tab, enabled);
-    // Nothing to enter on these until their surveys exist.
+    // It holds only a note.
     Tabs->setTabEnabled(TabBottom, true);
-    Tabs->setTabEnabled(TabShell, false);
 }
 
 void InspectionWindow::clearInspectionTabs() {
     report_->clear();
     thickness_->reset();
+    survey_->reset();
     report_->addThicknessButton()->setEnabled(false);
+    report_->addShellButton()->setEnabled(false);
     setInspectionTabsEnabled(false);
-    // Nothing can be printed until the inspection reports exist.
-    Cmd_Print->setEnabled(false);
+    tabChanged();
 }
 
 void InspectionWindow::showAccessError(const QString& message) {
@@ -185,6 +191,10 @@ void InspectionWindow::showOpenInspection() {
         filled = thickness_->FillTankReadings();
     if (!filled)
         showAccessError(filled.error());
+    auto surveyed = survey_->LoadShellSurvey();
+    if (!surveyed)
+        showAccessError(surveyed.error());
+    report_->addShellButton()->setEnabled(surveyed && !surveyed.value());
     report_->addThicknessButton()->setEnabled(true);
     setInspectionTabsEnabled(true);
     select_->hideInspections();
@@ -233,9 +243,22 @@ void InspectionWindow::Cmd_OK_Click() {
         }
         if (!report_->checkInspection())
             return;
+        if (!survey_->readyToSave()) {
+            services_.prompts.message(
+                QStringLiteral("The shell survey has no readings yet.  Press Survey Points to "
+                               "enter them, or Cancel to leave the inspection as it was."),
+                QStringLiteral("Shell Survey"), Prompts::Icon::Exclamation);
+            Tabs->setCurrentIndex(TabShell);
+            return;
+        }
         BusyScope busy(services_.pointer, *this);
-        Status saved =
-            report_->database().transaction([this] { return report_->writeInspection(); });
+        // The row and a new survey are written together, or neither is.
+        Status saved = report_->database().transaction([this] {
+            Status written = report_->writeInspection();
+            if (written)
+                written = survey_->SaveShellSurvey();
+            return written;
+        });
         if (!saved) {
             services_.prompts.message(saved.error(), WindowCaption, Prompts::Icon::Exclamation);
             return;
@@ -253,6 +276,7 @@ void InspectionWindow::Cmd_Cancel_Click() {
             return;
         if (thickness_->sessionOpen())
             thickness_->endSession();
+        survey_->discard();
         report_->discard();
     }
     session_.RecordMode = false;
@@ -262,6 +286,83 @@ void InspectionWindow::Cmd_Cancel_Click() {
 // The window's close box and Escape ask as Cancel does.
 void InspectionWindow::reject() {
     Cmd_Cancel_Click();
+}
+
+void InspectionWindow::Cmd_AddShell_Click() {
+    if (!session_.RecordMode || !report_->checkInspection())
+        return;
+    Tabs->setTabEnabled(TabShell, true);
+    Tabs->setCurrentIndex(TabShell);
+    if (Status begun = survey_->beginNew(report_->database()); !begun) {
+        showAccessError(begun.error());
+        return;
+    }
+    report_->addShellButton()->setEnabled(false);
+}
+
+ReportHeading InspectionWindow::reportHeading() const {
+    SelectionChain& chain = select_->chain();
+    return {chain.chosenCompanyName(), chain.chosenLocationName(), chain.chosenTankName()};
+}
+
+void InspectionWindow::Cmd_Graph_Click() {
+    if (!survey_->hasSurvey())
+        return;
+    SettlementGraphWindow form7(session_, services_, survey_->rowCount(), reportHeading(),
+                                survey_->takenBy(), survey_->fitText(), this);
+    showChildWindow(services_, *this, form7);
+}
+
+void InspectionWindow::tabChanged() {
+    // Each tab prints its own report; the other tabs have none yet.
+    const int tab = Tabs->currentIndex();
+    Cmd_Print->setEnabled(session_.RecordMode && (tab == TabThickness || tab == TabShell));
+}
+
+bool InspectionWindow::confirmPrint(const QString& text) {
+    return services_.prompts.message(text, QStringLiteral(" Print Notification"),
+                                     Prompts::Icon::Information,
+                                     Prompts::Buttons::OkCancel) == Prompts::Answer::Ok;
+}
+
+void InspectionWindow::Cmd_Print_Click() {
+    if (Tabs->currentIndex() == TabThickness)
+        PrintThicknessReport();
+    else if (Tabs->currentIndex() == TabShell)
+        PrintSurveyReport();
+}
+
+void InspectionWindow::PrintThicknessReport() {
+    if (!confirmPrint(QStringLiteral("A Thickness Report for this Tank is being Printed")))
+        return;
+    const ThicknessReport report = thickness_->thicknessReport(reportHeading());
+    if (report.readings.empty()) {
+        services_.prompts.message(QStringLiteral("No Data to Print"),
+                                  QStringLiteral("Thickness Data Print Job"),
+                                  Prompts::Icon::Exclamation);
+        return;
+    }
+    BusyScope busy(services_.pointer, *this);
+    auto printer = services_.printers.printer();
+    if (Status printed = printThicknessReport(*printer, report); !printed)
+        services_.prompts.message(printed.error(), QStringLiteral("Thickness Data Print Job"),
+                                  Prompts::Icon::Exclamation);
+}
+
+void InspectionWindow::PrintSurveyReport() {
+    if (!confirmPrint(QStringLiteral("A Report for this Form is being Printed")))
+        return;
+    if (!survey_->hasSurvey()) {
+        services_.prompts.message(QStringLiteral("No Data to Print"),
+                                  QStringLiteral("Shell Survey"), Prompts::Icon::Exclamation);
+        return;
+    }
+    BusyScope busy(services_.pointer, *this);
+    auto printer = services_.printers.printer();
+    if (Status printed = printSurveyReport(*printer, survey_->surveyReport(reportHeading()));
+        !printed)
+        services_.prompts.message(printed.error(), QStringLiteral("Shell Survey"),
+                                  Prompts::Icon::Exclamation);
 }
 
 void InspectionWindow::Cmd_Help_Click() {

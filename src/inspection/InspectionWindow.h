@@ -12,15 +12,17 @@ namespace korvane {
 
 class InspectionReportPanel;
 class InspectionSelectPanel;
+class ShellSurveyPanel;
 class ThicknessPanel;
+struct ReportHeading;
 
 // The "Inspection & Thickness" window (Form4), where the inspections of a tank are listed,
 // opened, added and recorded, with their thickness readings.
 //
 // On "Insp. Select" the user double-clicks a company, a location and a tank, then one of the
 // tank's inspections or "New Inspection"; the inspection then opens on "Insp. Report". "OK"
-// writes the inspection row in one transaction and closes the window; "Cancel" discards the
-// changes to the row. Thickness readings are written one by one as they are entered, and stay
+// writes the inspection row and a new shell survey in one transaction and closes the window;
+// "Cancel" discards them. Thickness readings are written one by one as they are entered, and stay
 // whatever OK or Cancel does. Session::RecordMode is True while an inspection is open.
 class InspectionWindow : public QDialog {
     Q_OBJECT
@@ -41,13 +43,16 @@ private slots:
     void inspectionChosen(qint32 inspectionId);
     void Cmd_AddThickness_Click();
     void thicknessSessionEnded();
+    void Cmd_AddShell_Click();
+    void Cmd_Graph_Click();
+    void Cmd_Print_Click();
+    void tabChanged();
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
     void Cmd_Help_Click();
 
 private:
     QWidget* buildBottomTab();
-    QWidget* buildShellTab();
     void Form_Load();
     void SetToolTipsByUnits();
 
@@ -61,6 +66,11 @@ private:
     bool mayCloseOpenInspection();
     bool confirmDiscard();
     void showAccessError(const QString& message);
+    ReportHeading reportHeading() const;
+    // Asks before printing; false when the user cancels.
+    bool confirmPrint(const QString& text);
+    void PrintThicknessReport();
+    void PrintSurveyReport();
 
     Session& session_;
     Services& services_;
@@ -69,6 +79,7 @@ private:
     InspectionSelectPanel* select_ = nullptr;
     InspectionReportPanel* report_ = nullptr;
     ThicknessPanel* thickness_ = nullptr;
+    ShellSurveyPanel* survey_ = nullptr;
     QPushButton* Cmd_OK = nullptr;
     QPushButton* Cmd_Cancel = nullptr;
     QPushButton* Cmd_Print = nullptr;

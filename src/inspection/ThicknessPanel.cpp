@@ -283,6 +283,24 @@ void ThicknessPanel::endSession() {
     emit sessionEnded();
 }
 
+ThicknessReport ThicknessPanel::thicknessReport(const ReportHeading& heading) const {
+    ThicknessReport report;
+    report.heading = heading;
+    report.unitsUS = session_.UnitsUS;
+    // The floor, every course the tank has, and the roof.
+    std::vector<int> columns{thickness::FloorCode};
+    for (int course = 1; course <= courses_; ++course)
+        columns.push_back(thickness::courseCode(course));
+    columns.push_back(thickness::RoofCode);
+    for (int column : columns) {
+        report.minWallCaptions << Grid_MinWall->horizontalHeaderItem(column)->text();
+        const QTableWidgetItem* item = Grid_MinWall->item(0, column);
+        report.minWallTexts << (item ? item->text() : QString());
+    }
+    report.readings = tankReadings_->readings();
+    return report;
+}
+
 bool ThicknessPanel::CheckThicknessEntry() {
     if (Text_TDateTaken->isRefused()) {
         bringForwardAndFocus(*Text_TDateTaken);

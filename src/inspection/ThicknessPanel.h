@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "data/Recordset.h"
+#include "inspection/InspectionReports.h"
 #include "inspection/ThicknessRules.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
@@ -52,6 +53,9 @@ public:
     bool hasPendingEntry() const;
     // Closes the session; the pending reading is dropped, saved readings stay.
     void endSession();
+
+    // The tank's minimums and readings as the printed thickness report shows them.
+    ThicknessReport thicknessReport(const ReportHeading& heading) const;
 
 signals:
     // "Done" or "Cancel" closed the session.

@@ -161,13 +161,28 @@ qint32 SelectionChain::highlightedTank() const {
     return keyAt(List_Tank, tankKeys_);
 }
 
-QString SelectionChain::chosenTankName() const {
-    if (!List_Tank)
-        return {};
-    for (std::size_t i = 0; i < tankKeys_.size(); ++i)
-        if (tankKeys_[i] == chosenTank_)
-            return List_Tank->item(static_cast<int>(i))->text();
+namespace {
+
+// The text of the list entry whose key is `key`; empty when the list does not show it.
+QString entryText(const QListWidget* list, const std::vector<qint32>& keys, qint32 key) {
+    for (std::size_t i = 0; list && i < keys.size(); ++i)
+        if (keys[i] == key)
+            return list->item(static_cast<int>(i))->text();
     return {};
+}
+
+} // namespace
+
+QString SelectionChain::chosenCompanyName() const {
+    return entryText(List_Company, companyKeys_, chosenCompany_);
+}
+
+QString SelectionChain::chosenLocationName() const {
+    return entryText(List_Location, locationKeys_, chosenLocation_);
+}
+
+QString SelectionChain::chosenTankName() const {
+    return entryText(List_Tank, tankKeys_, chosenTank_);
 }
 
 void SelectionChain::showChosen() {

@@ -65,7 +65,9 @@ public:
     qint32 chosenCompany() const { return chosenCompany_; }
     qint32 chosenLocation() const { return chosenLocation_; }
     qint32 chosenTank() const { return chosenTank_; }
-    // The chosen tank as its list shows it.
+    // The chosen entries as their lists show them; empty when nothing is chosen.
+    QString chosenCompanyName() const;
+    QString chosenLocationName() const;
     QString chosenTankName() const;
 
     // Highlights the chosen entries again, after the user's new choice was held back.

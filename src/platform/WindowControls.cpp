@@ -1,5 +1,6 @@
 #include "platform/WindowControls.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -52,6 +53,11 @@ void setUpRowGrid(QTableView& grid) {
 
 bool movesWithinWindow(const QFocusEvent& event) {
     return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
+}
+
+bool movesToCancel() {
+    const QWidget* next = QApplication::focusWidget();
+    return next && next->objectName() == QLatin1String("Cmd_Cancel");
 }
 
 void bringForwardAndFocus(QWidget& control) {

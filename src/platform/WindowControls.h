@@ -37,6 +37,10 @@ void setUpRowGrid(QTableView& grid);
 // a control hidden), rather than away from the window as a whole.
 bool movesWithinWindow(const QFocusEvent& event);
 
+// Whether the focus has just gone to the window's Cancel button: leaving a box for Cancel
+// abandons what is being entered, so there is nothing to check then.
+bool movesToCancel();
+
 // Makes a control visible and gives it the focus: the tab pages that hold it are brought to the
 // front first, so that a box that refused its text is where the user can see it.
 void bringForwardAndFocus(QWidget& control);

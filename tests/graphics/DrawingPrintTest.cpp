@@ -1,23 +1,17 @@
 #include "graphics/DrawingSurface.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace korvane {
 namespace {
 
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>").arg(program, process.readAllStandardError());
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using test::runTool;
 
 void newPage(DrawingSurface& s) {
     s.ClearDrawing();
@@ -48,10 +42,10 @@ TEST(DrawingPrint, PrintsVectorsAndTextToThePrinter) {
     s.setPrintHeight(7);
     ASSERT_TRUE(s.PrintTarget(printer).ok());
 
-    const QString text = run(QStringLiteral("pdftotext"), {printer.outputFileName(), "-"});
+    const QString text = runTool(QStringLiteral("pdftotext"), {printer.outputFileName(), "-"});
     EXPECT_TRUE(text.contains(QLatin1String("Roof TML-42"))) << text.toStdString();
     const QStringList images =
-        run(QStringLiteral("pdfimages"), {"-list", printer.outputFileName()}).split(u'\n');
+        runTool(QStringLiteral("pdfimages"), {"-list", printer.outputFileName()}).split(u'\n');
     // Only the two heading lines of the list: no image on the page.
     EXPECT_EQ(images.size(), 3) << images.join(u'\n').toStdString();
 }

@@ -112,6 +112,13 @@ TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
         {QStringLiteral("demo"), QString()},
         {QStringLiteral("create"), QStringLiteral("a.mdb"), QStringLiteral("b.mdb")},
         {QStringLiteral("demo"), QStringLiteral("a.mdb"), QStringLiteral("--force")},
+        {QStringLiteral("survey")},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb")},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("seven")},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1.5")},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb"), QString()},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("2")},
     };
     for (const QStringList& args : cases) {
         const ToolRun run = runTool(args, dir.path());
@@ -364,6 +371,81 @@ TEST_F(DemoDatabase, OneInspectionHasAShellSettlementSurveyOfTwelvePoints) {
         EXPECT_FALSE(rs.value(QStringLiteral("Point13_Settle")).isValid());
     });
     EXPECT_EQ(surveys, 1);
+}
+
+// The survey's CSV: a row per point and the closing row, an empty line, the fit by name.
+TEST_F(DemoDatabase, SurveyPrintsTheAnalysisOfTheStoredSurveyAsCsv) {
+    qint32 inspection = 0;
+    float first = 0;
+    forEachRow(open(), Select::from(QStringLiteral("ShellSurvey")), [&](const Recordset& rs) {
+        inspection = rs.value(QStringLiteral("InspectionID")).toInt();
+        first = rs.value(QStringLiteral("Point01_Settle")).toFloat();
+    });
+    const ToolRun run =
+        runTool({QStringLiteral("survey"), path_, QString::number(inspection)}, dir_->path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 1 + 13 + 2 + 5 + 1) << run.out.toStdString();
+    EXPECT_EQ(lines.first(),
+              QStringLiteral("Point,Angle,Actual,Optimum,OutOfPlane,Deflection,Allowed"));
+    for (int point = 1; point <= 13; ++point) {
+        const QStringList cells = lines.at(point).split(QLatin1Char(','));
+        ASSERT_EQ(cells.size(), 7) << point;
+        EXPECT_EQ(cells.mid(0, 2),
+                  QStringList({QString::number(point), QString::number((point - 1) * 30)}));
+        EXPECT_TRUE(cells.at(6) == QLatin1String("Yes") || cells.at(6) == QLatin1String("No"));
+    }
+    // Full precision: the stored single-precision reading reads back exactly, on the closing
+    // row too.
+    EXPECT_EQ(lines.at(1).section(QLatin1Char(','), 2, 2).toDouble(), double{first});
+    EXPECT_EQ(lines.at(13).section(QLatin1Char(','), 2, 2).toDouble(), double{first});
+    EXPECT_EQ(lines.mid(14, 2), QStringList({QString(), QStringLiteral("Name,Value")}));
+    const QStringList names = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Phase"),
+                               QStringLiteral("R2"), QStringLiteral("Allowance")};
+    for (int i = 0; i < names.size(); ++i) {
+        bool isNumber = false;
+        EXPECT_EQ(lines.at(16 + i).section(QLatin1Char(','), 0, 0), names.at(i));
+        lines.at(16 + i).section(QLatin1Char(','), 1).toDouble(&isNumber);
+        EXPECT_TRUE(isNumber) << lines.at(16 + i).toStdString();
+    }
+}
+
+TEST(KorvaneDb, SurveyOfNothingToAnalyseFailsWithStatus1AndSaysWhy) {
+    test::TestDatabase db;
+    const auto inspection = [&](const QVariant& height, int points) {
+        const qint32 tank = db.add(QStringLiteral("Tank"), {{QStringLiteral("Diameter"), 1200},
+                                                            {QStringLiteral("Height"), height},
+                                                            {QStringLiteral("Yield"), 30000}});
+        const qint32 id = db.add(QStringLiteral("Inspection"), {{QStringLiteral("TankID"), tank}});
+        if (points > 0)
+            db.add(QStringLiteral("ShellSurvey"), {{QStringLiteral("InspectionID"), id},
+                                                   {QStringLiteral("SurveyPoints"), points},
+                                                   {QStringLiteral("Point01_Settle"), 0.5}});
+        return id;
+    };
+    const qint32 bare = inspection(480, 0), noHeight = inspection(QVariant(), 10),
+                 crowded = inspection(480, 60);
+    const struct {
+        QString path;
+        qint32 inspection;
+        const char* message;
+    } cases[] = {
+        {db.folder() + QStringLiteral("/absent.mdb"), bare, "was not found"},
+        {db.path(), crowded + 100, "holds no inspection"},
+        {db.path(), bare, "has no shell settlement survey"},
+        {db.path(), noHeight, "the tank's shell height is not given"},
+        {db.path(), crowded, "has 60 points"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run =
+            runTool({QStringLiteral("survey"), c.path, QString::number(c.inspection)}, db.folder());
+        EXPECT_EQ(run.exitCode, 1) << c.message;
+        EXPECT_TRUE(run.out.isEmpty()) << c.message;
+        EXPECT_TRUE(run.err.startsWith(QLatin1String("korvane-db: ")) &&
+                    run.err.contains(QLatin1String(c.message)))
+            << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(db.folder() + QStringLiteral("/absent.mdb")));
 }
 
 TEST_F(DemoDatabase, PreferencesKeepTheirDefaults) {

@@ -1,18 +1,25 @@
-// korvane-db: makes Korvane databases from the command line.
+// korvane-db: makes Korvane databases from the command line, and reads them back.
 //
-//   korvane-db create FILE.mdb   an empty database
-//   korvane-db demo FILE.mdb     a database filled with demo records
+//   korvane-db create FILE.mdb              an empty database
+//   korvane-db demo FILE.mdb                a database filled with demo records
+//   korvane-db survey FILE.mdb INSPECTION   the settlement analysis of an inspection's shell
+//                                           survey, as CSV for a spreadsheet
 //
-// Exit status: 0 done, 1 the database could not be written (the message says why), 2 the
-// command line was not understood.
+// Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
+// (the message says why), 2 the command line was not understood.
 #include "DemoDatabase.h"
 #include "common/Clock.h"
 #include "data/Database.h"
+#include "inspection/ShellSettlement.h"
+#include "inspection/ShellSurveyRecords.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -24,17 +31,78 @@ int usage(const QString& problem) {
         std::fprintf(stderr, "korvane-db: %s\n", qPrintable(problem));
     std::fputs("usage: korvane-db create FILE.mdb   write an empty Korvane database\n"
                "       korvane-db demo FILE.mdb     write a database of demo records\n"
+               "       korvane-db survey FILE.mdb INSPECTION-ID\n"
+               "                                    print the settlement analysis of the\n"
+               "                                    inspection's shell survey as CSV\n"
                "An existing file is never overwritten.\n",
                stderr);
     return BadUsage;
 }
 
+int fail(const QString& message) {
+    std::fprintf(stderr, "korvane-db: %s\n", qPrintable(message));
+    return Failed;
+}
+
 int report(const korvane::Status& status, const QString& done) {
-    if (!status) {
-        std::fprintf(stderr, "korvane-db: %s\n", qPrintable(status.error()));
-        return Failed;
-    }
+    if (!status)
+        return fail(status.error());
     std::printf("%s\n", qPrintable(done));
+    return 0;
+}
+
+// Full precision that reads back to the same number.
+QString csvNumber(double value) {
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// The analysis of the survey as the grid shows it, a row per point and the closing row, then the
+// fit and the allowance as name and value.
+int printSurvey(const QString& path, qint32 inspectionId) {
+    using namespace korvane;
+    const auto tankId = readInspectionTankId(path, inspectionId);
+    if (!tankId)
+        return fail(tankId.error());
+    if (!tankId->has_value())
+        return fail(QStringLiteral("%1 holds no inspection %2.").arg(path).arg(inspectionId));
+    const auto survey = readShellSurvey(path, inspectionId);
+    if (!survey)
+        return fail(survey.error());
+    if (!survey->has_value())
+        return fail(
+            QStringLiteral("Inspection %1 has no shell settlement survey.").arg(inspectionId));
+    if (const int points = (*survey)->points; points < 1 || points > settlement::MaximumPoints)
+        return fail(QStringLiteral("The survey of inspection %1 has %2 points; a survey has 1 to "
+                                   "%3.")
+                        .arg(inspectionId)
+                        .arg(points)
+                        .arg(settlement::MaximumPoints));
+    const auto tank = readSurveyTank(path, **tankId);
+    if (!tank)
+        return fail(tank.error());
+    const settlement::Analysis analysis = settlement::analyse((*survey)->readingsIn, *tank);
+    if (!analysis.analysed)
+        return fail(analysis.missing);
+
+    QString csv = QStringLiteral("Point,Angle,Actual,Optimum,OutOfPlane,Deflection,Allowed\n");
+    for (const settlement::SurveyRow& row : analysis.rows)
+        csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
+                   .arg(row.point)
+                   .arg(row.angle)
+                   .arg(csvNumber(row.actual), csvNumber(row.optimum), csvNumber(row.outOfPlane),
+                        csvNumber(row.deflection),
+                        row.allowed ? QStringLiteral("Yes") : QStringLiteral("No"));
+    csv += QStringLiteral("\nName,Value\n");
+    const std::pair<const char*, double> values[] = {
+        {"A", analysis.mean},
+        {"B", analysis.amplitude},
+        {"Phase", analysis.phaseDeg},
+        {"R2", analysis.rSquared},
+        {"Allowance", analysis.allowanceIn},
+    };
+    for (const auto& [name, value] : values)
+        csv += QString::fromLatin1(name) + QLatin1Char(',') + csvNumber(value) + QLatin1Char('\n');
+    std::fputs(csv.toUtf8().constData(), stdout);
     return 0;
 }
 
@@ -46,14 +114,25 @@ int main(int argc, char** argv) {
     if (args.isEmpty())
         return usage({});
     const QString& command = args.first();
-    if (command != QLatin1String("create") && command != QLatin1String("demo"))
+    const bool survey = command == QLatin1String("survey");
+    if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey)
         return usage(QStringLiteral("unknown command \"%1\"").arg(command));
     if (args.size() < 2 || args.at(1).isEmpty())
         return usage(QStringLiteral("%1 needs the name of the database file").arg(command));
-    if (args.size() > 2)
+    const qsizetype wanted = survey ? 3 : 2;
+    if (args.size() < wanted)
+        return usage(QStringLiteral("survey needs the ID of an inspection"));
+    if (args.size() > wanted)
         return usage(QStringLiteral("too many arguments"));
 
     const QString& path = args.at(1);
+    if (survey) {
+        bool isNumber = false;
+        const qint32 inspectionId = args.at(2).toInt(&isNumber);
+        if (!isNumber)
+            return usage(QStringLiteral("\"%1\" is not an inspection ID").arg(args.at(2)));
+        return printSurvey(path, inspectionId);
+    }
     if (command == QLatin1String("create"))
         return report(korvane::Database::create(path),
                       QStringLiteral("Wrote the empty database %1.").arg(path));

@@ -1,11 +1,13 @@
 // Draws the working windows on a database the way a user leaves them on screen and saves a PNG
-// of each tab worth showing: the Tank Information window with a tank open, and the Inspection &
-// Thickness window with the latest inspection of a tank open and one reading entered.
+// of each tab worth showing: the Tank Information window with a tank open, the Inspection &
+// Thickness window with the latest inspection of a tank open and one reading entered, the shell
+// survey of the demo's surveyed tank, and its settlement graphs.
 //
 // usage: korvane-screenshots DATABASE FOLDER
 // Run it on a copy of the demo database: it writes a thickness reading into it.
 
 #include "inspection/InspectionWindow.h"
+#include "inspection/SettlementGraphWindow.h"
 #include "platform/Prompts.h"
 #include "platform/SelectionChain.h"
 #include "platform/Services.h"
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -104,23 +107,35 @@ bool tankWindow(Session& session, Services& services, const QDir& folder) {
     return ok;
 }
 
+// Chooses the first company, one of its locations and one of that location's tanks, then
+// highlights the tank's latest inspection. Gives the inspection grid, or null.
+QTableView* chooseLatestInspection(InspectionWindow& window, int location, int tank) {
+    auto* chain = window.findChild<SelectionChain*>();
+    auto* inspections = child<QTableView>(window, "Grid_Inspection");
+    if (!chain || !inspections)
+        return nullptr;
+    chain->companyList()->setCurrentRow(0);
+    chain->List_Company_DblClick();
+    chain->locationList()->setCurrentRow(location);
+    chain->List_Location_DblClick();
+    chain->tankList()->setCurrentRow(tank);
+    chain->List_Tank_DblClick();
+    inspections->setCurrentIndex(
+        inspections->model()->index(inspections->model()->rowCount() - 1, 0));
+    return inspections;
+}
+
 bool inspectionWindow(Session& session, Services& services, const QDir& folder) {
     InspectionWindow window(session, services);
     window.resize(1000, 680);
     window.show();
-    auto* chain = window.findChild<SelectionChain*>();
-    auto* inspections = child<QTableView>(window, "Grid_Inspection");
     auto* tabs = child<QTabWidget>(window, "Tabs");
-    if (!chain || !inspections || !tabs)
+    QTableView* inspections = chooseLatestInspection(window, 0, 0);
+    if (!inspections || !tabs)
         return false;
-    chooseFirstLocation(*chain);
-    chain->tankList()->setCurrentRow(0);
-    chain->List_Tank_DblClick();
-    const int latest = inspections->model()->rowCount() - 1;
-    inspections->setCurrentIndex(inspections->model()->index(latest, 0));
     bool ok = save(window, folder, QStringLiteral("inspection-select"));
 
-    doubleClickRow(*inspections, latest);
+    doubleClickRow(*inspections, inspections->currentIndex().row());
     ok = save(window, folder, QStringLiteral("inspection-report")) && ok;
 
     // One reading entered and saved, the next one being typed.
@@ -140,6 +155,32 @@ bool inspectionWindow(Session& session, Services& services, const QDir& folder) 
 
     tabs->setCurrentIndex(InspectionWindow::TabBottom);
     ok = save(window, folder, QStringLiteral("inspection-bottom")) && ok;
+    session.RecordMode = false;
+    return ok;
+}
+
+// The surveyed tank of the demo database (the third location's third tank): its latest
+// inspection's shell survey, and the graphs of it.
+bool surveyWindow(Session& session, Services& services, const QDir& folder) {
+    InspectionWindow window(session, services);
+    window.resize(1000, 680);
+    window.show();
+    auto* tabs = child<QTabWidget>(window, "Tabs");
+    QTableView* inspections = chooseLatestInspection(window, 2, 2);
+    if (!inspections || !tabs)
+        return false;
+    doubleClickRow(*inspections, inspections->currentIndex().row());
+    tabs->setCurrentIndex(InspectionWindow::TabShell);
+    bool ok = save(window, folder, QStringLiteral("inspection-shell"));
+
+    // The graph window is shown by the window's Graph button; here it is drawn on its own.
+    auto* grid = child<QTableWidget>(window, "Grid_Edge");
+    if (!grid || grid->rowCount() == 0)
+        return false;
+    SettlementGraphWindow graphs(session, services, grid->rowCount(), {}, QString(), QString());
+    graphs.resize(900, 760);
+    graphs.show();
+    ok = save(graphs, folder, QStringLiteral("settlement-graphs")) && ok;
     session.RecordMode = false;
     return ok;
 }
@@ -164,6 +205,7 @@ int main(int argc, char** argv) {
     Services& services = standalone.services;
 
     const bool ok = tankWindow(session, services, folder) &&
-                    inspectionWindow(session, services, folder) && prompts.messages == 0;
+                    inspectionWindow(session, services, folder) &&
+                    surveyWindow(session, services, folder) && prompts.messages == 0;
     return ok ? 0 : 1;
 }

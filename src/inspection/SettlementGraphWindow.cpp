@@ -1,0 +1,311 @@
+#include "inspection/SettlementGraphWindow.h"
+
+#include "common/DateText.h"
+#include "common/Units.h"
+#include "platform/BusyScope.h"
+#include "platform/WindowControls.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace korvane {
+
+namespace {
+
+const QString WindowTitle = QStringLiteral("Shell Settlement Graphics");
+
+// Point numbers run 1..P and element 50 of SettleActual holds the allowance, so at most 49
+// points can be drawn; a graph needs at least two.
+constexpr int MinPoints = 2;
+constexpr int MaxPoints = Session::SettleSlots - 2;
+
+constexpr double TwipsPerInch = 1440;
+constexpr int ValueColumn = 10;
+
+struct Line {
+    QString name;
+    std::vector<double> values; // one per point, point 1 first
+    QPen pen;
+    bool markers = false;
+};
+
+QPen linePen(Qt::GlobalColor colour, Qt::PenStyle style) {
+    QPen pen(colour);
+    pen.setWidthF(2);
+    pen.setStyle(style);
+    return pen;
+}
+
+// Steps of 1, 2 or 5 points between the labels of the bottom axis, so that about a dozen show.
+double pointStep(int points) {
+    for (double step : {1.0, 2.0, 5.0})
+        if (points / step <= 13)
+            return step;
+    return 10;
+}
+
+// A line graph of one value per survey point. The second line of the title heads the legend,
+// which stands right below it.
+QChart* lineChart(const QString& title, const QString& legendHeading, const QString& leftTitle,
+                  const std::vector<Line>& lines) {
+    auto* chart = new QChart;
+    QFont titleFont = chart->titleFont();
+    titleFont.setPointSizeF(11);
+    titleFont.setBold(true);
+    chart->setTitleFont(titleFont);
+    chart->setTitle(QStringLiteral("%1<br><span style=\"font-weight:normal; font-size:9pt\">%2"
+                                   "</span>")
+                        .arg(title.toHtmlEscaped(), legendHeading.toHtmlEscaped()));
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->setBackgroundRoundness(0);
+
+    int points = 0;
+    double low = 0;
+    double high = 0;
+    bool first = true;
+    for (const Line& line : lines) {
+        auto* series = new QLineSeries(chart);
+        series->setName(line.name);
+        series->setPen(line.pen);
+        series->setPointsVisible(line.markers);
+        for (std::size_t i = 0; i < line.values.size(); ++i) {
+            const double value = line.values[i];
+            series->append(static_cast<double>(i + 1), value);
+            low = first ? value : std::min(low, value);
+            high = first ? value : std::max(high, value);
+            first = false;
+        }
+        points = std::max(points, static_cast<int>(line.values.size()));
+        chart->addSeries(series);
+    }
+
+    auto* bottom = new QValueAxis(chart);
+    bottom->setTitleText(QStringLiteral("Survey Points"));
+    bottom->setRange(1, std::max(points, MinPoints));
+    // Every point, or every other from point 1; longer surveys are labelled 5, 10, 15 ...
+    const double step = pointStep(points);
+    bottom->setTickType(QValueAxis::TicksDynamic);
+    bottom->setTickAnchor(step <= 2 ? 1 : 0);
+    bottom->setTickInterval(step);
+    bottom->setLabelFormat(QStringLiteral("%d"));
+
+    auto* left = new QValueAxis(chart);
+    left->setTitleText(leftTitle);
+    // Level readings give flat lines: open the range around them so they stand inside the plot.
+    const double margin = high - low > 1e-6 ? (high - low) * 0.05 : std::max(std::abs(high), 1.0);
+    left->setRange(low - margin, high + margin);
+    left->applyNiceNumbers();
+    const double interval = (left->max() - left->min()) / std::max(left->tickCount() - 1, 1);
+    const int decimals = std::isfinite(interval) && interval > 0
+                             ? std::clamp(static_cast<int>(-std::floor(std::log10(interval))), 0, 4)
+                             : 2;
+    left->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+
+    chart->addAxis(bottom, Qt::AlignBottom);
+    chart->addAxis(left, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(bottom);
+        series->attachAxis(left);
+    }
+    return chart;
+}
+
+// Draws a graph into a place on the page, as vectors. The graph is laid out at screen scale for
+// the place's proportions (so its type keeps the sizes it has in the window) and scaled to fit.
+void renderChart(QPainter& painter, QChart* chart, const QRectF& place) {
+    QGraphicsScene scene;
+    scene.addItem(chart); // the scene owns the chart from here
+    const double scale = painter.device()->logicalDpiX() / 96.0;
+    const QSizeF size(place.width() / scale, place.height() / scale);
+    chart->resize(size);
+    if (QGraphicsLayout* layout = chart->layout())
+        layout->activate();
+    scene.render(&painter, place, QRectF(QPointF(0, 0), size), Qt::IgnoreAspectRatio);
+}
+
+// Text lines painted one below the other from the top of the printable area, with the value of
+// an identification line at column 10 (120 twips a column).
+class PageLines {
+public:
+    explicit PageLines(QPainter& painter) : painter_(painter) {}
+
+    void setFontSize(double points) {
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(points);
+        painter_.setFont(font);
+    }
+    double column(int n) const { return n * 120 * painter_.device()->logicalDpiX() / TwipsPerInch; }
+    double width() const { return painter_.device()->width(); }
+    double height() const { return painter_.device()->height(); }
+    double top() const { return y_; }
+
+    void centred(const QString& text) {
+        const QFontMetricsF metrics(painter_.font(), painter_.device());
+        painter_.drawText(
+            QPointF((width() - metrics.horizontalAdvance(text)) / 2, y_ + metrics.ascent()), text);
+        y_ += metrics.lineSpacing();
+    }
+    // A label at the margin and its value at the value column, wrapped within the page.
+    void labelled(const QString& label, const QString& value) {
+        const QFontMetricsF metrics(painter_.font(), painter_.device());
+        painter_.drawText(QPointF(0, y_ + metrics.ascent()), label);
+        const double x = column(ValueColumn);
+        QRectF used;
+        painter_.drawText(QRectF(x, y_, width() - x, height() - y_),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, value, &used);
+        y_ += std::max(metrics.lineSpacing(), used.height());
+    }
+    void skip(double lines) {
+        y_ += lines * QFontMetricsF(painter_.font(), painter_.device()).lineSpacing();
+    }
+
+private:
+    QPainter& painter_;
+    double y_ = 0;
+};
+
+} // namespace
+
+SettlementGraphWindow::SettlementGraphWindow(Session& session, Services& services, int points,
+                                             const ReportHeading& heading, const QString& takenBy,
+                                             const QString& fitText, QWidget* parent)
+    : QDialog(parent), session_(session), services_(services),
+      points_(std::clamp(points, MinPoints, MaxPoints)), heading_(heading), takenBy_(takenBy),
+      fitText_(fitText) {
+    setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(WindowTitle);
+    setModal(true);
+
+    const auto chartView = [this](const char* name, QChart* chart) {
+        auto* view = new QChartView(chart, this);
+        view->setObjectName(QString::fromLatin1(name));
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumSize(640, 300);
+        return view;
+    };
+    GSettlement = chartView("GSettlement", settlementChart());
+    GDeflection = chartView("GDeflection", deflectionChart());
+
+    LabelFit = new QLabel(fitText_, this);
+    LabelFit->setObjectName(QStringLiteral("LabelFit"));
+    LabelFit->setWordWrap(true);
+    LabelFit->setVisible(!fitText_.isEmpty());
+
+    Cmd_Graph = commandButton(this, "Cmd_Graph", QStringLiteral("Print Graph"));
+    Cmd_OK = commandButton(this, "Cmd_OK", QStringLiteral("OK"));
+    connect(Cmd_Graph, &QPushButton::clicked, this, &SettlementGraphWindow::Cmd_Graph_Click);
+    connect(Cmd_OK, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Cmd_Graph);
+    buttons->addStretch();
+    buttons->addWidget(Cmd_OK);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(GSettlement, 1);
+    outer->addWidget(GDeflection, 1);
+    outer->addWidget(LabelFit);
+    outer->addLayout(buttons);
+}
+
+SettlementGraphWindow::~SettlementGraphWindow() = default;
+
+QChart* SettlementGraphWindow::settlementChart() const {
+    // US: inches above the lowest reading. Metric: millimetres as measured, without the shift.
+    const bool us = session_.UnitsUS;
+    const auto shown = [&](float inches) {
+        return us ? static_cast<double>(inches - session_.SettleMinimum)
+                  : inches * units::MillimetresPerInch;
+    };
+    Line optimum{QStringLiteral("Optimum cosine curve"), {}, linePen(Qt::darkGreen, Qt::DashLine)};
+    Line measured{
+        QStringLiteral("Measured settlement"), {}, linePen(Qt::blue, Qt::SolidLine), true};
+    for (int p = 1; p <= points_; ++p) {
+        optimum.values.push_back(shown(session_.SettleOptimum[p]));
+        measured.values.push_back(shown(session_.SettleActual[p]));
+    }
+    return lineChart(QStringLiteral("Out of Plane Settlement"),
+                     QStringLiteral("Settlement Relative to Optimum"),
+                     us ? QStringLiteral("Settlement (inches)") : QStringLiteral("Settlement (mm)"),
+                     {std::move(optimum), std::move(measured)});
+}
+
+QChart* SettlementGraphWindow::deflectionChart() const {
+    const bool us = session_.UnitsUS;
+    const double factor = us ? 1.0 : units::MillimetresPerInch;
+    const double allowance = session_.SettleActual[Session::SettleSlots - 1] * factor;
+    Line above{QStringLiteral("Allowable deflection (+)"), std::vector<double>(points_, allowance),
+               linePen(Qt::red, Qt::DashLine)};
+    Line below{QStringLiteral("Allowable deflection (-)"),
+               std::vector<double>(points_, -1 * allowance), linePen(Qt::red, Qt::DashLine)};
+    Line deflection{
+        QStringLiteral("Out-of-plane deflection"), {}, linePen(Qt::blue, Qt::SolidLine), true};
+    for (int p = 1; p <= points_; ++p)
+        deflection.values.push_back(session_.SettleDeflection[p] * factor);
+    return lineChart(
+        QStringLiteral("Out of Plane Deflection"), QStringLiteral("Deflection Relative to Maximum"),
+        us ? QStringLiteral("Deflection (Si)(in)") : QStringLiteral("Deflection (Si)(mm)"),
+        {std::move(above), std::move(below), std::move(deflection)});
+}
+
+void SettlementGraphWindow::Cmd_Graph_Click() {
+    Status printed;
+    {
+        BusyScope busy(services_.pointer, *this);
+        const std::unique_ptr<QPrinter> printer = services_.printers.printer();
+        printed = printGraphs(*printer);
+    }
+    if (!printed)
+        services_.prompts.message(printed.error(), WindowTitle, Prompts::Icon::Exclamation);
+}
+
+Status SettlementGraphWindow::printGraphs(QPrinter& printer) const {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return Error{tr("The printer could not start printing. The graphs were not printed.")};
+
+    PageLines page(painter);
+    page.setFontSize(16);
+    page.centred(QStringLiteral("Shell Settlement Survey Graphics"));
+    page.skip(0.5);
+    page.setFontSize(12);
+    page.labelled(QStringLiteral("Company"), heading_.company);
+    page.labelled(QStringLiteral("Location"), heading_.location);
+    page.labelled(QStringLiteral("Tank"), heading_.tank);
+    page.labelled(QStringLiteral("Data"), takenBy_);
+    page.labelled(QStringLiteral("Printed"), formatDate(services_.clock.today()));
+    if (!fitText_.isEmpty())
+        page.labelled(QStringLiteral("Fit"), fitText_);
+    page.skip(1);
+
+    // The graphs share what is left of the page, each no taller than two thirds of its width.
+    const double gap = page.column(2);
+    const double height = std::min((page.height() - page.top() - gap) / 2, page.width() * 2 / 3);
+    if (height > 0) {
+        const QRectF first(0, page.top(), page.width(), height);
+        renderChart(painter, settlementChart(), first);
+        renderChart(painter, deflectionChart(), first.translated(0, height + gap));
+    }
+    if (!painter.end())
+        return Error{tr("The printer could not finish printing the graphs.")};
+    return {};
+}
+
+} // namespace korvane

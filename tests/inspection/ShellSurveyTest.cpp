@@ -1,0 +1,184 @@
+#include "inspection/InspectionWindowFixture.h"
+#include "inspection/ShellSurveyRecords.h"
+#include "support/PdfText.h"
+#include "support/TempDir.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QXYSeries>
+
+namespace korvane {
+namespace {
+
+using Icon = Prompts::Icon;
+using Answer = Prompts::Answer;
+
+// The shell survey of T-101: 80 ft across, so at least 8 points; its allowance for 8 points is
+// (80 x 3.14159 / 8)^2 x 30,000 x 11 / (80 x 60,000,000) ft = 0.814 in.
+class ShellSurveyTest : public test::InspectionWindowTest {
+protected:
+    QTableWidget* surveyGrid() const { return find<QTableWidget>("Grid_Edge"); }
+    QStringList surveyColumn(int column) const { return gridColumn(surveyGrid(), column); }
+
+    // Stores a survey of eight points with i2023, level at 0.5 in but for point 3.
+    void storeSurvey(double point3) {
+        QVariantMap row{{"InspectionID", i2023},
+                        {"InspectionNum", "SV-7"},
+                        {"DateTaken", "02/Mar/2023"},
+                        {"TakenBy", "L. Ng"},
+                        {"SurveyPoints", 8}};
+        for (int i = 1; i <= 8; ++i)
+            row.insert(settleField(i), i == 3 ? point3 : 0.5);
+        file.add(QStringLiteral("ShellSurvey"), row);
+    }
+    QVariant surveyField(qint32 inspection, const QString& field) const {
+        return file.value(QStringLiteral("ShellSurvey"), QStringLiteral("InspectionID"), inspection,
+                          field);
+    }
+    // The text of the PDF the printer fell back to.
+    QString printedText() const { return test::pdfPages(pdfPath).join(u'\f'); }
+
+    test::TempDir printed;
+    QString pdfPath = printed.filePath(QStringLiteral("print.pdf"));
+};
+
+TEST_F(ShellSurveyTest, ANewSurveyIsEnteredAndStoredWithTheInspectionByOK) {
+    openInspection(0);
+    typeInto("Text_INum", QStringLiteral("I-2024"));
+    click("Cmd_AddShell");
+    const qint32 id = session.CurInspectionID;
+    EXPECT_EQ(tabs()->currentIndex(), InspectionWindow::TabShell);
+    EXPECT_FALSE(find<QWidget>("Cmd_AddShell")->isEnabled());
+    EXPECT_EQ(text("Text_SurveyPoints"), QStringLiteral("8"));
+
+    typeInto("Text_STakenBy", QStringLiteral("L. O'Neil"));
+    typeInto("Text_SDateTaken", QStringLiteral("3/6/24"));
+    typeInto("Text_SNum", QStringLiteral("SV-24"));
+    t.prompts.answerMessage().answerMessage();
+    typeInto("Text_SurveyPoints", QStringLiteral("7"));
+    typeInto("Text_SurveyPoints", QStringLiteral("49"));
+    EXPECT_EQ(t.prompts.messages()[0].text,
+              QStringLiteral("The minimum number of survey points is 8"));
+    EXPECT_EQ(t.prompts.messages()[1].title, QStringLiteral("Maximum Survey Points"));
+    EXPECT_FALSE(find<QWidget>("Cmd_SurveyPoints")->isEnabled());
+    typeInto("Text_SurveyPoints", QStringLiteral("8"));
+
+    // Point 3 needs a second asking, point 5 is refused once, point 8 is left empty twice.
+    t.prompts.answerInput("0.5").answerInput("0.52").answerInput("").answerInput("0.55");
+    t.prompts.answerInput("0.5").answerInput("0,48").answerMessage().answerInput("0.48");
+    t.prompts.answerInput("0.47").answerInput("0.49").answerInput("").answerInput("");
+    click("Cmd_SurveyPoints");
+    const auto& asked = t.prompts.inputs();
+    EXPECT_EQ(asked.at(0).prompt,
+              QStringLiteral("Enter the settlement value (in.) for survey point 1"));
+    EXPECT_EQ(asked.at(3).prompt,
+              QStringLiteral("Enter the settlement value (in.) for survey point 3 AGAIN!!!"));
+    EXPECT_EQ(surveyColumn(1),
+              (QStringList{"0", "45", "90", "135", "180", "225", "270", "315", "360"}));
+    EXPECT_EQ(surveyColumn(2), (QStringList{"0.500", "0.520", "0.550", "0.500", "0.480", "0.470",
+                                            "0.490", "0.000", "0.500"}));
+    EXPECT_TRUE(box("Text_SurveyPoints")->isReadOnly());
+    EXPECT_FLOAT_EQ(session.SettleActual[9], session.SettleActual[1]);
+    EXPECT_NEAR(session.SettleActual[50], 0.8142, 1e-4);
+    EXPECT_TRUE(find<QWidget>("Cmd_Graph")->isEnabled());
+    EXPECT_FALSE(find<QLabel>("LabelFit")->text().isEmpty());
+
+    EXPECT_EQ(file.count(QStringLiteral("ShellSurvey")), 0);
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(inspectionField(id, "InspectionNum"), QStringLiteral("I-2024"));
+    EXPECT_EQ(surveyField(id, "SurveyPoints").toInt(), 8);
+    EXPECT_EQ(surveyField(id, "TakenBy"), QStringLiteral("L. O'Neil"));
+    EXPECT_EQ(surveyField(id, "DateTaken"), QStringLiteral("03/Jun/2024"));
+    EXPECT_FLOAT_EQ(surveyField(id, "Point03_Settle").toFloat(), 0.55f);
+    EXPECT_FLOAT_EQ(surveyField(id, "Point08_Settle").toFloat(), 0.0f);
+    EXPECT_FALSE(surveyField(id, "Point09_Settle").isValid());
+}
+
+// A stored survey shows locked with its marks; a reading changed in the grid changes what is
+// shown, the graphs and the printed report, never the stored row.
+TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
+    storeSurvey(0.5);
+    openInspection(1);
+    EXPECT_FALSE(find<QWidget>("Cmd_AddShell")->isEnabled());
+    EXPECT_TRUE(tabs()->isTabEnabled(InspectionWindow::TabShell));
+    EXPECT_EQ(text("Text_SNum"), QStringLiteral("SV-7"));
+    EXPECT_TRUE(box("Text_STakenBy")->isReadOnly());
+    EXPECT_EQ(surveyGrid()->rowCount(), 9);
+    EXPECT_EQ(surveyColumn(5), QStringList(9, QStringLiteral("Yes")));
+    EXPECT_EQ(surveyColumn(3), QStringList(9, QStringLiteral("0.000")));
+
+    tabs()->setCurrentIndex(InspectionWindow::TabShell);
+    t.prompts.answerMessage();
+    doubleClickRow(surveyGrid(), 0, 3);
+    EXPECT_EQ(t.prompts.messages().back().text, QStringLiteral("These entries cannot be edited!"));
+    t.prompts.answerInput("5,0").answerMessage().answerInput("5.0").answerMessage(Answer::Yes);
+    doubleClickRow(surveyGrid(), 2, 2);
+    EXPECT_EQ(t.prompts.inputs().at(0).title, QStringLiteral("Editing Survey Reading"));
+    EXPECT_EQ(t.prompts.inputs().at(0).defaultText, QStringLiteral("0.500"));
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Grid Recalcuation"));
+    EXPECT_EQ(surveyGrid()->item(2, 2)->text(), QStringLiteral("5.000"));
+    EXPECT_EQ(surveyGrid()->item(2, 5)->text(), QStringLiteral("No"));
+    EXPECT_EQ(surveyGrid()->item(1, 5)->text(), QStringLiteral("Yes")); // a dip beside it
+
+    t.windows.expect([](QDialog& form7) {
+        EXPECT_EQ(form7.objectName(), QStringLiteral("Form7"));
+        for (const char* name : {"GSettlement", "GDeflection"}) {
+            auto* view = form7.findChild<QChartView*>(QString::fromLatin1(name));
+            EXPECT_NE(view, nullptr) << name;
+            for (QAbstractSeries* series :
+                 view ? view->chart()->series() : QList<QAbstractSeries*>())
+                EXPECT_EQ(static_cast<QXYSeries*>(series)->count(), 9) << name;
+        }
+        return int(QDialog::Accepted);
+    });
+    click("Cmd_Graph");
+    EXPECT_EQ(t.windows.shown(), 1);
+
+    t.printers.setFallbackPdf(pdfPath);
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Print");
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral(" Print Notification"));
+    const QString page = printedText();
+    EXPECT_TRUE(page.contains(QStringLiteral("Shell Settlement Survey Readings")));
+    EXPECT_TRUE(page.contains(QStringLiteral("SV-7")));
+    EXPECT_TRUE(page.contains(QStringLiteral("Calculations may be inaccurate!!")));
+
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FLOAT_EQ(surveyField(i2023, "Point03_Settle").toFloat(), 0.5f);
+    EXPECT_EQ(file.count(QStringLiteral("ShellSurvey")), 1);
+}
+
+TEST_F(ShellSurveyTest, TheThicknessTabPrintsEveryReadingOfTheTank) {
+    openInspection(1);
+    tabs()->setCurrentIndex(InspectionWindow::TabThickness);
+    t.printers.setFallbackPdf(pdfPath);
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Print");
+    EXPECT_EQ(t.prompts.messages().back().text,
+              QStringLiteral("A Thickness Report for this Tank is being Printed"));
+    const QString page = printedText();
+    EXPECT_TRUE(page.contains(QStringLiteral("Tank Thickness Readings")));
+    EXPECT_TRUE(page.contains(QStringLiteral("Port Arthur")));
+    EXPECT_TRUE(page.contains(QStringLiteral("A-1")) && page.contains(QStringLiteral("0.290")))
+        << page.toStdString();
+    // Printing is offered only where there is a report.
+    tabs()->setCurrentIndex(InspectionWindow::TabReport);
+    EXPECT_FALSE(find<QWidget>("Cmd_Print")->isEnabled());
+
+    // A tank without readings has nothing to print.
+    t.prompts.answerMessage(Answer::Ok); // give the open inspection up
+    tabs()->setCurrentIndex(InspectionWindow::TabSelect);
+    doubleClickList("List_Tank", 1);
+    doubleClickRow(inspectionGrid(), 0);
+    tabs()->setCurrentIndex(InspectionWindow::TabThickness);
+    t.prompts.answerMessage(Answer::Ok).answerMessage();
+    click("Cmd_Print");
+    EXPECT_EQ(t.prompts.messages().back().text, QStringLiteral("No Data to Print"));
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Thickness Data Print Job"));
+}
+
+} // namespace
+} // namespace korvane
