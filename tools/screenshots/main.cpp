@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -31,10 +32,13 @@ namespace {
 
 using namespace korvane;
 
-// Every message is printed and answered OK; nobody is there to answer it.
+// Every message is printed and answered OK; nobody is there to answer it. Only the question
+// before printing is expected.
 class PrintedPrompts final : public Prompts {
 public:
     Answer message(const QString& text, const QString& title, Icon, Buttons) override {
+        if (title == QLatin1String(" Print Notification"))
+            return Answer::Ok;
         std::fprintf(stderr, "message \"%s\": %s\n", qPrintable(title), qPrintable(text));
         ++messages;
         return Answer::Ok;
@@ -45,6 +49,17 @@ public:
         return {};
     }
     int messages = 0;
+};
+
+// Printed pages go to PDF files in the screenshot folder, whatever printers the machine has.
+class PdfPrinters final : public PrinterProvider {
+public:
+    std::unique_ptr<QPrinter> printer() override {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(fallbackPdf());
+        return printer;
+    }
 };
 
 void settle() {
@@ -152,6 +167,8 @@ bool inspectionWindow(Session& session, Services& services, const QDir& folder) 
     child<QLineEdit>(window, "Text_Thickness")->setText(QStringLiteral("0.3"));
     ok = save(window, folder, QStringLiteral("inspection-thickness")) && ok;
     child<QPushButton>(window, "Cmd_TCancel")->click();
+    services.printers.setFallbackPdf(folder.filePath(QStringLiteral("thickness-report.pdf")));
+    child<QPushButton>(window, "Cmd_Print")->click();
 
     tabs->setCurrentIndex(InspectionWindow::TabBottom);
     ok = save(window, folder, QStringLiteral("inspection-bottom")) && ok;
@@ -172,6 +189,8 @@ bool surveyWindow(Session& session, Services& services, const QDir& folder) {
     doubleClickRow(*inspections, inspections->currentIndex().row());
     tabs->setCurrentIndex(InspectionWindow::TabShell);
     bool ok = save(window, folder, QStringLiteral("inspection-shell"));
+    services.printers.setFallbackPdf(folder.filePath(QStringLiteral("survey-report.pdf")));
+    child<QPushButton>(window, "Cmd_Print")->click();
 
     // The graph window is shown by the window's Graph button; here it is drawn on its own.
     auto* grid = child<QTableWidget>(window, "Grid_Edge");
@@ -202,7 +221,10 @@ int main(int argc, char** argv) {
     session.DatabaseName = QString::fromLocal8Bit(argv[1]);
     PrintedPrompts prompts;
     StandaloneServices standalone(prompts);
-    Services& services = standalone.services;
+    PdfPrinters printers;
+    Services services{
+        prompts,        standalone.clock, printers, standalone.windows, standalone.pointer,
+        standalone.help};
 
     const bool ok = tankWindow(session, services, folder) &&
                     inspectionWindow(session, services, folder) &&
