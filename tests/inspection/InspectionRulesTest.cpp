@@ -73,10 +73,10 @@ TEST(ThicknessDisplay, ShownAndTypedInEitherUnit) {
         bool us;
         double inches; // NaN: refused
     } const typed[] = {
-        {"0.375", true, 0.375}, {" .5 ", true, 0.5},  {"6.35", false, 6.35 / 25.399986},
-        {"1e-1", true, 0.1},    {"6,35", false, NAN}, {"1,500", true, NAN},
-        {"0.5 in", true, NAN},  {"", true, NAN},      {"inf", true, NAN},
-        {"-0.2", true, -0.2},
+        {"0.375", true, 0.375}, {" .5 ", true, 0.5},       {"6.35", false, 6.35 / 25.399986},
+        {"1e-1", true, 0.1},    {"6,35", false, NAN},      {"1,500", true, NAN},
+        {"0.5 in", true, NAN},  {"", true, NAN},           {"inf", true, NAN},
+        {"-0.2", true, -0.2},   {"25.399986", false, 1.0},
     };
     for (const Typed& t : typed) {
         const auto inches = typedInches(QString::fromLatin1(t.text), t.us);
@@ -85,7 +85,7 @@ TEST(ThicknessDisplay, ShownAndTypedInEitherUnit) {
         else
             EXPECT_DOUBLE_EQ(inches.value_or(-99), t.inches) << t.text;
     }
-    // 6.35 mm is stored as a quarter inch to within the precision the design's factor gives.
+    // 6.35 mm is stored as a quarter inch to within the precision of the conversion factor.
     EXPECT_NEAR(*typedInches(u"6.35", false), 0.25, 1e-6);
 }
 

@@ -94,6 +94,18 @@ TEST_F(ShellSurveyTest, ANewSurveyIsEnteredAndStoredWithTheInspectionByOK) {
     EXPECT_FLOAT_EQ(surveyField(id, "Point03_Settle").toFloat(), 0.55f);
     EXPECT_FLOAT_EQ(surveyField(id, "Point08_Settle").toFloat(), 0.0f);
     EXPECT_FALSE(surveyField(id, "Point09_Settle").isValid());
+
+    // Opened again, in millimetres: the same readings, shown as stored, locked.
+    session.UnitsUS = false;
+    openWindow();
+    chooseLocation(0, 0);
+    doubleClickList("List_Tank", 0);
+    doubleClickRow(inspectionGrid(), 3);
+    ASSERT_EQ(session.CurInspectionID, id);
+    EXPECT_EQ(surveyColumn(2), (QStringList{"12.70", "13.21", "13.97", "12.70", "12.19", "11.94",
+                                            "12.45", "0.00", "12.70"}));
+    EXPECT_TRUE(box("Text_SurveyPoints")->isReadOnly());
+    EXPECT_FALSE(find<QWidget>("Cmd_AddShell")->isEnabled());
 }
 
 // A stored survey shows locked with its marks; a reading changed in the grid changes what is
