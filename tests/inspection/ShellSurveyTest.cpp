@@ -133,6 +133,11 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_EQ(surveyGrid()->item(2, 2)->text(), QStringLiteral("5.000"));
     EXPECT_EQ(surveyGrid()->item(2, 5)->text(), QStringLiteral("No"));
     EXPECT_EQ(surveyGrid()->item(1, 5)->text(), QStringLiteral("Yes")); // a dip beside it
+    // The closing row is point 1 again.
+    t.prompts.answerInput("0.6").answerMessage(Answer::No);
+    doubleClickRow(surveyGrid(), 8, 2);
+    EXPECT_EQ(surveyGrid()->item(0, 2)->text(), QStringLiteral("0.600"));
+    EXPECT_FLOAT_EQ(session.SettleActual[1], 0.6f);
 
     t.windows.expect([](QDialog& form7) {
         EXPECT_EQ(form7.objectName(), QStringLiteral("Form7"));
