@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sqlite3.h>
+#include <utility>
+#include <vector>
 
 namespace korvane::bench {
 
@@ -22,11 +24,11 @@ namespace {
     std::exit(1);
 }
 
-Status addTanks(Database& db) {
+Status addTanks(Database& db, int count, int location) {
     auto rs = db.openRecordset(Select::from(QStringLiteral("Tank")));
     if (!rs)
         return rs.takeError();
-    for (int i = 0; i < TankCount; ++i) {
+    for (int i = 0; i < count; ++i) {
         if (auto s = rs->addNew(); !s)
             return s;
         for (const QString& field : rs->fieldNames()) {
@@ -48,13 +50,27 @@ Status addTanks(Database& db) {
                 v = (i % 97) + 1;
             }
             if (field == QLatin1String("LocationID"))
-                v = LocationID;
+                v = location;
             if (auto s = rs->setValue(field, v); !s)
                 return s;
         }
         if (auto s = rs->update(); !s)
             return s;
     }
+    return {};
+}
+
+// The company and its location (LocationID) the benchmark tanks stand at.
+Status addCompanyAndLocation(Database& db) {
+    if (auto q = db.exec(QStringLiteral("INSERT INTO Company (CompanyID, Company) "
+                                        "VALUES (1, 'Bench Refining')"));
+        !q)
+        return q.takeError();
+    if (auto q = db.exec(QStringLiteral("INSERT INTO Location (LocationID, CompanyID, "
+                                        "Location) VALUES (?, 1, 'Tank Farm')"),
+                         {LocationID});
+        !q)
+        return q.takeError();
     return {};
 }
 
@@ -68,6 +84,40 @@ Database newDatabase(const QString& file) {
     return std::move(db.value());
 }
 
+// Adds `perInspection` readings to each inspection (key and date), straight through SQLite.
+void addReadings(const QString& file, const std::vector<std::pair<int, QDate>>& inspections,
+                 int perInspection) {
+    const QByteArray name = file.toUtf8();
+    sqlite3* raw = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    bool ok =
+        sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(raw,
+                           "INSERT INTO Thickness (InspectionID, PointID, DateTaken, "
+                           "TakenBy, Course, Reading) VALUES (?, ?, ?, 'UT tech', ?, ?)",
+                           -1, &stmt, nullptr) == SQLITE_OK;
+    for (std::size_t i = 0; ok && i < inspections.size(); ++i) {
+        const auto& [inspection, day] = inspections[i];
+        const QByteArray date = day.toString(Qt::ISODate).toLatin1();
+        for (int p = 0; ok && p < perInspection; ++p) {
+            const QByteArray point =
+                QStringLiteral("P-%1").arg(p, 4, 10, QLatin1Char('0')).toLatin1();
+            sqlite3_bind_int(stmt, 1, inspection);
+            sqlite3_bind_text(stmt, 2, point.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(stmt, 3, date.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(stmt, 4, 1 + p % 12);
+            sqlite3_bind_double(stmt, 5, 0.2 + (p % 17) * 0.01 - static_cast<double>(i) * 0.0005);
+            ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_reset(stmt) == SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(stmt);
+    ok = ok && sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok)
+        fail(QString::fromUtf8(sqlite3_errmsg(raw)));
+    sqlite3_close(raw);
+}
+
 } // namespace
 
 QString benchDatabase() {
@@ -76,16 +126,9 @@ QString benchDatabase() {
         const QString file = dir.filePath(QStringLiteral("bench.mdb"));
         Database db = newDatabase(file);
         const Status filled = db.transaction([&]() -> Status {
-            if (auto q = db.exec(QStringLiteral("INSERT INTO Company (CompanyID, Company) "
-                                                "VALUES (1, 'Bench Refining')"));
-                !q)
-                return q.takeError();
-            if (auto q = db.exec(QStringLiteral("INSERT INTO Location (LocationID, CompanyID, "
-                                                "Location) VALUES (?, 1, 'Tank Farm')"),
-                                 {LocationID});
-                !q)
-                return q.takeError();
-            return addTanks(db);
+            if (auto s = addCompanyAndLocation(db); !s)
+                return s;
+            return addTanks(db, TankCount, LocationID);
         });
         if (!filled)
             fail(filled.error());
@@ -178,34 +221,46 @@ QString readingsDatabase() {
         });
         if (!filled)
             fail(filled.error());
-        const QByteArray name = file.toUtf8();
-        sqlite3* raw = nullptr;
-        sqlite3_stmt* stmt = nullptr;
-        bool ok =
-            sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-            sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
-            sqlite3_prepare_v2(raw,
-                               "INSERT INTO Thickness (InspectionID, PointID, DateTaken, "
-                               "TakenBy, Course, Reading) VALUES (?, ?, ?, 'UT tech', ?, ?)",
-                               -1, &stmt, nullptr) == SQLITE_OK;
-        for (int i = 1; ok && i <= InspectionCount; ++i) {
-            const QByteArray date = QDate(1990, 1, 1).addMonths(i).toString(Qt::ISODate).toLatin1();
-            for (int p = 0; ok && p < ReadingsPerInspection; ++p) {
-                const QByteArray point =
-                    QStringLiteral("P-%1").arg(p, 4, 10, QLatin1Char('0')).toLatin1();
-                sqlite3_bind_int(stmt, 1, 2 * i - 1);
-                sqlite3_bind_text(stmt, 2, point.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(stmt, 3, date.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_int(stmt, 4, 1 + p % 12);
-                sqlite3_bind_double(stmt, 5, 0.2 + (p % 17) * 0.01 - i * 0.0005);
-                ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_reset(stmt) == SQLITE_OK;
+        // The readings go in through SQLite itself, for speed.
+        std::vector<std::pair<int, QDate>> inspections;
+        for (int i = 1; i <= InspectionCount; ++i)
+            inspections.emplace_back(2 * i - 1, QDate(1990, 1, 1).addMonths(i));
+        addReadings(file, inspections, ReadingsPerInspection);
+        return file;
+    }();
+    return path;
+}
+
+QString reportDatabase() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("report.mdb"));
+        Database db = newDatabase(file);
+        std::vector<std::pair<int, QDate>> inspections;
+        const Status filled = db.transaction([&]() -> Status {
+            if (auto s = addCompanyAndLocation(db); !s)
+                return s;
+            if (auto s = addTanks(db, ReportTankCount, LocationID); !s)
+                return s;
+            for (int tank = 1; tank <= ReportTankCount; ++tank) {
+                for (int k = 0; k < InspectionsPerTank; ++k) {
+                    const int id = (tank - 1) * InspectionsPerTank + k + 1;
+                    const QDate date = QDate(2000, 1, 1).addYears(2 * k);
+                    inspections.emplace_back(id, date);
+                    if (auto q = db.exec(
+                            QStringLiteral("INSERT INTO Inspection (InspectionID, TankID, "
+                                           "InspectionNum, InspectionDate, InspectionType) "
+                                           "VALUES (?, ?, ?, ?, 4)"),
+                            {id, tank, QStringLiteral("I-%1").arg(id), date.toString(Qt::ISODate)});
+                        !q)
+                        return q.takeError();
+                }
             }
-        }
-        sqlite3_finalize(stmt);
-        ok = ok && sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-        if (!ok)
-            fail(QString::fromUtf8(sqlite3_errmsg(raw)));
-        sqlite3_close(raw);
+            return {};
+        });
+        if (!filled)
+            fail(filled.error());
+        addReadings(file, inspections, ReadingsPerReportInspection);
         return file;
     }();
     return path;

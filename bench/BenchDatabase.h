@@ -31,6 +31,14 @@ inline constexpr int ReadingsPerInspection = 1000;
 // each, every inspection reading the same points again on a later date.
 QString readingsDatabase();
 
+// A location (LocationID) of ReportTankCount fully described tanks, each with
+// InspectionsPerTank inspections of ReadingsPerReportInspection readings: a large organisation's
+// database for reports run on the whole location.
+inline constexpr int ReportTankCount = 1000;
+inline constexpr int InspectionsPerTank = 10;
+inline constexpr int ReadingsPerReportInspection = 100;
+QString reportDatabase();
+
 // Runs a query with one integer parameter straight through SQLite on a database, opening and
 // closing it around the query, and reads every column of every row. Gives the number of rows,
 // or -1 when the query fails.

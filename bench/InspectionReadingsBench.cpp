@@ -30,7 +30,8 @@ void BM_BareSqliteTankReadings(benchmark::State& state) {
         if (bench::bareQuery(
                 readingsDatabase(),
                 "SELECT Thickness.ThicknessID, Thickness.PointID, Thickness.DateTaken, "
-                "Thickness.Reading, Thickness.Course, Thickness.TakenBy FROM Inspection INNER JOIN Thickness ON "
+                "Thickness.Reading, Thickness.Course, Thickness.TakenBy FROM Inspection INNER JOIN "
+                "Thickness ON "
                 "Inspection.InspectionID = Thickness.InspectionID WHERE Inspection.TankID = ? "
                 "ORDER BY Thickness.PointID, Thickness.DateTaken, Thickness.ThicknessID",
                 ReadingsTankID) != ReadingCount)

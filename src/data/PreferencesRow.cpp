@@ -50,4 +50,15 @@ Result<bool> loadUnitsUS(Database& db) {
     return rs->value(UnitsField).toBool();
 }
 
+const QStringList& customKindNames() {
+    static const QStringList names{QStringLiteral("Text"), QStringLiteral("Numeric"),
+                                   QStringLiteral("Date/Time"), QStringLiteral("Yes/No"),
+                                   QStringLiteral("Hidden")};
+    return names;
+}
+
+QString defaultCustomLabel(int field) {
+    return QStringLiteral("Custom Field %1").arg(field);
+}
+
 } // namespace korvane::preferences

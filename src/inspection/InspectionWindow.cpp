@@ -8,6 +8,7 @@
 #include "inspection/ThicknessPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/WindowControls.h"
+#include "reports/PrintDialog.h"
 
 #include <QLabel>
 #include <QPrinter>
@@ -160,6 +161,7 @@ void InspectionWindow::selectionCleared() {
 void InspectionWindow::tankChosen() {
     clearInspectionTabs();
     setWindowTitle(WindowCaption);
+    tabChanged();
 }
 
 void InspectionWindow::newInspectionChosen() {
@@ -314,9 +316,12 @@ void InspectionWindow::Cmd_Graph_Click() {
 }
 
 void InspectionWindow::tabChanged() {
-    // Each tab prints its own report; the other tabs have none yet.
+    // Thickness and Shell Survey print their own pages, which need an open inspection; the
+    // other tabs offer the stored reports of the chosen tank and its location.
     const int tab = Tabs->currentIndex();
-    Cmd_Print->setEnabled(session_.RecordMode && (tab == TabThickness || tab == TabShell));
+    Cmd_Print->setEnabled(tab == TabThickness || tab == TabShell
+                              ? session_.RecordMode
+                              : select_->chain().chosenTank() != 0);
 }
 
 bool InspectionWindow::confirmPrint(const QString& text) {
@@ -326,10 +331,17 @@ bool InspectionWindow::confirmPrint(const QString& text) {
 }
 
 void InspectionWindow::Cmd_Print_Click() {
-    if (Tabs->currentIndex() == TabThickness)
+    if (Tabs->currentIndex() == TabThickness) {
         PrintThicknessReport();
-    else if (Tabs->currentIndex() == TabShell)
+    } else if (Tabs->currentIndex() == TabShell) {
         PrintSurveyReport();
+    } else {
+        session_.HelpTopic = 20;
+        session_.CurTankID = select_->chain().chosenTank();
+        session_.CurLocationID = select_->chain().chosenLocation();
+        PrintDialog form12(session_, services_, this);
+        showChildWindow(services_, *this, form12);
+    }
 }
 
 void InspectionWindow::PrintThicknessReport() {

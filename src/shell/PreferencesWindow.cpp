@@ -1,6 +1,7 @@
 #include "shell/PreferencesWindow.h"
 
 #include "data/DataSource.h"
+#include "data/PreferencesRow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -27,10 +28,7 @@ QString labelField(int i) {
 } // namespace
 
 const QStringList& PreferencesWindow::kindNames() {
-    static const QStringList names{QStringLiteral("Text"), QStringLiteral("Numeric"),
-                                   QStringLiteral("Date/Time"), QStringLiteral("Yes/No"),
-                                   QStringLiteral("Hidden")};
-    return names;
+    return preferences::customKindNames();
 }
 
 PreferencesWindow::PreferencesWindow(Session& session, Services& services, QWidget* parent)

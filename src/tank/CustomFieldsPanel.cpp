@@ -1,6 +1,7 @@
 #include "tank/CustomFieldsPanel.h"
 
 #include "data/DataSource.h"
+#include "data/PreferencesRow.h"
 #include "data/Recordset.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
@@ -43,7 +44,7 @@ CustomFieldsPanel::CustomFieldsPanel(DataSource& tank, QWidget* parent)
     std::array<QGridLayout*, 2> columns{new QGridLayout, new QGridLayout};
     for (int i = 1; i <= FieldCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        auto* label = new QLabel(QStringLiteral("Custom Field %1").arg(i), this);
+        auto* label = new QLabel(preferences::defaultCustomLabel(i), this);
         label->setObjectName(QStringLiteral("CustomLabel(%1)").arg(i));
         auto* box = new TagBox(this);
         box->setObjectName(QStringLiteral("CustomText(%1)").arg(i));
@@ -79,8 +80,8 @@ void CustomFieldsPanel::SetupCustomFields(const Recordset& preferences) {
                                   code <= static_cast<int>(layout::CustomKind::Hidden)
                               ? static_cast<layout::CustomKind>(code)
                               : layout::CustomKind::Text;
-        CustomLabel[slot]->setText(
-            name.trimmed().isEmpty() ? QStringLiteral("Custom Field %1").arg(i) : name);
+        CustomLabel[slot]->setText(name.trimmed().isEmpty() ? preferences::defaultCustomLabel(i)
+                                                            : name);
         CustomText[slot]->setTag(kindTag(kind));
         CustomText[slot]->setToolTip(kindToolTip(kind));
         const bool hidden = kind == layout::CustomKind::Hidden;

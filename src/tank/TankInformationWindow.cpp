@@ -12,12 +12,14 @@
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
 #include "records/AddressRecordWindow.h"
+#include "reports/PrintDialog.h"
 #include "tank/CourseDataPanel.h"
 #include "tank/CustomFieldsPanel.h"
 #include "tank/Dimension.h"
 #include "tank/InspectionSchedule.h"
 #include "tank/ShellCourses.h"
 #include "tank/TankGrid.h"
+#include "tank/TankLists.h"
 #include "tank/UnitEntry.h"
 
 #include <QComboBox>
@@ -50,19 +52,6 @@ QString latin(const char* text) {
 
 // Positions of the window's tabs, left to right.
 enum Tab { TabSelect = 0, TabGeneral = 1, TabDesign = 2, TabCustom = 3, TabMaxFill = 4 };
-
-const QStringList MfgTypes{
-    QStringLiteral(" "),        QStringLiteral("Weld Butt"), QStringLiteral("Weld Lap"),
-    QStringLiteral("Rivet L1"), QStringLiteral("Rivet L2"),  QStringLiteral("Rivet L3"),
-    QStringLiteral("Rivet L4"), QStringLiteral("Rivet B2"),  QStringLiteral("Rivet B3"),
-    QStringLiteral("Rivet B4"), QStringLiteral("Rivet B5"),  QStringLiteral("Rivet B6")};
-const QStringList BottomTypes{QStringLiteral(" "),         QStringLiteral("Single Flat"),
-                              QStringLiteral("Single Up"), QStringLiteral("Single Down"),
-                              QStringLiteral("Double"),    QStringLiteral("Lined")};
-const QStringList RoofTypes{
-    QStringLiteral(" "),           QStringLiteral("Fixed Flat"),   QStringLiteral("Fixed Up"),
-    QStringLiteral("Int. Pan"),    QStringLiteral("Int. Pontoon"), QStringLiteral("Ext. Pan"),
-    QStringLiteral("Ext. Pontoon")};
 
 // A group box whose contents sit in a grid.
 QGridLayout* groupGrid(QWidget* parent, const QString& title, QGroupBox** group = nullptr) {
@@ -121,6 +110,7 @@ void TankInformationWindow::buildLayout() {
     Cmd_Cancel = buttons.cancel;
     Cmd_OK = buttons.ok;
     connect(Cmd_Help, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Help_Click);
+    connect(Cmd_Print, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Print_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Cancel_Click);
     connect(Cmd_OK, &QPushButton::clicked, this, &TankInformationWindow::Cmd_OK_Click);
     resize(880, 600);
@@ -323,7 +313,7 @@ QWidget* TankInformationWindow::buildDesignTab() {
     Text_Tensile = tagBox("Text_Tensile");
     List_MfgType = new QComboBox(page);
     List_MfgType->setObjectName(QStringLiteral("List_MfgType"));
-    List_MfgType->addItems(MfgTypes);
+    List_MfgType->addItems(tanklists::shellConstructions());
     List_MfgType->setToolTip(QStringLiteral("Shell Construction Type"));
     put(Text_Diameter, QStringLiteral("Diameter"), "LabelDiameterUnit");
     put(Text_Height, QStringLiteral("Shell Height"), "LabelHeightUnit");
@@ -344,11 +334,11 @@ QWidget* TankInformationWindow::buildDesignTab() {
     auto* construction = groupGrid(page, QStringLiteral("Construction"), &constructionBox);
     List_BottomType = new QComboBox(page);
     List_BottomType->setObjectName(QStringLiteral("List_BottomType"));
-    List_BottomType->addItems(BottomTypes);
+    List_BottomType->addItems(tanklists::bottomTypes());
     List_BottomType->setToolTip(QStringLiteral("Bottom Construction Type"));
     List_RoofType = new QComboBox(page);
     List_RoofType->setObjectName(QStringLiteral("List_RoofType"));
-    List_RoofType->addItems(RoofTypes);
+    List_RoofType->addItems(tanklists::roofTypes());
     List_RoofType->setToolTip(QStringLiteral("Roof Construction Type"));
     construction->addWidget(new QLabel(QStringLiteral("Bottom"), page), 0, 0);
     construction->addWidget(List_BottomType, 0, 1);
@@ -1056,6 +1046,12 @@ void TankInformationWindow::Cmd_Cancel_Click() {
 // The window's close box and Escape ask as Cancel does.
 void TankInformationWindow::reject() {
     Cmd_Cancel_Click();
+}
+
+void TankInformationWindow::Cmd_Print_Click() {
+    session_.HelpTopic = 10;
+    PrintDialog form12(session_, services_, this);
+    showChildWindow(services_, *this, form12);
 }
 
 void TankInformationWindow::Cmd_Help_Click() {

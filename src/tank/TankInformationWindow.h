@@ -58,6 +58,7 @@ private slots:
     void Cmd_EditLocation_Click();
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
+    void Cmd_Print_Click();
     void Cmd_Help_Click();
 
 private:

@@ -2,6 +2,8 @@
 //
 //   korvane-db create FILE.mdb              an empty database
 //   korvane-db demo FILE.mdb                a database filled with demo records
+//   korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf
+//                                           a stored report written to a PDF file
 //   korvane-db survey FILE.mdb INSPECTION   the settlement analysis of an inspection's shell
 //                                           survey, as CSV for a spreadsheet
 //
@@ -10,14 +12,19 @@
 #include "DemoDatabase.h"
 #include "common/Clock.h"
 #include "data/Database.h"
+#include "data/PreferencesRow.h"
 #include "inspection/ShellSettlement.h"
 #include "inspection/ShellSurveyRecords.h"
+#include "reports/ReportEngine.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -31,6 +38,10 @@ int usage(const QString& problem) {
         std::fprintf(stderr, "korvane-db: %s\n", qPrintable(problem));
     std::fputs("usage: korvane-db create FILE.mdb   write an empty Korvane database\n"
                "       korvane-db demo FILE.mdb     write a database of demo records\n"
+               "       korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf\n"
+               "                                    write a stored report to a PDF file, for\n"
+               "                                    the rows the selection formula chooses,\n"
+               "                                    such as \"{Tank.LocationID} = 3\"\n"
                "       korvane-db survey FILE.mdb INSPECTION-ID\n"
                "                                    print the settlement analysis of the\n"
                "                                    inspection's shell survey as CSV\n"
@@ -106,15 +117,51 @@ int printSurvey(const QString& path, qint32 inspectionId) {
     return 0;
 }
 
+// Renders a report to a PDF file in the units of the database's Preferences.
+int printReport(const QString& path, const QString& reportFile, const QString& formula,
+                const QString& pdf) {
+    using namespace korvane;
+    auto db = Database::open(path, Database::Check::Integrity);
+    if (!db)
+        return fail(db.error());
+    auto unitsUS = preferences::loadUnitsUS(*db);
+    if (!unitsUS)
+        return fail(unitsUS.error());
+    db->close();
+    reports::ReportRequest request;
+    request.databaseName = path;
+    request.reportFile = reportFile;
+    request.formula = formula;
+    request.unitsUS = *unitsUS;
+    request.today = SystemClock().today();
+    auto built = reports::buildReport(request);
+    if (!built)
+        return fail(built.error());
+    return report(reports::writePdf(*built, pdf), QStringLiteral("Wrote %1.").arg(pdf));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Reports are laid out with fonts, which need a (screenless) GUI application.
+    const bool reportCommand = argc > 1 && std::strcmp(argv[1], "report") == 0;
+    if (reportCommand && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        reportCommand ? std::make_unique<QGuiApplication>(argc, argv)
+                      : std::make_unique<QCoreApplication>(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage({});
     const QString& command = args.first();
     const bool survey = command == QLatin1String("survey");
+    if (reportCommand) {
+        if (args.size() != 5 || args.at(1).isEmpty() || args.at(2).isEmpty() ||
+            args.at(4).isEmpty())
+            return usage(QStringLiteral("report needs the database, the report file, the "
+                                        "selection formula and the PDF file"));
+        return printReport(args.at(1), args.at(2), args.at(3), args.at(4));
+    }
     if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey)
         return usage(QStringLiteral("unknown command \"%1\"").arg(command));
     if (args.size() < 2 || args.at(1).isEmpty())

@@ -12,13 +12,16 @@
 #include "platform/SelectionChain.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "reports/ReportEngine.h"
 #include "tank/TankInformationWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -204,6 +207,50 @@ bool surveyWindow(Session& session, Services& services, const QDir& folder) {
     return ok;
 }
 
+// Every stored report on the demo database, in its preview window and as a PDF file: the tank
+// reports of the first location and the inspection reports of the surveyed tank's location.
+bool reportPreviews(Session& session, Services& services, const QDir& folder) {
+    const struct {
+        const char* file;
+        QString formula;
+    } runs[] = {
+        {"tank_sum.rpt", QStringLiteral("{Tank.LocationID} = 1")},
+        {"tank_det.rpt", QStringLiteral("{Tank.TankID} = 1")},
+        {"insp_sum.rpt", QStringLiteral("{Tank.LocationID} = 3")},
+        {"insp_det.rpt", QStringLiteral("{Tank.Name} = 'T-303'")},
+        {"tml_list.rpt", QStringLiteral("{TML.TankID} = 1")},
+    };
+    bool ok = true;
+    for (const auto& run : runs) {
+        reports::ReportRequest request;
+        request.databaseName = session.DatabaseName;
+        request.reportFile = QString::fromLatin1(run.file);
+        request.formula = run.formula;
+        request.unitsUS = session.UnitsUS;
+        request.today = services.clock.today();
+        auto report = reports::buildReport(request);
+        if (!report) {
+            std::fprintf(stderr, "%s\n", qPrintable(report.error()));
+            ok = false;
+            continue;
+        }
+        const QString name = QFileInfo(request.reportFile).completeBaseName();
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintPreviewDialog preview(&printer);
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
+            (void)reports::paintDocument(*report->document, *target, report->frame);
+        });
+        preview.resize(900, 1000);
+        preview.show();
+        ok = save(preview, folder, QStringLiteral("report-%1").arg(name)) && ok;
+        if (auto written = reports::writePdf(*report, folder.filePath(name + ".pdf")); !written) {
+            std::fprintf(stderr, "%s\n", qPrintable(written.error()));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -228,6 +275,7 @@ int main(int argc, char** argv) {
 
     const bool ok = tankWindow(session, services, folder) &&
                     inspectionWindow(session, services, folder) &&
-                    surveyWindow(session, services, folder) && prompts.messages == 0;
+                    surveyWindow(session, services, folder) &&
+                    reportPreviews(session, services, folder) && prompts.messages == 0;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,135 @@
+#include "reports/PrintDialog.h"
+
+#include "platform/BusyScope.h"
+#include "platform/WindowControls.h"
+#include "reports/ReportEngine.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+constexpr quint8 FromTankWindow = 10;
+constexpr quint8 FromInspectionWindow = 20;
+
+struct ReportChoice {
+    const char* tankCaption;
+    const char* inspectionCaption;
+    bool wholeLocation; // all tanks of the location, rather than the current tank
+    const char* tankFile;
+    const char* inspectionFile;
+};
+
+constexpr std::array<ReportChoice, 4> Choices{{
+    {"Highlighted Tank - Summary", "Highlighted Inspection - Summary", false, "tank_sum.rpt",
+     "insp_sum.rpt"},
+    {"Highlighted Tank - Detail", "Highlighted Inspection - Detail", false, "tank_det.rpt",
+     "insp_det.rpt"},
+    {"All Tanks - Summary", "All Inspections - Summary", true, "tank_sum.rpt", "insp_sum.rpt"},
+    {"All Tanks - Detail", "All Inspections - Detail", true, "tank_det.rpt", "insp_det.rpt"},
+}};
+
+} // namespace
+
+PrintDialog::PrintDialog(Session& session, Services& services, QWidget* parent)
+    : QDialog(parent), session_(session), services_(services) {
+    setObjectName(QStringLiteral("Form12"));
+    setWindowTitle(QStringLiteral("Print Dialog"));
+    setModal(true);
+
+    auto* frame = new QGroupBox(QStringLiteral("Report Type"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* options = new QVBoxLayout(frame);
+    auto* group = new QButtonGroup(this);
+    for (int i = 0; i < static_cast<int>(Option1.size()); ++i) {
+        auto* option = new QRadioButton(frame);
+        option->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        group->addButton(option, i);
+        options->addWidget(option);
+        Option1[static_cast<std::size_t>(i)] = option;
+    }
+    connect(group, &QButtonGroup::idClicked, this, &PrintDialog::Option1_Click);
+
+    Cmd_OK = commandButton(this, "Cmd_OK", QStringLiteral("OK"),
+                           QStringLiteral("Show the chosen report"));
+    Cmd_Cancel = commandButton(this, "Cmd_Cancel", QStringLiteral("Cancel"),
+                               QStringLiteral("Close this window"));
+    connect(Cmd_OK, &QPushButton::clicked, this, &PrintDialog::Cmd_OK_Click);
+    connect(Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Cancel);
+    buttons->addWidget(Cmd_OK);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+    Form_Load();
+}
+
+void PrintDialog::Form_Load() {
+    const bool fromInspections = session_.HelpTopic == FromInspectionWindow;
+    for (std::size_t i = 0; i < Choices.size(); ++i)
+        Option1[i]->setText(QString::fromLatin1(fromInspections ? Choices[i].inspectionCaption
+                                                                : Choices[i].tankCaption));
+    Option1[0]->setChecked(true);
+    chosen_ = 0;
+}
+
+void PrintDialog::Option1_Click(int index) {
+    chosen_ = index;
+}
+
+void PrintDialog::Cmd_OK_Click() {
+    const bool fromInspections = session_.HelpTopic == FromInspectionWindow;
+    if (!fromInspections && session_.HelpTopic != FromTankWindow)
+        return; // only the two Print buttons open this dialog
+    const ReportChoice& choice = Choices[static_cast<std::size_t>(chosen_)];
+    session_.SQLString = choice.wholeLocation
+                             ? QStringLiteral("{Tank.LocationID} = %1").arg(session_.CurLocationID)
+                             : QStringLiteral("{Tank.TankID} = %1").arg(session_.CurTankID);
+    reports::ReportRequest request;
+    request.databaseName = session_.DatabaseName;
+    request.reportFile =
+        QString::fromLatin1(fromInspections ? choice.inspectionFile : choice.tankFile);
+    request.formula = session_.SQLString;
+    request.unitsUS = session_.UnitsUS;
+    request.today = services_.clock.today();
+
+    auto report = [&] {
+        BusyScope busy(services_.pointer, *this);
+        return reports::buildReport(request);
+    }();
+    if (!report) {
+        // The dialog stays open: another report, or the same one later, may still run.
+        services_.prompts.message(report.error(), windowTitle(), Prompts::Icon::Exclamation);
+        return;
+    }
+    lastReportFile_ = request.reportFile;
+    lastReportText_ = report->document->toPlainText();
+
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("ReportPreview"));
+    preview.setWindowTitle(report->frame.title);
+    QString failure;
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
+        if (auto painted = reports::paintDocument(*report->document, *target, report->frame);
+            !painted)
+            failure = painted.error();
+    });
+    showChildWindow(services_, *this, preview);
+    if (!failure.isEmpty())
+        services_.prompts.message(failure, windowTitle(), Prompts::Icon::Exclamation);
+}
+
+} // namespace korvane

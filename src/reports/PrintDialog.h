@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "platform/Session.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QRadioButton;
+class QPushButton;
+
+namespace korvane {
+
+// The "Print Dialog" (Form12): the four stored reports of the window that opened it, chosen
+// by "Report Type" and run on the current tank or on all tanks of the current location. OK
+// shows the chosen report in a preview, from which it is printed or saved as PDF, and leaves
+// the dialog open for the next one; Cancel closes it.
+//
+// Session::HelpTopic tells the opener: 10 the Tank Information window, 20 the Inspection &
+// Thickness window.
+class PrintDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    PrintDialog(Session& session, Services& services, QWidget* parent = nullptr);
+
+    // The report file and the plain text of the last report shown, for whoever drives the
+    // dialog without a screen.
+    QString lastReportFile() const { return lastReportFile_; }
+    QString lastReportText() const { return lastReportText_; }
+
+private slots:
+    void Option1_Click(int index);
+    void Cmd_OK_Click();
+
+private:
+    void Form_Load();
+
+    Session& session_;
+    Services& services_;
+    std::array<QRadioButton*, 4> Option1{};
+    QPushButton* Cmd_OK = nullptr;
+    QPushButton* Cmd_Cancel = nullptr;
+    int chosen_ = 0;
+    QString lastReportFile_;
+    QString lastReportText_;
+};
+
+} // namespace korvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "common/Result.h"
+#include "reports/ReportDefinition.h"
+#include "reports/SelectionFormula.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariantMap>
+
+// The data tree a report template is filled from, read from the database for the rows a
+// selection chooses. Values come formatted as the program shows them, in the units asked for,
+// each with its raw number beside it where a template may want it (see the tree's description
+// in ReportData.cpp and the shipped report files in resources/reports).
+namespace korvane::reports {
+
+struct DataOptions {
+    bool unitsUS = true;
+    QDate today;
+};
+
+// tanks: companies > locations > tanks with their design data, courses, schedule, maximum fill
+// and custom fields. inspections: the same tanks, each with its inspections, readings and
+// shell survey. tmls: the tanks with their thickness measurement locations and latest readings.
+// The selection names fields of the Tank table (tanks and inspections) or of the TML table
+// (tmls); any other table is refused with a message.
+Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
+                                    const Selection& selection, const DataOptions& options);
+
+} // namespace korvane::reports

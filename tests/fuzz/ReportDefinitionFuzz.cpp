@@ -1,0 +1,30 @@
+#include "reports/ReportDefinition.h"
+#include "reports/ReportRenderer.h"
+
+#include <QVariantList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+// Reads any bytes as a report definition. A definition that reads must also fill, and a value
+// must never reach the page unescaped.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const auto definition = korvane::reports::parseReportDefinition(input);
+    if (!definition)
+        return 0;
+
+    const QString marker = QStringLiteral("<kv-marker>");
+    const QVariantMap item{{"TankID", marker}, {"due", true}, {"none", QVariantList{}}};
+    const QVariantMap tree{{"title", marker},
+                           {"tanks", QVariantList{item}},
+                           {"company", item},
+                           {"a", QVariantList{marker}}};
+    const auto filled = korvane::reports::renderTemplate(definition->templateText, tree);
+    if (!filled)
+        std::abort(); // the reader let through a template the engine refuses
+    if (!definition->templateText.contains(marker) && filled->contains(marker))
+        std::abort(); // a value came out unescaped
+    return 0;
+}

@@ -1,0 +1,115 @@
+#include "reports/PrintDialog.h"
+#include "support/ActiveWindow.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+
+#include <QDir>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+// Two tanks at Port Arthur and one at Beaumont; the shipped report files in the current folder.
+class PrintDialogTest : public testing::Test {
+protected:
+    PrintDialogTest() {
+        QDir::setCurrent(QStringLiteral(KORVANE_REPORT_FILES));
+        session.DatabaseName = file.path();
+        const qint32 gulf = file.addCompany(QStringLiteral("Gulf Plains"));
+        portArthur = file.addLocation(gulf, QStringLiteral("Port Arthur"));
+        t101 = file.addTank(portArthur, QStringLiteral("T-101"));
+        file.addTank(portArthur, QStringLiteral("O'Brien #3"));
+        file.addTank(file.addLocation(gulf, QStringLiteral("Beaumont")), QStringLiteral("B-7"));
+        session.CurTankID = t101;
+        session.CurLocationID = portArthur;
+    }
+    ~PrintDialogTest() override { QDir::setCurrent(startFolder); }
+
+    PrintDialog& open(quint8 caller) {
+        session.HelpTopic = caller;
+        dialog = std::make_unique<PrintDialog>(session, t.services);
+        test::showActive(*dialog);
+        return *dialog;
+    }
+    QRadioButton* option(int i) const {
+        return dialog->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(i));
+    }
+    // Presses OK; the preview the report would be shown in is closed at once.
+    void runReport() {
+        t.windows.expect([](QDialog& preview) {
+            EXPECT_NE(qobject_cast<QPrintPreviewDialog*>(&preview), nullptr);
+            return int(QDialog::Rejected);
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_OK")),
+                          Qt::LeftButton);
+    }
+
+    QString startFolder = QDir::currentPath();
+    test::TestDatabase file;
+    Session session;
+    test::TestServices t;
+    std::unique_ptr<PrintDialog> dialog;
+    qint32 portArthur = 0, t101 = 0;
+};
+
+TEST_F(PrintDialogTest, FromTankInformationTheHighlightedTankSummaryRunsFirst) {
+    open(10);
+    EXPECT_EQ(dialog->objectName(), QStringLiteral("Form12"));
+    EXPECT_EQ(option(0)->text(), QStringLiteral("Highlighted Tank - Summary"));
+    EXPECT_EQ(option(3)->text(), QStringLiteral("All Tanks - Detail"));
+    EXPECT_TRUE(option(0)->isChecked());
+    runReport();
+    EXPECT_EQ(dialog->lastReportFile(), QStringLiteral("tank_sum.rpt"));
+    EXPECT_EQ(session.SQLString, QStringLiteral("{Tank.TankID} = %1").arg(t101));
+    EXPECT_TRUE(dialog->lastReportText().contains(QStringLiteral("T-101")));
+    EXPECT_FALSE(dialog->lastReportText().contains(QStringLiteral("O'Brien")));
+    EXPECT_TRUE(dialog->isVisible()); // open for the next report
+
+    QTest::mouseClick(option(2), Qt::LeftButton);
+    runReport();
+    EXPECT_EQ(session.SQLString, QStringLiteral("{Tank.LocationID} = %1").arg(portArthur));
+    EXPECT_TRUE(dialog->lastReportText().contains(QStringLiteral("O'Brien #3")));
+    EXPECT_FALSE(dialog->lastReportText().contains(QStringLiteral("B-7")));
+    EXPECT_EQ(t.windows.shown(), 2);
+    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
+TEST_F(PrintDialogTest, FromInspectionsEachOkRunsTheOptionChosenThen) {
+    open(20);
+    EXPECT_EQ(option(1)->text(), QStringLiteral("Highlighted Inspection - Detail"));
+    QTest::mouseClick(option(3), Qt::LeftButton);
+    runReport();
+    EXPECT_EQ(dialog->lastReportFile(), QStringLiteral("insp_det.rpt"));
+    EXPECT_EQ(session.SQLString, QStringLiteral("{Tank.LocationID} = %1").arg(portArthur));
+    QTest::mouseClick(option(0), Qt::LeftButton);
+    runReport();
+    EXPECT_EQ(dialog->lastReportFile(), QStringLiteral("insp_sum.rpt"));
+    EXPECT_EQ(session.SQLString, QStringLiteral("{Tank.TankID} = %1").arg(t101));
+    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
+// A report file that cannot be found says which and where it was looked for; the dialog stays
+// open and Cancel closes it.
+TEST_F(PrintDialogTest, AMissingReportFileIsNamedAndTheDialogStaysOpen) {
+    test::TempDir empty;
+    QDir::setCurrent(empty.path());
+    open(10);
+    t.prompts.answerMessage();
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_TRUE(t.prompts.messages()[0].text.contains(QStringLiteral("tank_sum.rpt")));
+    EXPECT_EQ(t.windows.shown(), 0);
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Cancel")),
+                      Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+} // namespace
+} // namespace korvane
