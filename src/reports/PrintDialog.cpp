@@ -115,7 +115,8 @@ void PrintDialog::Cmd_OK_Click() {
         return;
     }
     lastReportFile_ = request.reportFile;
-    lastReportText_ = report->document->toPlainText();
+    const auto document = reports::reportDocument(*report);
+    lastReportText_ = document->toPlainText();
 
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, this);
@@ -123,8 +124,7 @@ void PrintDialog::Cmd_OK_Click() {
     preview.setWindowTitle(report->frame.title);
     QString failure;
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
-        if (auto painted = reports::paintDocument(*report->document, *target, report->frame);
-            !painted)
+        if (auto painted = reports::paintDocument(*document, *target, report->frame); !painted)
             failure = painted.error();
     });
     showChildWindow(services_, *this, preview);

@@ -37,15 +37,21 @@ Result<BuiltReport> buildReport(const ReportRequest& request) {
         return fail(html.error());
 
     BuiltReport report;
-    report.document = std::make_unique<QTextDocument>();
-    report.document->setHtml(*html);
+    report.html = std::move(*html);
     report.frame.title = definition->title;
     report.frame.databaseFile = QFileInfo(request.databaseName).fileName();
     report.frame.printedDate = formatDate(request.today);
     return report;
 }
 
-Status writePdf(BuiltReport& report, const QString& path) {
+std::unique_ptr<QTextDocument> reportDocument(const BuiltReport& report) {
+    auto document = std::make_unique<QTextDocument>();
+    document->setHtml(report.html);
+    return document;
+}
+
+Status writePdf(const BuiltReport& report, const QString& path) {
+    const auto document = reportDocument(report);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Error{QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString())};
@@ -54,7 +60,7 @@ Status writePdf(BuiltReport& report, const QString& path) {
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setResolution(300);
         writer.setTitle(report.frame.title);
-        if (auto painted = paintDocument(*report.document, writer, report.frame); !painted)
+        if (auto painted = paintDocument(*document, writer, report.frame); !painted)
             return painted.takeError();
     }
     if (!file.commit())

@@ -24,7 +24,7 @@ struct ReportRequest {
 
 // A report filled and ready to be laid out on pages.
 struct BuiltReport {
-    std::unique_ptr<QTextDocument> document;
+    QString html;
     PageFrame frame;
 };
 
@@ -32,8 +32,11 @@ struct BuiltReport {
 // failure names the report file and the problem.
 Result<BuiltReport> buildReport(const ReportRequest& request);
 
+// The filled report as a document to lay out on pages.
+std::unique_ptr<QTextDocument> reportDocument(const BuiltReport& report);
+
 // Lays the report out on PDF pages in a file. The pages are written to a temporary file beside
 // it that replaces the file only when complete, so a failure leaves no half-written PDF.
-Status writePdf(BuiltReport& report, const QString& path);
+Status writePdf(const BuiltReport& report, const QString& path);
 
 } // namespace korvane::reports

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "tank/MinWall.h"
@@ -119,6 +120,11 @@ TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
         {QStringLiteral("survey"), QStringLiteral("a.mdb"), QString()},
         {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1"),
          QStringLiteral("2")},
+        {QStringLiteral("report"), QStringLiteral("a.mdb")},
+        {QStringLiteral("report"), QStringLiteral("a.mdb"), QStringLiteral("tank_sum.rpt"),
+         QStringLiteral("{Tank.TankID} = 1")},
+        {QStringLiteral("report"), QStringLiteral("a.mdb"), QStringLiteral("tank_sum.rpt"),
+         QStringLiteral("{Tank.TankID} = 1"), QString()},
     };
     for (const QStringList& args : cases) {
         const ToolRun run = runTool(args, dir.path());
@@ -446,6 +452,62 @@ TEST(KorvaneDb, SurveyOfNothingToAnalyseFailsWithStatus1AndSaysWhy) {
             << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(db.folder() + QStringLiteral("/absent.mdb")));
+}
+
+// A stored report of the tanks of one location, and the ways a report run can fail: each says
+// why, ends with status 1 and leaves no PDF behind.
+TEST_F(DemoDatabase, ReportWritesTheChosenTanksToAPdfOrSaysWhyNot) {
+    QStringList here, elsewhere;
+    forEachRow(open(), Select::from(QStringLiteral("Tank")), [&](const Recordset& rs) {
+        (rs.value(QStringLiteral("LocationID")).toInt() == 1 ? here : elsewhere)
+            << rs.text(QStringLiteral("Name"));
+    });
+    ASSERT_FALSE(here.isEmpty());
+    ASSERT_FALSE(elsewhere.isEmpty());
+    test::TempDir out;
+    const QString pdf = out.filePath(QStringLiteral("summary.pdf"));
+    const QString reports = QStringLiteral(KORVANE_REPORT_FILES);
+    const ToolRun run = runTool({QStringLiteral("report"), path_, QStringLiteral("tank_sum.rpt"),
+                                 QStringLiteral("{Tank.LocationID} = 1"), pdf},
+                                reports);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString text = test::pdfPages(pdf).join(u'\f');
+    for (const QString& name : here)
+        EXPECT_TRUE(text.contains(name)) << name.toStdString();
+    for (const QString& name : elsewhere)
+        EXPECT_FALSE(text.contains(name)) << name.toStdString();
+    // The inspections of the location, with a pitted course, mark the reading below its minimum.
+    const QString detail = out.filePath(QStringLiteral("detail.pdf"));
+    ASSERT_EQ(runTool({QStringLiteral("report"), path_, QStringLiteral("insp_det.rpt"),
+                       QStringLiteral("{Tank.LocationID} = 1"), detail},
+                      reports)
+                  .exitCode,
+              0);
+    EXPECT_TRUE(test::pdfPages(detail).join(u'\f').contains(QStringLiteral("BELOW")));
+    QFile::remove(detail);
+
+    const struct {
+        QString database, report, formula, message;
+    } failures[] = {
+        {path_, QStringLiteral("tank_sum.rpt"), QStringLiteral("{Tank.TankID} = "),
+         QStringLiteral("Expected a value")},
+        {path_, QStringLiteral("tank_sum.rpt"), QStringLiteral("{Tank.Diametre} = 3"),
+         QStringLiteral("Unknown field")},
+        {path_, QStringLiteral("nothing.rpt"), QStringLiteral("{Tank.TankID} = 1"),
+         QStringLiteral("nothing.rpt")},
+        {out.filePath(QStringLiteral("missing.mdb")), QStringLiteral("tank_sum.rpt"),
+         QStringLiteral("{Tank.TankID} = 1"), QStringLiteral("missing.mdb")},
+    };
+    for (const auto& f : failures) {
+        const QString failed = out.filePath(QStringLiteral("failed.pdf"));
+        const ToolRun bad =
+            runTool({QStringLiteral("report"), f.database, f.report, f.formula, failed}, reports);
+        EXPECT_EQ(bad.exitCode, 1) << f.formula.toStdString();
+        EXPECT_TRUE(bad.err.contains(f.message)) << bad.err.toStdString();
+        EXPECT_FALSE(QFile::exists(failed)) << f.formula.toStdString();
+    }
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("summary.pdf")});
 }
 
 TEST_F(DemoDatabase, PreferencesKeepTheirDefaults) {

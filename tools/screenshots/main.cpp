@@ -235,10 +235,11 @@ bool reportPreviews(Session& session, Services& services, const QDir& folder) {
             continue;
         }
         const QString name = QFileInfo(request.reportFile).completeBaseName();
+        const auto document = reports::reportDocument(*report);
         QPrinter printer(QPrinter::HighResolution);
         QPrintPreviewDialog preview(&printer);
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
-            (void)reports::paintDocument(*report->document, *target, report->frame);
+            (void)reports::paintDocument(*document, *target, report->frame);
         });
         preview.resize(900, 1000);
         preview.show();
