@@ -2,6 +2,7 @@
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "reports/PrintDialog.h"
 #include "shell/HelpViewer.h"
 #include "shell/MainWindow.h"
 
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     korvane::WindowShower windows;
     korvane::BusyPointer pointer;
     korvane::HelpViewerService help(session, windows, pointer);
-    korvane::Services services{prompts, clock, printers, windows, pointer, help};
+    korvane::PrintDialogShower reports;
+    korvane::Services services{prompts, clock, printers, windows, pointer, help, reports};
 
     korvane::MainWindow window(session, services);
     window.show();

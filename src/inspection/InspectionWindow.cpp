@@ -8,7 +8,6 @@
 #include "inspection/ThicknessPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/WindowControls.h"
-#include "reports/PrintDialog.h"
 
 #include <QLabel>
 #include <QPrinter>
@@ -339,8 +338,7 @@ void InspectionWindow::Cmd_Print_Click() {
         session_.HelpTopic = 20;
         session_.CurTankID = select_->chain().chosenTank();
         session_.CurLocationID = select_->chain().chosenLocation();
-        PrintDialog form12(session_, services_, this);
-        showChildWindow(services_, *this, form12);
+        services_.reports.showReports(*this, session_, services_);
     }
 }
 

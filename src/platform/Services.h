@@ -49,6 +49,17 @@ public:
     virtual void showHelp(QWidget& opener, quint8 topic) = 0;
 };
 
+struct Services;
+struct Session;
+
+// Opens the Print Dialog of the stored reports over a window, modally; Session::HelpTopic tells
+// the dialog which window asks. The dialog itself lives with the reports.
+class ReportShower {
+public:
+    virtual ~ReportShower() = default;
+    virtual void showReports(QWidget& opener, Session& session, Services& services) = 0;
+};
+
 // What a window needs from outside itself.
 struct Services {
     Prompts& prompts;
@@ -57,6 +68,7 @@ struct Services {
     WindowShower& windows;
     BusyPointer& pointer;
     HelpShower& help;
+    ReportShower& reports;
 };
 
 // Help that is never shown, for programs without the help viewer (benchmarks, tools).
@@ -65,17 +77,24 @@ public:
     void showHelp(QWidget&, quint8) override {}
 };
 
-// The real services for a program that runs windows without the main window and its help
-// viewer: the system clock, the default printer, modal windows and the busy pointer, with the
-// prompts it is given.
+// Reports that are never shown, for programs without the Print Dialog (benchmarks, tools).
+class NoReports final : public ReportShower {
+public:
+    void showReports(QWidget&, Session&, Services&) override {}
+};
+
+// The real services for a program that runs windows without the main window, its help viewer
+// and the Print Dialog: the system clock, the default printer, modal windows and the busy
+// pointer, with the prompts it is given.
 struct StandaloneServices {
     explicit StandaloneServices(Prompts& prompts)
-        : services{prompts, clock, printers, windows, pointer, help} {}
+        : services{prompts, clock, printers, windows, pointer, help, reports} {}
     SystemClock clock;
     PrinterProvider printers;
     WindowShower windows;
     BusyPointer pointer;
     NoHelp help;
+    NoReports reports;
     Services services;
 };
 

@@ -132,4 +132,9 @@ void PrintDialog::Cmd_OK_Click() {
         services_.prompts.message(failure, windowTitle(), Prompts::Icon::Exclamation);
 }
 
+void PrintDialogShower::showReports(QWidget& opener, Session& session, Services& services) {
+    PrintDialog form12(session, services, &opener);
+    showChildWindow(services, opener, form12);
+}
+
 } // namespace korvane

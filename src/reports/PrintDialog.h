@@ -47,4 +47,10 @@ private:
     QString lastReportText_;
 };
 
+// Shows the Print Dialog for the working windows.
+class PrintDialogShower final : public ReportShower {
+public:
+    void showReports(QWidget& opener, Session& session, Services& services) override;
+};
+
 } // namespace korvane

@@ -12,7 +12,6 @@
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
 #include "records/AddressRecordWindow.h"
-#include "reports/PrintDialog.h"
 #include "tank/CourseDataPanel.h"
 #include "tank/CustomFieldsPanel.h"
 #include "tank/Dimension.h"
@@ -1050,8 +1049,7 @@ void TankInformationWindow::reject() {
 
 void TankInformationWindow::Cmd_Print_Click() {
     session_.HelpTopic = 10;
-    PrintDialog form12(session_, services_, this);
-    showChildWindow(services_, *this, form12);
+    services_.reports.showReports(*this, session_, services_);
 }
 
 void TankInformationWindow::Cmd_Help_Click() {

@@ -1,5 +1,7 @@
 #include "support/TestServices.h"
 
+#include "platform/Session.h"
+
 #include <QDialog>
 
 #include <gtest/gtest.h>
@@ -28,6 +30,10 @@ void RecordingPointer::setBusy(QWidget& window, bool busy) {
 
 void RecordingHelp::showHelp(QWidget&, quint8 topic) {
     topics.push_back(topic);
+}
+
+void RecordingReports::showReports(QWidget&, Session& session, Services&) {
+    topics.push_back(session.HelpTopic);
 }
 
 } // namespace korvane::test

@@ -40,6 +40,13 @@ public:
     std::vector<int> topics;
 };
 
+// Records the topics (Session::HelpTopic) the Print Dialog was asked for with.
+class RecordingReports final : public ReportShower {
+public:
+    void showReports(QWidget& opener, Session& session, Services& services) override;
+    std::vector<int> topics;
+};
+
 // Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.
 struct TestServices {
     ScriptedPrompts prompts;
@@ -48,7 +55,8 @@ struct TestServices {
     ScriptedWindows windows;
     RecordingPointer pointer;
     RecordingHelp help;
-    Services services{prompts, clock, printers, windows, pointer, help};
+    RecordingReports reports;
+    Services services{prompts, clock, printers, windows, pointer, help, reports};
 };
 
 } // namespace korvane::test

@@ -166,6 +166,8 @@ TEST_F(TankSelectTest, SingleClicksChooseTheTankToPrint) {
     clickGridRow(3);
     EXPECT_EQ(session.CurTankID, t103);
     EXPECT_TRUE(find("Cmd_Print")->isEnabled());
+    click("Cmd_Print"); // the Print Dialog, told it is the tank window asking
+    EXPECT_EQ(t.reports.topics, std::vector<int>{10});
     // Choosing the location again clears the choice.
     doubleClickList("List_Location", 0);
     EXPECT_FALSE(find("Cmd_Print")->isEnabled());

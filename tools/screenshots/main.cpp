@@ -271,8 +271,8 @@ int main(int argc, char** argv) {
     StandaloneServices standalone(prompts);
     PdfPrinters printers;
     Services services{
-        prompts,        standalone.clock, printers, standalone.windows, standalone.pointer,
-        standalone.help};
+        prompts,         standalone.clock,  printers, standalone.windows, standalone.pointer,
+        standalone.help, standalone.reports};
 
     const bool ok = tankWindow(session, services, folder) &&
                     inspectionWindow(session, services, folder) &&
