@@ -1,0 +1,152 @@
+#include "graphics/GraphicStorage.h"
+
+#include "data/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+namespace korvane {
+
+namespace graphicpages {
+
+QString prefix(qint32 company, qint32 location, qint32 tank, std::optional<qint32> inspection) {
+    QString text = QStringLiteral("C%1_L%2_T%3").arg(company).arg(location).arg(tank);
+    if (inspection)
+        text += QStringLiteral("_I%1").arg(*inspection);
+    return text;
+}
+
+QString edgePage() {
+    return QStringLiteral("_Edge.tmp");
+}
+
+QString roofPage() {
+    return QStringLiteral("_Roof.tmp");
+}
+
+QString floorPage() {
+    return QStringLiteral("_Floor.tmp");
+}
+
+QString shellPage(int page, bool plate) {
+    return QStringLiteral("_S%1.tmp").arg(plate ? page + 50 : page, 2, 10, QLatin1Char('0'));
+}
+
+QString otherPage(int page) {
+    return QStringLiteral("_O%1.tmp").arg(page, 2, 10, QLatin1Char('0'));
+}
+
+int graphicType(const QString& label) {
+    const qsizetype at = label.indexOf(QLatin1String("_S"));
+    if (at < 0)
+        return 1;
+    bool number = false;
+    const int page = label.mid(at + 2, 2).toInt(&number);
+    return number && page > 50 ? 2 : 1;
+}
+
+bool isOwnPage(const QString& label, const QString& prefix) {
+    static const QString suffixes = QStringLiteral("(_Edge|_Roof|_Floor|_S\\d\\d|_O\\d\\d)\\.tmp");
+    // Anchored at both ends: "$" alone would let a name end in a line break.
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QRegularExpression::escape(prefix) + suffixes));
+    return !prefix.isEmpty() && pattern.match(label).hasMatch();
+}
+
+} // namespace graphicpages
+
+GraphicStore::GraphicStore(Owner owner, qint32 ownerKey, const QString& prefix)
+    : owner_(owner), ownerKey_(ownerKey), prefix_(prefix) {}
+
+QString GraphicStore::table() const {
+    return owner_ == Owner::Tank ? QStringLiteral("TGraphic") : QStringLiteral("IGraphic");
+}
+
+QString GraphicStore::keyField() const {
+    return owner_ == Owner::Tank ? QStringLiteral("TankID") : QStringLiteral("InspectionID");
+}
+
+QString GraphicStore::pagePath(const QString& suffix) const {
+    return QDir(dir_.path()).filePath(prefix_ + suffix);
+}
+
+Result<GraphicStore::Loaded> GraphicStore::LoadGraphicsFromDb(const QString& databaseName) {
+    if (!dir_.isValid())
+        return Error{QStringLiteral("No folder for the drawing pages could be made: %1")
+                         .arg(dir_.errorString())};
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    auto rows = db->exec(QStringLiteral("SELECT rowid, \"GraphicLabel\", \"Graphic\" FROM \"%1\" "
+                                        "WHERE \"%2\" = ? ORDER BY rowid")
+                             .arg(table(), keyField()),
+                         {ownerKey_});
+    if (!rows)
+        return rows.takeError();
+    Loaded loaded;
+    while (rows->next()) {
+        const QString label = rows->value(1).toString();
+        if (!graphicpages::isOwnPage(label, prefix_)) {
+            loaded.skipped << QStringLiteral("The drawing page stored as \"%1\" (row %2 of %3) "
+                                             "is not a page of this %4 and was not opened.")
+                                  .arg(label)
+                                  .arg(rows->value(0).toLongLong())
+                                  .arg(table(), owner_ == Owner::Tank
+                                                    ? QStringLiteral("tank")
+                                                    : QStringLiteral("inspection"));
+            continue;
+        }
+        if (label.contains(QLatin1String("_S"), Qt::CaseInsensitive))
+            ++loaded.shellPages;
+        if (label.contains(QLatin1String("_O"), Qt::CaseInsensitive))
+            ++loaded.otherPages;
+        QFile file(QDir(dir_.path()).filePath(label));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(rows->value(2).toString().toUtf8()) < 0 || !file.flush())
+            return Error{QStringLiteral("The drawing page %1 could not be written: %2")
+                             .arg(label, file.errorString())};
+        ++loaded.pages;
+    }
+    return loaded;
+}
+
+void GraphicStore::markSaved(const QString& suffix) {
+    const QString name = prefix_ + suffix;
+    if (!saved_.contains(name))
+        saved_ << name;
+}
+
+Status GraphicStore::SaveGraphicsToDb(Database& db) const {
+    for (const QString& name : saved_) {
+        QFile file(QDir(dir_.path()).filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return Error{QStringLiteral("The drawing page %1 could not be read: %2")
+                             .arg(name, file.errorString())};
+        const QString text = QString::fromUtf8(file.readAll());
+        auto existing =
+            db.exec(QStringLiteral("SELECT rowid FROM \"%1\" WHERE \"GraphicLabel\" = ? "
+                                   "AND \"%2\" = ?")
+                        .arg(table(), keyField()),
+                    {name, ownerKey_});
+        if (!existing)
+            return existing.takeError();
+        const QVariant rowid = existing->next() ? existing->value(0) : QVariant();
+        existing->finish();
+        auto written =
+            rowid.isValid()
+                ? db.exec(QStringLiteral("UPDATE \"%1\" SET \"Graphic\" = ? WHERE rowid = ?")
+                              .arg(table()),
+                          {text, rowid})
+                : db.exec(QStringLiteral("INSERT INTO \"%1\" (\"%2\", \"GraphicLabel\", "
+                                         "\"GraphicType\", \"Graphic\") VALUES (?, ?, ?, ?)")
+                              .arg(table(), keyField()),
+                          {ownerKey_, name, graphicpages::graphicType(name), text});
+        if (!written)
+            return written.takeError();
+    }
+    return {};
+}
+
+} // namespace korvane
