@@ -1,0 +1,263 @@
+#include "graphics/DrawingTab.h"
+
+#include "graphics/DrawingSurface.h"
+
+#include <QButtonGroup>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+// The tool tips of the tool buttons, in button order.
+constexpr std::array<const char*, 8> ToolTips{"Selection Tool",   "Line Tool", "Box Tool",
+                                              "Rounded Box Tool", "Oval Tool", "Arc Tool",
+                                              "Chord Tool",       "Text Tool"};
+
+// A small picture of what each tool draws.
+QIcon toolIcon(int tool) {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.5));
+    const QRectF box(4, 6, 16, 12);
+    switch (tool) {
+    case 0: { // an arrow pointer
+        QPainterPath arrow;
+        arrow.moveTo(6, 3);
+        arrow.lineTo(6, 19);
+        arrow.lineTo(10, 15);
+        arrow.lineTo(13, 21);
+        arrow.lineTo(15, 20);
+        arrow.lineTo(12, 14);
+        arrow.lineTo(17, 14);
+        arrow.closeSubpath();
+        p.setBrush(Qt::white);
+        p.drawPath(arrow);
+        break;
+    }
+    case 1:
+        p.drawLine(QPointF(4, 20), QPointF(20, 4));
+        break;
+    case 2:
+        p.drawRect(box);
+        break;
+    case 3:
+        p.drawRoundedRect(box, 4, 4);
+        break;
+    case 4:
+        p.drawEllipse(box);
+        break;
+    case 5:
+        p.drawArc(QRectF(4, 4, 16, 16), 0, 180 * 16);
+        break;
+    case 6:
+        p.drawChord(QRectF(4, 4, 16, 16), 30 * 16, 240 * 16);
+        break;
+    default: {
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(16);
+        p.setFont(font);
+        p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("A"));
+        break;
+    }
+    }
+    return QIcon(pixmap);
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& caption,
+                    const QString& toolTip) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(toolTip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), names_(names) {
+    const QString n = QString::number(names.number);
+    surface_ = new DrawingSurface(this);
+    surface_->setObjectName(QStringLiteral("Surface") + n);
+
+    auto* tools = new QHBoxLayout;
+    auto* group = new QButtonGroup(this);
+    for (int i = 0; i < static_cast<int>(tools_.size()); ++i) {
+        auto* tool = new QToolButton(this);
+        tool->setObjectName(QStringLiteral("%1_%2").arg(names.tools).arg(i));
+        tool->setToolTip(QString::fromLatin1(ToolTips[static_cast<std::size_t>(i)]));
+        tool->setIcon(toolIcon(i));
+        tool->setCheckable(true);
+        group->addButton(tool, i);
+        tools->addWidget(tool);
+        tools_[static_cast<std::size_t>(i)] = tool;
+    }
+    connect(group, &QButtonGroup::idClicked, this, [this](int i) {
+        const int mode = ToolModes[static_cast<std::size_t>(i)];
+        surface_->setEditMode(mode);
+        emit toolChosen(mode);
+    });
+
+    zoomIn_ = button(this, QStringLiteral("Cmd_ZoomIn") + n, QStringLiteral("Zoom In"),
+                     QStringLiteral("Enlarge the drawing"));
+    zoomOut_ = button(this, QStringLiteral("Cmd_ZoomOut") + n, QStringLiteral("Zoom Out"),
+                      QStringLiteral("Reduce the drawing"));
+    save_ = button(this, QStringLiteral("Cmd_Save") + n, QStringLiteral("Save"),
+                   QStringLiteral("Save this page"));
+    print_ = button(this, QStringLiteral("Cmd_Print") + n, QStringLiteral("Print"),
+                    QStringLiteral("Print this page"));
+    connect(zoomIn_, &QPushButton::clicked, this, &DrawingTab::zoomIn);
+    connect(zoomOut_, &QPushButton::clicked, this, &DrawingTab::zoomOut);
+    connect(save_, &QPushButton::clicked, this, &DrawingTab::saveClicked);
+    connect(print_, &QPushButton::clicked, this, &DrawingTab::printClicked);
+    tools->addSpacing(12);
+    tools->addWidget(zoomIn_);
+    tools->addWidget(zoomOut_);
+    tools->addStretch();
+    tools->addWidget(save_);
+    tools->addWidget(print_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addWidget(surface_, 1);
+    if (!names.pager.isEmpty()) {
+        pager_ = new QScrollBar(Qt::Horizontal, this);
+        pager_->setObjectName(names.pager);
+        pager_->setRange(1, 2);
+        pager_->setPageStep(1);
+        pager_->setToolTip(QStringLiteral("Page"));
+        connect(pager_, &QScrollBar::valueChanged, this, &DrawingTab::pagerMoved);
+        auto* paging = new QHBoxLayout;
+        paging->addWidget(pager_, 1);
+        if (!names.counter.isEmpty()) {
+            counter_ = new QLabel(this);
+            counter_->setObjectName(names.counter);
+            counter_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00 of 00")));
+            paging->addWidget(counter_);
+        }
+        layout->addLayout(paging);
+    }
+    applyZoom();
+    updateCounter();
+}
+
+int DrawingTab::currentPage() const {
+    return pager_ ? pager_->value() : 1;
+}
+
+void DrawingTab::showPage(int page) {
+    if (!pager_)
+        return;
+    const QSignalBlocker quiet(pager_);
+    if (names_.growingPager && page + 1 > pager_->maximum())
+        pager_->setMaximum(page + 1);
+    pager_->setValue(page);
+    shownPage_ = pager_->value();
+    updateCounter();
+}
+
+void DrawingTab::setPageCount(int pages) {
+    if (!pager_)
+        return;
+    const QSignalBlocker quiet(pager_);
+    pager_->setMaximum(names_.growingPager ? std::max(pages + 1, 2) : names_.fixedPages);
+    updateCounter();
+}
+
+int DrawingTab::pageCount() const {
+    return pager_ ? pager_->maximum() : 1;
+}
+
+void DrawingTab::pagerMoved(int value) {
+    const int from = shownPage_;
+    shownPage_ = value;
+    // One empty page always follows the last one shown.
+    if (names_.growingPager && value + 1 > pager_->maximum()) {
+        const QSignalBlocker quiet(pager_);
+        pager_->setMaximum(value + 1);
+    }
+    updateCounter();
+    if (from != value)
+        emit pageChanging(from, value);
+}
+
+void DrawingTab::updateCounter() {
+    if (counter_)
+        counter_->setText(QStringLiteral("%1 of %2").arg(currentPage()).arg(pageCount()));
+}
+
+void DrawingTab::resetZoom() {
+    zoom_.reset();
+    applyZoom();
+}
+
+void DrawingTab::zoomIn() {
+    zoom_.zoomIn();
+    applyZoom();
+}
+
+void DrawingTab::zoomOut() {
+    zoom_.zoomOut();
+    applyZoom();
+}
+
+void DrawingTab::applyZoom() {
+    surface_->setViewScaleX(zoom_.viewScale());
+    surface_->setViewScaleY(zoom_.viewScale());
+}
+
+bool DrawingTab::isChanged() const {
+    return !surface_->undoStack().isClean();
+}
+
+void DrawingTab::markUnchanged() {
+    surface_->undoStack().setClean();
+}
+
+Status DrawingTab::printPage(QPrinter& printer, const QStringList& header) {
+    surface_->setPointer(11);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        surface_->setPointer(0);
+        return Error{tr("The printer could not start printing.")};
+    }
+    QFont font(QStringLiteral("Arial"), 11);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &printer);
+    double y = metrics.lineSpacing(); // an empty line first
+    for (const QString& line : header) {
+        y += metrics.lineSpacing();
+        painter.drawText(QPointF(0, y), QStringLiteral("     ") + line);
+    }
+    y += metrics.lineSpacing();
+    // The drawing fills the rest of the page below the header.
+    const double dpiX = printer.logicalDpiX();
+    const double dpiY = printer.logicalDpiY();
+    surface_->setTargetScope(5);
+    surface_->setPrintLeft(0);
+    surface_->setPrintTop(y / dpiY);
+    surface_->setPrintWidth(printer.width() / dpiX);
+    surface_->setPrintHeight((printer.height() - y) / dpiY);
+    const Status printed = surface_->PrintTarget(painter);
+    surface_->setTargetScope(2);
+    painter.end();
+    surface_->setPointer(0);
+    return printed;
+}
+
+} // namespace korvane

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "common/Result.h"
+#include "graphics/ZoomSteps.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+
+class QAbstractButton;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QScrollBar;
+
+namespace korvane {
+
+class DrawingSurface;
+
+// One drawing tab of the graphics windows: a drawing surface with its eight tool buttons,
+// "Zoom In" and "Zoom Out", the save and print buttons and, on a paged tab, the pager with its
+// "n of m" counter. The tab knows nothing of where pages are stored; the window answers its
+// signals (save this page, the pager moved) through the graphic storage.
+//
+// Controls are named by the tab's number n and its names (for the shell tab of the tank
+// window: Surface2, Opt_SDraw_0 .. Opt_SDraw_7, Cmd_ZoomIn2, Cmd_ZoomOut2, Cmd_Save2,
+// Cmd_Print2, HScroll_S and Graph_CountS).
+class DrawingTab : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Names {
+        int number = 1;           // n of Surface<n>, Cmd_ZoomIn<n> ...
+        QString tools;            // "Opt_SDraw"
+        QString pager;            // "HScroll_S"; empty for a tab of one page
+        QString counter;          // "Graph_CountS"; empty when the pager shows no counter
+        bool growingPager = true; // one empty page always follows the last one shown
+        int fixedPages = 2;       // the pages of a pager that does not grow (roof and floor)
+    };
+
+    // The EditMode value each tool button selects, by button.
+    static constexpr std::array<int, 8> ToolModes{11, 1, 2, 3, 4, 5, 7, 10};
+
+    explicit DrawingTab(const Names& names, QWidget* parent = nullptr);
+
+    DrawingSurface& surface() const { return *surface_; }
+
+    // The page the pager shows (1 on a tab of one page).
+    int currentPage() const;
+    // Sets the pager without telling anyone, as when the window loads a tab.
+    void showPage(int page);
+    // The pager's last page, at least `pages` + 1 on a growing pager (one empty page after the
+    // last stored one), and the counter.
+    void setPageCount(int pages);
+    int pageCount() const;
+
+    // Zoom back to factor 1.0, as when an owner is picked.
+    void resetZoom();
+
+    // Whether the drawing differs from what was last loaded or saved.
+    bool isChanged() const;
+    // The drawing now matches its file (after loading or saving it).
+    void markUnchanged();
+
+    // Prints the header lines (each on its own line, indented) and the drawing below them, as
+    // vectors, on one page.
+    Status printPage(QPrinter& printer, const QStringList& header);
+
+signals:
+    void toolChosen(int editMode);
+    void saveClicked();
+    void printClicked();
+    // The pager moved from one page to another.
+    void pageChanging(int from, int to);
+
+private slots:
+    void zoomIn();
+    void zoomOut();
+    void pagerMoved(int value);
+
+private:
+    void applyZoom();
+    void updateCounter();
+
+    Names names_;
+    DrawingSurface* surface_ = nullptr;
+    std::array<QAbstractButton*, 8> tools_{};
+    QPushButton* zoomIn_ = nullptr;
+    QPushButton* zoomOut_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QScrollBar* pager_ = nullptr;
+    QLabel* counter_ = nullptr;
+    ZoomSteps zoom_;
+    int shownPage_ = 1;
+};
+
+} // namespace korvane

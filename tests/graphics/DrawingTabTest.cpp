@@ -1,0 +1,117 @@
+#include "graphics/DrawingTab.h"
+
+#include "graphics/DrawingSurface.h"
+#include "support/PdfText.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+DrawingTab::Names shellNames() {
+    DrawingTab::Names names;
+    names.number = 2;
+    names.tools = QStringLiteral("Opt_SDraw");
+    names.pager = QStringLiteral("HScroll_S");
+    names.counter = QStringLiteral("Graph_CountS");
+    return names;
+}
+
+template <class T> T* child(const QWidget& tab, const QString& name) {
+    T* w = tab.findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << name.toStdString();
+    return w;
+}
+
+// The eight tools choose their drawing modes, zoom stops at its ends, and a changed drawing is
+// known until it is marked as saved.
+TEST(DrawingTab, ToolsZoomAndTheChangedMark) {
+    DrawingTab tab(shellNames());
+    QSignalSpy chosen(&tab, &DrawingTab::toolChosen);
+    for (int i = 0; i < 8; ++i) {
+        child<QAbstractButton>(tab, QStringLiteral("Opt_SDraw_%1").arg(i))->click();
+        EXPECT_EQ(tab.surface().EditMode(), DrawingTab::ToolModes[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ(chosen.count(), 8);
+    EXPECT_EQ(child<QAbstractButton>(tab, QStringLiteral("Opt_SDraw_6"))->toolTip(),
+              QStringLiteral("Chord Tool"));
+
+    DrawingSurface& s = tab.surface();
+    EXPECT_EQ(s.ViewScaleX(), 4900);
+    auto* in = child<QPushButton>(tab, QStringLiteral("Cmd_ZoomIn2"));
+    for (int i = 0; i < 10; ++i)
+        in->click();
+    const int widest = s.ViewScaleX();
+    EXPECT_NEAR(widest, 9800, 1);
+    in->click();
+    EXPECT_EQ(s.ViewScaleX(), widest);
+    for (int i = 0; i < 20; ++i)
+        child<QPushButton>(tab, QStringLiteral("Cmd_ZoomOut2"))->click();
+    EXPECT_NEAR(s.ViewScaleY(), 4410, 1);
+    tab.resetZoom();
+    EXPECT_EQ(s.ViewScaleX(), 4900);
+
+    EXPECT_FALSE(tab.isChanged());
+    ASSERT_TRUE(s.AddElement(2, 100, 100, 300, 200).ok());
+    EXPECT_TRUE(tab.isChanged());
+    tab.markUnchanged();
+    EXPECT_FALSE(tab.isChanged());
+}
+
+// A growing pager always offers one empty page after the last one shown and says "n of m";
+// the roof and floor pager keeps its two pages. Only a move by the user is announced.
+TEST(DrawingTab, PagersAndTheirCounter) {
+    DrawingTab shell(shellNames());
+    auto* pager = child<QScrollBar>(shell, QStringLiteral("HScroll_S"));
+    auto* counter = child<QLabel>(shell, QStringLiteral("Graph_CountS"));
+    QSignalSpy moves(&shell, &DrawingTab::pageChanging);
+    EXPECT_EQ(counter->text(), QStringLiteral("1 of 2"));
+    pager->setValue(2);
+    ASSERT_EQ(moves.count(), 1);
+    EXPECT_EQ(moves[0], (QList<QVariant>{1, 2}));
+    EXPECT_EQ(counter->text(), QStringLiteral("2 of 3"));
+    shell.showPage(1);
+    shell.setPageCount(4);
+    EXPECT_EQ(counter->text(), QStringLiteral("1 of 5"));
+    EXPECT_EQ(moves.count(), 1);
+
+    DrawingTab::Names roofFloor;
+    roofFloor.tools = QStringLiteral("Opt_RFDraw");
+    roofFloor.pager = QStringLiteral("HScroll_RF");
+    roofFloor.growingPager = false;
+    DrawingTab roof(roofFloor);
+    roof.setPageCount(7);
+    child<QScrollBar>(roof, QStringLiteral("HScroll_RF"))->setValue(2);
+    EXPECT_EQ(roof.pageCount(), 2);
+    EXPECT_EQ(roof.currentPage(), 2);
+}
+
+TEST(DrawingTab, PrintsItsHeaderAndTheDrawingAsVectors) {
+    test::TempDir dir;
+    DrawingTab tab(shellNames());
+    ASSERT_TRUE(tab.surface().AddElement(2, 100, 100, 600, 400).ok());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
+    ASSERT_TRUE(tab.printPage(printer, {QStringLiteral("Gulf Plains"), QStringLiteral("T-101")}));
+    const QStringList pages = test::pdfPages(printer.outputFileName());
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Gulf Plains")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("T-101")));
+    EXPECT_EQ(test::runTool(QStringLiteral("pdfimages"),
+                            {QStringLiteral("-list"), printer.outputFileName()})
+                  .count(u'\n'),
+              2);
+    EXPECT_EQ(tab.surface().Pointer(), 0);
+}
+
+} // namespace
+} // namespace korvane
