@@ -3,6 +3,7 @@
 #include "common/NumberFormat.h"
 #include "data/DataSource.h"
 #include "data/Select.h"
+#include "inspection/LengthPrompt.h"
 #include "inspection/ShellSurveyRecords.h"
 #include "inspection/ThicknessRules.h"
 #include "platform/BusyScope.h"
@@ -350,19 +351,14 @@ void ShellSurveyPanel::Grid_Edge_DblClick(int row, int column) {
                                   QStringLiteral("Editing Reading"), Icon::Information);
         return;
     }
-    const QString title = QStringLiteral("Editing Survey Reading");
-    QString answer = Grid_Edge->item(row, ActualColumn)->text();
-    std::optional<double> inches;
-    for (;;) {
-        answer = services_.prompts.input(QStringLiteral("Enter correct Reading"), title, answer);
-        if (answer.trimmed().isEmpty())
-            return;
-        inches = thickness::typedInches(answer, session_.UnitsUS);
-        if (inches)
-            break;
-        services_.prompts.message(QStringLiteral("\"%1\" is not a number.").arg(answer), title,
-                                  Icon::Exclamation);
-    }
+    const bool us = session_.UnitsUS;
+    const auto inches = askInches(
+        services_.prompts, QStringLiteral("Enter correct Reading"),
+        QStringLiteral("Editing Survey Reading"), Grid_Edge->item(row, ActualColumn)->text(),
+        [us](const QString& text) { return thickness::typedInches(text, us); },
+        [](const QString& text) { return QStringLiteral("\"%1\" is not a number.").arg(text); });
+    if (!inches)
+        return;
     // The closing row is point 1 again: a change to it is a change to point 1.
     const int point = row == points_ ? 1 : row + 1;
     readings_[static_cast<std::size_t>(point - 1)] = *inches;

@@ -5,6 +5,7 @@
 #include "data/Select.h"
 #include "inspection/InspectionGrids.h"
 #include "inspection/InspectionRecords.h"
+#include "inspection/LengthPrompt.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
@@ -430,26 +431,20 @@ void ThicknessPanel::correctReading(int row) {
         showError(stored.error(), QStringLiteral("Editing Thickness Reading"));
         return;
     }
-    QString answer = stored->isValid()
-                         ? thickness::shownThickness(stored->toDouble(), session_.UnitsUS)
-                         : QString();
-    for (;;) {
-        answer = services_.prompts.input(QStringLiteral("Enter correct Thickness"),
-                                         QStringLiteral("Editing Thickness Reading"), answer);
-        if (answer.trimmed().isEmpty())
-            return;
-        if (const auto inches = typedThickness(answer, session_.UnitsUS)) {
-            if (Status written = rewrite(id, QStringLiteral("Reading"), *inches); !written) {
-                showError(written.error(), QStringLiteral("Editing Thickness Reading"));
-                return;
-            }
-            Grid_ReportReadings->item(row, ReadingColumn)
-                ->setText(thickness::shownThickness(*inches, session_.UnitsUS));
-            break;
-        }
-        services_.prompts.message(NotANumberText, QStringLiteral("Editing Thickness Reading"),
-                                  Icon::Exclamation);
+    const bool us = session_.UnitsUS;
+    const auto inches = askInches(
+        services_.prompts, QStringLiteral("Enter correct Thickness"),
+        QStringLiteral("Editing Thickness Reading"),
+        stored->isValid() ? thickness::shownThickness(stored->toDouble(), us) : QString(),
+        [us](const QString& text) { return typedThickness(text, us); },
+        [](const QString&) { return NotANumberText; });
+    if (!inches)
+        return;
+    if (Status written = rewrite(id, QStringLiteral("Reading"), *inches); !written) {
+        showError(written.error(), QStringLiteral("Editing Thickness Reading"));
+        return;
     }
+    Grid_ReportReadings->item(row, ReadingColumn)->setText(thickness::shownThickness(*inches, us));
     if (Status listed = FillTankReadings(); !listed)
         showError(listed.error(), QStringLiteral("Editing Thickness Reading"));
 }

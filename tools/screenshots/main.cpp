@@ -125,9 +125,11 @@ bool tankWindow(Session& session, Services& services, const QDir& folder) {
     return ok;
 }
 
-// Chooses the first company, one of its locations and one of that location's tanks, then
-// highlights the tank's latest inspection. Gives the inspection grid, or null.
+// Shows the window, chooses the first company, one of its locations and one of that location's
+// tanks, then highlights the tank's latest inspection. Gives the inspection grid, or null.
 QTableView* chooseLatestInspection(InspectionWindow& window, int location, int tank) {
+    window.resize(1000, 680);
+    window.show();
     auto* chain = window.findChild<SelectionChain*>();
     auto* inspections = child<QTableView>(window, "Grid_Inspection");
     if (!chain || !inspections)
@@ -145,8 +147,6 @@ QTableView* chooseLatestInspection(InspectionWindow& window, int location, int t
 
 bool inspectionWindow(Session& session, Services& services, const QDir& folder) {
     InspectionWindow window(session, services);
-    window.resize(1000, 680);
-    window.show();
     auto* tabs = child<QTabWidget>(window, "Tabs");
     QTableView* inspections = chooseLatestInspection(window, 0, 0);
     if (!inspections || !tabs)
@@ -183,8 +183,6 @@ bool inspectionWindow(Session& session, Services& services, const QDir& folder) 
 // inspection's shell survey, and the graphs of it.
 bool surveyWindow(Session& session, Services& services, const QDir& folder) {
     InspectionWindow window(session, services);
-    window.resize(1000, 680);
-    window.show();
     auto* tabs = child<QTabWidget>(window, "Tabs");
     QTableView* inspections = chooseLatestInspection(window, 2, 2);
     if (!inspections || !tabs)
