@@ -245,6 +245,13 @@ Result<QSqlQuery> Database::exec(const QString& sql, const QVariantList& values)
     return query;
 }
 
+Result<QVariant> Database::firstValue(const QString& sql, const QVariantList& values) const {
+    auto query = exec(sql, values);
+    if (!query)
+        return query.takeError();
+    return query->next() ? query->value(0) : QVariant();
+}
+
 Result<QStringList> Database::tableNames() const {
     auto query = exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
                                      "name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));

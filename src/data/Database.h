@@ -70,6 +70,8 @@ public:
 
     // For the data layer: runs one statement with bound values.
     Result<QSqlQuery> exec(const QString& sql, const QVariantList& values = {}) const;
+    // The first column of the first row a query gives, or an invalid value when it gives none.
+    Result<QVariant> firstValue(const QString& sql, const QVariantList& values = {}) const;
 
     // The SQLite connection underneath, for the data layer's fast row reading.
     sqlite3* handle() const;

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QUndoStack>
@@ -97,6 +98,7 @@ DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), n
 
     auto* tools = new QHBoxLayout;
     auto* group = new QButtonGroup(this);
+    toolGroup_ = group;
     for (int i = 0; i < static_cast<int>(tools_.size()); ++i) {
         auto* tool = new QToolButton(this);
         tool->setObjectName(QStringLiteral("%1_%2").arg(names.tools).arg(i));
@@ -132,9 +134,27 @@ DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), n
     tools->addWidget(save_);
     tools->addWidget(print_);
 
+    if (names.shellType) {
+        auto* kinds = new QButtonGroup(this);
+        rollout_ = new QRadioButton(QStringLiteral("Rollout"), this);
+        rollout_->setObjectName(QStringLiteral("Opt_SType_0"));
+        rollout_->setToolTip(QStringLiteral("The page shows the shell rolled out flat"));
+        plate_ = new QRadioButton(QStringLiteral("Plate"), this);
+        plate_->setObjectName(QStringLiteral("Opt_SType_1"));
+        plate_->setToolTip(QStringLiteral("The page shows a single shell plate"));
+        kinds->addButton(rollout_);
+        kinds->addButton(plate_);
+        rollout_->setChecked(true);
+        tools->addSpacing(12);
+        tools->addWidget(rollout_);
+        tools->addWidget(plate_);
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(tools);
-    layout->addWidget(surface_, 1);
+    body_ = new QHBoxLayout;
+    body_->addWidget(surface_, 1);
+    layout->addLayout(body_, 1);
     if (!names.pager.isEmpty()) {
         pager_ = new QScrollBar(Qt::Horizontal, this);
         pager_->setObjectName(names.pager);
@@ -154,6 +174,42 @@ DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), n
     }
     applyZoom();
     updateCounter();
+}
+
+void DrawingTab::setSidePanel(QWidget* panel) {
+    panel->setParent(this);
+    body_->addWidget(panel);
+}
+
+void DrawingTab::newPage() {
+    surface_->ClearDrawing();
+    // A background always fits the page; should it fail the page is simply left empty.
+    if (!surface_->AddElement(static_cast<int>(ElementKind::Background), 0, 0, 1000, 1000))
+        return;
+    surface_->setElementColor(ButtonFaceColor);
+    surface_->setElementColor2(0);
+    surface_->setElementLocked(true);
+    surface_->setElementText(QStringLiteral("Background"));
+    surface_->setTargetScope(2);
+    // A page nobody has drawn on yet has nothing to save.
+    surface_->undoStack().clear();
+}
+
+void DrawingTab::releaseTools() {
+    surface_->setEditMode(0);
+    toolGroup_->setExclusive(false);
+    for (QAbstractButton* tool : tools_)
+        tool->setChecked(false);
+    toolGroup_->setExclusive(true);
+}
+
+bool DrawingTab::plate() const {
+    return plate_ && plate_->isChecked();
+}
+
+void DrawingTab::setPlate(bool plate) {
+    if (plate_)
+        (plate ? plate_ : rollout_)->setChecked(true);
 }
 
 int DrawingTab::currentPage() const {
@@ -227,6 +283,12 @@ bool DrawingTab::isChanged() const {
 
 void DrawingTab::markUnchanged() {
     surface_->undoStack().setClean();
+}
+
+void DrawingTab::revertChanges() {
+    QUndoStack& history = surface_->undoStack();
+    if (history.cleanIndex() >= 0)
+        history.setIndex(history.cleanIndex());
 }
 
 Status DrawingTab::printPage(QPrinter& printer, const QStringList& header) {

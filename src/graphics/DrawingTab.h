@@ -9,6 +9,8 @@
 #include <array>
 
 class QAbstractButton;
+class QButtonGroup;
+class QHBoxLayout;
 class QLabel;
 class QPrinter;
 class QPushButton;
@@ -37,6 +39,7 @@ public:
         QString counter;          // "Graph_CountS"; empty when the pager shows no counter
         bool growingPager = true; // one empty page always follows the last one shown
         int fixedPages = 2;       // the pages of a pager that does not grow (roof and floor)
+        bool shellType = false;   // Opt_SType_0 "Rollout" and Opt_SType_1 "Plate"
     };
 
     // The EditMode value each tool button selects, by button.
@@ -45,6 +48,19 @@ public:
     explicit DrawingTab(const Names& names, QWidget* parent = nullptr);
 
     DrawingSurface& surface() const { return *surface_; }
+
+    // Puts the window's own controls of this tab (the point entry of a TML tab) to the right of
+    // the surface.
+    void setSidePanel(QWidget* panel);
+
+    // A new, empty page: only the locked page background, nothing to undo, unchanged.
+    void newPage();
+    // No tool chosen: EditMode 0 and every tool button released, as after a save.
+    void releaseTools();
+
+    // The kind of the shell page shown: a single plate rather than a rollout of the shell.
+    bool plate() const;
+    void setPlate(bool plate);
 
     // The page the pager shows (1 on a tab of one page).
     int currentPage() const;
@@ -62,6 +78,8 @@ public:
     bool isChanged() const;
     // The drawing now matches its file (after loading or saving it).
     void markUnchanged();
+    // Undoes every change since the drawing last matched its file.
+    void revertChanges();
 
     // Prints the header lines (each on its own line, indented) and the drawing below them, as
     // vectors, on one page.
@@ -86,12 +104,16 @@ private:
     Names names_;
     DrawingSurface* surface_ = nullptr;
     std::array<QAbstractButton*, 8> tools_{};
+    QButtonGroup* toolGroup_ = nullptr;
     QPushButton* zoomIn_ = nullptr;
     QPushButton* zoomOut_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* print_ = nullptr;
     QScrollBar* pager_ = nullptr;
     QLabel* counter_ = nullptr;
+    QAbstractButton* rollout_ = nullptr;
+    QAbstractButton* plate_ = nullptr;
+    QHBoxLayout* body_ = nullptr;
     ZoomSteps zoom_;
     int shownPage_ = 1;
 };

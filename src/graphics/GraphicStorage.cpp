@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
 
@@ -112,6 +113,34 @@ Result<GraphicStore::Loaded> GraphicStore::LoadGraphicsFromDb(const QString& dat
     return loaded;
 }
 
+bool GraphicStore::hasPage(const QString& suffix) const {
+    return QFileInfo::exists(pagePath(suffix));
+}
+
+int GraphicStore::lastPage(QChar kind) const {
+    int last = 0;
+    const QString start = prefix_ + QLatin1Char('_') + kind;
+    const auto names = QDir(dir_.path()).entryList({start + QStringLiteral("??.tmp")}, QDir::Files);
+    for (const QString& name : names) {
+        bool number = false;
+        int page = name.mid(start.size(), 2).toInt(&number);
+        if (!number)
+            continue;
+        if (kind == QLatin1Char('S') && page > 50)
+            page -= 50; // a plate page
+        last = std::max(last, page);
+    }
+    return last;
+}
+
+int GraphicStore::lastShellPage() const {
+    return lastPage(QLatin1Char('S'));
+}
+
+int GraphicStore::lastOtherPage() const {
+    return lastPage(QLatin1Char('O'));
+}
+
 void GraphicStore::markSaved(const QString& suffix) {
     const QString name = prefix_ + suffix;
     if (!saved_.contains(name))
@@ -125,20 +154,17 @@ Status GraphicStore::SaveGraphicsToDb(Database& db) const {
             return Error{QStringLiteral("The drawing page %1 could not be read: %2")
                              .arg(name, file.errorString())};
         const QString text = QString::fromUtf8(file.readAll());
-        auto existing =
-            db.exec(QStringLiteral("SELECT rowid FROM \"%1\" WHERE \"GraphicLabel\" = ? "
-                                   "AND \"%2\" = ?")
-                        .arg(table(), keyField()),
-                    {name, ownerKey_});
-        if (!existing)
-            return existing.takeError();
-        const QVariant rowid = existing->next() ? existing->value(0) : QVariant();
-        existing->finish();
+        auto rowid = db.firstValue(QStringLiteral("SELECT rowid FROM \"%1\" WHERE "
+                                                  "\"GraphicLabel\" = ? AND \"%2\" = ?")
+                                       .arg(table(), keyField()),
+                                   {name, ownerKey_});
+        if (!rowid)
+            return rowid.takeError();
         auto written =
-            rowid.isValid()
+            rowid->isValid()
                 ? db.exec(QStringLiteral("UPDATE \"%1\" SET \"Graphic\" = ? WHERE rowid = ?")
                               .arg(table()),
-                          {text, rowid})
+                          {text, *rowid})
                 : db.exec(QStringLiteral("INSERT INTO \"%1\" (\"%2\", \"GraphicLabel\", "
                                          "\"GraphicType\", \"Graphic\") VALUES (?, ?, ?, ?)")
                               .arg(table(), keyField()),

@@ -69,6 +69,13 @@ public:
     // Writes every stored page of the owner to its file, the text exactly as stored.
     Result<Loaded> LoadGraphicsFromDb(const QString& databaseName);
 
+    // Whether a page has a file: it was stored, or saved while the window was open.
+    bool hasPage(const QString& suffix) const;
+    // The highest page number of the shell pages (rollout or plate) or of the other pages that
+    // have a file; 0 when there is none.
+    int lastShellPage() const;
+    int lastOtherPage() const;
+
     // Records that a page file was saved, so that OK stores it.
     void markSaved(const QString& suffix);
     const QStringList& savedPages() const { return saved_; }
@@ -79,6 +86,7 @@ public:
     Status SaveGraphicsToDb(Database& db) const;
 
 private:
+    int lastPage(QChar kind) const;
     QString table() const;
     QString keyField() const;
 

@@ -14,17 +14,6 @@
 
 namespace korvane {
 
-namespace {
-
-QGroupBox* group(QWidget* parent, const QString& title, QWidget* content) {
-    auto* box = new QGroupBox(title, parent);
-    auto* layout = new QGridLayout(box);
-    layout->addWidget(content, 0, 0);
-    return box;
-}
-
-} // namespace
-
 InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& services, QWidget& window,
                                              const QString& caption)
     : session_(session), services_(services), caption_(caption) {
@@ -62,23 +51,14 @@ InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& service
         emit tankChosen();
     });
 
-    auto* hint = new QLabel(QStringLiteral("Double-click a company, then one of its locations, "
-                                           "then a tank; then an inspection or \"%1\".")
-                                .arg(InspectionGridModel::NewInspectionText),
-                            this);
-    hint->setObjectName(QStringLiteral("LabelSelectHint"));
-    hint->setWordWrap(true);
-
-    auto* lists = new QVBoxLayout;
-    lists->addWidget(group(this, QStringLiteral("Companies"), chain_->companyList()), 1);
-    lists->addWidget(group(this, QStringLiteral("Locations"), chain_->locationList()), 1);
-    lists->addWidget(group(this, QStringLiteral("Tanks"), chain_->tankList()), 1);
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(lists, 2);
-    columns->addWidget(group(this, QStringLiteral("Inspections of this Tank"), Grid_Inspection), 3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(columns, 1);
-    layout->addWidget(hint);
+    layOutSelectionPage(*this,
+                        {{QStringLiteral("Companies"), chain_->companyList()},
+                         {QStringLiteral("Locations"), chain_->locationList()},
+                         {QStringLiteral("Tanks"), chain_->tankList()}},
+                        QStringLiteral("Inspections of this Tank"), *Grid_Inspection,
+                        QStringLiteral("Double-click a company, then one of its locations, then a "
+                                       "tank; then an inspection or \"%1\".")
+                            .arg(InspectionGridModel::NewInspectionText));
 }
 
 Status InspectionSelectPanel::open() {

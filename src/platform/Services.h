@@ -58,6 +58,10 @@ class ReportShower {
 public:
     virtual ~ReportShower() = default;
     virtual void showReports(QWidget& opener, Session& session, Services& services) = 0;
+    // Runs one stored report (a bare file name such as "tml_list.rpt") with the selection
+    // formula in Session::SQLString and shows it in the print preview.
+    virtual void showReport(QWidget& opener, Session& session, Services& services,
+                            const QString& reportFile) = 0;
 };
 
 // What a window needs from outside itself.
@@ -81,6 +85,7 @@ public:
 class NoReports final : public ReportShower {
 public:
     void showReports(QWidget&, Session&, Services&) override {}
+    void showReport(QWidget&, Session&, Services&, const QString&) override {}
 };
 
 // The real services for a program that runs windows without the main window, its help viewer

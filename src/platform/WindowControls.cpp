@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -38,6 +41,33 @@ WindowButtons layOutTabbedWindow(QDialog& window, QTabWidget& tabs, const QStrin
     outer->addWidget(&tabs, 1);
     outer->addLayout(buttons);
     return b;
+}
+
+namespace {
+
+QGroupBox* titled(QWidget& parent, const QString& title, QWidget* content) {
+    auto* box = new QGroupBox(title, &parent);
+    auto* layout = new QGridLayout(box);
+    layout->addWidget(content, 0, 0);
+    return box;
+}
+
+} // namespace
+
+void layOutSelectionPage(QWidget& page, const std::vector<std::pair<QString, QWidget*>>& lists,
+                         const QString& gridTitle, QWidget& grid, const QString& hint) {
+    auto* column = new QVBoxLayout;
+    for (const auto& [title, list] : lists)
+        column->addWidget(titled(page, title, list), 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(column, 2);
+    columns->addWidget(titled(page, gridTitle, &grid), 3);
+    auto* label = new QLabel(hint, &page);
+    label->setObjectName(QStringLiteral("LabelSelectHint"));
+    label->setWordWrap(true);
+    auto* layout = new QVBoxLayout(&page);
+    layout->addLayout(columns, 1);
+    layout->addWidget(label);
 }
 
 void setUpRowGrid(QTableView& grid) {

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 class QDialog;
 class QFocusEvent;
 class QPushButton;
@@ -27,6 +30,11 @@ struct WindowButtons {
 // on the left and "Cancel" and "OK" on the right (Cmd_Print, Cmd_Help, Cmd_Cancel, Cmd_OK).
 WindowButtons layOutTabbedWindow(QDialog& window, QTabWidget& tabs, const QString& okTip = {},
                                  const QString& cancelTip = {});
+
+// Lays out a page that chooses from lists and a grid: the lists (each with its title) stacked on
+// the left, the grid with its title on the right, and a line of hint (LabelSelectHint) below.
+void layOutSelectionPage(QWidget& page, const std::vector<std::pair<QString, QWidget*>>& lists,
+                         const QString& gridTitle, QWidget& grid, const QString& hint);
 
 // Sets up a read-only grid of rows, as every list grid of the program looks: whole rows chosen
 // one at a time, no editing, no row numbers, rows of one fixed height, the last column filling

@@ -97,44 +97,59 @@ void PrintDialog::Cmd_OK_Click() {
     session_.SQLString = choice.wholeLocation
                              ? QStringLiteral("{Tank.LocationID} = %1").arg(session_.CurLocationID)
                              : QStringLiteral("{Tank.TankID} = %1").arg(session_.CurTankID);
-    reports::ReportRequest request;
-    request.databaseName = session_.DatabaseName;
-    request.reportFile =
+    const QString file =
         QString::fromLatin1(fromInspections ? choice.inspectionFile : choice.tankFile);
-    request.formula = session_.SQLString;
-    request.unitsUS = session_.UnitsUS;
-    request.today = services_.clock.today();
+    if (auto text = previewReport(*this, session_, services_, file, windowTitle())) {
+        lastReportFile_ = file;
+        lastReportText_ = *text;
+    }
+    // The dialog stays open after a failure too: another report, or the same one later, may
+    // still run.
+}
+
+std::optional<QString> previewReport(QWidget& over, Session& session, Services& services,
+                                     const QString& reportFile, const QString& title) {
+    reports::ReportRequest request;
+    request.databaseName = session.DatabaseName;
+    request.reportFile = reportFile;
+    request.formula = session.SQLString;
+    request.unitsUS = session.UnitsUS;
+    request.today = services.clock.today();
 
     auto report = [&] {
-        BusyScope busy(services_.pointer, *this);
+        BusyScope busy(services.pointer, over);
         return reports::buildReport(request);
     }();
     if (!report) {
-        // The dialog stays open: another report, or the same one later, may still run.
-        services_.prompts.message(report.error(), windowTitle(), Prompts::Icon::Exclamation);
-        return;
+        services.prompts.message(report.error(), title, Prompts::Icon::Exclamation);
+        return std::nullopt;
     }
-    lastReportFile_ = request.reportFile;
     const auto document = reports::reportDocument(*report);
-    lastReportText_ = document->toPlainText();
 
     QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, this);
+    QPrintPreviewDialog preview(&printer, &over);
     preview.setObjectName(QStringLiteral("ReportPreview"));
     preview.setWindowTitle(report->frame.title);
     QString failure;
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
-        if (auto painted = reports::paintDocument(*document, *target, report->frame); !painted)
-            failure = painted.error();
-    });
-    showChildWindow(services_, *this, preview);
+    QObject::connect(
+        &preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+            if (auto painted = reports::paintDocument(*document, *target, report->frame); !painted)
+                failure = painted.error();
+        });
+    showChildWindow(services, over, preview);
     if (!failure.isEmpty())
-        services_.prompts.message(failure, windowTitle(), Prompts::Icon::Exclamation);
+        services.prompts.message(failure, title, Prompts::Icon::Exclamation);
+    return document->toPlainText();
 }
 
 void PrintDialogShower::showReports(QWidget& opener, Session& session, Services& services) {
     PrintDialog form12(session, services, &opener);
     showChildWindow(services, opener, form12);
+}
+
+void PrintDialogShower::showReport(QWidget& opener, Session& session, Services& services,
+                                   const QString& reportFile) {
+    previewReport(opener, session, services, reportFile, opener.windowTitle());
 }
 
 } // namespace korvane

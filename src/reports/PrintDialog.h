@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class QRadioButton;
 class QPushButton;
@@ -47,10 +48,19 @@ private:
     QString lastReportText_;
 };
 
-// Shows the Print Dialog for the working windows.
+// Runs a stored report on the session's database with the selection formula in
+// Session::SQLString and shows it in the print preview over `over`. A report that cannot be
+// built is shown as a message with the title. Returns the report's plain text, none after a
+// failure.
+std::optional<QString> previewReport(QWidget& over, Session& session, Services& services,
+                                     const QString& reportFile, const QString& title);
+
+// Shows the Print Dialog, or one report, for the working windows.
 class PrintDialogShower final : public ReportShower {
 public:
     void showReports(QWidget& opener, Session& session, Services& services) override;
+    void showReport(QWidget& opener, Session& session, Services& services,
+                    const QString& reportFile) override;
 };
 
 } // namespace korvane

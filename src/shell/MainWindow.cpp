@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
+#include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
@@ -90,6 +91,7 @@ void MainWindow::buildMenus() {
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
     connect(mnuEditTank, &QAction::triggered, this, &MainWindow::mnuEditTank_Click);
     connect(mnuEditInspection, &QAction::triggered, this, &MainWindow::mnuEditInspection_Click);
+    connect(mnuEditTGraphics, &QAction::triggered, this, &MainWindow::mnuEditTGraphics_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
@@ -233,6 +235,11 @@ void MainWindow::mnuFileExit_Click() {
 void MainWindow::mnuEditInspection_Click() {
     InspectionWindow form4(session_, services_, this);
     showChildWindow(services_, *this, form4);
+}
+
+void MainWindow::mnuEditTGraphics_Click() {
+    TankGraphicsWindow form8(session_, services_, this);
+    showChildWindow(services_, *this, form8);
 }
 
 void MainWindow::mnuEditTank_Click() {

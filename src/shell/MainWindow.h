@@ -40,6 +40,7 @@ private slots:
     void mnuFileExit_Click();
     void mnuEditTank_Click();
     void mnuEditInspection_Click();
+    void mnuEditTGraphics_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();

@@ -93,15 +93,15 @@ void TankGridModel::setTanks(std::vector<TankGridRow> tanks) {
 }
 
 const TankGridRow* TankGridModel::tank(int row) const {
-    if (!filled_ || row <= NewTankRow || row > tankCount())
+    if (!filled_ || row < firstTankRow() || row >= firstTankRow() + tankCount())
         return nullptr;
-    return &tanks_[static_cast<std::size_t>(row - 1)];
+    return &tanks_[static_cast<std::size_t>(row - firstTankRow())];
 }
 
 int TankGridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !filled_)
         return 0;
-    return tankCount() + 1;
+    return tankCount() + firstTankRow();
 }
 
 int TankGridModel::columnCount(const QModelIndex& parent) const {
@@ -111,7 +111,7 @@ int TankGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TankGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (index.row() == NewTankRow) {
+    if (hasNewTankRow() && index.row() == NewTankRow) {
         if (role == Qt::DisplayRole && index.column() == 0)
             return NewTankText;
         if (role == Qt::FontRole) {
@@ -122,6 +122,7 @@ QVariant TankGridModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const TankGridRow& t = *tank(index.row());
+    const bool markDue = editing_ && t.due && index.column() == 0;
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -135,15 +136,15 @@ QVariant TankGridModel::data(const QModelIndex& index, int role) const {
             return {};
         }
     case Qt::BackgroundRole:
-        if (t.due && index.column() == 0)
+        if (markDue)
             return QBrush(QColor(255, 0, 0));
         return {};
     case Qt::ForegroundRole:
-        if (t.due && index.column() == 0)
+        if (markDue)
             return QBrush(Qt::white);
         return {};
     case Qt::ToolTipRole:
-        if (t.due && index.column() == 0)
+        if (markDue)
             return QStringLiteral("An inspection of this tank is due this year or earlier");
         return {};
     default:

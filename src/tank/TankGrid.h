@@ -28,9 +28,10 @@ Select tankGridQuery(qint32 locationId);
 Result<std::vector<TankGridRow>> readTankGrid(const QString& databaseName, qint32 locationId,
                                               const QDate& today);
 
-// The rows of Grid_Tanks: first "New Tank for this Location", then one row per tank. The three
-// columns are "Tank ID", "Location" and "Serial No."; the Tank ID of a tank with an inspection
-// due is shown in white on red.
+// The rows of Grid_Tanks: one row per tank, with the columns "Tank ID", "Location" and
+// "Serial No.". In the Tank Information window the first row is "New Tank for this Location"
+// and the Tank ID of a tank with an inspection due is shown in white on red; the grid that only
+// picks a tank (Tank Graphics) has neither.
 //
 // A model rather than a grid of cells, so that a location of many thousands of tanks fills at
 // once and scrolls smoothly.
@@ -38,17 +39,19 @@ class TankGridModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    enum class Kind { Editing, Picking };
     static constexpr int NewTankRow = 0;
     static const QString NewTankText;
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit TankGridModel(Kind kind, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), editing_(kind == Kind::Editing) {}
 
     // No rows at all, only the column titles.
     void clear();
-    // The "New Tank for this Location" row followed by these tanks.
+    // The "New Tank for this Location" row (when editing) followed by these tanks.
     void setTanks(std::vector<TankGridRow> tanks);
 
-    bool hasNewTankRow() const { return filled_; }
+    bool hasNewTankRow() const { return filled_ && editing_; }
     // The tank of a row; null for the "New Tank" row and rows past the end.
     const TankGridRow* tank(int row) const;
     int tankCount() const { return static_cast<int>(tanks_.size()); }
@@ -60,6 +63,9 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    int firstTankRow() const { return editing_ ? 1 : 0; }
+
+    bool editing_;
     bool filled_ = false;
     std::vector<TankGridRow> tanks_;
 };

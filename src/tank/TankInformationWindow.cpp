@@ -144,7 +144,7 @@ QWidget* TankInformationWindow::buildSelectTab() {
     Cmd_AddLocation = addLocation;
     Cmd_EditLocation = editLocation;
 
-    tankGrid_ = new TankGridModel(this);
+    tankGrid_ = new TankGridModel(TankGridModel::Kind::Editing, this);
     Grid_Tanks = new QTableView(page);
     Grid_Tanks->setObjectName(QStringLiteral("Grid_Tanks"));
     Grid_Tanks->setToolTip(QStringLiteral("Tank Selection Grid"));

@@ -36,4 +36,9 @@ void RecordingReports::showReports(QWidget&, Session& session, Services&) {
     topics.push_back(session.HelpTopic);
 }
 
+void RecordingReports::showReport(QWidget&, Session& session, Services&,
+                                  const QString& reportFile) {
+    runs.emplace_back(reportFile, session.SQLString);
+}
+
 } // namespace korvane::test

@@ -44,7 +44,11 @@ public:
 class RecordingReports final : public ReportShower {
 public:
     void showReports(QWidget& opener, Session& session, Services& services) override;
+    void showReport(QWidget& opener, Session& session, Services& services,
+                    const QString& reportFile) override;
     std::vector<int> topics;
+    // Each report run on its own: the file and the selection formula.
+    std::vector<std::pair<QString, QString>> runs;
 };
 
 // Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.

@@ -1,0 +1,193 @@
+#include "graphics/DrawingPages.h"
+
+#include "data/Database.h"
+#include "graphics/DrawingSurface.h"
+#include "graphics/DrawingTab.h"
+#include "platform/BusyScope.h"
+
+#include <QWidget>
+
+namespace korvane {
+
+DrawingPages::DrawingPages(Services& services, QWidget& window, GraphicStore::Owner owner)
+    : QObject(&window), services_(services), window_(window), owner_(owner) {}
+
+DrawingPages::~DrawingPages() = default;
+
+void DrawingPages::addTab(DrawingTab& tab, Kind kind) {
+    tabs_.push_back({&tab, kind});
+    connect(&tab, &DrawingTab::pageChanging, this,
+            [this, &tab](int from, int) { pageChanging(tab, from); });
+    connect(&tab, &DrawingTab::saveClicked, this, [this, &tab] {
+        if (Status saved = savePage(tab); !saved)
+            showError(saved.error());
+    });
+}
+
+const DrawingPages::TabPages* DrawingPages::find(const DrawingTab* tab) const {
+    for (const TabPages& pages : tabs_)
+        if (pages.tab == tab)
+            return &pages;
+    return nullptr;
+}
+
+Status DrawingPages::pick(const QString& databaseName, qint32 ownerKey, const QString& prefix) {
+    auto known = stores_.find(ownerKey);
+    if (known == stores_.end()) {
+        auto store = std::make_unique<GraphicStore>(owner_, ownerKey, prefix);
+        auto loaded = [&] {
+            BusyScope busy(services_.pointer, window_);
+            return store->LoadGraphicsFromDb(databaseName);
+        }();
+        if (!loaded)
+            return loaded.takeError();
+        for (const QString& skipped : loaded->skipped)
+            showError(skipped);
+        known = stores_.emplace(ownerKey, std::move(store)).first;
+    }
+    store_ = known->second.get();
+    for (const TabPages& pages : tabs_) {
+        pages.tab->resetZoom();
+        if (pages.kind == Kind::Shell)
+            pages.tab->setPageCount(store_->lastShellPage());
+        else if (pages.kind == Kind::Other)
+            pages.tab->setPageCount(store_->lastOtherPage());
+        pages.tab->showPage(1);
+        pages.tab->newPage();
+    }
+    return {};
+}
+
+void DrawingPages::showTab(DrawingTab* tab) {
+    if (shown_ && shown_ != tab && shown_->isChanged())
+        offerSave(*find(shown_), shown_->currentPage());
+    shown_ = tab;
+    if (const TabPages* pages = find(tab); pages && store_)
+        loadPage(*pages);
+}
+
+void DrawingPages::pageChanging(DrawingTab& tab, int from) {
+    const TabPages* pages = find(&tab);
+    if (!pages || !store_)
+        return;
+    if (tab.isChanged())
+        offerSave(*pages, from);
+    loadPage(*pages);
+}
+
+void DrawingPages::offerSave(const TabPages& pages, int page) {
+    const auto answer = services_.prompts.message(
+        QStringLiteral("You are changing graphic displays.\nDo you wish to save this graphic?"),
+        QStringLiteral("Save Graphic"), Prompts::Icon::Question, Prompts::Buttons::YesNo);
+    if (answer == Prompts::Answer::Yes) {
+        if (Status saved = savePage(pages, page); !saved)
+            showError(saved.error());
+        return;
+    }
+    // Left unsaved, the page is what its file holds; OK must not store what was declined.
+    pages.tab->revertChanges();
+}
+
+QString DrawingPages::suffix(const TabPages& pages, int page) const {
+    switch (pages.kind) {
+    case Kind::Edge:
+        return graphicpages::edgePage();
+    case Kind::RoofFloor:
+        return page == 1 ? graphicpages::roofPage() : graphicpages::floorPage();
+    case Kind::Shell:
+        return graphicpages::shellPage(page, pages.tab->plate());
+    case Kind::Other:
+        return graphicpages::otherPage(page);
+    }
+    return {};
+}
+
+void DrawingPages::loadPage(const TabPages& pages) {
+    DrawingTab& tab = *pages.tab;
+    const int page = tab.currentPage();
+    tab.surface().ClearDrawing();
+    QString name = suffix(pages, page);
+    if (pages.kind == Kind::Shell) {
+        // The rollout of the page first, then the plate.
+        name = graphicpages::shellPage(page, false);
+        const bool plate =
+            !store_->hasPage(name) && store_->hasPage(graphicpages::shellPage(page, true));
+        if (plate)
+            name = graphicpages::shellPage(page, true);
+        tab.setPlate(plate);
+    }
+    if (store_->hasPage(name)) {
+        BusyScope busy(services_.pointer, window_);
+        if (Status loaded = tab.surface().LoadDrawing(store_->pagePath(name)); !loaded) {
+            tab.newPage();
+            showError(QStringLiteral("The drawing page %1 could not be shown: %2")
+                          .arg(name, loaded.error()));
+        }
+        tab.markUnchanged();
+        return;
+    }
+    tab.newPage();
+    if (pages.kind == Kind::Shell) {
+        const auto answer = services_.prompts.message(
+            QStringLiteral("Is this a Rollout type graphic?\nNo indicates a Plate graphic"),
+            QStringLiteral("Graphic Type"), Prompts::Icon::Question, Prompts::Buttons::YesNo);
+        tab.setPlate(answer != Prompts::Answer::Yes);
+    }
+}
+
+Status DrawingPages::savePage(DrawingTab& tab) {
+    const TabPages* pages = find(&tab);
+    if (!pages || !store_)
+        return {};
+    return savePage(*pages, tab.currentPage());
+}
+
+Status DrawingPages::savePage(const TabPages& pages, int page) {
+    DrawingTab& tab = *pages.tab;
+    tab.surface().setPointer(11);
+    const QString name = suffix(pages, page);
+    Status saved = tab.surface().SaveDrawing(store_->pagePath(name));
+    if (saved) {
+        store_->markSaved(name);
+        tab.markUnchanged();
+        tab.releaseTools();
+        saved_ = true;
+    }
+    tab.surface().setPointer(0);
+    return saved;
+}
+
+bool DrawingPages::anyChanges() const {
+    if (saved_)
+        return true;
+    for (const TabPages& pages : tabs_)
+        if (pages.tab->isChanged())
+            return true;
+    return false;
+}
+
+Status DrawingPages::store(const QString& databaseName) {
+    if (store_) {
+        for (const TabPages& pages : tabs_)
+            if (pages.tab->isChanged())
+                if (Status saved = savePage(pages, pages.tab->currentPage()); !saved)
+                    return saved;
+    }
+    if (!saved_)
+        return {};
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    return db->transaction([&]() -> Status {
+        for (const auto& [key, store] : stores_)
+            if (Status stored = store->SaveGraphicsToDb(*db); !stored)
+                return stored;
+        return {};
+    });
+}
+
+void DrawingPages::showError(const QString& text) {
+    services_.prompts.message(text, window_.windowTitle(), Prompts::Icon::Exclamation);
+}
+
+} // namespace korvane

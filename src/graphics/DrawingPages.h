@@ -1,0 +1,91 @@
+#pragma once
+
+#include "common/Result.h"
+#include "graphics/GraphicStorage.h"
+#include "platform/Services.h"
+
+#include <QObject>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace korvane {
+
+class DrawingTab;
+
+// The drawing pages of a graphics window: which page each drawing tab shows, where its file
+// is, and what OK stores.
+//
+// Picking an owner (a tank or an inspection) writes its stored pages to a private folder and
+// shows the first page; a tab shows the current page of its pager whenever it comes to the
+// front or its pager moves, from that page's file or as a new page. A page that differs from
+// its file is never left without the question whether to save it. The pages of every owner
+// picked while the window is open are kept until the window closes, so that picking another
+// tank and coming back loses nothing and OK stores the saved pages of them all at once.
+class DrawingPages : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Kind { Edge, RoofFloor, Shell, Other };
+
+    DrawingPages(Services& services, QWidget& window, GraphicStore::Owner owner);
+    ~DrawingPages() override;
+
+    // A drawing tab of the window and the pages it shows.
+    void addTab(DrawingTab& tab, Kind kind);
+
+    // Makes an owner current: its stored pages are written out (the first time it is picked),
+    // the pagers set to its pages, the zoom reset. Stored rows that are not pages of the owner
+    // are left alone and each named in a message. The page shown is not loaded here: the
+    // window shows the tab it wants next.
+    Status pick(const QString& databaseName, qint32 ownerKey, const QString& prefix);
+    bool hasOwner() const { return store_ != nullptr; }
+    // No owner is current any more (a new company or location was chosen); the pages of the
+    // owners picked so far are still stored by OK.
+    void clearOwner() { store_ = nullptr; }
+
+    // The tab in front changed: a changed page of the tab left behind is offered for saving,
+    // then the tab brought forward (none for a selection tab) shows its current page.
+    void showTab(DrawingTab* tab);
+    DrawingTab* shownTab() const { return shown_; }
+
+    // Writes the page a tab shows to its file and records it for OK (the tab's save button).
+    Status savePage(DrawingTab& tab);
+
+    // Whether any page was saved since the window opened, or differs from its file now.
+    bool anyChanges() const;
+
+    // OK: saves every changed page, then stores the saved pages of every owner picked, in one
+    // transaction. On a failure nothing is stored and the error is returned; the pages stay
+    // saved in their files, so OK may be pressed again.
+    Status store(const QString& databaseName);
+
+private:
+    struct TabPages {
+        DrawingTab* tab = nullptr;
+        Kind kind = Kind::Edge;
+    };
+    const TabPages* find(const DrawingTab* tab) const;
+    void pageChanging(DrawingTab& tab, int from);
+    // The file suffix of a tab's page: the page shown, or another page of the same tab.
+    QString suffix(const TabPages& pages, int page) const;
+    void loadPage(const TabPages& pages);
+    // Offers to save a changed page before it is left; a page not saved goes back to its file.
+    void offerSave(const TabPages& pages, int page);
+    Status savePage(const TabPages& pages, int page);
+    void showError(const QString& text);
+
+    Services& services_;
+    QWidget& window_;
+    GraphicStore::Owner owner_;
+    std::vector<TabPages> tabs_;
+    std::map<qint32, std::unique_ptr<GraphicStore>> stores_;
+    GraphicStore* store_ = nullptr;
+    DrawingTab* shown_ = nullptr;
+    bool saved_ = false;
+};
+
+} // namespace korvane

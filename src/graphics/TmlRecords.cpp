@@ -1,0 +1,101 @@
+#include "graphics/TmlRecords.h"
+
+#include "common/NumberFormat.h"
+#include "data/Database.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+
+#include <cmath>
+
+namespace korvane::tml {
+
+Result<std::optional<TmlPoint>> find(const QString& databaseName, qint32 tankId,
+                                     const QString& pointId) {
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    auto rows = db->exec(QStringLiteral("SELECT \"PointID\", \"GraphicType\", \"XCoordinate\", "
+                                        "\"YCoordinate\" FROM \"TML\" WHERE \"TankID\" = ? AND "
+                                        "\"PointID\" = ? ORDER BY rowid LIMIT 1"),
+                         {tankId, pointId});
+    if (!rows)
+        return rows.takeError();
+    if (!rows->next())
+        return std::optional<TmlPoint>();
+    return std::optional<TmlPoint>(TmlPoint{rows->value(0).toString(), rows->value(1).toInt(),
+                                            rows->value(2).toDouble(), rows->value(3).toDouble()});
+}
+
+Status write(const QString& databaseName, qint32 tankId, const TmlPoint& point) {
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    return db->transaction([&]() -> Status {
+        auto rowid = db->firstValue(QStringLiteral("SELECT rowid FROM \"TML\" WHERE "
+                                                   "\"TankID\" = ? AND \"PointID\" = ? "
+                                                   "ORDER BY rowid LIMIT 1"),
+                                    {tankId, point.pointId});
+        if (!rowid)
+            return rowid.takeError();
+        auto written =
+            rowid->isValid()
+                ? db->exec(QStringLiteral("UPDATE \"TML\" SET \"GraphicType\" = ?, "
+                                          "\"XCoordinate\" = ?, \"YCoordinate\" = ? "
+                                          "WHERE rowid = ?"),
+                           {point.page, point.x, point.y, *rowid})
+                : db->exec(QStringLiteral("INSERT INTO \"TML\" (\"TankID\", \"PointID\", "
+                                          "\"GraphicType\", \"XCoordinate\", \"YCoordinate\") "
+                                          "VALUES (?, ?, ?, ?, ?)"),
+                           {tankId, point.pointId, point.page, point.x, point.y});
+        if (!written)
+            return written.takeError();
+        return {};
+    });
+}
+
+Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& pointId) {
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    auto deleted = db->exec(QStringLiteral("DELETE FROM \"TML\" WHERE rowid = (SELECT rowid FROM "
+                                           "\"TML\" WHERE \"TankID\" = ? AND \"PointID\" = ? "
+                                           "ORDER BY rowid LIMIT 1)"),
+                            {tankId, pointId});
+    if (!deleted)
+        return deleted.takeError();
+    return deleted->numRowsAffected() > 0;
+}
+
+Result<std::optional<double>> latestReading(const QString& databaseName, qint32 tankId,
+                                            const QString& pointId) {
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    auto reading = db->firstValue(
+        QStringLiteral("SELECT \"Thickness\".\"Reading\" FROM \"Inspection\" JOIN \"Thickness\" "
+                       "ON \"Inspection\".\"InspectionID\" = \"Thickness\".\"InspectionID\" "
+                       "WHERE \"Inspection\".\"TankID\" = ? AND \"Thickness\".\"PointID\" = ? "
+                       "ORDER BY \"Thickness\".\"DateTaken\" DESC, "
+                       "\"Thickness\".\"ThicknessID\" DESC LIMIT 1"),
+        {tankId, pointId});
+    if (!reading)
+        return reading.takeError();
+    return reading->isValid() ? std::optional<double>(reading->toDouble()) : std::nullopt;
+}
+
+std::optional<double> coordinate(const QString& typed) {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = c.toDouble(typed.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString coordinateText(double value) {
+    return numberText(value);
+}
+
+} // namespace korvane::tml

@@ -1,0 +1,342 @@
+#include "graphics/TankGraphicsWindow.h"
+
+#include "graphics/DrawingSurface.h"
+#include "graphics/SurfaceDriver.h"
+#include "support/ActiveWindow.h"
+#include "support/PdfText.h"
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+#include "support/WindowDriver.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QDirIterator>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QTableView>
+
+#include <memory>
+
+namespace korvane::test {
+namespace {
+
+using Answer = Prompts::Answer;
+
+// Gulf Plains has Port Arthur with T-101, whose point "O'Neil-1" was read in three
+// inspections (the latest 0.25 in), and T-202. The windows' page folders are made in a folder
+// of the test, so that the test can see every file they write.
+class TankGraphicsWindowTest : public testing::Test, public WindowDriver {
+protected:
+    TankGraphicsWindowTest() {
+        session.DatabaseName = file.path();
+        gulf = file.addCompany(QStringLiteral("Gulf Plains"));
+        portArthur = file.addLocation(gulf, QStringLiteral("Port Arthur"));
+        t101 = file.addTank(portArthur, QStringLiteral("T-101"));
+        t202 = file.addTank(portArthur, QStringLiteral("T-202"));
+        for (const auto& [date, reading] :
+             {std::pair{"01/Mar/2021", 0.31}, std::pair{"02/Apr/2024", 0.25},
+              std::pair{"03/May/2022", 0.28}}) {
+            const qint32 inspection = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
+            file.add(QStringLiteral("Thickness"), {{"InspectionID", inspection},
+                                                   {"PointID", "O'Neil-1"},
+                                                   {"DateTaken", date},
+                                                   {"Reading", reading}});
+        }
+        temp = file.folder() + QStringLiteral("/tmp");
+        QDir().mkpath(temp);
+        oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temp.toLocal8Bit());
+    }
+    ~TankGraphicsWindowTest() override { qputenv("TMPDIR", oldTemp); }
+
+    std::unique_ptr<TankGraphicsWindow> openWindow(int tankRow = 0) {
+        auto window = std::make_unique<TankGraphicsWindow>(session, t.services);
+        driven = window.get();
+        showActive(*window);
+        chooseLocation(0, 0);
+        doubleClickRow(find<QTableView>("Grid_Tanks"), tankRow);
+        return window;
+    }
+    DrawingSurface& surface(int n) const {
+        return *find<DrawingSurface>(QStringLiteral("Surface%1").arg(n).toLatin1().constData());
+    }
+    void tool(const char* tools, int index) {
+        find<QAbstractButton>(
+            QStringLiteral("%1_%2").arg(QLatin1String(tools)).arg(index).toLatin1().constData())
+            ->click();
+    }
+    // Draws a box with the mouse and leaves it selected (an empty box is picked by its edge).
+    void drawBox(int n, const char* tools, QPointF from, QPointF to) {
+        SurfaceDriver mouse(surface(n));
+        tool(tools, 2);
+        mouse.drag(from, to);
+        tool(tools, 0);
+        mouse.click({from.x(), (from.y() + to.y()) / 2});
+    }
+    void turnPage(const char* pager, int page) {
+        find<QScrollBar>(pager)->setValue(page);
+        QApplication::processEvents();
+    }
+    QStringList storedLabels(qint32 tank) const {
+        QStringList labels;
+        const Database db = file.open();
+        auto rows = db.exec(QStringLiteral("SELECT GraphicLabel, GraphicType FROM "
+                                           "TGraphic WHERE TankID = ? ORDER BY 1"),
+                            {tank});
+        while (rows && rows->next())
+            labels << rows->value(0).toString() + QLatin1Char('/') + rows->value(1).toString();
+        return labels;
+    }
+    // Every file under the folder the windows make their page folders in.
+    QStringList tempFiles() const {
+        QStringList files;
+        QDirIterator it(temp, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(temp).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& m : t.prompts.messages())
+            texts << m.title + QStringLiteral(": ") + m.text;
+        return texts;
+    }
+    QString prefix(qint32 tank) const {
+        return QStringLiteral("C%1_L%2_T%3").arg(gulf).arg(portArthur).arg(tank);
+    }
+
+    TestDatabase file;
+    TestServices t;
+    Session session;
+    qint32 gulf = 0, portArthur = 0, t101 = 0, t202 = 0;
+    QString temp;
+    QByteArray oldTemp;
+};
+
+TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
+    auto window = openWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tank Graphics - T-101"));
+    EXPECT_EQ(tabs()->currentIndex(), TankGraphicsWindow::TabRoofFloor);
+    DrawingSurface& s = surface(1);
+    SurfaceDriver mouse(s);
+
+    // Add needs exactly one selected element.
+    tool("Opt_RFDraw", 0);
+    t.prompts.answerMessage();
+    click("Cmd_RFAdd");
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    click("Cmd_RFAdd");
+    EXPECT_TRUE(box("Text_RFPointID")->isEnabled());
+    EXPECT_FALSE(box("Text_RFX")->isEnabled());
+    typeKeys("Text_RFPointID", QStringLiteral("O'Neil-1"));
+    EXPECT_FALSE(find<QPushButton>("Cmd_RFAdd")->isEnabled());
+    typeKeys("Text_RFX", QStringLiteral("12 ft"));
+    EXPECT_FALSE(find<QPushButton>("Cmd_RFAccept")->isEnabled());
+    typeKeys("Text_RFY", QStringLiteral("4.5"));
+    t.prompts.answerMessage().answerMessage();
+    mouse.click({700, 700});
+    click("Cmd_RFAccept"); // nothing selected
+    mouse.click({100, 150});
+    click("Cmd_RFAccept"); // X is not a number
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 0);
+    box("Text_RFX")->setText(QStringLiteral("12"));
+    click("Cmd_RFAccept");
+    EXPECT_EQ(file.value("TML", "TankID", t101, "PointID"), QVariant("O'Neil-1"));
+    EXPECT_EQ(file.value("TML", "TankID", t101, "GraphicType").toInt(), 1);
+    EXPECT_EQ(file.value("TML", "TankID", t101, "XCoordinate").toDouble(), 12);
+    EXPECT_EQ(s.ElementText(), QStringLiteral("O'Neil-1"));
+    EXPECT_TRUE(s.ElementHotSpot());
+    EXPECT_FALSE(box("Text_RFPointID")->isEnabled());
+
+    // Passing over the point shows its row, read-only; leaving it clears the boxes.
+    mouse.hover({700, 700});
+    mouse.hover({100, 150});
+    EXPECT_EQ(QStringList({text("Text_RFPointID"), text("Text_RFX"), text("Text_RFY")}),
+              QStringList({"O'Neil-1", "12", "4.5"}));
+    EXPECT_TRUE(box("Text_RFX")->isReadOnly());
+    mouse.hover({700, 700});
+    EXPECT_EQ(text("Text_RFPointID"), QString());
+
+    // A click shows the latest of the three readings, in inches or millimetres.
+    t.prompts.answerMessage().answerMessage();
+    mouse.click({100, 150});
+    session.UnitsUS = false;
+    mouse.click({100, 150});
+    session.UnitsUS = true;
+
+    // The same point accepted on the floor page moves the one row there.
+    t.prompts.answerMessage(Answer::Yes); // save the roof page before turning it
+    turnPage("HScroll_RF", 2);
+    drawBox(1, "Opt_RFDraw", {500, 500}, {600, 600});
+    click("Cmd_RFAdd");
+    typeKeys("Text_RFPointID", QStringLiteral("O'Neil-1"));
+    typeKeys("Text_RFX", QStringLiteral("30"));
+    typeKeys("Text_RFY", QStringLiteral("40"));
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_RFAccept");
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 1);
+    EXPECT_EQ(file.value("TML", "TankID", t101, "GraphicType").toInt(), 2);
+    EXPECT_EQ(file.value("TML", "TankID", t101, "XCoordinate").toDouble(), 30);
+
+    // Delete asks, then removes the row and the element; Cancel keeps both.
+    const int elements = s.SelectedCount(5);
+    t.prompts.answerMessage(Answer::Cancel).answerMessage(Answer::Ok);
+    mouse.key(Qt::Key_Delete);
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 1);
+    mouse.key(Qt::Key_Delete);
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 0);
+    EXPECT_EQ(s.SelectedCount(5), elements - 1);
+
+    EXPECT_EQ(messages(),
+              QStringList({"Selection Error: No object is selected!",
+                           "Selection Error: No object is selected!",
+                           "Tank Graphics - T-101: The X Coordinate must be a number.",
+                           "Current Thickness: 0.250", "Current Thickness: 6.35",
+                           "Save Graphic: You are changing graphic displays.\nDo you wish to save "
+                           "this graphic?",
+                           "Duplication Warning: PointID - O'Neil-1 already exists.",
+                           "Graphic Element Deletion: The selected element has data associated "
+                           "with it that will be deleted!",
+                           "Graphic Element Deletion: The selected element has data associated "
+                           "with it that will be deleted!"}));
+}
+
+TEST_F(TankGraphicsWindowTest, ShellPagesAreStoredByOkAndComeBackByteForByte) {
+    auto window = openWindow();
+    t.prompts.answerMessage(Answer::Yes); // page 1: a rollout
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabShell);
+    EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("1 of 2"));
+    drawBox(2, "Opt_SDraw", {100, 100}, {300, 200});
+    t.prompts.answerMessage(Answer::Yes).answerMessage(Answer::No); // save; page 2: a plate
+    turnPage("HScroll_S", 2);
+    EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("2 of 3"));
+    EXPECT_TRUE(find<QAbstractButton>("Opt_SType_1")->isChecked());
+    EXPECT_EQ(surface(2).SelectedCount(5), 1); // the background alone
+    t.prompts.answerMessage(Answer::No);       // page 3: a plate, saved by its button
+    turnPage("HScroll_S", 3);
+    drawBox(2, "Opt_SDraw", {400, 400}, {500, 450});
+    click("Cmd_Save2");
+    EXPECT_EQ(surface(2).EditMode(), 0);
+    click("Cmd_OK");
+    EXPECT_EQ(storedLabels(t101),
+              QStringList({prefix(t101) + "_S01.tmp/1", prefix(t101) + "_S53.tmp/2"}));
+    const QString stored =
+        file.value("TGraphic", "GraphicLabel", prefix(t101) + "_S01.tmp", "Graphic").toString();
+    window.reset();
+    EXPECT_EQ(tempFiles(), QStringList()); // the page folder went with the window
+
+    window = openWindow();
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabShell); // page 1 is stored: no question
+    EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("1 of 4"));
+    const QStringList files = tempFiles();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(fileBytes(QDir(temp).filePath(files[0])), stored.toUtf8());
+    EXPECT_EQ(surface(2).SelectedCount(5), 2);
+    const QString again = QDir(temp).filePath(QStringLiteral("again.svg"));
+    ASSERT_TRUE(surface(2).SaveDrawing(again));
+    EXPECT_EQ(fileBytes(again), stored.toUtf8());
+    click("Cmd_Cancel"); // nothing changed: no question
+    EXPECT_EQ(messages().size(), 4);
+}
+
+TEST_F(TankGraphicsWindowTest, AChangedPageIsNeverDroppedWithoutAsking) {
+    auto window = openWindow();
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    // Declined when leaving the tab: the page is as its file (a new page) again.
+    t.prompts.answerMessage(Answer::No);
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabOther);
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabRoofFloor);
+    EXPECT_EQ(surface(1).SelectedCount(5), 1);
+
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    t.prompts.answerMessage(Answer::Cancel);
+    click("Cmd_Cancel");
+    EXPECT_TRUE(window->isVisible());
+    // OK saves the changed page before storing it.
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
+
+    // A tool chosen is enough for Cancel to ask.
+    window = openWindow();
+    tool("Opt_RFDraw", 1);
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Cancel");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages().size(), 3);
+    EXPECT_EQ(messages()[2], QStringLiteral("Cancel Update: This will cause all changes to be "
+                                            "ignored!"));
+}
+
+TEST_F(TankGraphicsWindowTest, WindowsKeepToTheirOwnFilesAndLabelsAreNeverPaths) {
+    for (const char* label : {"../escape.tmp", "C1_L1_T1_Roof.tmp"})
+        file.add(
+            QStringLiteral("TGraphic"),
+            {{"TankID", t202}, {"GraphicLabel", label}, {"GraphicType", 1}, {"Graphic", "<svg/>"}});
+    auto first = openWindow(0);
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    click("Cmd_Save1");
+    t.prompts.answerMessage().answerMessage();
+    auto second = openWindow(1);
+    ASSERT_EQ(messages().size(), 2);
+    EXPECT_TRUE(messages()[0].contains(QStringLiteral("\"../escape.tmp\"")));
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    click("Cmd_Save1");
+    const QStringList both = tempFiles();
+    ASSERT_EQ(both.size(), 2);
+    EXPECT_NE(QFileInfo(both[0]).path(), QFileInfo(both[1]).path());
+    EXPECT_FALSE(QFile::exists(QDir(temp).filePath(QStringLiteral("escape.tmp"))));
+
+    t.prompts.answerMessage(Answer::Ok);
+    driven = second.get();
+    click("Cmd_Cancel");
+    second.reset();
+    EXPECT_EQ(tempFiles(), QStringList({both.filter(prefix(t101)).value(0)}));
+    driven = first.get();
+    click("Cmd_OK");
+    EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
+    EXPECT_EQ(storedLabels(t202), QStringList({"../escape.tmp/1", "C1_L1_T1_Roof.tmp/1"}));
+}
+
+TEST_F(TankGraphicsWindowTest, AFailedStoreWritesNothingAndKeepsTheWindowOpen) {
+    ASSERT_TRUE(
+        file.open().exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON TGraphic WHEN "
+                                        "NEW.GraphicLabel LIKE '%Floor.tmp' BEGIN "
+                                        "SELECT RAISE(ABORT, 'disk full'); END")));
+    auto window = openWindow();
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    click("Cmd_Save1");
+    turnPage("HScroll_RF", 2);
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    t.prompts.answerMessage();
+    click("Cmd_OK");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(messages().value(0).contains(QStringLiteral("disk full")));
+    EXPECT_EQ(file.count(QStringLiteral("TGraphic")), 0);
+
+    ASSERT_TRUE(file.open().exec(QStringLiteral("DROP TRIGGER full")));
+    click("Cmd_OK");
+    EXPECT_EQ(storedLabels(t101),
+              QStringList({prefix(t101) + "_Floor.tmp/1", prefix(t101) + "_Roof.tmp/1"}));
+}
+
+TEST_F(TankGraphicsWindowTest, PrintsThePageTheListingAndHelp) {
+    auto window = openWindow();
+    const QString pdf = file.folder() + QStringLiteral("/page.pdf");
+    t.printers.setFallbackPdf(pdf);
+    click("Cmd_Print1");
+    const QString page = pdfPages(pdf).value(0);
+    for (const char* line : {"Gulf Plains", "Port Arthur", "T-101"})
+        EXPECT_TRUE(page.contains(QLatin1String(line))) << line;
+    click("Cmd_PrintTML");
+    ASSERT_EQ(t.reports.runs.size(), 1u);
+    EXPECT_EQ(t.reports.runs[0].first, QStringLiteral("tml_list.rpt"));
+    EXPECT_EQ(t.reports.runs[0].second, QStringLiteral("{TML.TankID} = %1").arg(t101));
+    click("Cmd_Help");
+    EXPECT_EQ(t.help.topics, std::vector<int>({5}));
+}
+
+} // namespace
+} // namespace korvane::test
