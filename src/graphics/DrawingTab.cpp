@@ -253,8 +253,12 @@ void DrawingTab::pagerMoved(int value) {
 }
 
 void DrawingTab::updateCounter() {
-    if (counter_)
-        counter_->setText(QStringLiteral("%1 of %2").arg(currentPage()).arg(pageCount()));
+    if (!counter_)
+        return;
+    const int page = currentPage();
+    counter_->setText(page <= names_.pageTitles.size()
+                          ? names_.pageTitles.at(page - 1)
+                          : QStringLiteral("%1 of %2").arg(page).arg(pageCount()));
 }
 
 void DrawingTab::resetZoom() {

@@ -40,6 +40,7 @@ public:
         bool growingPager = true; // one empty page always follows the last one shown
         int fixedPages = 2;       // the pages of a pager that does not grow (roof and floor)
         bool shellType = false;   // Opt_SType_0 "Rollout" and Opt_SType_1 "Plate"
+        QStringList pageTitles;   // what the counter shows for each page, instead of "n of m"
     };
 
     // The EditMode value each tool button selects, by button.

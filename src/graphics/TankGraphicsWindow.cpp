@@ -21,7 +21,7 @@ const QString WindowCaption = QStringLiteral("Tank Graphics");
 constexpr quint8 HelpTopicTankGraphics = 5;
 
 DrawingTab* makeTab(int number, const char* tools, const char* pager, const char* counter,
-                    bool growing, bool shellType) {
+                    bool growing, bool shellType, const QStringList& pageTitles = {}) {
     DrawingTab::Names names;
     names.number = number;
     names.tools = QString::fromLatin1(tools);
@@ -29,6 +29,7 @@ DrawingTab* makeTab(int number, const char* tools, const char* pager, const char
     names.counter = QString::fromLatin1(counter);
     names.growingPager = growing;
     names.shellType = shellType;
+    names.pageTitles = pageTitles;
     return new DrawingTab(names);
 }
 
@@ -41,7 +42,8 @@ TankGraphicsWindow::TankGraphicsWindow(Session& session, Services& services, QWi
     setModal(true);
 
     select_ = new TankSelectPanel(session_, services_, *this, WindowCaption);
-    roofFloor_ = makeTab(1, "Opt_RFDraw", "HScroll_RF", "", false, false);
+    roofFloor_ = makeTab(1, "Opt_RFDraw", "HScroll_RF", "Label_RFPage", false, false,
+                         {QStringLiteral("Roof"), QStringLiteral("Floor")});
     shell_ = makeTab(2, "Opt_SDraw", "HScroll_S", "Graph_CountS", true, true);
     other_ = makeTab(3, "Opt_ODraw", "HScroll_O", "Graph_CountO", true, false);
     roofFloorPoints_ = new TmlPointPanel(session_, services_, *roofFloor_, QStringLiteral("RF"),

@@ -73,7 +73,7 @@
 //               tmls only:
 //               tmlCount hasTmls
 //               tmls [ by point
-//                 { point page graphic x xValue y yValue hasReading reading readingValue
+//                 { point page x xValue y yValue hasReading reading readingValue
 //                   date course minimum minimumValue below } ] } ] } ] } ]
 namespace korvane::reports {
 
@@ -740,11 +740,6 @@ QString pointKey(qint32 tankId, const QString& point) {
     return QString::number(tankId) + QLatin1Char('|') + point.toCaseFolded();
 }
 
-// A graphic page of a tank.
-QString pageKey(qint32 tankId, int page) {
-    return QString::number(tankId) + QLatin1Char('|') + QString::number(page);
-}
-
 Status addTmls(const Database& db, const Selection& selection, QHash<qint32, Tank>& tanks,
                Context& cx) {
     const QString selected = condition(selection);
@@ -781,21 +776,6 @@ Status addTmls(const Database& db, const Selection& selection, QHash<qint32, Tan
                           {rows->at(2), rows->at(3), rows->at(4).toInt()});
     }
 
-    // The pages' labels, without the drawings themselves.
-    QHash<QString, QString> pageLabels;
-    {
-        auto rows =
-            Rows::run(db,
-                      QStringLiteral(
-                          "SELECT \"TankID\", \"GraphicType\", \"GraphicLabel\" FROM \"TGraphic\""),
-                      {});
-        if (!rows)
-            return rows.takeError();
-        while (rows->next())
-            pageLabels.insert(pageKey(rows->at(0).toInt(), rows->at(1).toInt()),
-                              cellText(rows->at(2)));
-    }
-
     auto rows = Rows::run(db,
                           QStringLiteral("SELECT \"TML\".\"TankID\", \"TML\".\"PointID\", "
                                          "\"TML\".\"GraphicType\", \"TML\".\"XCoordinate\", "
@@ -819,7 +799,6 @@ Status addTmls(const Database& db, const Selection& selection, QHash<qint32, Tan
         const bool read = found != latest.constEnd();
         QVariantMap tml{{QStringLiteral("point"), point},
                         {QStringLiteral("page"), page},
-                        {QStringLiteral("graphic"), pageLabels.value(pageKey(tankId, page))},
                         {QStringLiteral("x"), formatNumber(x, u"0.00")},
                         {QStringLiteral("xValue"), x},
                         {QStringLiteral("y"), formatNumber(y, u"0.00")},

@@ -168,7 +168,9 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
 
     // The same point accepted on the floor page moves the one row there.
     t.prompts.answerMessage(Answer::Yes); // save the roof page before turning it
+    EXPECT_EQ(find<QLabel>("Label_RFPage")->text(), QStringLiteral("Roof"));
     turnPage("HScroll_RF", 2);
+    EXPECT_EQ(find<QLabel>("Label_RFPage")->text(), QStringLiteral("Floor"));
     drawBox(1, "Opt_RFDraw", {500, 500}, {600, 600});
     click("Cmd_RFAdd");
     typeKeys("Text_RFPointID", QStringLiteral("O'Neil-1"));

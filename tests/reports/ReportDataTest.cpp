@@ -483,7 +483,6 @@ TEST_F(ReportDataTest, TmlsShowTheirPageAndTheLatestReadingOfTheirPoint) {
     const struct {
         const char* point;
         const char* page;
-        const char* graphic;
         const char* x;
         const char* reading; // the latest of the point's readings, whatever its letter case
         const char* date;
@@ -491,9 +490,9 @@ TEST_F(ReportDataTest, TmlsShowTheirPageAndTheLatestReadingOfTheirPoint) {
         const char* minimum;
         bool below;
     } cases[] = {
-        {"a1", "1", "Shell plan", "10.50", "0.240", "01/Mar/2023", "Course 1", "0.250", true},
-        {"F1", "2", "", "3.00", "0.050", "01/Mar/2023", "Floor", "", false},
-        {"Z9", "1", "Shell plan", "0.00", "", "", "", "", false},
+        {"a1", "1", "10.50", "0.240", "01/Mar/2023", "Course 1", "0.250", true},
+        {"F1", "2", "3.00", "0.050", "01/Mar/2023", "Floor", "", false},
+        {"Z9", "1", "0.00", "", "", "", "", false},
     };
     const QVariantMap tank = onlyTank(DataKind::Tmls, t101);
     const QVariantList tmls = tank.value("tmls").toList();
@@ -505,7 +504,6 @@ TEST_F(ReportDataTest, TmlsShowTheirPageAndTheLatestReadingOfTheirPoint) {
         const QVariantMap t = tmls[static_cast<qsizetype>(i)].toMap();
         EXPECT_EQ(t.value("point").toString(), QLatin1String(c.point));
         EXPECT_EQ(t.value("page").toString(), QLatin1String(c.page));
-        EXPECT_EQ(t.value("graphic").toString(), QLatin1String(c.graphic));
         EXPECT_EQ(t.value("x").toString(), QLatin1String(c.x));
         EXPECT_EQ(t.value("reading").toString(), QLatin1String(c.reading));
         EXPECT_EQ(t.value("hasReading").toBool(), *c.reading != 0);

@@ -6,6 +6,8 @@
 // usage: korvane-screenshots DATABASE FOLDER
 // Run it on a copy of the demo database: it writes a thickness reading into it.
 
+#include "graphics/DrawingSurface.h"
+#include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "platform/Prompts.h"
@@ -24,6 +26,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -36,12 +39,14 @@ namespace {
 using namespace korvane;
 
 // Every message is printed and answered OK; nobody is there to answer it. Only the question
-// before printing is expected.
+// before printing and the kind of a new shell page are expected.
 class PrintedPrompts final : public Prompts {
 public:
     Answer message(const QString& text, const QString& title, Icon, Buttons) override {
         if (title == QLatin1String(" Print Notification"))
             return Answer::Ok;
+        if (title == QLatin1String("Graphic Type"))
+            return Answer::Yes; // a shell page is a rollout
         std::fprintf(stderr, "message \"%s\": %s\n", qPrintable(title), qPrintable(text));
         ++messages;
         return Answer::Ok;
@@ -205,6 +210,98 @@ bool surveyWindow(Session& session, Services& services, const QDir& folder) {
     return ok;
 }
 
+// A click of the mouse at a point of a drawing page.
+void clickPage(DrawingSurface& surface, QPointF logical) {
+    QTest::mouseClick(surface.viewport(), Qt::LeftButton, {},
+                      surface.toViewport(logical).toPoint());
+}
+
+// Marks a measurement location: a small box at (x, y) made a point by Add, its ID and
+// coordinates typed, and Accept.
+void markPoint(QWidget& window, DrawingSurface& surface, const char* letters, QPointF at,
+               const QString& pointId, const QString& x, const QString& y) {
+    const QString prefix = QString::fromLatin1(letters);
+    (void)surface.AddElement(2, at.x() - 12, at.y() - 12, at.x() + 12, at.y() + 12);
+    surface.setElementColor(0x0000C0FFu);
+    surface.setEditMode(11);
+    clickPage(surface, at);
+    window.findChild<QPushButton*>(QStringLiteral("Cmd_%1Add").arg(prefix))->click();
+    for (const auto& [field, keys] :
+         {std::pair{"PointID", pointId}, std::pair{"X", x}, std::pair{"Y", y}})
+        QTest::keyClicks(window.findChild<QLineEdit*>(
+                             QStringLiteral("Text_%1%2").arg(prefix, QLatin1String(field))),
+                         keys);
+    window.findChild<QPushButton*>(QStringLiteral("Cmd_%1Accept").arg(prefix))->click();
+    // Its name written beside it, as inspectors label their sketches.
+    (void)surface.AddElement(10, at.x() + 16, at.y() - 30, 0, 0);
+    surface.setElementText(pointId);
+}
+
+// The first tank of the demo: its roof with the floor points marked (the inspectors' floor
+// readings are taken at those points), and a rollout of its shell with the course points.
+bool tankGraphicsWindow(Session& session, Services& services, const QDir& folder) {
+    TankGraphicsWindow window(session, services);
+    window.resize(1000, 720);
+    window.show();
+    auto* chain = window.findChild<SelectionChain*>();
+    auto* grid = child<QTableView>(window, "Grid_Tanks");
+    auto* tabs = child<QTabWidget>(window, "Tabs");
+    if (!chain || !grid || !tabs)
+        return false;
+    chooseFirstLocation(*chain);
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    bool ok = save(window, folder, QStringLiteral("tank-graphics-select"));
+    doubleClickRow(*grid, 0);
+
+    // Page 2 of the roof/floor tab: the floor, a circle with five points.
+    child<QScrollBar>(window, "HScroll_RF")->setValue(2);
+    auto* floor = child<DrawingSurface>(window, "Surface1");
+    (void)floor->AddElement(6, 100, 100, 900, 900);
+    (void)floor->AddElement(1, 100, 500, 900, 500);
+    (void)floor->AddElement(1, 500, 100, 500, 900);
+    (void)floor->AddElement(10, 510, 60, 0, 0);
+    floor->setElementText(QStringLiteral("N"));
+    const struct {
+        const char* id;
+        QPointF at;
+        const char* x;
+        const char* y;
+    } floorPoints[] = {{"F-C", {500, 500}, "0", "0"},
+                       {"F-N", {500, 200}, "0", "30"},
+                       {"F-E", {800, 500}, "30", "0"},
+                       {"F-S", {500, 800}, "0", "-30"},
+                       {"F-W", {200, 500}, "-30", "0"}};
+    for (const auto& p : floorPoints)
+        markPoint(window, *floor, "RF", p.at, QString::fromLatin1(p.id), QString::fromLatin1(p.x),
+                  QString::fromLatin1(p.y));
+    child<QPushButton>(window, "Cmd_Save1")->click();
+    ok = save(window, folder, QStringLiteral("tank-graphics-floor")) && ok;
+    services.printers.setFallbackPdf(folder.filePath(QStringLiteral("tank-graphics-print.pdf")));
+    child<QPushButton>(window, "Cmd_Print1")->click();
+
+    // The shell rolled out: one band per course, a point at each compass direction.
+    tabs->setCurrentIndex(TankGraphicsWindow::TabShell);
+    auto* shell = child<DrawingSurface>(window, "Surface2");
+    constexpr int courses = 4;
+    for (int c = 0; c < courses; ++c) {
+        const double top = 850 - (c + 1) * 175.0;
+        (void)shell->AddElement(2, 50, top, 950, top + 175);
+        (void)shell->AddElement(10, 60, top + 8, 0, 0);
+        shell->setElementText(QStringLiteral("Course %1").arg(c + 1));
+        for (int d = 0; d < 4; ++d) {
+            const char* direction = "NESW" + d;
+            markPoint(window, *shell, "S", {162.5 + d * 225.0, top + 100},
+                      QStringLiteral("S%1-%2").arg(c + 1).arg(QLatin1Char(*direction)),
+                      QString::number(d * 90), QString::number(c * 8 + 4));
+        }
+    }
+    child<QPushButton>(window, "Cmd_Save2")->click();
+    ok = save(window, folder, QStringLiteral("tank-graphics-shell")) && ok;
+    child<QPushButton>(window, "Cmd_OK")->click();
+    session.RecordMode = false;
+    return ok;
+}
+
 // Every stored report on the demo database, in its preview window and as a PDF file: the tank
 // reports of the first location and the inspection reports of the surveyed tank's location.
 bool reportPreviews(Session& session, Services& services, const QDir& folder) {
@@ -272,9 +369,9 @@ int main(int argc, char** argv) {
         prompts,         standalone.clock,  printers, standalone.windows, standalone.pointer,
         standalone.help, standalone.reports};
 
-    const bool ok = tankWindow(session, services, folder) &&
-                    inspectionWindow(session, services, folder) &&
-                    surveyWindow(session, services, folder) &&
-                    reportPreviews(session, services, folder) && prompts.messages == 0;
+    const bool ok =
+        tankWindow(session, services, folder) && inspectionWindow(session, services, folder) &&
+        surveyWindow(session, services, folder) && tankGraphicsWindow(session, services, folder) &&
+        reportPreviews(session, services, folder) && prompts.messages == 0;
     return ok ? 0 : 1;
 }
