@@ -116,13 +116,20 @@ void DrawingPages::loadPage(const TabPages& pages) {
             name = graphicpages::shellPage(page, true);
         tab.setPlate(plate);
     }
-    if (store_->hasPage(name)) {
+    auto opened = store_->openPage(name);
+    if (opened && *opened) {
         BusyScope busy(services_.pointer, window_);
-        if (Status loaded = tab.surface().LoadDrawing(store_->pagePath(name)); !loaded) {
-            tab.newPage();
-            showError(QStringLiteral("The drawing page %1 could not be shown: %2")
-                          .arg(name, loaded.error()));
-        }
+        if (Status loaded = tab.surface().LoadDrawing(store_->pagePath(name)); !loaded)
+            opened = Error{loaded.error()};
+    }
+    if (!opened) {
+        // Shown as a new page; the stored one stays as it is unless this one is saved over it.
+        tab.newPage();
+        showError(
+            QStringLiteral("The drawing page %1 could not be shown: %2").arg(name, opened.error()));
+        return;
+    }
+    if (*opened) {
         tab.markUnchanged();
         return;
     }

@@ -80,12 +80,13 @@ Result<GraphicStore::Loaded> GraphicStore::LoadGraphicsFromDb(const QString& dat
     auto db = Database::open(databaseName);
     if (!db)
         return db.takeError();
-    auto rows = db->exec(QStringLiteral("SELECT rowid, \"GraphicLabel\", \"Graphic\" FROM \"%1\" "
+    auto rows = db->exec(QStringLiteral("SELECT rowid, \"GraphicLabel\" FROM \"%1\" "
                                         "WHERE \"%2\" = ? ORDER BY rowid")
                              .arg(table(), keyField()),
                          {ownerKey_});
     if (!rows)
         return rows.takeError();
+    databaseName_ = databaseName;
     Loaded loaded;
     while (rows->next()) {
         const QString label = rows->value(1).toString();
@@ -99,28 +100,51 @@ Result<GraphicStore::Loaded> GraphicStore::LoadGraphicsFromDb(const QString& dat
                                                     : QStringLiteral("inspection"));
             continue;
         }
+        if (unopened_.contains(label))
+            continue; // a second row of one label: the later one is shown
         if (label.contains(QLatin1String("_S"), Qt::CaseInsensitive))
             ++loaded.shellPages;
         if (label.contains(QLatin1String("_O"), Qt::CaseInsensitive))
             ++loaded.otherPages;
-        QFile file(QDir(dir_.path()).filePath(label));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(rows->value(2).toString().toUtf8()) < 0 || !file.flush())
-            return Error{QStringLiteral("The drawing page %1 could not be written: %2")
-                             .arg(label, file.errorString())};
+        unopened_.insert(label);
         ++loaded.pages;
     }
     return loaded;
 }
 
+Result<bool> GraphicStore::openPage(const QString& suffix) {
+    const QString name = prefix_ + suffix;
+    if (!unopened_.contains(name))
+        return QFileInfo::exists(pagePath(suffix));
+    auto db = Database::open(databaseName_);
+    if (!db)
+        return db.takeError();
+    auto text = db->firstValue(QStringLiteral("SELECT \"Graphic\" FROM \"%1\" WHERE \"%2\" = ? "
+                                              "AND \"GraphicLabel\" = ? ORDER BY rowid DESC "
+                                              "LIMIT 1")
+                                   .arg(table(), keyField()),
+                               {ownerKey_, name});
+    if (!text)
+        return text.takeError();
+    QFile file(pagePath(suffix));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(text->toString().toUtf8()) < 0 || !file.flush())
+        return Error{QStringLiteral("The drawing page %1 could not be written: %2")
+                         .arg(name, file.errorString())};
+    unopened_.remove(name);
+    return true;
+}
+
 bool GraphicStore::hasPage(const QString& suffix) const {
-    return QFileInfo::exists(pagePath(suffix));
+    return unopened_.contains(prefix_ + suffix) || QFileInfo::exists(pagePath(suffix));
 }
 
 int GraphicStore::lastPage(QChar kind) const {
     int last = 0;
     const QString start = prefix_ + QLatin1Char('_') + kind;
-    const auto names = QDir(dir_.path()).entryList({start + QStringLiteral("??.tmp")}, QDir::Files);
+    const QStringList names =
+        QDir(dir_.path()).entryList({start + QStringLiteral("??.tmp")}, QDir::Files) +
+        QStringList(unopened_.cbegin(), unopened_.cend()).filter(start);
     for (const QString& name : names) {
         bool number = false;
         int page = name.mid(start.size(), 2).toInt(&number);

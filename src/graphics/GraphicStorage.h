@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,6 +15,8 @@ class Database;
 
 // The drawing pages of a tank (table TGraphic) or of an inspection (table IGraphic), one row a
 // page, kept while a graphics window is open as page files in a private folder of that window.
+// A stored page is written out as its file the first time it is shown, so that opening an
+// owner with many large pages reads only the page on screen.
 //
 // A page file is named by its owner's prefix ("C3_L7_T12" for a tank, "C3_L7_T12_I40" for an
 // inspection) and the page's suffix ("_Roof.tmp", "_S01.tmp" ...); the name is the row's
@@ -63,14 +66,18 @@ public:
         int shellPages = 0; // labels with "_S"
         int otherPages = 0; // labels with "_O"
         // One message for each row whose label is not a page name of this owner; those rows
-        // are left as they are and no file is written for them.
+        // are left as they are and no file is ever written for them.
         QStringList skipped;
     };
-    // Writes every stored page of the owner to its file, the text exactly as stored.
+    // Reads which pages the owner has stored; each is written to its file, the text exactly as
+    // stored, when openPage asks for it.
     Result<Loaded> LoadGraphicsFromDb(const QString& databaseName);
 
-    // Whether a page has a file: it was stored, or saved while the window was open.
+    // Whether a page exists: it was stored, or saved while the window was open.
     bool hasPage(const QString& suffix) const;
+    // Makes the page's file ready to be shown (a stored page not yet written out is written
+    // now); false when the page does not exist.
+    Result<bool> openPage(const QString& suffix);
     // The highest page number of the shell pages (rollout or plate) or of the other pages that
     // have a file; 0 when there is none.
     int lastShellPage() const;
@@ -94,7 +101,9 @@ private:
     qint32 ownerKey_;
     QString prefix_;
     QTemporaryDir dir_;
-    QStringList saved_; // page file names, in order of first save
+    QString databaseName_;
+    QSet<QString> unopened_; // stored pages whose files are not written yet
+    QStringList saved_;      // page file names, in order of first save
 };
 
 } // namespace korvane

@@ -97,6 +97,13 @@ TEST_F(GraphicStoreTest, LoadingWritesOnlyTheOwnersPagesExactlyAsStored) {
     EXPECT_EQ(loaded->shellPages, 1);
     ASSERT_EQ(loaded->skipped.size(), 2);
     EXPECT_TRUE(loaded->skipped[0].contains(QStringLiteral("../C1_L2_T3_O01.tmp")));
+    // Pages are written out as they are shown.
+    EXPECT_TRUE(QDir(store.folder()).isEmpty());
+    EXPECT_EQ(store.lastShellPage(), 1);
+    EXPECT_TRUE(store.hasPage(shellPage(1, true)));
+    EXPECT_FALSE(store.openPage(otherPage(1)).value());
+    EXPECT_TRUE(store.openPage(roofPage()).value());
+    EXPECT_TRUE(store.openPage(shellPage(1, true)).value());
     EXPECT_EQ(read(store.pagePath(roofPage())), drawing);
     EXPECT_EQ(QDir(store.folder()).entryList(QDir::Files).size(), 2);
     EXPECT_FALSE(QFileInfo::exists(
@@ -107,6 +114,7 @@ TEST_F(GraphicStoreTest, LoadingWritesOnlyTheOwnersPagesExactlyAsStored) {
     {
         GraphicStore gone(GraphicStore::Owner::Tank, 3, prefix(1, 2, 3));
         ASSERT_TRUE(gone.LoadGraphicsFromDb(file.path()));
+        ASSERT_TRUE(gone.openPage(roofPage()));
         EXPECT_FALSE(QDir(gone.folder()).isEmpty());
     }
     EXPECT_TRUE(QFileInfo::exists(folder)); // only its own folder goes with a store
@@ -146,6 +154,7 @@ TEST_F(GraphicStoreTest, SavingStoresNewAndChangedPagesInOneTransaction) {
     // Reopened, the page is the same to the last byte.
     GraphicStore again(GraphicStore::Owner::Tank, 3, prefix(1, 2, 3));
     ASSERT_TRUE(again.LoadGraphicsFromDb(file.path()));
+    ASSERT_TRUE(again.openPage(roofPage()));
     EXPECT_EQ(read(again.pagePath(roofPage())), drawing);
 }
 

@@ -232,8 +232,8 @@ TEST_F(TankGraphicsWindowTest, ShellPagesAreStoredByOkAndComeBackByteForByte) {
     window = openWindow();
     tabs()->setCurrentIndex(TankGraphicsWindow::TabShell); // page 1 is stored: no question
     EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("1 of 4"));
-    const QStringList files = tempFiles();
-    ASSERT_EQ(files.size(), 2);
+    const QStringList files = tempFiles(); // only the page shown is written out
+    ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(fileBytes(QDir(temp).filePath(files[0])), stored.toUtf8());
     EXPECT_EQ(surface(2).SelectedCount(5), 2);
     const QString again = QDir(temp).filePath(QStringLiteral("again.svg"));
