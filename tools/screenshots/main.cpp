@@ -276,6 +276,13 @@ bool tankGraphicsWindow(Session& session, Services& services, const QDir& folder
                   QString::fromLatin1(p.y));
     child<QPushButton>(window, "Cmd_Save1")->click();
     ok = save(window, folder, QStringLiteral("tank-graphics-floor")) && ok;
+    // Zoomed in, with the pointer resting on the centre point: its row shows beside the page.
+    for (int i = 0; i < 4; ++i)
+        child<QPushButton>(window, "Cmd_ZoomIn1")->click();
+    floor->setEditMode(11);
+    for (const QPointF at : {QPointF(300, 300), QPointF(500, 500)})
+        QTest::mouseMove(floor->viewport(), floor->toViewport(at).toPoint());
+    ok = save(window, folder, QStringLiteral("tank-graphics-zoom")) && ok;
     services.printers.setFallbackPdf(folder.filePath(QStringLiteral("tank-graphics-print.pdf")));
     child<QPushButton>(window, "Cmd_Print1")->click();
 
