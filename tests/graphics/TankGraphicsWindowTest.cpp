@@ -191,6 +191,15 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
     EXPECT_EQ(file.count(QStringLiteral("TML")), 0);
     EXPECT_EQ(s.SelectedCount(5), elements - 1);
 
+    // Back on the roof, the point's element is still there but its row is gone: it stays.
+    t.prompts.answerMessage(Answer::No).answerMessage().answerMessage(Answer::Ok);
+    turnPage("HScroll_RF", 1);
+    mouse.click({100, 150});
+    const int roofElements = s.SelectedCount(5);
+    mouse.key(Qt::Key_Delete);
+    EXPECT_EQ(s.SelectedCount(5), roofElements);
+    EXPECT_EQ(s.ElementText(), QStringLiteral("O'Neil-1"));
+
     EXPECT_EQ(messages(),
               QStringList({"Selection Error: No object is selected!",
                            "Selection Error: No object is selected!",
@@ -201,6 +210,11 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
                            "Duplication Warning: PointID - O'Neil-1 already exists.",
                            "Graphic Element Deletion: The selected element has data associated "
                            "with it that will be deleted!",
+                           "Graphic Element Deletion: The selected element has data associated "
+                           "with it that will be deleted!",
+                           "Save Graphic: You are changing graphic displays.\nDo you wish to save "
+                           "this graphic?",
+                           "Current Thickness: 0.250",
                            "Graphic Element Deletion: The selected element has data associated "
                            "with it that will be deleted!"}));
 }
@@ -246,12 +260,13 @@ TEST_F(TankGraphicsWindowTest, ShellPagesAreStoredByOkAndComeBackByteForByte) {
 TEST_F(TankGraphicsWindowTest, AChangedPageIsNeverDroppedWithoutAsking) {
     auto window = openWindow();
     drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
-    // Declined when leaving the tab: the page is as its file (a new page) again.
+    // Declined when leaving the tab: the page is as its file (none) again, so OK stores nothing.
     t.prompts.answerMessage(Answer::No);
     tabs()->setCurrentIndex(TankGraphicsWindow::TabOther);
-    tabs()->setCurrentIndex(TankGraphicsWindow::TabRoofFloor);
-    EXPECT_EQ(surface(1).SelectedCount(5), 1);
+    click("Cmd_OK");
+    EXPECT_EQ(file.count(QStringLiteral("TGraphic")), 0);
 
+    window = openWindow();
     drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
     t.prompts.answerMessage(Answer::Cancel);
     click("Cmd_Cancel");
@@ -300,6 +315,24 @@ TEST_F(TankGraphicsWindowTest, WindowsKeepToTheirOwnFilesAndLabelsAreNeverPaths)
     click("Cmd_OK");
     EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
     EXPECT_EQ(storedLabels(t202), QStringList({"../escape.tmp/1", "C1_L1_T1_Roof.tmp/1"}));
+}
+
+TEST_F(TankGraphicsWindowTest, PagesSavedForOneTankSurviveWorkOnAnother) {
+    auto window = openWindow(0);
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    click("Cmd_Save1");
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabSelect);
+    doubleClickRow(find<QTableView>("Grid_Tanks"), 1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tank Graphics - T-202"));
+    EXPECT_EQ(surface(1).SelectedCount(5), 1);
+    drawBox(1, "Opt_RFDraw", {300, 300}, {400, 400});
+    t.prompts.answerMessage(Answer::Yes); // T-202's page, left changed
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabSelect);
+    doubleClickRow(find<QTableView>("Grid_Tanks"), 0);
+    EXPECT_EQ(surface(1).SelectedCount(5), 2); // T-101's saved box is back
+    click("Cmd_OK");
+    EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
+    EXPECT_EQ(storedLabels(t202), QStringList({prefix(t202) + "_Roof.tmp/1"}));
 }
 
 TEST_F(TankGraphicsWindowTest, AFailedStoreWritesNothingAndKeepsTheWindowOpen) {
