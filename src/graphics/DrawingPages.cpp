@@ -76,6 +76,8 @@ void DrawingPages::pageChanging(DrawingTab& tab, int from) {
 }
 
 void DrawingPages::offerSave(const TabPages& pages, int page) {
+    if (!store_)
+        return;
     const auto answer = services_.prompts.message(
         QStringLiteral("You are changing graphic displays.\nDo you wish to save this graphic?"),
         QStringLiteral("Save Graphic"), Prompts::Icon::Question, Prompts::Buttons::YesNo);

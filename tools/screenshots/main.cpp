@@ -109,17 +109,28 @@ void doubleClickRow(QTableView& grid, int row) {
     emit grid.doubleClicked(index);
 }
 
-bool tankWindow(Session& session, Services& services, const QDir& folder) {
-    TankInformationWindow window(session, services);
-    window.resize(1000, 680);
+// Shows a window that picks a tank from Grid_Tanks, with the first company's first location
+// chosen and one tank row highlighted. Gives the grid and the tab strip; false when one is
+// missing.
+bool showTankGrid(QWidget& window, QSize size, int row, QTableView*& grid, QTabWidget*& tabs) {
+    window.resize(size);
     window.show();
     auto* chain = window.findChild<SelectionChain*>();
-    auto* grid = child<QTableView>(window, "Grid_Tanks");
-    auto* tabs = child<QTabWidget>(window, "Tabs");
+    grid = child<QTableView>(window, "Grid_Tanks");
+    tabs = child<QTabWidget>(window, "Tabs");
     if (!chain || !grid || !tabs)
         return false;
     chooseFirstLocation(*chain);
-    grid->setCurrentIndex(grid->model()->index(1, 0));
+    grid->setCurrentIndex(grid->model()->index(row, 0));
+    return true;
+}
+
+bool tankWindow(Session& session, Services& services, const QDir& folder) {
+    TankInformationWindow window(session, services);
+    QTableView* grid = nullptr;
+    QTabWidget* tabs = nullptr;
+    if (!showTankGrid(window, {1000, 680}, 1, grid, tabs))
+        return false;
     bool ok = save(window, folder, QStringLiteral("tank-select"));
     doubleClickRow(*grid, 1);
     tabs->setCurrentIndex(1);
@@ -241,15 +252,10 @@ void markPoint(QWidget& window, DrawingSurface& surface, const char* letters, QP
 // readings are taken at those points), and a rollout of its shell with the course points.
 bool tankGraphicsWindow(Session& session, Services& services, const QDir& folder) {
     TankGraphicsWindow window(session, services);
-    window.resize(1000, 720);
-    window.show();
-    auto* chain = window.findChild<SelectionChain*>();
-    auto* grid = child<QTableView>(window, "Grid_Tanks");
-    auto* tabs = child<QTabWidget>(window, "Tabs");
-    if (!chain || !grid || !tabs)
+    QTableView* grid = nullptr;
+    QTabWidget* tabs = nullptr;
+    if (!showTankGrid(window, {1000, 720}, 0, grid, tabs))
         return false;
-    chooseFirstLocation(*chain);
-    grid->setCurrentIndex(grid->model()->index(0, 0));
     bool ok = save(window, folder, QStringLiteral("tank-graphics-select"));
     doubleClickRow(*grid, 0);
 
