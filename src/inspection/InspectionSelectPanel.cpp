@@ -15,22 +15,24 @@
 namespace korvane {
 
 InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& services, QWidget& window,
-                                             const QString& caption)
-    : session_(session), services_(services), caption_(caption) {
+                                             const QString& caption, Use use)
+    : session_(session), services_(services), caption_(caption), use_(use) {
     SelectionChain::Options options;
     options.caption = caption;
     options.tankList = true;
     options.reportEmptyLists = true;
     chain_ = new SelectionChain(session_, services_, window, options);
 
-    inspections_ = new InspectionGridModel(true, false, this);
+    const bool recording = use == Use::Recording;
+    inspections_ = new InspectionGridModel(recording, !recording, this);
     Grid_Inspection = new QTableView(this);
     Grid_Inspection->setObjectName(QStringLiteral("Grid_Inspection"));
     Grid_Inspection->setToolTip(QStringLiteral("Tank Selection Grid"));
     Grid_Inspection->setModel(inspections_);
     setUpRowGrid(*Grid_Inspection);
     Grid_Inspection->setColumnWidth(0, 120);
-    Grid_Inspection->setColumnWidth(1, 170);
+    Grid_Inspection->setColumnWidth(1, recording ? 170 : 110);
+    Grid_Inspection->setColumnWidth(2, 150);
     Grid_Inspection->installEventFilter(this);
     connect(Grid_Inspection->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &InspectionSelectPanel::Grid_Inspection_Click);
@@ -51,14 +53,17 @@ InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& service
         emit tankChosen();
     });
 
+    const QString hint =
+        recording ? QStringLiteral("Double-click a company, then one of its locations, then a "
+                                   "tank; then an inspection or \"%1\".")
+                        .arg(InspectionGridModel::NewInspectionText)
+                  : QStringLiteral("Double-click a company, then one of its locations, then a "
+                                   "tank; then the inspection whose drawings you want.");
     layOutSelectionPage(*this,
                         {{QStringLiteral("Companies"), chain_->companyList()},
                          {QStringLiteral("Locations"), chain_->locationList()},
                          {QStringLiteral("Tanks"), chain_->tankList()}},
-                        QStringLiteral("Inspections of this Tank"), *Grid_Inspection,
-                        QStringLiteral("Double-click a company, then one of its locations, then a "
-                                       "tank; then an inspection or \"%1\".")
-                            .arg(InspectionGridModel::NewInspectionText));
+                        QStringLiteral("Inspections of this Tank"), *Grid_Inspection, hint);
 }
 
 Status InspectionSelectPanel::open() {
@@ -94,7 +99,7 @@ void InspectionSelectPanel::FillInspectionGrid() {
 void InspectionSelectPanel::Grid_Inspection_Click(const QModelIndex& index) {
     const InspectionListRow* row =
         index.isValid() ? inspections_->inspection(index.row()) : nullptr;
-    if (!row)
+    if (!row || use_ != Use::Recording)
         return;
     session_.CurInspectionID = row->inspectionId;
     // The tank whose inspections are listed, whatever the tank list highlights meanwhile.
@@ -110,6 +115,11 @@ void InspectionSelectPanel::Grid_Inspection_DblClick(const QModelIndex& index) {
     }
     if (const InspectionListRow* row = inspections_->inspection(index.row()))
         emit inspectionChosen(row->inspectionId);
+}
+
+const InspectionListRow* InspectionSelectPanel::currentInspection() const {
+    const QModelIndex index = Grid_Inspection->currentIndex();
+    return index.isValid() ? inspections_->inspection(index.row()) : nullptr;
 }
 
 bool InspectionSelectPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -10,18 +10,27 @@ class QTableView;
 namespace korvane {
 
 class InspectionGridModel;
+struct InspectionListRow;
 
 // The "Insp. Select" tab: the company, location and tank lists, and Grid_Inspection with the
-// chosen tank's inspections below "New Inspection".
+// chosen tank's inspections.
 //
-// A single click on an inspection makes it the current one (for printing); a double click (or
-// Enter) opens it, or begins a new one on the "New Inspection" row.
+// For recording inspections the grid starts with "New Inspection"; a single click on an
+// inspection makes it the current one (for printing), and a double click (or Enter) opens it, or
+// begins a new one on the "New Inspection" row. For drawing on an inspection's pages the grid
+// lists the inspections alone with their reasons as a fourth column, and only a double click (or
+// Enter) picks one.
 class InspectionSelectPanel : public QWidget {
     Q_OBJECT
 
 public:
+    enum class Use { Recording, Drawing };
+
     InspectionSelectPanel(Session& session, Services& services, QWidget& window,
-                          const QString& caption);
+                          const QString& caption, Use use = Use::Recording);
+
+    // The inspection of the grid's current row; null when there is none.
+    const InspectionListRow* currentInspection() const;
 
     SelectionChain& chain() { return *chain_; }
     // Lists the companies (the window's load); the inspection grid starts hidden.
@@ -52,6 +61,7 @@ private:
     Session& session_;
     Services& services_;
     QString caption_;
+    Use use_;
     SelectionChain* chain_ = nullptr;
     QTableView* Grid_Inspection = nullptr;
     InspectionGridModel* inspections_ = nullptr;

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "common/Result.h"
+#include "platform/Services.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace korvane {
+
+class DrawingTab;
+
+// The controls beside a drawing surface that tie drawing elements to data rows (measurement
+// locations, settled and corroded areas): entry boxes filled one after another, Add, Accept and
+// Cancel, the row of the element under the pointer shown read-only in the same boxes, and Delete
+// of an element together with its row.
+//
+// Add (with exactly one element selected) starts the entry; typing into an entry box enables the
+// next one, and the last one enables Accept. Accept writes the row and links the selected
+// element to it: its text becomes the row's key and it raises hot-spot and hit events. Delete
+// (in selection mode) removes an unlinked element at once; a linked one asks first, and goes only
+// when its row was removed.
+class LinkedEntryPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    // Idle: Add enabled, the boxes empty, editable and disabled, Accept and Cancel disabled.
+    void reset();
+    bool isEntering() const;
+
+protected:
+    LinkedEntryPanel(Services& services, DrawingTab& tab, const QString& objectName);
+
+    // Adds an entry box in entry order, named and labelled; gives its label.
+    QLabel* addEntryBox(QLineEdit* box, const QString& name, const QString& label,
+                        const QString& toolTip);
+    // Adds a row of other controls (options, a check box) below the boxes.
+    void addRow(QWidget* row);
+    // Adds Cmd_<letters>Add (with its caption), Cmd_<letters>Accept and Cmd_<letters>Cancel.
+    void addButtons(const QString& letters, const QString& addCaption, const QString& addTip);
+
+    // After Add found one element selected: asks what the entry needs to know first; false
+    // abandons it.
+    virtual bool startEntry() { return true; }
+    enum class Outcome { Written, Declined, Refused };
+    // Accept: checks the boxes and writes the row. Written links the element to entryKey();
+    // Declined (the user kept an existing row) ends the entry; Refused keeps it for correction.
+    virtual Outcome writeEntry() = 0;
+    virtual QString entryKey() const = 0;
+    // Shows the row of a linked element in the boxes (already enabled and read-only); a key
+    // without a row leaves them as they are.
+    virtual void showRow(const QString& key) = 0;
+    // Deletes the row of a linked element; false when there was none.
+    virtual Result<bool> removeRow(const QString& key) = 0;
+    // Resets what the panel adds beyond the boxes (options, check boxes).
+    virtual void resetExtras() {}
+
+    void showError(const QString& text);
+    // Exactly one selected element; otherwise the selection error is shown.
+    bool checkSelection();
+
+    Services& services_;
+    DrawingTab& tab_;
+
+private slots:
+    void Cmd_Add_Click();
+    void Cmd_Accept_Click();
+    void Surface_OnHotSpot(double x, double y, int action);
+    void Surface_KeyDown(int keyCode, int shift);
+
+private:
+    void boxEdited(std::size_t box);
+
+    QFormLayout* form_ = nullptr;
+    std::vector<QLineEdit*> boxes_;
+    QPushButton* add_ = nullptr;
+    QPushButton* accept_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+} // namespace korvane
