@@ -98,6 +98,16 @@ bool beginsWithNumber(QStringView text) {
     return findLeadingNumber(text).hasDigits;
 }
 
+std::optional<double> plainNumber(QStringView text) {
+    const LeadingNumber found = findLeadingNumber(text);
+    if (!found.hasDigits)
+        return std::nullopt;
+    for (qsizetype at = found.end; at < text.size(); ++at)
+        if (text[at] != u' ' && text[at] != u'\t')
+            return std::nullopt;
+    return numericValue(text);
+}
+
 double numericValue(QStringView text) {
     const LeadingNumber found = findLeadingNumber(text);
     if (!found.hasDigits)

@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include <optional>
+
 namespace korvane {
 
 // The number a text begins with, as the program reads typed and stored values.
@@ -21,5 +23,8 @@ double numericValue(QStringView text);
 // Whether the text begins with a number as numericValue reads it ("12 ft" and " .5" do; "ft",
 // "-" and "" do not), so that a typed 0 can be told from a text that holds no number at all.
 bool beginsWithNumber(QStringView text);
+// The value of a text that is a number and nothing else (blanks around it allowed), read as
+// numericValue reads it; no value for "12 ft", "1,000", "" or any other text.
+std::optional<double> plainNumber(QStringView text);
 
 } // namespace korvane

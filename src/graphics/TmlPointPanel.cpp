@@ -1,6 +1,7 @@
 #include "graphics/TmlPointPanel.h"
 
 #include "common/NumberFormat.h"
+#include "common/TextValue.h"
 #include "graphics/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
 #include "graphics/TmlRecords.h"
@@ -38,7 +39,7 @@ TmlPointPanel::Outcome TmlPointPanel::writeEntry() {
     point.page = tab_.currentPage();
     for (auto [box, value, label] :
          {std::tuple{x_, &point.x, "X Coordinate"}, std::tuple{y_, &point.y, "Y Coordinate"}}) {
-        const auto number = tml::coordinate(box->text());
+        const auto number = plainNumber(box->text());
         if (!number) {
             showError(QStringLiteral("The %1 must be a number.").arg(QLatin1String(label)));
             box->setFocus();
@@ -69,8 +70,8 @@ void TmlPointPanel::showRow(const QString& pointId) {
     if (!row || !row.value())
         return;
     pointId_->setText(row.value()->pointId);
-    x_->setText(tml::coordinateText(row.value()->x));
-    y_->setText(tml::coordinateText(row.value()->y));
+    x_->setText(numberText(row.value()->x));
+    y_->setText(numberText(row.value()->y));
 }
 
 Result<bool> TmlPointPanel::removeRow(const QString& pointId) {

@@ -1,12 +1,8 @@
 #include "graphics/TmlRecords.h"
 
-#include "common/NumberFormat.h"
 #include "data/Database.h"
 
-#include <QLocale>
 #include <QSqlQuery>
-
-#include <cmath>
 
 namespace korvane::tml {
 
@@ -82,20 +78,6 @@ Result<std::optional<double>> latestReading(const QString& databaseName, qint32 
     if (!reading)
         return reading.takeError();
     return reading->isValid() ? std::optional<double>(reading->toDouble()) : std::nullopt;
-}
-
-std::optional<double> coordinate(const QString& typed) {
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double value = c.toDouble(typed.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-QString coordinateText(double value) {
-    return numberText(value);
 }
 
 } // namespace korvane::tml

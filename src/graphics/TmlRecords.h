@@ -37,11 +37,6 @@ Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& p
 Result<std::optional<double>> latestReading(const QString& databaseName, qint32 tankId,
                                             const QString& pointId);
 
-// A coordinate as typed: a plain number, surrounding blanks allowed; no value otherwise.
-std::optional<double> coordinate(const QString& typed);
-// A stored coordinate as the point boxes show it ("12", "3.75").
-QString coordinateText(double value);
-
 } // namespace tml
 
 } // namespace korvane

@@ -117,9 +117,14 @@ void InspectionSelectPanel::Grid_Inspection_DblClick(const QModelIndex& index) {
         emit inspectionChosen(row->inspectionId);
 }
 
-const InspectionListRow* InspectionSelectPanel::currentInspection() const {
+QStringList InspectionSelectPanel::currentRowTexts() const {
     const QModelIndex index = Grid_Inspection->currentIndex();
-    return index.isValid() ? inspections_->inspection(index.row()) : nullptr;
+    QStringList cells;
+    if (!index.isValid())
+        return cells;
+    for (int column = 0; column < inspections_->columnCount(); ++column)
+        cells << inspections_->index(index.row(), column).data().toString();
+    return cells;
 }
 
 bool InspectionSelectPanel::eventFilter(QObject* watched, QEvent* event) {

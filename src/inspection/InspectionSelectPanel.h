@@ -10,7 +10,6 @@ class QTableView;
 namespace korvane {
 
 class InspectionGridModel;
-struct InspectionListRow;
 
 // The "Insp. Select" tab: the company, location and tank lists, and Grid_Inspection with the
 // chosen tank's inspections.
@@ -29,8 +28,8 @@ public:
     InspectionSelectPanel(Session& session, Services& services, QWidget& window,
                           const QString& caption, Use use = Use::Recording);
 
-    // The inspection of the grid's current row; null when there is none.
-    const InspectionListRow* currentInspection() const;
+    // The cells of the grid's current row, as the grid shows them; empty when there is none.
+    QStringList currentRowTexts() const;
 
     SelectionChain& chain() { return *chain_; }
     // Lists the companies (the window's load); the inspection grid starts hidden.

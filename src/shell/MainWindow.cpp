@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
+#include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "shell/OpenDatabaseWindow.h"
@@ -92,6 +93,7 @@ void MainWindow::buildMenus() {
     connect(mnuEditTank, &QAction::triggered, this, &MainWindow::mnuEditTank_Click);
     connect(mnuEditInspection, &QAction::triggered, this, &MainWindow::mnuEditInspection_Click);
     connect(mnuEditTGraphics, &QAction::triggered, this, &MainWindow::mnuEditTGraphics_Click);
+    connect(mnuEditIGraphics, &QAction::triggered, this, &MainWindow::mnuEditIGraphics_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
@@ -235,6 +237,11 @@ void MainWindow::mnuFileExit_Click() {
 void MainWindow::mnuEditInspection_Click() {
     InspectionWindow form4(session_, services_, this);
     showChildWindow(services_, *this, form4);
+}
+
+void MainWindow::mnuEditIGraphics_Click() {
+    InspectionGraphicsWindow form6(session_, services_, this);
+    showChildWindow(services_, *this, form6);
 }
 
 void MainWindow::mnuEditTGraphics_Click() {

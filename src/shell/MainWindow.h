@@ -41,6 +41,7 @@ private slots:
     void mnuEditTank_Click();
     void mnuEditInspection_Click();
     void mnuEditTGraphics_Click();
+    void mnuEditIGraphics_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace korvane {
@@ -69,6 +70,26 @@ TEST(BeginsWithNumber, TellsAZeroFromNoNumber) {
     for (const auto& c : cases)
         EXPECT_EQ(beginsWithNumber(QStringView(c.text)), c.expected)
             << QStringView(c.text).toString().toStdString();
+}
+
+// Coordinates and area measurements must be numbers and nothing else.
+TEST(PlainNumber, OnlyANumberWithNothingAfterIt) {
+    const struct {
+        const char16_t* text;
+        double expected; // NaN: not a plain number
+    } cases[] = {
+        {u"12", 12},       {u" 3.75 ", 3.75}, {u"-0.5", -0.5}, {u"1e3", 1000},
+        {u"25.4\t", 25.4}, {u"12 ft", NAN},   {u"1,000", NAN}, {u"", NAN},
+        {u"N", NAN},       {u"0x10", NAN},    {u"1e", NAN},
+    };
+    for (const auto& c : cases) {
+        const auto value = plainNumber(QStringView(c.text));
+        if (std::isnan(c.expected))
+            EXPECT_FALSE(value) << QStringView(c.text).toString().toStdString();
+        else
+            EXPECT_EQ(value.value_or(NAN), c.expected)
+                << QStringView(c.text).toString().toStdString();
+    }
 }
 
 } // namespace

@@ -4,29 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace korvane {
 namespace {
-
-TEST(TmlCoordinates, OnlyAPlainNumberIsACoordinate) {
-    const struct {
-        const char* typed;
-        double value; // NaN: refused
-    } cases[] = {
-        {"12", 12},     {" 3.75 ", 3.75}, {"-0.5", -0.5}, {"1e3", 1000}, {"12 ft", NAN},
-        {"1,000", NAN}, {"", NAN},        {"N", NAN},     {"inf", NAN},  {"0x10", NAN},
-    };
-    for (const auto& c : cases) {
-        const auto value = tml::coordinate(QString::fromLatin1(c.typed));
-        if (std::isnan(c.value))
-            EXPECT_FALSE(value) << c.typed;
-        else
-            EXPECT_EQ(value.value_or(NAN), c.value) << c.typed;
-    }
-    EXPECT_EQ(tml::coordinateText(3.75), QStringLiteral("3.75"));
-    EXPECT_EQ(tml::coordinateText(12), QStringLiteral("12"));
-}
 
 class TmlRecordsTest : public testing::Test {
 protected:

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "common/Result.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace korvane {
+
+// The areas marked on an inspection's drawings, one row per area ID and inspection: settled
+// areas of the tank bottom (EdgeSettle), corroded areas of the roof and floor (RFCorrosion) and
+// of the shell (SCorrosion). Area IDs are compared and stored as bound values, so any character
+// may be part of one.
+enum class AreaTable { EdgeSettle, RFCorrosion, SCorrosion };
+
+struct AreaRow {
+    QString areaId;
+    bool readingType = true; // edge (else floor), or corrosion (else pitting); not for the shell
+    QString takenBy;
+    QString date; // "dd/mmm/yyyy", or empty
+    // In inches: radius, length and actual depth 'B' of a settled area; width, length and depth
+    // reading of a corroded one.
+    std::array<double, 3> measures{};
+    bool stressAnalysis = false; // settled areas only
+    int page = 1;                // GraphicType: the shell page of a shell area
+};
+
+namespace areas {
+
+// The three measurement fields of a table, in entry order.
+std::array<QString, 3> measureFields(AreaTable table);
+
+Result<std::optional<AreaRow>> find(const QString& databaseName, AreaTable table,
+                                    qint32 inspectionId, const QString& areaId);
+
+// Adds the area's row, or writes the measurements of an existing row of the same area ID (its
+// InspectionID and AreaID stay as stored).
+Status write(const QString& databaseName, AreaTable table, qint32 inspectionId,
+             const AreaRow& area);
+
+// Deletes the inspection's row of an area; false when there was none.
+Result<bool> remove(const QString& databaseName, AreaTable table, qint32 inspectionId,
+                    const QString& areaId);
+
+// A measurement as typed, in inches: the number itself in US units, or millimetres divided by
+// 25.399986; no value when the text is not a plain number.
+std::optional<double> inches(const QString& typed, bool unitsUS);
+// A stored measurement as the boxes show it: a length "##0.00" in inches or "###0.0" in
+// millimetres; a depth reading "#0.000" in inches or "##0.00" in millimetres.
+QString measureText(double inches, bool depth, bool unitsUS);
+
+} // namespace areas
+
+} // namespace korvane

@@ -1,0 +1,213 @@
+#include "graphics/InspectionGraphicsWindow.h"
+
+#include "graphics/DrawingSurface.h"
+#include "graphics/SurfaceDriver.h"
+#include "support/ActiveWindow.h"
+#include "support/TestDatabase.h"
+#include "support/TestServices.h"
+#include "support/WindowDriver.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTableView>
+
+#include <memory>
+
+namespace korvane::test {
+namespace {
+
+using Answer = Prompts::Answer;
+
+// Gulf Plains, Port Arthur, T-101 with the inspection of 01/Mar/2023.
+class InspectionGraphicsWindowTest : public testing::Test, public WindowDriver {
+protected:
+    InspectionGraphicsWindowTest() {
+        session.DatabaseName = file.path();
+        const qint32 location = file.addLocation(file.addCompany(QStringLiteral("Gulf Plains")),
+                                                 QStringLiteral("Port Arthur"));
+        const qint32 tank = file.addTank(location, QStringLiteral("T-101"));
+        inspection = file.add(
+            QStringLiteral("Inspection"),
+            {{"TankID", tank}, {"InspectionDate", "01/Mar/2023"}, {"InspectionReason", "Routine"}});
+    }
+
+    std::unique_ptr<InspectionGraphicsWindow> openWindow() {
+        auto window = std::make_unique<InspectionGraphicsWindow>(session, t.services);
+        driven = window.get();
+        showActive(*window);
+        chooseLocation(0, 0);
+        doubleClickList("List_Tank", 0);
+        doubleClickRow(find<QTableView>("Grid_Inspection"), 0);
+        return window;
+    }
+    DrawingSurface& surface(int n) const {
+        return *find<DrawingSurface>(QStringLiteral("Surface%1").arg(n).toLatin1().constData());
+    }
+    // Draws a box with the Box tool and selects it by its edge.
+    void drawBox(int n, const char* tools, double x) {
+        SurfaceDriver mouse(surface(n));
+        find<QAbstractButton>(QStringLiteral("%1_2").arg(QLatin1String(tools)).toLatin1())->click();
+        mouse.drag({x, 100}, {x + 100, 200});
+        find<QAbstractButton>(QStringLiteral("%1_0").arg(QLatin1String(tools)).toLatin1())->click();
+        mouse.click({x, 150});
+    }
+    // Add, then the boxes of the entry in order, each as a user types it.
+    void enterArea(const char* letters, const QStringList& texts) {
+        click(QStringLiteral("Cmd_%1Add").arg(QLatin1String(letters)).toLatin1().constData());
+        const char* fields[] = {"TakenBy", "DateTaken", "AreaID", nullptr, nullptr, nullptr};
+        const bool edge = QLatin1String(letters) == QLatin1String("E");
+        const char* measures[] = {edge ? "Radius" : "Width", "Length", edge ? "Actual" : "Reading"};
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            const char* field = i < 3 ? fields[i] : measures[i - 3];
+            typeKeys(QStringLiteral("Text_%1%2")
+                         .arg(QLatin1String(letters), QLatin1String(field))
+                         .toLatin1()
+                         .constData(),
+                     texts[i]);
+        }
+    }
+    QVariant area(const char* table, const char* field) const {
+        return file.value(QString::fromLatin1(table), QStringLiteral("InspectionID"), inspection,
+                          QString::fromLatin1(field));
+    }
+    QStringList boxes(const char* letters, std::initializer_list<const char*> fields) const {
+        QStringList texts;
+        for (const char* field : fields)
+            texts << text(QStringLiteral("Text_%1%2")
+                              .arg(QLatin1String(letters), QLatin1String(field))
+                              .toLatin1()
+                              .constData());
+        return texts;
+    }
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& m : t.prompts.messages())
+            texts << m.title + QStringLiteral(": ") + m.text;
+        return texts;
+    }
+
+    TestDatabase file;
+    TestServices t;
+    Session session;
+    qint32 inspection = 0;
+};
+
+TEST_F(InspectionGraphicsWindowTest, AnEdgeAreaInMetricIsStoredInInchesAndShownAgain) {
+    session.UnitsUS = false;
+    auto window = openWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Inspection Graphics - 01/Mar/2023"));
+    EXPECT_EQ(tabs()->currentIndex(), InspectionGraphicsWindow::TabEdge);
+    EXPECT_EQ(find<QLabel>("Label_ERadius")->text(), QStringLiteral("Radius - mm"));
+    EXPECT_FALSE(box("Text_EAllowable")->isEnabled());
+    EXPECT_TRUE(find<QCheckBox>("Chk_Stress")->isEnabled());
+
+    drawBox(1, "Opt_EDraw", 100);
+    t.prompts.answerMessage(Answer::Yes).answerMessage();
+    enterArea("E", {"R. Diaz", "1/3/23", "E-1", "25.4", "50.8", "2.5 mm"});
+    find<QCheckBox>("Chk_Stress")->click();
+    click("Cmd_EAccept"); // the depth is not a number
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 0);
+    box("Text_EActual")->setText(QStringLiteral("2.54"));
+    click("Cmd_EAccept");
+    EXPECT_NEAR(area("EdgeSettle", "Radius").toDouble(), 25.4 / 25.399986, 1e-12);
+    EXPECT_NEAR(area("EdgeSettle", "Radius").toDouble(), 1.00000055, 1e-8);
+    EXPECT_EQ(area("EdgeSettle", "ReadingType").toBool(), true);
+    EXPECT_EQ(area("EdgeSettle", "StressAnalysis").toBool(), true);
+    EXPECT_EQ(area("EdgeSettle", "DateTaken").toString(), QStringLiteral("01/Mar/2023"));
+    EXPECT_EQ(surface(1).ElementText(), QStringLiteral("E-1"));
+    EXPECT_FALSE(find<QCheckBox>("Chk_Stress")->isChecked());
+
+    // The pointer on the area shows it again, read-only, in millimetres.
+    SurfaceDriver mouse(surface(1));
+    mouse.hover({700, 700});
+    mouse.hover({100, 150});
+    EXPECT_EQ(boxes("E", {"TakenBy", "DateTaken", "AreaID", "Radius", "Length", "Actual"}),
+              QStringList({"R. Diaz", "01/Mar/2023", "E-1", "25.4", "50.8", "2.54"}));
+    EXPECT_TRUE(box("Text_ERadius")->isReadOnly());
+    EXPECT_TRUE(find<QCheckBox>("Chk_Stress")->isChecked());
+    mouse.hover({700, 700});
+
+    // Accepted again under the same ID (any letter case): new measurements, same row.
+    drawBox(1, "Opt_EDraw", 400);
+    t.prompts.answerMessage(Answer::No).answerMessage(Answer::Ok);
+    enterArea("E", {"M. Okafor", "2/3/23", "e-1", "12.7", "1", "1"});
+    click("Cmd_EAccept");
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 1);
+    EXPECT_EQ(area("EdgeSettle", "AreaID"), QVariant("E-1"));
+    EXPECT_EQ(area("EdgeSettle", "ReadingType").toBool(), false);
+    EXPECT_NEAR(area("EdgeSettle", "Radius").toDouble(), 0.5, 1e-6);
+    EXPECT_EQ(area("EdgeSettle", "StressAnalysis").toBool(), false);
+
+    // A linked element whose row is gone stays when deleted.
+    ASSERT_TRUE(file.open().exec(QStringLiteral("DELETE FROM EdgeSettle")));
+    const int elements = surface(1).SelectedCount(5);
+    t.prompts.answerMessage(Answer::Ok);
+    mouse.click({400, 150});
+    mouse.key(Qt::Key_Delete);
+    EXPECT_EQ(surface(1).SelectedCount(5), elements);
+
+    EXPECT_EQ(messages(),
+              QStringList({"Reading Type: Is this an Edge type reading?\nNo indicates a Floor "
+                           "reading",
+                           "Inspection Graphics - 01/Mar/2023: The Actual 'B' must be a number.",
+                           "Reading Type: Is this an Edge type reading?\nNo indicates a Floor "
+                           "reading",
+                           "Duplication Warning: AreaID - e-1 already exists.",
+                           "Graphic Element Deletion: The selected element has data associated "
+                           "with it that will be deleted!"}));
+}
+
+TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
+    auto window = openWindow();
+    tabs()->setCurrentIndex(InspectionGraphicsWindow::TabRoofFloor);
+    drawBox(2, "Opt_RFDraw", 100);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "2", "3", "0.125"});
+    click("Cmd_RFAccept");
+    EXPECT_EQ(area("RFCorrosion", "Reading").toDouble(), 0.125);
+
+    // The floor page: the roof's area ID is taken; a pitting area reads back as pitting.
+    t.prompts.answerMessage(Answer::Yes); // save the roof page
+    find<QScrollBar>("HScroll_RF")->setValue(2);
+    drawBox(2, "Opt_RFDraw", 100);
+    t.prompts.answerMessage(Answer::No).answerMessage(Answer::Cancel);
+    enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "1", "1", "0.05"});
+    click("Cmd_RFAccept");
+    EXPECT_EQ(file.count(QStringLiteral("RFCorrosion")), 1);
+    t.prompts.answerMessage(Answer::No);
+    enterArea("RF", {"R. Diaz", "1/3/23", "P-1", "1", "1", "0.05"});
+    click("Cmd_RFAccept");
+    SurfaceDriver floor(surface(2));
+    floor.hover({700, 700});
+    floor.hover({100, 150});
+    EXPECT_TRUE(find<QAbstractButton>("Opt_RFType_1")->isChecked());
+    EXPECT_EQ(text("Text_RFReading"), QStringLiteral("0.050"));
+    floor.hover({700, 700});
+
+    // A shell area accepted again from page 2 moves there.
+    t.prompts.answerMessage(Answer::Yes).answerMessage(Answer::Yes); // save the floor; rollout
+    tabs()->setCurrentIndex(InspectionGraphicsWindow::TabShell);
+    drawBox(3, "Opt_SDraw", 100);
+    enterArea("S", {"R. Diaz", "1/3/23", "S'1", "4", "5", "0.2"});
+    click("Cmd_SAccept");
+    EXPECT_EQ(area("SCorrosion", "GraphicType").toInt(), 1);
+    EXPECT_EQ(area("SCorrosion", "DataTaken").toString(), QStringLiteral("01/Mar/2023"));
+    t.prompts.answerMessage(Answer::No).answerMessage(Answer::Yes); // page 1 not saved; rollout
+    find<QScrollBar>("HScroll_S")->setValue(2);
+    drawBox(3, "Opt_SDraw", 100);
+    t.prompts.answerMessage(Answer::Ok);
+    enterArea("S", {"R. Diaz", "1/3/23", "S'1", "4", "5", "0.3"});
+    click("Cmd_SAccept");
+    EXPECT_EQ(file.count(QStringLiteral("SCorrosion")), 1);
+    EXPECT_EQ(area("SCorrosion", "GraphicType").toInt(), 2);
+    EXPECT_EQ(area("SCorrosion", "AreaID"), QVariant("S'1"));
+
+    click("Cmd_Help");
+    EXPECT_EQ(t.help.topics, std::vector<int>({4}));
+    EXPECT_EQ(messages().size(), 10);
+}
+
+} // namespace
+} // namespace korvane::test
