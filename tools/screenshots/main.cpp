@@ -7,6 +7,7 @@
 // Run it on a copy of the demo database: it writes a thickness reading into it.
 
 #include "graphics/DrawingSurface.h"
+#include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "inspection/SettlementGraphWindow.h"
@@ -33,20 +34,21 @@
 #include <QTest>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 using namespace korvane;
 
 // Every message is printed and answered OK; nobody is there to answer it. Only the question
-// before printing and the kind of a new shell page are expected.
+// before printing, the kind of a new shell page and the kind of an area's reading are expected.
 class PrintedPrompts final : public Prompts {
 public:
     Answer message(const QString& text, const QString& title, Icon, Buttons) override {
         if (title == QLatin1String(" Print Notification"))
             return Answer::Ok;
-        if (title == QLatin1String("Graphic Type"))
-            return Answer::Yes; // a shell page is a rollout
+        if (title == QLatin1String("Graphic Type") || title == QLatin1String("Reading Type"))
+            return Answer::Yes; // a rollout of the shell; an edge or a corrosion reading
         std::fprintf(stderr, "message \"%s\": %s\n", qPrintable(title), qPrintable(text));
         ++messages;
         return Answer::Ok;
@@ -143,7 +145,7 @@ bool tankWindow(Session& session, Services& services, const QDir& folder) {
 
 // Shows the window, chooses the first company, one of its locations and one of that location's
 // tanks, then highlights the tank's latest inspection. Gives the inspection grid, or null.
-QTableView* chooseLatestInspection(InspectionWindow& window, int location, int tank) {
+QTableView* chooseLatestInspection(QWidget& window, int location, int tank) {
     window.resize(1000, 680);
     window.show();
     auto* chain = window.findChild<SelectionChain*>();
@@ -227,25 +229,112 @@ void clickPage(DrawingSurface& surface, QPointF logical) {
                       surface.toViewport(logical).toPoint());
 }
 
-// Marks a measurement location: a small box at (x, y) made a point by Add, its ID and
-// coordinates typed, and Accept.
-void markPoint(QWidget& window, DrawingSurface& surface, const char* letters, QPointF at,
-               const QString& pointId, const QString& x, const QString& y) {
+// Ties a new element at (x, y) to a data row as a user does: a small box (or a larger oval for
+// an area) selected, Add, the entry boxes typed in order, Accept, and its key written beside it
+// as inspectors label their sketches.
+void markElement(QWidget& window, DrawingSurface& surface, const char* letters, QPointF at,
+                 double size, const std::vector<std::pair<const char*, QString>>& entries) {
     const QString prefix = QString::fromLatin1(letters);
-    (void)surface.AddElement(2, at.x() - 12, at.y() - 12, at.x() + 12, at.y() + 12);
-    surface.setElementColor(0x0000C0FFu);
+    const bool area = size > 12;
+    (void)surface.AddElement(area ? 6 : 2, at.x() - size, at.y() - size, at.x() + size,
+                             at.y() + size);
+    surface.setElementColor(area ? 0x008080F0u : 0x0000C0FFu);
     surface.setEditMode(11);
     clickPage(surface, at);
     window.findChild<QPushButton*>(QStringLiteral("Cmd_%1Add").arg(prefix))->click();
-    for (const auto& [field, keys] :
-         {std::pair{"PointID", pointId}, std::pair{"X", x}, std::pair{"Y", y}})
+    QString key;
+    for (const auto& [field, keys] : entries) {
         QTest::keyClicks(window.findChild<QLineEdit*>(
                              QStringLiteral("Text_%1%2").arg(prefix, QLatin1String(field))),
                          keys);
+        if (key.isEmpty() && (QLatin1String(field) == QLatin1String("PointID") ||
+                              QLatin1String(field) == QLatin1String("AreaID")))
+            key = keys;
+    }
     window.findChild<QPushButton*>(QStringLiteral("Cmd_%1Accept").arg(prefix))->click();
-    // Its name written beside it, as inspectors label their sketches.
-    (void)surface.AddElement(10, at.x() + 16, at.y() - 30, 0, 0);
-    surface.setElementText(pointId);
+    (void)surface.AddElement(10, at.x() + size + 4, at.y() - size - 18, 0, 0);
+    surface.setElementText(key);
+}
+
+void markPoint(QWidget& window, DrawingSurface& surface, const char* letters, QPointF at,
+               const QString& pointId, const QString& x, const QString& y) {
+    markElement(window, surface, letters, at, 12, {{"PointID", pointId}, {"X", x}, {"Y", y}});
+}
+
+// A marked area: taken by, date, area ID and three measurements in inches.
+void markArea(QWidget& window, DrawingSurface& surface, const char* letters, QPointF at,
+              double size, const QString& areaId, const QStringList& measures) {
+    const bool edge = QLatin1String(letters) == QLatin1String("E");
+    markElement(window, surface, letters, at, size,
+                {{"TakenBy", QStringLiteral("M. Okafor")},
+                 {"DateTaken", QStringLiteral("14/6/24")},
+                 {"AreaID", areaId},
+                 {edge ? "Radius" : "Width", measures.value(0)},
+                 {"Length", measures.value(1)},
+                 {edge ? "Actual" : "Reading", measures.value(2)}});
+}
+
+// Rests the pointer on a point of a page, so that the element there shows its row.
+void hoverPage(DrawingSurface& surface, QPointF at) {
+    surface.setEditMode(11);
+    for (const QPointF p : {QPointF(20, 20), at})
+        QTest::mouseMove(surface.viewport(), surface.toViewport(p).toPoint());
+}
+
+// The demo's first tank's latest inspection: a settled area at the edge of the bottom, corroded
+// areas on the roof and the shell, each tab as the inspector leaves it.
+bool inspectionGraphicsWindow(Session& session, Services& services, const QDir& folder) {
+    InspectionGraphicsWindow window(session, services);
+    window.resize(1020, 720);
+    window.show();
+    auto* tabs = child<QTabWidget>(window, "Tabs");
+    QTableView* inspections = chooseLatestInspection(window, 0, 0);
+    if (!inspections || !tabs)
+        return false;
+    bool ok = save(window, folder, QStringLiteral("inspection-graphics-select"));
+    doubleClickRow(*inspections, inspections->currentIndex().row());
+
+    auto* edge = child<DrawingSurface>(window, "Surface1");
+    (void)edge->AddElement(6, 100, 100, 900, 900);
+    (void)edge->AddElement(10, 470, 60, 0, 0);
+    edge->setElementText(QStringLiteral("North"));
+    markArea(window, *edge, "E", {160, 420}, 40, QStringLiteral("E-1"),
+             {QStringLiteral("18"), QStringLiteral("60"), QStringLiteral("1.25")});
+    markArea(window, *edge, "E", {560, 640}, 60, QStringLiteral("F-1"),
+             {QStringLiteral("30"), QStringLiteral("72"), QStringLiteral("0.75")});
+    child<QPushButton>(window, "Cmd_Save1")->click();
+    hoverPage(*edge, {160, 420});
+    ok = save(window, folder, QStringLiteral("inspection-graphics-edge")) && ok;
+
+    tabs->setCurrentIndex(InspectionGraphicsWindow::TabRoofFloor);
+    auto* roof = child<DrawingSurface>(window, "Surface2");
+    (void)roof->AddElement(6, 100, 100, 900, 900);
+    (void)roof->AddElement(6, 440, 440, 560, 560);
+    markArea(window, *roof, "RF", {300, 300}, 50, QStringLiteral("RC-1"),
+             {QStringLiteral("24"), QStringLiteral("36"), QStringLiteral("0.062")});
+    child<QPushButton>(window, "Cmd_Save2")->click();
+    hoverPage(*roof, {300, 300});
+    ok = save(window, folder, QStringLiteral("inspection-graphics-roof")) && ok;
+
+    tabs->setCurrentIndex(InspectionGraphicsWindow::TabShell);
+    auto* shell = child<DrawingSurface>(window, "Surface3");
+    for (int c = 0; c < 4; ++c) {
+        const double top = 850 - (c + 1) * 175.0;
+        (void)shell->AddElement(2, 50, top, 950, top + 175);
+        (void)shell->AddElement(10, 60, top + 8, 0, 0);
+        shell->setElementText(QStringLiteral("Course %1").arg(c + 1));
+    }
+    markArea(window, *shell, "S", {700, 760}, 45, QStringLiteral("SC-1"),
+             {QStringLiteral("14"), QStringLiteral("20"), QStringLiteral("0.094")});
+    child<QPushButton>(window, "Cmd_Save3")->click();
+    hoverPage(*shell, {700, 760});
+    ok = save(window, folder, QStringLiteral("inspection-graphics-shell")) && ok;
+
+    tabs->setCurrentIndex(InspectionGraphicsWindow::TabOther);
+    ok = save(window, folder, QStringLiteral("inspection-graphics-other")) && ok;
+    child<QPushButton>(window, "Cmd_OK")->click();
+    session.RecordMode = false;
+    return ok;
 }
 
 // The first tank of the demo: its roof with the floor points marked (the inspectors' floor
@@ -385,6 +474,7 @@ int main(int argc, char** argv) {
     const bool ok =
         tankWindow(session, services, folder) && inspectionWindow(session, services, folder) &&
         surveyWindow(session, services, folder) && tankGraphicsWindow(session, services, folder) &&
+        inspectionGraphicsWindow(session, services, folder) &&
         reportPreviews(session, services, folder) && prompts.messages == 0;
     return ok ? 0 : 1;
 }
