@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "graphics/DrawingTab.h"
+#include "inspection/ThicknessRules.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
 
@@ -67,7 +68,7 @@ AreaPanel::AreaPanel(Session& session, Services& services, DrawingTab& tab, Area
         label->setObjectName(QStringLiteral("Label_") + letters + QLatin1String(measures[i].box));
         // The value in inches lies beside the text; it is what Accept stores.
         connect(box, &QLineEdit::textChanged, box, [this, box](const QString& typed) {
-            const auto inches = areas::inches(typed, session_.UnitsUS);
+            const auto inches = thickness::typedInches(typed, session_.UnitsUS);
             box->setTag(inches ? numberText(*inches) : QString());
         });
         measures_[i] = box;

@@ -1,7 +1,6 @@
 #include "graphics/AreaRecords.h"
 
 #include "common/NumberFormat.h"
-#include "common/TextValue.h"
 #include "common/Units.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -118,13 +117,6 @@ Result<bool> remove(const QString& databaseName, AreaTable table, qint32 inspect
     if (!deleted)
         return deleted.takeError();
     return deleted->numRowsAffected() > 0;
-}
-
-std::optional<double> inches(const QString& typed, bool unitsUS) {
-    const auto value = plainNumber(typed);
-    if (!value)
-        return std::nullopt;
-    return unitsUS ? *value : *value / units::MillimetresPerInch;
 }
 
 QString measureText(double inches, bool depth, bool unitsUS) {

@@ -44,9 +44,6 @@ Status write(const QString& databaseName, AreaTable table, qint32 inspectionId,
 Result<bool> remove(const QString& databaseName, AreaTable table, qint32 inspectionId,
                     const QString& areaId);
 
-// A measurement as typed, in inches: the number itself in US units, or millimetres divided by
-// 25.399986; no value when the text is not a plain number.
-std::optional<double> inches(const QString& typed, bool unitsUS);
 // A stored measurement as the boxes show it: a length "##0.00" in inches or "###0.0" in
 // millimetres; a depth reading "#0.000" in inches or "##0.00" in millimetres.
 QString measureText(double inches, bool depth, bool unitsUS);

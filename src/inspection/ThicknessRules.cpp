@@ -1,9 +1,8 @@
 #include "inspection/ThicknessRules.h"
 
 #include "common/NumberFormat.h"
+#include "common/TextValue.h"
 #include "common/Units.h"
-
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -48,16 +47,10 @@ double shownValue(double inches, bool unitsUS) {
 
 std::optional<double> typedInches(QStringView text, bool unitsUS) {
     // Group separators are refused: "1,500" is a slip for 1.5 as often as it means 1500.
-    static const QLocale c = [] {
-        QLocale locale = QLocale::c();
-        locale.setNumberOptions(QLocale::RejectGroupSeparator);
-        return locale;
-    }();
-    bool ok = false;
-    const double value = c.toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
+    const auto value = plainNumber(text);
+    if (!value)
         return std::nullopt;
-    return unitsUS ? value : value / units::MillimetresPerInch;
+    return unitsUS ? *value : *value / units::MillimetresPerInch;
 }
 
 bool belowMinimum(double readingInches, int courseCode, const Minimums& minimums, bool unitsUS) {
