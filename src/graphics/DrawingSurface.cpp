@@ -380,6 +380,18 @@ void DrawingSurface::paintEvent(QPaintEvent* event) {
     paintOverlay(painter);
 }
 
+void DrawingSurface::setMarkers(const QHash<QString, QColor>& byText, const QColor& others) {
+    markers_.clear();
+    for (auto it = byText.cbegin(); it != byText.cend(); ++it)
+        markers_.insert(it.key().toCaseFolded(), it.value());
+    otherMarkers_ = others;
+    viewport()->update();
+}
+
+QColor DrawingSurface::markerFor(const QString& text) const {
+    return markers_.value(text.toCaseFolded(), otherMarkers_);
+}
+
 void DrawingSurface::paintOverlay(QPainter& painter) const {
     const QTransform toDevice = painter.worldTransform();
     if (const auto& preview = editor_.preview())
@@ -394,6 +406,22 @@ void DrawingSurface::paintOverlay(QPainter& painter) const {
         painter.drawRect(toDevice.mapRect(editor_.preview()->box()).adjusted(-2, -2, 2, 2));
         painter.setPen(QPen(palette().color(QPalette::Text), 1));
         painter.drawLine(toDevice.map(editor_.caret()));
+    }
+    // Markers beside linked elements: a small disc above the top right corner.
+    if (!markers_.isEmpty() || otherMarkers_.isValid()) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(Qt::black, 1));
+        for (const Element& e : drawing().elements()) {
+            if (!e.hotSpot)
+                continue;
+            const QColor marker = markerFor(e.text);
+            if (!marker.isValid())
+                continue;
+            const QPointF corner = toDevice.map(elementBounds(e).topRight());
+            painter.setBrush(marker);
+            painter.drawEllipse(QRectF(corner.x() - 1, corner.y() - 11, 10, 10));
+        }
+        painter.setRenderHint(QPainter::Antialiasing, false);
     }
     // Selected elements: a dashed outline of each, and handles where they can be dragged.
     painter.setPen(QPen(accent, 1, Qt::DashLine));

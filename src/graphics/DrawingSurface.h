@@ -5,6 +5,8 @@
 #include "graphics/DrawingEditor.h"
 
 #include <QAbstractScrollArea>
+#include <QColor>
+#include <QHash>
 
 class QPainter;
 class QPrinter;
@@ -102,6 +104,13 @@ public:
     int Pointer() const { return pointer_; }
     void setPointer(int pointer);
 
+    // Markers shown beside linked (hot-spot) elements: in the colour of the element's text when
+    // it is a key of the map (compared without letter case), else in `others` (none when that
+    // is invalid). They belong to the view alone: never saved, printed or exported.
+    void setMarkers(const QHash<QString, QColor>& byText, const QColor& others = QColor());
+    // The marker shown beside linked elements of this text; invalid when none.
+    QColor markerFor(const QString& text) const;
+
     // Paints the whole drawing into target (page fitted as for printing), for export.
     void RenderTo(QPainter& painter, const QRectF& target) const;
 
@@ -160,6 +169,8 @@ private:
     double printWidth_ = 0;
     double printHeight_ = 0;
     int pointer_ = 0;
+    QHash<QString, QColor> markers_; // by case-folded element text
+    QColor otherMarkers_;
 };
 
 } // namespace korvane

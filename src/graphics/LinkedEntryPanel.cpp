@@ -71,6 +71,10 @@ void LinkedEntryPanel::addButtons(const QString& letters, const QString& addCapt
     reset();
 }
 
+DrawingSurface& LinkedEntryPanel::surface() const {
+    return tab_.surface();
+}
+
 void LinkedEntryPanel::reset() {
     for (QLineEdit* box : boxes_) {
         box->clear();

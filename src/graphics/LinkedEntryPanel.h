@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace korvane {
 
+class DrawingSurface;
 class DrawingTab;
 
 // The controls beside a drawing surface that tie drawing elements to data rows (measurement
@@ -30,6 +31,8 @@ class LinkedEntryPanel : public QWidget {
     Q_OBJECT
 
 public:
+    DrawingSurface& surface() const;
+
     // Idle: Add enabled, the boxes empty, editable and disabled, Accept and Cancel disabled.
     void reset();
     bool isEntering() const;

@@ -1,8 +1,10 @@
 #include "graphics/TankGraphicsWindow.h"
 
+#include "graphics/DrawingSurface.h"
 #include "graphics/GraphicStorage.h"
 #include "graphics/TankSelectPanel.h"
 #include "graphics/TmlPointPanel.h"
+#include "inspection/AssessmentStatus.h"
 
 #include <QPushButton>
 
@@ -66,8 +68,23 @@ void TankGraphicsWindow::tankPicked(qint32 tankId, const QStringList& row) {
     shellPoints_->reset();
     const QString prefix =
         graphicpages::prefix(session_.CurCompanyID, session_.CurLocationID, tankId);
-    if (pickOwner(tankId, prefix, WindowCaption + QStringLiteral(" - ") + row.value(0)))
-        tankRow_ = row;
+    if (!pickOwner(tankId, prefix, WindowCaption + QStringLiteral(" - ") + row.value(0)))
+        return;
+    tankRow_ = row;
+    showPointStatus();
+}
+
+void TankGraphicsWindow::showPointStatus() {
+    auto tank = assessment::readAssessment(session_.DatabaseName, session_.CurTankID);
+    QHash<QString, QColor> byPoint;
+    if (tank) {
+        for (const auto& point : tank->points)
+            byPoint.insert(point.pointId, statusColor(point.status));
+    }
+    // A point nobody has measured yet, or every point when the readings cannot be read.
+    const QColor unread = statusColor(assessment::PointStatus::NoReading);
+    for (TmlPointPanel* panel : {roofFloorPoints_, shellPoints_})
+        panel->surface().setMarkers(byPoint, unread);
 }
 
 QStringList TankGraphicsWindow::printHeader() const {

@@ -33,6 +33,9 @@ private slots:
     void Cmd_PrintTML_Click();
 
 private:
+    // Marks every measurement location on the drawings with the status of its readings.
+    void showPointStatus();
+
     TankSelectPanel* select_ = nullptr;
     TmlPointPanel* roofFloorPoints_ = nullptr;
     TmlPointPanel* shellPoints_ = nullptr;

@@ -5,7 +5,9 @@
 #include "graphics/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
 #include "graphics/TmlRecords.h"
+#include "inspection/AssessmentStatus.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 namespace korvane {
@@ -24,6 +26,10 @@ TmlPointPanel::TmlPointPanel(Session& session, Services& services, DrawingTab& t
     y_ = new QLineEdit;
     addEntryBox(y_, prefix + QStringLiteral("Y"), QStringLiteral("Y Coordinate"),
                 QStringLiteral("Where the point lies up the tank"));
+    // What the markers beside the points say.
+    auto* legend = new QLabel(statusLegend(true));
+    legend->setObjectName(QStringLiteral("Label_%1Legend").arg(letters));
+    addRow(legend);
     addButtons(letters, addCaption,
                QStringLiteral("Make the selected element a measurement location"));
     connect(&tab.surface(), &DrawingSurface::HitObject, this, &TmlPointPanel::Surface_HitObject);

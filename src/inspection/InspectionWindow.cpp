@@ -1,5 +1,6 @@
 #include "inspection/InspectionWindow.h"
 
+#include "inspection/AssessmentWindow.h"
 #include "inspection/InspectionReportPanel.h"
 #include "inspection/InspectionReports.h"
 #include "inspection/InspectionSelectPanel.h"
@@ -58,6 +59,9 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
             &InspectionWindow::Cmd_AddThickness_Click);
     connect(thickness_, &ThicknessPanel::sessionEnded, this,
             &InspectionWindow::thicknessSessionEnded);
+    connect(thickness_, &ThicknessPanel::assessClicked, this, [this] {
+        showAssessment(*this, session_, services_, select_->chain().chosenTankName());
+    });
     connect(report_, &InspectionReportPanel::addShellClicked, this,
             &InspectionWindow::Cmd_AddShell_Click);
     connect(survey_, &ShellSurveyPanel::graphClicked, this, &InspectionWindow::Cmd_Graph_Click);

@@ -163,8 +163,16 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
     auto* sessionBox = new QVBoxLayout;
     sessionBox->addWidget(new QLabel(QStringLiteral("Readings for this session:"), this));
     sessionBox->addWidget(Grid_ReportReadings, 1);
+    auto* assess = commandButton(this, "Cmd_Assess", QStringLiteral("Corrosion &Assessment"),
+                                 QStringLiteral("Corrosion rates, remaining life and inspection "
+                                                "intervals from this tank's readings"));
+    connect(assess, &QPushButton::clicked, this, &ThicknessPanel::assessClicked);
+    auto* tankTitle = new QHBoxLayout;
+    tankTitle->addWidget(new QLabel(QStringLiteral("Readings for this tank:"), this));
+    tankTitle->addStretch();
+    tankTitle->addWidget(assess);
     auto* tankBox = new QVBoxLayout;
-    tankBox->addWidget(new QLabel(QStringLiteral("Readings for this tank:"), this));
+    tankBox->addLayout(tankTitle);
     tankBox->addWidget(Grid_TankReadings, 1);
 
     auto* left = new QVBoxLayout;

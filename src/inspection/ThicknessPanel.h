@@ -60,6 +60,8 @@ public:
 signals:
     // "Done" or "Cancel" closed the session.
     void sessionEnded();
+    // "Corrosion Assessment" was clicked.
+    void assessClicked();
 
 private slots:
     void Cmd_Next_Click();

@@ -2,6 +2,7 @@
 
 #include "graphics/DrawingSurface.h"
 #include "graphics/SurfaceDriver.h"
+#include "inspection/AssessmentStatus.h"
 #include "support/ActiveWindow.h"
 #include "support/PdfText.h"
 #include "support/TestDatabase.h"
@@ -333,6 +334,37 @@ TEST_F(TankGraphicsWindowTest, PagesSavedForOneTankSurviveWorkOnAnother) {
     click("Cmd_OK");
     EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
     EXPECT_EQ(storedLabels(t202), QStringList({prefix(t202) + "_Roof.tmp/1"}));
+}
+
+// A floor point read at 0.05 in lies below the floor's 0.10 in; a point never read is grey. The
+// markers are the view's: the page saved with them is the page saved without.
+TEST_F(TankGraphicsWindowTest, PointsShowTheStatusOfTheirReadingsBesideThem) {
+    const qint32 inspection = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
+    file.add(QStringLiteral("Thickness"), {{"InspectionID", inspection},
+                                           {"PointID", "F-9"},
+                                           {"DateTaken", "01/Jun/2024"},
+                                           {"Reading", 0.05},
+                                           {"Course", 1}});
+    auto window = openWindow();
+    for (const auto& [point, at] : {std::pair{"f-9", 100.0}, std::pair{"Z-1", 400.0}}) {
+        drawBox(1, "Opt_RFDraw", {at, at}, {at + 100, at + 100});
+        click("Cmd_RFAdd");
+        typeKeys("Text_RFPointID", QString::fromLatin1(point));
+        typeKeys("Text_RFX", QStringLiteral("1"));
+        typeKeys("Text_RFY", QStringLiteral("2"));
+        click("Cmd_RFAccept");
+    }
+    DrawingSurface& s = surface(1);
+    EXPECT_EQ(s.markerFor(QStringLiteral("f-9")),
+              statusColor(assessment::PointStatus::BelowMinimum));
+    EXPECT_EQ(s.markerFor(QStringLiteral("Z-1")), statusColor(assessment::PointStatus::NoReading));
+
+    click("Cmd_Save1");
+    const QString saved = QDir(temp).filePath(tempFiles().value(0));
+    s.setMarkers({});
+    const QString bare = QDir(temp).filePath(QStringLiteral("bare.svg"));
+    ASSERT_TRUE(s.SaveDrawing(bare));
+    EXPECT_EQ(fileBytes(saved), fileBytes(bare));
 }
 
 TEST_F(TankGraphicsWindowTest, AFailedStoreWritesNothingAndKeepsTheWindowOpen) {
