@@ -94,6 +94,15 @@ WeldedAllowableStress weldedAllowableStress(qint32 yieldPsi, qint32 tensilePsi) 
             allowable(0.88 * yieldPsi, 0.472 * tensilePsi)};
 }
 
+qint32 courseAllowableStress(int mfgType, int course, qint32 yieldPsi, qint32 tensilePsi) {
+    if (isRivetedShell(mfgType))
+        return RivetedAllowableStressPsi;
+    if (!isWeldedShell(mfgType))
+        return 0;
+    const WeldedAllowableStress stress = weldedAllowableStress(yieldPsi, tensilePsi);
+    return course <= 2 ? stress.lowerCourses : stress.upperCourses;
+}
+
 std::vector<float> fillHeights(const MinWallInput& input) {
     std::vector<float> heads;
     if (input.courses < 1)
@@ -109,14 +118,11 @@ std::vector<float> calcMinWall(const MinWallInput& input) {
     std::vector<float> walls;
     if (checkMinWallInput(input) != MinWallRefusal::None)
         return walls;
-    const bool welded = isWeldedShell(input.mfgType);
-    const WeldedAllowableStress stress = weldedAllowableStress(input.yieldPsi, input.tensilePsi);
     const double diameterTerm = static_cast<double>(feet(input.diameterIn)) * 2.6;
     const std::vector<float> heads = fillHeights(input);
     for (std::size_t i = 0; i < heads.size(); ++i) {
-        const qint32 s = !welded ? RivetedAllowableStressPsi
-                         : i < 2 ? stress.lowerCourses
-                                 : stress.upperCourses;
+        const qint32 s = courseAllowableStress(input.mfgType, static_cast<int>(i) + 1,
+                                               input.yieldPsi, input.tensilePsi);
         const auto t = static_cast<float>((static_cast<double>(heads[i]) * diameterTerm *
                                            static_cast<double>(input.specGravity)) /
                                           (s * input.jointEff));

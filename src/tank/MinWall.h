@@ -82,6 +82,9 @@ struct WeldedAllowableStress {
 };
 WeldedAllowableStress weldedAllowableStress(qint32 yieldPsi, qint32 tensilePsi);
 inline constexpr qint32 RivetedAllowableStressPsi = 21000;
+// Allowable stress of course `course` (1 = bottom), psi: the welded stress of its place in the
+// shell, or the riveted one; 0 when no shell construction is chosen.
+qint32 courseAllowableStress(int mfgType, int course, qint32 yieldPsi, qint32 tensilePsi);
 
 inline constexpr float MinimumCourseWall = 0.1f;
 

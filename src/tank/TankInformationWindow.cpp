@@ -6,6 +6,7 @@
 #include "common/TextValue.h"
 #include "data/Database.h"
 #include "data/Select.h"
+#include "inspection/AssessmentWindow.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
 #include "platform/SelectionChain.h"
@@ -16,6 +17,7 @@
 #include "tank/CustomFieldsPanel.h"
 #include "tank/Dimension.h"
 #include "tank/InspectionSchedule.h"
+#include "tank/MaxFill.h"
 #include "tank/ShellCourses.h"
 #include "tank/TankGrid.h"
 #include "tank/TankLists.h"
@@ -278,11 +280,30 @@ QWidget* TankInformationWindow::buildGeneralTab() {
     }
     grid->setColumnStretch(4, 1);
 
+    // How long the readings say the shell may go between inspections, beside the schedule.
+    auto* assess = commandButton(page, "Cmd_Assess", QStringLiteral("Corrosion &Assessment"),
+                                 QStringLiteral("Corrosion rates, remaining life and the "
+                                                "inspection intervals they allow, from the "
+                                                "tank's thickness readings"));
+    connect(assess, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Assess_Click);
+    grid->addWidget(assess, row, 0, 1, 2, Qt::AlignLeft);
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(identBox);
     layout->addWidget(scheduleBox);
     layout->addStretch();
     return page;
+}
+
+void TankInformationWindow::Cmd_Assess_Click() {
+    if (session_.CurTankID <= 0) {
+        services_.prompts.message(QStringLiteral("A new tank has no readings yet: save it, and "
+                                                 "record its inspections first."),
+                                  QStringLiteral("Corrosion Assessment"),
+                                  Prompts::Icon::Information);
+        return;
+    }
+    showAssessment(*this, session_, services_, Text_TankID->text());
 }
 
 QWidget* TankInformationWindow::buildDesignTab() {
@@ -427,29 +448,47 @@ QWidget* TankInformationWindow::buildMaxFillTab() {
     // Room for a product name; numbers and the course need less.
     QLineEdit* product = boundBox("Text_MFProduct", "MFProduct");
     product->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
+    Text_MFSGravity = boundBox("Text_MFSGravity", "MFSGravity");
+    Text_MFCriticalRead = boundBox("Text_MFCriticalRead", "MFCReading");
+    Text_MFCorrosion = boundBox("Text_MFCorrosion", "MFCAllowance");
+    Text_MFLevel = boundBox("Text_MFLevel", "MFDesignLevel");
     const struct {
         const char* caption;
         QWidget* box;
     } lines[] = {
         {"Product", product},
-        {"Specific Gravity", boundBox("Text_MFSGravity", "MFSGravity")},
+        {"Specific Gravity", Text_MFSGravity},
         {"Course", List_MFCourse},
-        {"Critical Reading", boundBox("Text_MFCriticalRead", "MFCReading")},
-        {"Corrosion Allowance", boundBox("Text_MFCorrosion", "MFCAllowance")},
-        {"NEW Design Level", boundBox("Text_MFLevel", "MFDesignLevel")},
+        {"Critical Reading", Text_MFCriticalRead},
+        {"Corrosion Allowance", Text_MFCorrosion},
+        {"NEW Design Level", Text_MFLevel},
         {"Date", dateBox("Text_MFDate", "MFDate", DateToolTip)},
     };
+    // The units the window works in are those of the preferences, fixed while it is open.
+    const bool us = session_.UnitsUS;
+    const QString thickness = us ? QStringLiteral("inches") : QStringLiteral("mm");
+    const QString length = us ? QStringLiteral("feet") : QStringLiteral("meters");
+    Cmd_CalcFill = commandButton(
+        page, "Cmd_CalcFill", QStringLiteral("Calculate"),
+        QStringLiteral("Highest level at which the course's minimum thickness is no more than "
+                       "the critical reading less the corrosion allowance (%1), in %2")
+            .arg(thickness, length));
+    connect(Cmd_CalcFill, &QPushButton::clicked, this, &TankInformationWindow::Cmd_CalcFill_Click);
     int row = 0;
     for (const auto& line : lines) {
         auto* label = new QLabel(latin(line.caption), page);
         label->setBuddy(line.box);
         grid->addWidget(label, row, 0);
         grid->addWidget(line.box, row, 1);
+        if (line.box == Text_MFLevel)
+            grid->addWidget(Cmd_CalcFill, row, 2, Qt::AlignLeft);
         ++row;
     }
     grid->setColumnStretch(2, 1);
-    auto* note = new QLabel(QStringLiteral("The numbers are kept as typed, in the units of the "
-                                           "assessment they come from."),
+    auto* note = new QLabel(QStringLiteral("The numbers are kept as typed. Calculate reads the "
+                                           "critical reading and corrosion allowance in %1 and "
+                                           "gives the new design level in %2.")
+                                .arg(thickness, length),
                             page);
     note->setObjectName(QStringLiteral("LabelMFNote"));
     note->setWordWrap(true);
@@ -881,6 +920,46 @@ void TankInformationWindow::ShowNextDates() {
         if (next.isValid())
             line.next->setText(formatDate(next));
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Maximum fill height
+
+// Works out the highest level the chosen course allows and puts it into the NEW Design Level
+// box, where it is saved with the tank like a typed level. A value missing leaves the box alone.
+void TankInformationWindow::Cmd_CalcFill_Click() {
+    const bool us = session_.UnitsUS;
+    const auto tell = [this](const QString& message) {
+        services_.prompts.message(message, latin(maxfill::Title), Prompts::Icon::Exclamation);
+    };
+    maxfill::Input in;
+    // The list begins with the empty entry and "Floor"; "Course 1" stands at position 2.
+    in.course = List_MFCourse->currentIndex() - 1;
+    in.courses = courses_->data().courses();
+    in.mfgType = List_MfgType->currentIndex();
+    in.diameterIn = DiameterIn;
+    in.heightIn = HeightIn;
+    // The strength boxes hold psi beside what they show, as typed so far.
+    for (auto [box, psi] :
+         {std::pair{Text_Yield, &in.yieldPsi}, std::pair{Text_Tensile, &in.tensilePsi}}) {
+        const auto whole = toInt32(numericValue(box->tag()));
+        if (!whole) {
+            tell(whole.error());
+            return;
+        }
+        *psi = *whole;
+    }
+    in.jointEff = numericValue(Text_JointEff->text());
+    in.specGravity = numericValue(Text_MFSGravity->text());
+    in.criticalIn = maxfill::thicknessInches(numericValue(Text_MFCriticalRead->text()), us);
+    in.allowanceIn = maxfill::thicknessInches(numericValue(Text_MFCorrosion->text()), us);
+
+    const maxfill::Outcome outcome = maxfill::maxFillLevel(in);
+    if (!outcome.levelFt) {
+        tell(outcome.message);
+        return;
+    }
+    Text_MFLevel->setText(maxfill::levelText(*outcome.levelFt, us));
 }
 
 // ---------------------------------------------------------------------------------------------

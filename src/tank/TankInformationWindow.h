@@ -60,6 +60,8 @@ private slots:
     void Cmd_Cancel_Click();
     void Cmd_Print_Click();
     void Cmd_Help_Click();
+    void Cmd_CalcFill_Click();
+    void Cmd_Assess_Click();
 
 private:
     // Building the window.
@@ -163,6 +165,11 @@ private:
 
     // Max. Fill.
     QComboBox* List_MFCourse = nullptr;
+    QLineEdit* Text_MFSGravity = nullptr;
+    QLineEdit* Text_MFCriticalRead = nullptr;
+    QLineEdit* Text_MFCorrosion = nullptr;
+    QLineEdit* Text_MFLevel = nullptr;
+    QPushButton* Cmd_CalcFill = nullptr;
 
     // The open tank's values in the units they are stored in, as the unit boxes set them.
     qint16 DiameterIn = 0;

@@ -108,6 +108,50 @@ TEST_F(FillAndCustomTest, CourseListFollowsTheCoursesAndKeepsWhatItCannotShow) {
     EXPECT_EQ(courseList()->currentIndex(), -1);
 }
 
+// Rivet L1, 105 ft across, E 0.65, water, course 3 of the 40 ft shell, 0.300 in read with
+// 0.050 allowed: 0.25 x 21000 x 0.65 / (2.6 x 105) = 12.5 ft over the course's 20 ft bottom.
+TEST_F(FillAndCustomTest, CalculateFillsTheNewDesignLevelInTheUnitsOfThePreferences) {
+    const struct {
+        bool us;
+        const char *reading, *allowance, *level; // 7.62 and 1.27 mm; 32.5 ft is 9.906 m
+        double stored;
+    } cases[] = {{true, "0.3", "0.05", "32.5", 32.5}, {false, "7.62", "1.27", "9.9", 9.9}};
+    for (const auto& c : cases) {
+        EXPECT_TRUE(file.open()
+                        .exec(QStringLiteral("UPDATE Tank SET Diameter = 1260, MfgType = 3, "
+                                             "JointEff = 0.65, MFDesignLevel = 38.5"))
+                        .ok());
+        session.UnitsUS = c.us;
+        openTank();
+        bringToFront(courseList());
+        courseList()->setCurrentIndex(4); // Course 3
+        typeInto("Text_MFSGravity", QStringLiteral("1.0"));
+        typeInto("Text_MFCriticalRead", QString::fromLatin1(c.reading));
+        typeInto("Text_MFCorrosion", QString::fromLatin1(c.allowance));
+        click("Cmd_CalcFill");
+        EXPECT_EQ(text("Text_MFLevel"), QString::fromLatin1(c.level)) << c.us;
+        click("Cmd_OK");
+        EXPECT_EQ(tankField(tank, "MFDesignLevel"), QVariant(c.stored)) << c.us;
+    }
+}
+
+TEST_F(FillAndCustomTest, CalculateWithValuesMissingSaysSoAndLeavesTheLevel) {
+    openTank(); // no diameter, construction or joint efficiency
+    bringToFront(courseList());
+    courseList()->setCurrentIndex(3); // Course 2
+    typeInto("Text_MFLevel", QStringLiteral("38.5"));
+    typeInto("Text_MFCriticalRead", QStringLiteral("0.3"));
+    typeInto("Text_MFSGravity", QString());
+    t.prompts.answerMessage();
+    click("Cmd_CalcFill");
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_EQ(t.prompts.messages()[0].title, QStringLiteral("Maximum Fill"));
+    EXPECT_EQ(t.prompts.messages()[0].text,
+              QStringLiteral("Data missing for the maximum fill height: the tank diameter, the "
+                             "shell construction, the joint efficiency and the specific gravity."));
+    EXPECT_EQ(text("Text_MFLevel"), QStringLiteral("38.5"));
+}
+
 TEST_F(FillAndCustomTest, CustomFieldsFollowThePreferences) {
     openTank();
     EXPECT_EQ(customLabel(1)->text(), QStringLiteral("Custom Field 1"));
