@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/Layout.h"
 #include "data/PreferencesRow.h"
+#include "inspection/CorrosionAssessment.h"
 #include "inspection/InspectionTypes.h"
 #include "inspection/ShellSettlement.h"
 #include "inspection/ShellSurveyRecords.h"
@@ -21,8 +22,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 // The data tree. Texts are shown as the program's windows show them, in the units of the
@@ -33,7 +36,7 @@
 //   printed            today, "dd/Mmm/yyyy"
 //   usUnits            bool
 //   units              { system "US"|"SI", thickness "in."|"mm", length "ft"|"m",
-//                        courseHeight "in."|"cm", strength "psi"|"KPa" }
+//                        courseHeight "in."|"cm", strength "psi"|"KPa", rate "in/yr"|"mm/yr" }
 //   tankCount          number of tanks in the report
 //   companies [        by name
 //     { name contact address city state zip phone fax comments tankCount
@@ -74,7 +77,18 @@
 //               tmlCount hasTmls
 //               tmls [ by point
 //                 { point page x xValue y yValue hasReading reading readingValue
-//                   date course minimum minimumValue below } ] } ] } ] } ]
+//                   date course minimum minimumValue below } ]
+//
+//               assessment only (the corrosion assessment; years "0.0", rates "0.0000" in/yr
+//               or "0.000" mm/yr, each with its ...Value):
+//               shortestLife hasShortestLife governingPoint allowedUt allowedExternal scheduledUt
+//               scheduledExternal (+Value)  utTooLong externalTooLong anyTooLong
+//               pointCount hasReadings
+//               points [ worst first, then by point
+//                 { point course courseCode first firstDate previous previousDate latest
+//                   latestDate minimum longTermRate shortTermRate rate rca remainingLife
+//                   utInterval externalInterval (+Value)  scatter status severity
+//                   belowMinimum lifeShort red } ] } ] } ] } ]
 namespace korvane::reports {
 
 namespace {
@@ -194,13 +208,15 @@ struct UnitTexts {
     QString length;
     QString courseHeight;
     QString strength;
+    QString rate;
 };
 
 UnitTexts unitTexts(bool unitsUS) {
     if (unitsUS)
         return {QStringLiteral("in."), QStringLiteral("ft"), QStringLiteral("in."),
-                QStringLiteral("psi")};
-    return {QStringLiteral("mm"), QStringLiteral("m"), QStringLiteral("cm"), QStringLiteral("KPa")};
+                QStringLiteral("psi"), QStringLiteral("in/yr")};
+    return {QStringLiteral("mm"), QStringLiteral("m"), QStringLiteral("cm"), QStringLiteral("KPa"),
+            QStringLiteral("mm/yr")};
 }
 
 // A thickness in inches as a number in the units shown.
@@ -814,6 +830,105 @@ Status addTmls(const Database& db, const Selection& selection, QHash<qint32, Tan
 }
 
 // ---------------------------------------------------------------------------------------------
+// Corrosion assessment
+
+// A value of the assessment and its number, in the units shown: "" for both when there is none.
+template <typename Shown>
+void putAssessed(QVariantMap& data, const QString& name, std::optional<double> value,
+                 const Shown& shown, double factor = 1) {
+    data.insert(name, value ? shown(*value) : QString());
+    data.insert(name + QLatin1String("Value"),
+                numberOrBlank(value.value_or(0) * factor, value.has_value()));
+}
+
+// A reading of a point: its thickness and the day it was taken.
+void putAssessedReading(QVariantMap& data, const QString& name,
+                        const std::optional<assessment::Reading>& reading, bool us) {
+    const auto shown = [us](double inches) {
+        return thickness::shownThickness(inches, us);
+    };
+    putAssessed(data, name, reading ? std::optional(reading->inches) : std::nullopt, shown,
+                thicknessNumber(1, us));
+    data.insert(name + QLatin1String("Date"), reading ? formatDate(reading->date) : QString());
+}
+
+QVariantMap assessedPoint(const assessment::PointAssessment& p, bool us) {
+    using PointStatus = decltype(assessment::PointAssessment::status);
+    const auto thicknessText = [us](double inches) {
+        return thickness::shownThickness(inches, us);
+    };
+    const auto rateText = [us](double inchesPerYear) {
+        return us ? formatNumber(inchesPerYear, u"0.0000")
+                  : formatNumber(inchesPerYear * units::MillimetresPerInch, u"0.000");
+    };
+    const auto years = [](double value) {
+        return formatNumber(value, u"0.0");
+    };
+    const double perInch = thicknessNumber(1, us);
+    QVariantMap point{{QStringLiteral("point"), p.pointId},
+                      {QStringLiteral("course"), thickness::courseText(p.course)},
+                      {QStringLiteral("courseCode"), p.course},
+                      {QStringLiteral("scatter"), p.scatter},
+                      {QStringLiteral("status"), assessment::statusText(p.status)},
+                      {QStringLiteral("severity"), assessment::severity(p.status)},
+                      {QStringLiteral("belowMinimum"), p.status == PointStatus::BelowMinimum},
+                      {QStringLiteral("lifeShort"), p.status == PointStatus::LifeShorterThanUt},
+                      {QStringLiteral("red"), p.status == PointStatus::BelowMinimum ||
+                                                  p.status == PointStatus::LifeShorterThanUt}};
+    putAssessedReading(point, QStringLiteral("first"), p.first, us);
+    putAssessedReading(point, QStringLiteral("previous"), p.previous, us);
+    putAssessedReading(point, QStringLiteral("latest"), p.latest, us);
+    putAssessed(point, QStringLiteral("minimum"), p.minimum, thicknessText, perInch);
+    putAssessed(point, QStringLiteral("longTermRate"), p.longTermRate, rateText, perInch);
+    putAssessed(point, QStringLiteral("shortTermRate"), p.shortTermRate, rateText, perInch);
+    putAssessed(point, QStringLiteral("rate"), p.rate, rateText, perInch);
+    putAssessed(point, QStringLiteral("rca"), p.rca, thicknessText, perInch);
+    putAssessed(point, QStringLiteral("remainingLife"), p.remainingLife, years);
+    putAssessed(point, QStringLiteral("utInterval"), p.utInterval, years);
+    putAssessed(point, QStringLiteral("externalInterval"), p.externalInterval, years);
+    return point;
+}
+
+// Every tank assessed as the Thickness tab assesses it, from its own readings, minimums and
+// schedule.
+Status addAssessments(const QString& databaseName, QHash<qint32, Tank>& tanks, const Context& cx) {
+    const auto years = [](double value) {
+        return formatNumber(value, u"0.0");
+    };
+    for (auto it = tanks.begin(); it != tanks.end(); ++it) {
+        auto assessed = assessment::readAssessment(databaseName, it.key());
+        if (!assessed)
+            return assessed.takeError();
+        std::vector<assessment::PointAssessment>& points = assessed->points;
+        // Worst first; the points come in point ID order, which a stable sort keeps within a
+        // status.
+        std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) {
+            return assessment::severity(a.status) < assessment::severity(b.status);
+        });
+        QVariantList list;
+        list.reserve(static_cast<qsizetype>(points.size()));
+        for (const assessment::PointAssessment& p : points)
+            list.append(assessedPoint(p, cx.us));
+
+        QVariantMap& t = it->data;
+        putAssessed(t, QStringLiteral("shortestLife"), assessed->shortestLife, years);
+        t.insert(QStringLiteral("hasShortestLife"), assessed->shortestLife.has_value());
+        t.insert(QStringLiteral("governingPoint"), assessed->governingPoint);
+        putAssessed(t, QStringLiteral("allowedUt"), assessed->utInterval, years);
+        putAssessed(t, QStringLiteral("allowedExternal"), assessed->externalInterval, years);
+        putAssessed(t, QStringLiteral("scheduledUt"), assessed->utFrequency, years);
+        putAssessed(t, QStringLiteral("scheduledExternal"), assessed->externalFrequency, years);
+        t.insert(QStringLiteral("utTooLong"), assessed->utTooLong);
+        t.insert(QStringLiteral("externalTooLong"), assessed->externalTooLong);
+        t.insert(QStringLiteral("anyTooLong"), assessed->utTooLong || assessed->externalTooLong);
+        t.insert(QStringLiteral("pointCount"), list.size());
+        t.insert(QStringLiteral("hasReadings"), !list.isEmpty());
+        t.insert(QStringLiteral("points"), list);
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------------
 // The tree
 
 // Companies > locations > tanks, each level by name; tanks whose location or company is not in
@@ -955,6 +1070,9 @@ Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
     if (kind == DataKind::Tmls)
         if (auto added = addTmls(*db, selection, tanks, cx); !added)
             return added.takeError();
+    if (kind == DataKind::Assessment)
+        if (auto added = addAssessments(databaseName, tanks, cx); !added)
+            return added.takeError();
 
     QVariantList tree = groupTanks(*companies, *locations, order, tanks);
     markFirstTank(tree);
@@ -967,7 +1085,8 @@ Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
                                               {QStringLiteral("thickness"), u.thickness},
                                               {QStringLiteral("length"), u.length},
                                               {QStringLiteral("courseHeight"), u.courseHeight},
-                                              {QStringLiteral("strength"), u.strength}}},
+                                              {QStringLiteral("strength"), u.strength},
+                                              {QStringLiteral("rate"), u.rate}}},
         {QStringLiteral("tankCount"), static_cast<int>(order.size())},
         {QStringLiteral("companies"), tree}};
 }

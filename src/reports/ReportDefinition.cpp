@@ -136,9 +136,11 @@ Result<ReportDefinition> parseReportDefinition(const QByteArray& bytes) {
                 definition.data = DataKind::Inspections;
             else if (value.compare(QStringLiteral("tmls"), Qt::CaseInsensitive) == 0)
                 definition.data = DataKind::Tmls;
+            else if (value.compare(QStringLiteral("assessment"), Qt::CaseInsensitive) == 0)
+                definition.data = DataKind::Assessment;
             else
-                return lineError(line, QStringLiteral("unknown data %1; use tanks, inspections "
-                                                      "or tmls.")
+                return lineError(line, QStringLiteral("unknown data %1; use tanks, inspections, "
+                                                      "tmls or assessment.")
                                            .arg(quoted(value)));
             haveData = true;
         } else {
@@ -156,7 +158,8 @@ Result<ReportDefinition> parseReportDefinition(const QByteArray& bytes) {
         return lineError(separatorLine, QStringLiteral("the header ends without a Title line."));
     if (!haveData)
         return lineError(separatorLine, QStringLiteral("the header ends without a Data line; "
-                                                       "use Data: tanks, inspections or tmls."));
+                                                       "use Data: tanks, inspections, tmls or "
+                                                       "assessment."));
 
     definition.templateLine = static_cast<int>(separatorLine + 1);
     definition.templateText = lines.sliced(separator + 1).join(u'\n');

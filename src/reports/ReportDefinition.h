@@ -16,10 +16,10 @@
 //   {{#companies}} ... {{/companies}}
 //
 // "Title" is required; "Data" names the data the template is filled from: "tanks",
-// "inspections" or "tmls". Lines starting with '#' in the header are comments.
+// "inspections", "tmls" or "assessment". Lines starting with '#' in the header are comments.
 namespace korvane::reports {
 
-enum class DataKind { Tanks, Inspections, Tmls };
+enum class DataKind { Tanks, Inspections, Tmls, Assessment };
 
 struct ReportDefinition {
     QString title;

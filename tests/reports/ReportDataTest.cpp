@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace korvane::reports {
 namespace {
 
@@ -530,6 +532,58 @@ TEST_F(ReportDataTest, TheTreeSaysWhenAndInWhichUnits) {
     EXPECT_EQ(none.value("companies").toList().size(), 0);
 }
 
+// One course of minimum 0.250 in, readings 1461 days (4 years of 365.25 days) apart. A1: 0.500
+// to 0.460, 0.040 / 4 = 0.0100 in/yr (0.254 mm/yr), life 0.210 / 0.010 = 21 years. C1: 0.300 to
+// 0.260, life 1 year, short of the 5-year UT. B1: one reading of 0.240, below its minimum.
+TEST_F(ReportDataTest, AssessedPointsComeWorstFirstWithTheirRatesInTheUnitsChosen) {
+    test::TestDatabase own;
+    const qint32 tank = own.add(Tanks, {{"LocationID", own.addLocation(own.addCompany("C"), "L")},
+                                        {"Courses", 1},
+                                        {"Course1_Min", 0.25},
+                                        {"UTFreq", 5}});
+    const auto reading = [&](const char* point, double inches, const char* date) {
+        own.add("Thickness", {{"InspectionID", own.add("Inspection", {{"TankID", tank}})},
+                              {"PointID", point},
+                              {"Course", 2},
+                              {"Reading", inches},
+                              {"DateTaken", date}});
+    };
+    for (const auto& [point, first, latest] : {std::tuple{"A1", 0.5, 0.46}, {"C1", 0.3, 0.26}}) {
+        reading(point, first, "01/Jan/2019");
+        reading(point, latest, "01/Jan/2023");
+    }
+    reading("B1", 0.24, "01/Jan/2023");
+    const struct {
+        bool us;
+        QStringList points; // point, status, latest, rate, life, red; then the tank's summary
+    } cases[] = {
+        {true,
+         {"B1|Below minimum|0.240|||red", "C1|Life short of next UT|0.260|0.0100|1.0|red",
+          "A1|Sound|0.460|0.0100|21.0|", "1.0|C1|0.5"}},
+        {false,
+         {"B1|Below minimum|6.10|||red", "C1|Life short of next UT|6.60|0.254|1.0|red",
+          "A1|Sound|11.68|0.254|21.0|", "1.0|C1|0.5"}},
+    };
+    for (const auto& c : cases) {
+        DataOptions options;
+        options.unitsUS = c.us;
+        const auto data = buildReportData(own.path(), DataKind::Assessment, {}, options);
+        ASSERT_TRUE(data.ok()) << data.error().toStdString();
+        const QVariantMap t = at(*data, "companies/0/locations/0/tanks/0").toMap();
+        QStringList points;
+        for (const QVariant& p : t.value("points").toList()) {
+            QStringList cells;
+            for (const char* name : {"point", "status", "latest", "rate", "remainingLife"})
+                cells << at(p, name).toString();
+            points << cells.join(u'|') + (at(p, "red").toBool() ? "|red" : "|");
+        }
+        points << QStringList{at(t, "shortestLife").toString(), at(t, "governingPoint").toString(),
+                              at(t, "allowedUt").toString()}
+                      .join(u'|');
+        EXPECT_EQ(points, c.points);
+    }
+}
+
 // The texts of a laid-out report shown in the red of the marks.
 QStringList redTexts(const QTextDocument& document) {
     QStringList red;
@@ -560,6 +614,12 @@ TEST_F(ReportDataTest, TheShippedReportsShowTheSelectedTanksAndMarkWhatIsDueOrBe
           "allowable deflection, and the settlement should be evaluated by a more rigorous "
           "method."}},
         {"tml_list.rpt", DataKind::Tmls, {"a1", "0.240", "BELOW"}},
+        // A1, A3 and F1 (floor, 0.100 in) are below their minimums; A1's life of 0 years allows
+        // no interval, so both on the schedule are too long.
+        {"tml_rate.rpt",
+         DataKind::Assessment,
+         {"Longer than allowed", "Longer than allowed", "A1", "Below minimum", "A3",
+          "Below minimum", "F1", "Below minimum"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

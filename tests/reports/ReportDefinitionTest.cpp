@@ -49,6 +49,7 @@ TEST(ReportDefinition, ReadsHeaderAndTemplate) {
         {"Title: T\nData: TMLS\n\n\n{{#tmls}}{{PointID}}{{/tmls}}", "T", DataKind::Tmls,
          "\n{{#tmls}}{{PointID}}{{/tmls}}", 4},
         {"Title: a: b\nData: tanks\n\n#x", "a: b", DataKind::Tanks, "#x", 4},
+        {"Data: Assessment\nTitle: R\n\nx", "R", DataKind::Assessment, "x", 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
@@ -68,7 +69,7 @@ TEST(ReportDefinition, NamesTheProblemAndItsLine) {
         QString message;
     } cases[] = {
         {"Title: T\nData: tank\n\nx",
-         "Line 2: unknown data \"tank\"; use tanks, inspections or tmls."},
+         "Line 2: unknown data \"tank\"; use tanks, inspections, tmls or assessment."},
         {"Title: T\nAuthor: me\n\nx", "Line 2: unknown header \"Author\""},
         {"Title: T\njust words\n\nx", "Line 2: \"just words\" is not a header line"},
         {": T\n\nx", "Line 1: \": T\" is not a header line"},
@@ -151,7 +152,7 @@ TEST(ReportDefinition, ShippedReportsParse) {
     const QDir folder(QStringLiteral(KORVANE_REPORT_FILES));
     const QStringList names = folder.entryList({"*.rpt"}, QDir::Files, QDir::Name);
     EXPECT_EQ(names, QStringList({"insp_det.rpt", "insp_sum.rpt", "tank_det.rpt", "tank_sum.rpt",
-                                  "tml_list.rpt"}));
+                                  "tml_list.rpt", "tml_rate.rpt"}));
     for (const QString& name : names) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << text(name);

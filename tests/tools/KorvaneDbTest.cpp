@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
+#include <utility>
 
 namespace korvane {
 namespace {
@@ -119,6 +121,10 @@ TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
         {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1.5")},
         {QStringLiteral("survey"), QStringLiteral("a.mdb"), QString()},
         {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("2")},
+        {QStringLiteral("assess"), QStringLiteral("a.mdb")},
+        {QStringLiteral("assess"), QStringLiteral("a.mdb"), QStringLiteral("T-1")},
+        {QStringLiteral("assess"), QStringLiteral("a.mdb"), QStringLiteral("1"),
          QStringLiteral("2")},
         {QStringLiteral("report"), QStringLiteral("a.mdb")},
         {QStringLiteral("report"), QStringLiteral("a.mdb"), QStringLiteral("tank_sum.rpt"),
@@ -452,6 +458,46 @@ TEST(KorvaneDb, SurveyOfNothingToAnalyseFailsWithStatus1AndSaysWhy) {
             << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(db.folder() + QStringLiteral("/absent.mdb")));
+}
+
+// S1 thins from 0.500 to 0.460 in over 1461 days (4 years of 365.25 days): 0.040 / 4 = 0.010
+// in/yr; against the 0.250 minimum of course 1 its RCA is 0.210 in and its life 0.210 / 0.010 =
+// 21 years, so UT may wait 0.210 / (2 x 0.010) = 10.5 years.
+TEST(KorvaneDb, AssessPrintsEachPointsCorrosionRateAsCsvOrSaysWhyNot) {
+    test::TestDatabase db;
+    const qint32 tank = db.add(QStringLiteral("Tank"), {{"Courses", 1}, {"Course1_Min", 0.25}});
+    for (const auto& [date, inches] : {std::pair{"01/Jan/2019", 0.5}, {"01/Jan/2023", 0.46}})
+        db.add(QStringLiteral("Thickness"),
+               {{"InspectionID", db.add(QStringLiteral("Inspection"), {{"TankID", tank}})},
+                {"PointID", "S1"},
+                {"Course", 2},
+                {"Reading", inches},
+                {"DateTaken", date}});
+    const ToolRun run =
+        runTool({QStringLiteral("assess"), db.path(), QString::number(tank)}, db.folder());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("PointID,Course,First,FirstDate,Previous,PreviousDate,"
+                                       "Latest,LatestDate,Minimum,LongTermRate,ShortTermRate,"
+                                       "Rate,RCA,RemainingLife,UTInterval,ExternalInterval,"
+                                       "Status"));
+    const QStringList cells = lines[1].split(QLatin1Char(','));
+    ASSERT_EQ(cells.size(), 17) << lines[1].toStdString();
+    EXPECT_EQ(QStringList({cells[0], cells[1], cells[3], cells[7], cells[16]}),
+              QStringList({"S1", "2", "2019-01-01", "2023-01-01", "Sound"}));
+    for (const auto& [column, expected] :
+         {std::pair{11, 0.010}, {12, 0.21}, {13, 21.0}, {14, 10.5}})
+        EXPECT_NEAR(cells[column].toDouble(), expected, 1e-9) << column;
+
+    const QString absent = db.folder() + QStringLiteral("/absent.mdb");
+    for (const auto& [path, id, message] :
+         {std::tuple{absent, tank, "was not found"}, {db.path(), tank + 100, "holds no tank"}}) {
+        const ToolRun bad = runTool({QStringLiteral("assess"), path, QString::number(id)}, {});
+        EXPECT_EQ(bad.exitCode, 1) << message;
+        EXPECT_TRUE(bad.out.isEmpty() && bad.err.contains(QLatin1String(message)))
+            << bad.err.toStdString();
+    }
 }
 
 // A stored report of the tanks of one location, and the ways a report run can fail: each says

@@ -6,13 +6,16 @@
 //                                           a stored report written to a PDF file
 //   korvane-db survey FILE.mdb INSPECTION   the settlement analysis of an inspection's shell
 //                                           survey, as CSV for a spreadsheet
+//   korvane-db assess FILE.mdb TANK         the corrosion assessment of a tank's thickness
+//                                           readings, as CSV for a spreadsheet
 //
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
-// (the message says why), 2 the command line was not understood.
+// or no such tank (the message says why), 2 the command line was not understood.
 #include "DemoDatabase.h"
 #include "common/Clock.h"
 #include "data/Database.h"
 #include "data/PreferencesRow.h"
+#include "inspection/CorrosionAssessment.h"
 #include "inspection/ShellSettlement.h"
 #include "inspection/ShellSurveyRecords.h"
 #include "reports/ReportEngine.h"
@@ -45,6 +48,9 @@ int usage(const QString& problem) {
                "       korvane-db survey FILE.mdb INSPECTION-ID\n"
                "                                    print the settlement analysis of the\n"
                "                                    inspection's shell survey as CSV\n"
+               "       korvane-db assess FILE.mdb TANK-ID\n"
+               "                                    print the corrosion assessment of the\n"
+               "                                    tank's thickness readings as CSV\n"
                "An existing file is never overwritten.\n",
                stderr);
     return BadUsage;
@@ -117,6 +123,27 @@ int printSurvey(const QString& path, qint32 inspectionId) {
     return 0;
 }
 
+// The corrosion assessment of a tank, a row per measurement location.
+int printAssessment(const QString& path, qint32 tankId) {
+    using namespace korvane;
+    {
+        auto db = Database::open(path);
+        if (!db)
+            return fail(db.error());
+        auto found =
+            db->exec(QStringLiteral("SELECT 1 FROM \"Tank\" WHERE \"TankID\" = ?"), {tankId});
+        if (!found)
+            return fail(found.error());
+        if (!found->next())
+            return fail(QStringLiteral("%1 holds no tank %2.").arg(path).arg(tankId));
+    }
+    const auto assessed = assessment::readAssessment(path, tankId);
+    if (!assessed)
+        return fail(assessed.error());
+    std::fputs(assessment::csv(*assessed).toUtf8().constData(), stdout);
+    return 0;
+}
+
 // Renders a report to a PDF file in the units of the database's Preferences.
 int printReport(const QString& path, const QString& reportFile, const QString& formula,
                 const QString& pdf) {
@@ -155,6 +182,7 @@ int main(int argc, char** argv) {
         return usage({});
     const QString& command = args.first();
     const bool survey = command == QLatin1String("survey");
+    const bool assess = command == QLatin1String("assess");
     if (reportCommand) {
         if (args.size() != 5 || args.at(1).isEmpty() || args.at(2).isEmpty() ||
             args.at(4).isEmpty())
@@ -162,13 +190,15 @@ int main(int argc, char** argv) {
                                         "selection formula and the PDF file"));
         return printReport(args.at(1), args.at(2), args.at(3), args.at(4));
     }
-    if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey)
+    if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey &&
+        !assess)
         return usage(QStringLiteral("unknown command \"%1\"").arg(command));
     if (args.size() < 2 || args.at(1).isEmpty())
         return usage(QStringLiteral("%1 needs the name of the database file").arg(command));
-    const qsizetype wanted = survey ? 3 : 2;
+    const qsizetype wanted = survey || assess ? 3 : 2;
     if (args.size() < wanted)
-        return usage(QStringLiteral("survey needs the ID of an inspection"));
+        return usage(survey ? QStringLiteral("survey needs the ID of an inspection")
+                            : QStringLiteral("assess needs the ID of a tank"));
     if (args.size() > wanted)
         return usage(QStringLiteral("too many arguments"));
 
@@ -179,6 +209,13 @@ int main(int argc, char** argv) {
         if (!isNumber)
             return usage(QStringLiteral("\"%1\" is not an inspection ID").arg(args.at(2)));
         return printSurvey(path, inspectionId);
+    }
+    if (assess) {
+        bool isNumber = false;
+        const qint32 tankId = args.at(2).toInt(&isNumber);
+        if (!isNumber)
+            return usage(QStringLiteral("\"%1\" is not a tank ID").arg(args.at(2)));
+        return printAssessment(path, tankId);
     }
     if (command == QLatin1String("create"))
         return report(korvane::Database::create(path),
