@@ -9,6 +9,7 @@
 #include "graphics/DrawingSurface.h"
 #include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
+#include "inspection/AssessmentWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "platform/Prompts.h"
@@ -195,6 +196,17 @@ bool inspectionWindow(Session& session, Services& services, const QDir& folder) 
     ok = save(window, folder, QStringLiteral("inspection-bottom")) && ok;
     session.RecordMode = false;
     return ok;
+}
+
+// The corrosion assessment of the tank the inspection window chose last.
+bool assessmentWindow(Session& session, Services& services, const QDir& folder) {
+    AssessmentWindow window(session, services, QStringLiteral("T-101"));
+    if (Status loaded = window.load(); !loaded) {
+        std::fprintf(stderr, "%s\n", qPrintable(loaded.error()));
+        return false;
+    }
+    window.show();
+    return save(window, folder, QStringLiteral("corrosion-assessment"));
 }
 
 // The surveyed tank of the demo database (the third location's third tank): its latest
@@ -473,7 +485,8 @@ int main(int argc, char** argv) {
 
     const bool ok =
         tankWindow(session, services, folder) && inspectionWindow(session, services, folder) &&
-        surveyWindow(session, services, folder) && tankGraphicsWindow(session, services, folder) &&
+        assessmentWindow(session, services, folder) && surveyWindow(session, services, folder) &&
+        tankGraphicsWindow(session, services, folder) &&
         inspectionGraphicsWindow(session, services, folder) &&
         reportPreviews(session, services, folder) && prompts.messages == 0;
     return ok ? 0 : 1;
