@@ -31,6 +31,7 @@ namespace {
 
 enum Column {
     Point,
+    StatusColumn,
     Course,
     First,
     FirstDate,
@@ -46,7 +47,6 @@ enum Column {
     RemainingLife,
     UtInterval,
     ExternalInterval,
-    StatusColumn,
     ColumnCount
 };
 
@@ -159,25 +159,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return QAbstractTableModel::headerData(section, orientation, role);
-        const QString t = us_ ? QStringLiteral(" (in.)") : QStringLiteral(" (mm)");
-        const QString r = us_ ? QStringLiteral(" (in/yr)") : QStringLiteral(" (mm/yr)");
-        const QString titles[ColumnCount] = {QStringLiteral("Point"),
-                                             QStringLiteral("Course"),
-                                             QStringLiteral("First") + t,
-                                             QStringLiteral("First Date"),
-                                             QStringLiteral("Previous") + t,
-                                             QStringLiteral("Previous Date"),
-                                             QStringLiteral("Latest") + t,
-                                             QStringLiteral("Latest Date"),
-                                             QStringLiteral("Minimum") + t,
-                                             QStringLiteral("Long-Term Rate") + r,
-                                             QStringLiteral("Short-Term Rate") + r,
-                                             QStringLiteral("Rate") + r,
-                                             QStringLiteral("RCA") + t,
-                                             QStringLiteral("Remaining Life (yr)"),
-                                             QStringLiteral("UT Interval (yr)"),
-                                             QStringLiteral("External Interval (yr)"),
-                                             QStringLiteral("Status")};
+        const QString t = us_ ? QStringLiteral("\n(in.)") : QStringLiteral("\n(mm)");
+        const QString r = us_ ? QStringLiteral("\n(in/yr)") : QStringLiteral("\n(mm/yr)");
+        const QString titles[ColumnCount] = {
+            QStringLiteral("Point"),         QStringLiteral("Status"),
+            QStringLiteral("Course"),        QStringLiteral("First") + t,
+            QStringLiteral("Taken"),         QStringLiteral("Previous") + t,
+            QStringLiteral("Taken"),         QStringLiteral("Latest") + t,
+            QStringLiteral("Taken"),         QStringLiteral("Minimum") + t,
+            QStringLiteral("Long-Term") + r, QStringLiteral("Short-Term") + r,
+            QStringLiteral("Rate") + r,      QStringLiteral("RCA") + t,
+            QStringLiteral("Life\n(yr)"),    QStringLiteral("UT\n(yr)"),
+            QStringLiteral("External\n(yr)")};
         return section >= 0 && section < ColumnCount ? titles[section] : QString();
     }
 
@@ -291,7 +284,7 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     layout->addLayout(summary);
     layout->addWidget(Grid_Assessment, 1);
     layout->addLayout(buttons);
-    resize(1100, 560);
+    resize(1240, 600);
 }
 
 AssessmentWindow::~AssessmentWindow() = default;

@@ -264,7 +264,7 @@ void markElement(QWidget& window, DrawingSurface& surface, const char* letters, 
             key = keys;
     }
     window.findChild<QPushButton*>(QStringLiteral("Cmd_%1Accept").arg(prefix))->click();
-    (void)surface.AddElement(10, at.x() + size + 4, at.y() - size - 18, 0, 0);
+    (void)surface.AddElement(10, at.x() + size + 16, at.y() - size - 18, 0, 0);
     surface.setElementText(key);
 }
 
@@ -428,6 +428,7 @@ bool reportPreviews(Session& session, Services& services, const QDir& folder) {
         {"insp_sum.rpt", QStringLiteral("{Tank.LocationID} = 3")},
         {"insp_det.rpt", QStringLiteral("{Tank.Name} = 'T-303'")},
         {"tml_list.rpt", QStringLiteral("{TML.TankID} = 1")},
+        {"tml_rate.rpt", QStringLiteral("{Tank.TankID} = 1")},
     };
     bool ok = true;
     for (const auto& run : runs) {
