@@ -7,6 +7,9 @@
 #include "shell/MainWindow.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,5 +28,15 @@ int main(int argc, char** argv) {
 
     korvane::MainWindow window(session, services);
     window.show();
+    // A database named on the command line (as the desktop's launcher passes a file chosen in
+    // the file manager) is opened as soon as the window is up, with the checks of File > Open.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    const auto named = std::find_if(arguments.cbegin(), arguments.cend(), [](const QString& a) {
+        return !a.startsWith(QLatin1Char('-'));
+    });
+    if (named != arguments.cend()) {
+        const QString path = *named;
+        QTimer::singleShot(0, &window, [&window, path] { window.openDatabaseFile(path); });
+    }
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "platform/Prompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -59,6 +60,12 @@ QString WidgetPrompts::input(const QString& prompt, const QString& title,
     const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
                                                QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
+}
+
+QString WidgetPrompts::saveFileName(const QString& title, const QString& filter,
+                                    const QString& suggestion) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggestion, filter,
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace korvane

@@ -20,6 +20,14 @@ public:
     // Returns the text typed, or an empty text when the user cancels.
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText = QString()) = 0;
+    // Asks for the name of a file to be made, starting from `suggestion` (a folder or a file
+    // name); an empty text when the user cancels. The dialog never offers to replace a file:
+    // callers refuse a name that exists. Without a user to ask, nothing is chosen.
+    virtual QString saveFileName(const QString& title, const QString& filter,
+                                 const QString& suggestion) {
+        (void)title, (void)filter, (void)suggestion;
+        return {};
+    }
 };
 
 // Prompts shown as real QMessageBox and QInputDialog windows over the active window.
@@ -29,6 +37,8 @@ public:
                    Buttons buttons = Buttons::Ok) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultText = QString()) override;
+    QString saveFileName(const QString& title, const QString& filter,
+                         const QString& suggestion) override;
 };
 
 } // namespace korvane

@@ -8,14 +8,18 @@
 #include "inspection/InspectionWindow.h"
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
+#include "shell/RecentDatabases.h"
 #include "tank/TankInformationWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSettings>
 #include <QSvgRenderer>
+#include <QTimer>
 
 // The images are compiled into this static library; they must be registered by hand.
 static void initShellResources() {
@@ -53,9 +57,13 @@ MainWindow::MainWindow(Session& session, Services& services, QWidget* parent)
     Picture1->setStyleSheet(QStringLiteral("background: #16324f;"));
     setCentralWidget(Picture1);
 
+    settings_ = std::make_unique<QSettings>();
+    recent_ = std::make_unique<RecentDatabases>(*settings_);
     buildMenus();
     Form_Load();
 }
+
+MainWindow::~MainWindow() = default;
 
 QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* action = menu->addAction(caption);
@@ -69,8 +77,11 @@ void MainWindow::buildMenus() {
     mnuFileNew_File = addItem(mnuFile, "mnuFileNew_File", QStringLiteral("&New"));
     mnuFileOpen_File = addItem(mnuFile, "mnuFileOpen_File", QStringLiteral("&Open"));
     mnuFilePreferences = addItem(mnuFile, "mnuFilePreferences", QStringLiteral("&Preferences"));
+    recentSeparator_ = mnuFile->addSeparator();
+    recentSeparator_->setObjectName(QStringLiteral("mnuFileRecentSeparator"));
     mnuFileSeperator = mnuFile->addSeparator();
     mnuFileSeperator->setObjectName(QStringLiteral("mnuFileSeperator"));
+    mnuFile->setToolTipsVisible(true);
     mnuFileExit = addItem(mnuFile, "mnuFileExit", QStringLiteral("E&xit"));
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -87,6 +98,7 @@ void MainWindow::buildMenus() {
     mnuHelpSearch = addItem(mnuHelp, "mnuHelpSearch", QStringLiteral("Search"));
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About KV2000"));
 
+    connect(mnuFileNew_File, &QAction::triggered, this, &MainWindow::mnuFileNew_File_Click);
     connect(mnuFileOpen_File, &QAction::triggered, this, &MainWindow::mnuFileOpen_File_Click);
     connect(mnuFilePreferences, &QAction::triggered, this, &MainWindow::mnuFilePreferences_Click);
     connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
@@ -101,10 +113,11 @@ void MainWindow::buildMenus() {
 
 void MainWindow::Form_Load() {
     services_.pointer.setBusy(*this, false);
-    // Nothing that needs a database works before one is open; New is never offered.
+    // Nothing that needs a database works before one is open; a new one can always be made.
     mnuEdit->menuAction()->setEnabled(false);
     mnuFilePreferences->setEnabled(false);
-    mnuFileNew_File->setEnabled(false);
+    mnuFileNew_File->setEnabled(true);
+    showRecentDatabases();
     mnuEditTGraphics->setEnabled(false);
     mnuEditIGraphics->setEnabled(false);
 }
@@ -154,6 +167,8 @@ bool MainWindow::AcceptDatabase() {
     session_.UnitsUS = acceptance->unitsUS;
     setWindowTitle(ProgramCaption + QLatin1String(" - ") + session_.DBFile);
     accepted_ = {session_.DatabaseName, session_.DBDrive, session_.DBDir, session_.DBFile};
+    recent_->add(session_.DatabaseName);
+    showRecentDatabases();
     // An open Preferences window belongs to the database used before: its pending changes
     // are discarded rather than written there or mixed into this one.
     if (auto* preferences = findChild<PreferencesWindow*>())
@@ -166,6 +181,82 @@ void MainWindow::keepAcceptedDatabase() {
     session_.DBDrive = accepted_.DBDrive;
     session_.DBDir = accepted_.DBDir;
     session_.DBFile = accepted_.DBFile;
+}
+
+void MainWindow::showRecentDatabases() {
+    for (QAction* item : recentItems_)
+        delete item;
+    recentItems_.clear();
+    const QStringList paths = recent_->paths();
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString& path = paths[i];
+        auto* item = new QAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()), mnuFile);
+        item->setObjectName(QStringLiteral("mnuFileRecent_%1").arg(i + 1));
+        item->setToolTip(path);
+        item->setStatusTip(path);
+        connect(item, &QAction::triggered, this, [this, path] { openRecentDatabase(path); });
+        mnuFile->insertAction(mnuFileSeperator, item);
+        recentItems_.push_back(item);
+    }
+    recentSeparator_->setVisible(!paths.isEmpty());
+}
+
+void MainWindow::openRecentDatabase(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        services_.prompts.message(QStringLiteral("\"%1\" is no longer at %2; it is taken off the "
+                                                 "list.")
+                                      .arg(QFileInfo(path).fileName(), QFileInfo(path).path()),
+                                  QStringLiteral("Open Database"), Prompts::Icon::Information);
+        recent_->remove(path);
+        // Removed from the menu once the menu's own handling of the click is over.
+        QTimer::singleShot(0, this, &MainWindow::showRecentDatabases);
+        return;
+    }
+    openDatabaseFile(path);
+}
+
+void MainWindow::openDatabaseFile(const QString& path) {
+    const QFileInfo file(path);
+    session_.DatabaseName = file.absoluteFilePath();
+    session_.DBDrive = QDir::rootPath();
+    session_.DBDir = file.absolutePath();
+    session_.DBFile = file.fileName();
+    if (!session_.DatabaseName.contains(QLatin1String("mdb"), Qt::CaseInsensitive)) {
+        services_.prompts.message(
+            QStringLiteral("\"%1\" is not a database file: Korvane 2000 opens files named *.mdb.")
+                .arg(session_.DBFile),
+            QStringLiteral("Open Database"), Prompts::Icon::Information);
+        keepAcceptedDatabase();
+        return;
+    }
+    services_.pointer.setBusy(*this, true);
+    OpenChosenDatabase();
+    services_.pointer.setBusy(*this, false);
+}
+
+void MainWindow::mnuFileNew_File_Click() {
+    const QString title = QStringLiteral("New Database");
+    const QString folder = accepted_.DBDir.isEmpty() ? QDir::homePath() : accepted_.DBDir;
+    QString path =
+        services_.prompts.saveFileName(title, QStringLiteral("Korvane databases (*.mdb)"), folder);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".mdb");
+    if (QFileInfo::exists(path)) {
+        services_.prompts.message(
+            QStringLiteral("\"%1\" already exists. A new database never replaces a file: "
+                           "choose another name.")
+                .arg(QFileInfo(path).fileName()),
+            title, Prompts::Icon::Exclamation);
+        return;
+    }
+    if (Status made = Database::create(path); !made) {
+        services_.prompts.message(made.error(), title, Prompts::Icon::Exclamation);
+        return;
+    }
+    openDatabaseFile(path);
 }
 
 void MainWindow::mnuFileOpen_File_Click() {

@@ -6,11 +6,18 @@
 
 #include <QMainWindow>
 
+#include <memory>
+#include <vector>
+
 class QAction;
 class QLabel;
 class QMenu;
 
+class QSettings;
+
 namespace korvane {
+
+class RecentDatabases;
 
 // The main window ("Form1"): the title picture and the menus from which every other window is
 // opened. No database is open at start; menus that need one stay disabled until a database has
@@ -20,6 +27,7 @@ class MainWindow : public QMainWindow {
 
 public:
     MainWindow(Session& session, Services& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Makes Session::DatabaseName, already checked to be a Korvane database, the database the
     // program works on: enables the menus (the inspection and graphics items only when the
@@ -34,7 +42,12 @@ public:
     // something to report, and the program goes on with the database accepted last.
     void OpenChosenDatabase();
 
+    // Opens a database named outside the Open DataBase window (the command line, the recent
+    // list, a new database) with the same checks and messages.
+    void openDatabaseFile(const QString& path);
+
 private slots:
+    void mnuFileNew_File_Click();
     void mnuFileOpen_File_Click();
     void mnuFilePreferences_Click();
     void mnuFileExit_Click();
@@ -61,6 +74,9 @@ private:
 
     // Restores the database names of the last accepted database.
     void keepAcceptedDatabase();
+    // Lists the recent databases in File, above Exit.
+    void showRecentDatabases();
+    void openRecentDatabase(const QString& path);
 
     Session& session_;
     Services& services_;
@@ -68,6 +84,10 @@ private:
         QString DatabaseName, DBDrive, DBDir, DBFile;
     };
     Chosen accepted_; // the names of the database the program works on
+    std::unique_ptr<QSettings> settings_;
+    std::unique_ptr<RecentDatabases> recent_;
+    std::vector<QAction*> recentItems_;
+    QAction* recentSeparator_ = nullptr;
 
     QLabel* Picture1 = nullptr;
     QMenu* mnuFile = nullptr;

@@ -1,15 +1,21 @@
 #include "shell/MainWindow.h"
 
+#include "data/DatabaseCheck.h"
+#include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace korvane {
 namespace {
@@ -55,9 +61,10 @@ TEST_F(MainWindowTest, MenusAtStartUp) {
     };
     const std::vector<std::vector<Expected>> menus{
         {{"mnuFile", "&File", true},
-         {"mnuFileNew_File", "&New", false},
+         {"mnuFileNew_File", "&New", true},
          {"mnuFileOpen_File", "&Open", true},
          {"mnuFilePreferences", "&Preferences", false},
+         {"mnuFileRecentSeparator", "", false}, // hidden while no database was opened
          {"mnuFileSeperator", "", true},
          {"mnuFileExit", "E&xit", true}},
         {{"mnuEdit", "&Edit", false},
@@ -89,6 +96,71 @@ TEST_F(MainWindowTest, MenusAtStartUp) {
     EXPECT_TRUE(item("mnuFileSeperator")->isSeparator());
 }
 
+// File > New makes an empty database and opens it; a name in use is refused, nothing made.
+TEST_F(MainWindowTest, NewMakesADatabaseAndOpensIt) {
+    test::TempDir folder;
+    // A file named at start that is no database leaves the program with none open.
+    const QString junk = folder.filePath(QStringLiteral("notes.mdb"));
+    QFile notes(junk);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("shopping list");
+    notes.close();
+    t.prompts.answerMessage();
+    window.openDatabaseFile(junk);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
+    EXPECT_EQ(states(), (std::vector<bool>{false, false, true, false, false}));
+
+    const QString path = folder.path() + QStringLiteral("/north");
+    t.prompts.answerSaveFile(path);
+    item("mnuFileNew_File")->trigger();
+    const auto kind = checkDatabaseFile(path + QStringLiteral(".mdb"));
+    ASSERT_TRUE(kind);
+    EXPECT_EQ(*kind, DatabaseFileKind::Korvane);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - north.mdb"));
+    EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
+
+    const QByteArray before = test::fileBytes(path + QStringLiteral(".mdb"));
+    t.prompts.answerSaveFile(path + QStringLiteral(".mdb")).answerMessage();
+    item("mnuFileNew_File")->trigger();
+    EXPECT_EQ(test::fileBytes(path + QStringLiteral(".mdb")), before);
+    EXPECT_TRUE(t.prompts.messages().back().text.contains(QStringLiteral("already exists")));
+    t.prompts.answerSaveFile(QString()); // cancelled
+    item("mnuFileNew_File")->trigger();
+    EXPECT_EQ(t.prompts.messages().size(), 2u);
+}
+
+// File lists the last four databases opened, newest first; one that vanished is taken off.
+TEST_F(MainWindowTest, RecentDatabasesKeepFourAndDropAVanishedOne) {
+    std::vector<std::unique_ptr<test::TestDatabase>> files;
+    for (const char* name : {"a.mdb", "b.mdb", "c.mdb", "d.mdb", "e.mdb"}) {
+        files.push_back(std::make_unique<test::TestDatabase>(QString::fromLatin1(name)));
+        window.openDatabaseFile(files.back()->path());
+    }
+    window.openDatabaseFile(files[2]->path()); // c again moves to the top
+    const auto listed = [this] {
+        QStringList names;
+        for (int i = 1; i <= 5; ++i)
+            if (auto* a = window.findChild<QAction*>(QStringLiteral("mnuFileRecent_%1").arg(i)))
+                names << a->text();
+        return names;
+    };
+    EXPECT_EQ(listed(), QStringList({"&1 c.mdb", "&2 e.mdb", "&3 d.mdb", "&4 b.mdb"}));
+    // What a new window of the next run lists.
+    MainWindow next{session, t.services};
+    EXPECT_EQ(next.findChild<QAction*>(QStringLiteral("mnuFileRecent_4"))->toolTip(),
+              files[1]->path());
+
+    window.openDatabaseFile(files[4]->path());
+    QFile::remove(files[3]->path());
+    t.prompts.answerMessage();
+    window.findChild<QAction*>(QStringLiteral("mnuFileRecent_3"))->trigger(); // d, gone
+    QApplication::processEvents();
+    EXPECT_TRUE(
+        t.prompts.messages().back().text.startsWith(QStringLiteral("\"d.mdb\" is no longer at")));
+    EXPECT_EQ(listed(), QStringList({"&1 e.mdb", "&2 c.mdb", "&3 b.mdb"}));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - e.mdb"));
+}
+
 TEST_F(MainWindowTest, HelpSearchIsOnlyAMessage) {
     t.prompts.answerMessage();
     item("mnuHelpSearch")->trigger();
@@ -111,7 +183,7 @@ TEST_F(MainWindowTest, DatabaseWithoutTanksOffersOnlyTankInformation) {
     ASSERT_TRUE(window.AcceptDatabase());
     EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
     EXPECT_TRUE(item("mnuEditTank")->isEnabled());
-    EXPECT_FALSE(item("mnuFileNew_File")->isEnabled());
+    EXPECT_TRUE(item("mnuFileNew_File")->isEnabled()); // a new database can always be made
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - plant.mdb"));
     EXPECT_TRUE(session.UnitsUS);
 

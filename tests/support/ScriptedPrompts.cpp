@@ -9,19 +9,24 @@ ScriptedPrompts::~ScriptedPrompts() {
 }
 
 ScriptedPrompts& ScriptedPrompts::answerMessage(Answer answer) {
-    script_.push_back({true, answer, {}});
+    script_.push_back({Kind::Message, answer, {}});
     return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::answerInput(const QString& text) {
-    script_.push_back({false, Answer::Ok, text});
+    script_.push_back({Kind::Input, Answer::Ok, text});
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerSaveFile(const QString& path) {
+    script_.push_back({Kind::SaveFile, Answer::Ok, path});
     return *this;
 }
 
 Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& title, Icon icon,
                                          Buttons buttons) {
     messages_.push_back({text, title, icon, buttons});
-    if (script_.empty() || !script_.front().isMessage) {
+    if (script_.empty() || script_.front().kind != Kind::Message) {
         ADD_FAILURE() << "Unexpected message box \"" << title.toStdString()
                       << "\": " << text.toStdString();
         return buttons == Buttons::YesNo      ? Answer::No
@@ -33,17 +38,26 @@ Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& tit
     return answer;
 }
 
-QString ScriptedPrompts::input(const QString& prompt, const QString& title,
-                               const QString& defaultText) {
-    inputs_.push_back({prompt, title, defaultText});
-    if (script_.empty() || script_.front().isMessage) {
-        ADD_FAILURE() << "Unexpected input box \"" << title.toStdString()
-                      << "\": " << prompt.toStdString();
+QString ScriptedPrompts::answerText(Kind kind, const QString& title, const QString& what) {
+    if (script_.empty() || script_.front().kind != kind) {
+        ADD_FAILURE() << "Unexpected " << what.toStdString() << " \"" << title.toStdString()
+                      << "\"";
         return {};
     }
     QString text = script_.front().text;
     script_.pop_front();
     return text;
+}
+
+QString ScriptedPrompts::input(const QString& prompt, const QString& title,
+                               const QString& defaultText) {
+    inputs_.push_back({prompt, title, defaultText});
+    return answerText(Kind::Input, title, QStringLiteral("input box: ") + prompt);
+}
+
+QString ScriptedPrompts::saveFileName(const QString& title, const QString&, const QString&) {
+    saveDialogs_.push_back(title);
+    return answerText(Kind::SaveFile, title, QStringLiteral("save dialog"));
 }
 
 } // namespace korvane::test

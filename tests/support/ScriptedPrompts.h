@@ -33,25 +33,34 @@ public:
     ScriptedPrompts& answerMessage(Answer answer = Answer::Ok);
     // The next prompt is an input box, answered with `text` (empty text: Cancel).
     ScriptedPrompts& answerInput(const QString& text);
+    // The next prompt is a save dialog, answered with `path` (empty: Cancel).
+    ScriptedPrompts& answerSaveFile(const QString& path);
 
     Answer message(const QString& text, const QString& title, Icon icon,
                    Buttons buttons = Buttons::Ok) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultText = QString()) override;
+    QString saveFileName(const QString& title, const QString& filter,
+                         const QString& suggestion) override;
 
     const std::vector<Message>& messages() const { return messages_; }
     const std::vector<Input>& inputs() const { return inputs_; }
+    // The titles of the save dialogs shown.
+    const std::vector<QString>& saveDialogs() const { return saveDialogs_; }
     bool allAnswered() const { return script_.empty(); }
 
 private:
+    enum class Kind { Message, Input, SaveFile };
     struct Step {
-        bool isMessage;
+        Kind kind;
         Answer answer;
         QString text;
     };
+    QString answerText(Kind kind, const QString& title, const QString& what);
     std::deque<Step> script_;
     std::vector<Message> messages_;
     std::vector<Input> inputs_;
+    std::vector<QString> saveDialogs_;
 };
 
 } // namespace korvane::test

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QSettings;
+
+namespace korvane {
+
+// The databases opened last, newest first, kept in the user's settings so that File lists them
+// from one run of the program to the next.
+class RecentDatabases {
+public:
+    static constexpr int Kept = 4;
+
+    explicit RecentDatabases(QSettings& settings) : settings_(settings) {}
+
+    QStringList paths() const;
+    // Puts a database first; a path listed already moves up, and the oldest beyond Kept go.
+    void add(const QString& path);
+    void remove(const QString& path);
+
+private:
+    void store(const QStringList& paths);
+
+    QSettings& settings_;
+};
+
+} // namespace korvane
