@@ -399,22 +399,30 @@ void putStrength(QVariantMap& tank, const QString& name, const QString& valueNam
     tank.insert(valueName, numberOrBlank(us ? psi : psi * units::KPaPerPsi, shown));
 }
 
-// The tank's courses: the heights as entered (inches or centimetres), the minimums in inches,
-// which also become the minimums its readings are held against.
-QVariantList courseList(const Rows& rows, const TankColumns& c, int count, Tank& tank, bool us) {
+// The tank's courses: the heights in the report's units (converted from the unit they were
+// entered in, told by their sum against the shell height), the minimums in inches, which also
+// become the minimums its readings are held against.
+QVariantList courseList(const Rows& rows, const TankColumns& c, courses::CourseData data,
+                        Tank& tank, bool us) {
+    const int count = data.courses();
+    for (int i = 1; i <= count; ++i)
+        data.heights[static_cast<std::size_t>(i - 1)] =
+            static_cast<qint16>(rows.at(c.courseHeight[static_cast<std::size_t>(i - 1)]).toInt());
+    const auto unit = courses::storedHeightUnit(data, rows.at(c.height).toInt());
     QVariantList list;
     list.reserve(count);
     for (int i = 1; i <= count; ++i) {
         const auto slot = static_cast<std::size_t>(i - 1);
-        const auto height = static_cast<qint16>(rows.at(c.courseHeight[slot]).toInt());
+        const qint16 height = data.heights[slot];
         const double minimum = singleValue(rows.at(c.courseMin[slot]));
         tank.minimums[static_cast<std::size_t>(thickness::courseCode(i))] = minimum;
-        const QString heightText = courses::heightCellText(height);
+        const QString heightText = courses::heightCellText(height, unit, us);
         const QString minimumText = courses::minWallCellText(static_cast<float>(minimum), us);
         list.append(QVariantMap{
             {QStringLiteral("number"), i},
             {QStringLiteral("height"), heightText},
-            {QStringLiteral("heightValue"), numberOrBlank(height, !heightText.isEmpty())},
+            {QStringLiteral("heightValue"),
+             numberOrBlank(courses::shownHeight(height, unit, us), !heightText.isEmpty())},
             {QStringLiteral("minimum"), minimumText},
             {QStringLiteral("minimumValue"),
              numberOrBlank(thicknessNumber(minimum, us), !minimumText.isEmpty())}});
@@ -478,7 +486,7 @@ Tank readTank(const Rows& rows, const TankColumns& c, Context& cx) {
     const int courseCount = courseData.courses();
     t.insert(QStringLiteral("courseCount"), courseCount);
     t.insert(QStringLiteral("hasCourses"), courseCount > 0);
-    t.insert(QStringLiteral("courses"), courseList(rows, c, courseCount, tank, cx.us));
+    t.insert(QStringLiteral("courses"), courseList(rows, c, courseData, tank, cx.us));
 
     QVariantList scheduleList;
     int dueCount = 0;

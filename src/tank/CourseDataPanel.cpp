@@ -229,9 +229,19 @@ void CourseDataPanel::CalcMinWall() {
 // The grid
 
 void CourseDataPanel::ShowCourseHeights() {
-    for (int i = 1; i <= MaxShellCourses; ++i)
-        Grid_MinWall->item(HeightRow, courseColumn(i))
-            ->setText(courses::heightCellText(data_.heights[static_cast<std::size_t>(i - 1)]));
+    // Heights are stored as entered; they are shown in the units of the preferences.
+    const auto unit = courses::storedHeightUnit(data_, *in_.heightIn);
+    const QString unknown =
+        unit == courses::HeightUnit::Unknown
+            ? QStringLiteral("As stored: without a shell height, whether this height is in "
+                             "inches or centimetres cannot be told")
+            : QString();
+    for (int i = 1; i <= MaxShellCourses; ++i) {
+        QTableWidgetItem* cell = Grid_MinWall->item(HeightRow, courseColumn(i));
+        cell->setText(courses::heightCellText(data_.heights[static_cast<std::size_t>(i - 1)], unit,
+                                              session_.UnitsUS));
+        cell->setToolTip(cell->text().isEmpty() ? QString() : unknown);
+    }
 }
 
 void CourseDataPanel::ShowMinWall() {

@@ -146,8 +146,27 @@ QString gridToolTip(bool unitsUS) {
     return unitsUS ? QStringLiteral("Course Data (in.)") : QStringLiteral("Course Data (cm/mm)");
 }
 
-QString heightCellText(qint16 height) {
-    return height > 10 ? formatNumber(height, u"#00.00") : QString();
+HeightUnit storedHeightUnit(const CourseData& data, int shellHeightIn) {
+    qint64 sum = 0;
+    for (int i = 0; i < data.courses(); ++i)
+        sum += data.heights[static_cast<std::size_t>(i)];
+    if (shellHeightIn <= 0 || sum <= 0)
+        return HeightUnit::Unknown;
+    const double asInches = std::abs(static_cast<double>(sum) - shellHeightIn);
+    const double asCentimetres = std::abs(static_cast<double>(sum) - 2.54 * shellHeightIn);
+    return asInches <= asCentimetres ? HeightUnit::Inches : HeightUnit::Centimetres;
+}
+
+double shownHeight(qint16 stored, HeightUnit unit, bool unitsUS) {
+    if (unit == HeightUnit::Inches && !unitsUS)
+        return stored * units::CentimetresPerInch;
+    if (unit == HeightUnit::Centimetres && unitsUS)
+        return stored * units::InchesPerCentimetre;
+    return stored;
+}
+
+QString heightCellText(qint16 stored, HeightUnit unit, bool unitsUS) {
+    return stored > 10 ? formatNumber(shownHeight(stored, unit, unitsUS), u"#00.00") : QString();
 }
 
 QString minWallCellText(float inches, bool unitsUS) {

@@ -90,12 +90,23 @@ StrengthOffer tensileOffer(bool unitsUS);
 
 // The course grid: the row captions, the column captions ("Floor", "Course 1" .. "Course 10",
 // "Roof") and the cells. A height of 10 or less and a thickness below 0.1 in leave the cell
-// empty; heights show "#00.00" as stored, thicknesses "0.000" in inches or "#0.00" in mm.
+// empty; thicknesses show "0.000" in inches or "#0.00" in mm.
 QString heightRowCaption(bool unitsUS);
 inline constexpr const char* MinWallRowCaption = "Min. Wall";
 QStringList gridColumnCaptions();
 QString gridToolTip(bool unitsUS);
-QString heightCellText(qint16 height);
+
+// Stored course heights carry no unit: they are whole inches or whole centimetres, as they were
+// entered. A set of heights is in inches when its sum lies nearer the tank's shell height (whole
+// inches) than 2.54 times it, in centimetres otherwise; without a shell height, or without any
+// height, the unit cannot be told.
+enum class HeightUnit { Inches, Centimetres, Unknown };
+HeightUnit storedHeightUnit(const CourseData& data, int shellHeightIn);
+// A stored height in the units of the preferences: inches to centimetres by 2.5399986, back by
+// 0.393701; as stored when the unit is unknown or already the one shown.
+double shownHeight(qint16 stored, HeightUnit unit, bool unitsUS);
+// The grid's cell for a stored height (empty for 10 or less, as stored), "#00.00" converted.
+QString heightCellText(qint16 stored, HeightUnit unit, bool unitsUS);
 QString minWallCellText(float inches, bool unitsUS);
 QString coursesLabel(const QString& count);
 

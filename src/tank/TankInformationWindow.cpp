@@ -859,6 +859,19 @@ void TankInformationWindow::ShowTank() {
         return rs.value(latin(field)).toDouble();
     };
 
+    // The dimensions first: the course heights are shown by the shell height they share.
+    for (auto [box, field, inches] : {std::tuple{Text_Diameter, "Diameter", &DiameterIn},
+                                      std::tuple{Text_Height, "Height", &HeightIn},
+                                      std::tuple{Text_Level, "DesignLevel", &LevelIn}}) {
+        const double value = number(field);
+        if (value == 0)
+            continue;
+        box->setTag(numberText(value));
+        box->setText(dimension::displayText(value, session_.UnitsUS));
+        const auto whole = toInt16(value);
+        *inches = whole ? *whole : 0;
+    }
+
     courses_->LoadCourseData(rs);
     FillMFCourseList(courses_->data().courses());
 
@@ -879,18 +892,6 @@ void TankInformationWindow::ShowTank() {
         box->setTag(numberText(value));
         const auto whole = toInt32(value);
         *psi = whole ? *whole : 0;
-    }
-
-    for (auto [box, field, inches] : {std::tuple{Text_Diameter, "Diameter", &DiameterIn},
-                                      std::tuple{Text_Height, "Height", &HeightIn},
-                                      std::tuple{Text_Level, "DesignLevel", &LevelIn}}) {
-        const double value = number(field);
-        if (value == 0)
-            continue;
-        box->setTag(numberText(value));
-        box->setText(dimension::displayText(value, session_.UnitsUS));
-        const auto whole = toInt16(value);
-        *inches = whole ? *whole : 0;
     }
 
     // A capacity or frequency never given stays empty, so that it is not stored as 0 either.

@@ -281,7 +281,7 @@ TEST_F(ReportDataTest, TankValuesAreShownInTheUnitsChosen) {
         {"bottomType", "Double", "Double"},
         {"roofType", "Fixed Flat", "Fixed Flat"},
         {"courseCount", 3, 3},
-        {"courses/0/height", "96.00", "96.00"},
+        {"courses/0/height", "96.00", "243.84"}, // entered in inches: 96 x 2.5399986 cm
         {"courses/0/minimum", "0.250", "6.35"},
         {"courses/2/minimum", "0.100", "2.54"},
         {"courses/2/number", 3, 3},

@@ -265,11 +265,14 @@ TEST_F(CourseDataTest, UnitsChangeWhatIsShownNeverWhatIsStored) {
         const char* yield;
         const char* tensile;
         const char* heightCaption;
+        const char* heights;
         const char* minWall;
     } views[] = {
         {false, "36.58", "12.19", "206843", "379212", "Height cm.",
+         "|152.40|152.40|152.40|152.40|152.40|152.40|152.40|152.40|||",
          "|13.43|11.76|9.16|7.63|6.11|4.58|3.05|2.54|||"},
         {true, "120.00", "40.00", "30000", "55000", "Height in.",
+         "|60.00|60.00|60.00|60.00|60.00|60.00|60.00|60.00|||",
          "|0.529|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||"},
     };
     for (const auto& v : views) {
@@ -281,12 +284,46 @@ TEST_F(CourseDataTest, UnitsChangeWhatIsShownNeverWhatIsStored) {
         EXPECT_EQ(text("Text_Yield").toStdString(), v.yield);
         EXPECT_EQ(text("Text_Tensile").toStdString(), v.tensile);
         EXPECT_EQ(courseGrid()->verticalHeaderItem(0)->text().toStdString(), v.heightCaption);
-        // Course heights are kept as they were entered and shown so.
-        EXPECT_EQ(gridRow(0), "|60.00|60.00|60.00|60.00|60.00|60.00|60.00|60.00|||");
+        // Course heights entered in inches (eight of 60 fill the 40 ft shell) show converted.
+        EXPECT_EQ(gridRow(0), v.heights);
         EXPECT_EQ(gridRow(1), v.minWall);
         click("Cmd_OK");
         for (std::size_t i = 0; i < std::size(fields); ++i)
             EXPECT_EQ(tankField(tank, fields[i]), stored[i]) << fields[i] << " us " << v.us;
+    }
+}
+
+} // namespace
+} // namespace korvane
+
+namespace korvane {
+namespace {
+
+// Heights stored without a unit show in the units chosen: eight 96 in courses of a 48 ft shell
+// read 243.84 cm in metric and stay 96 in the row after OK in either; six 244 cm courses of the
+// same shell read 96.06 in.
+TEST_F(CourseDataTest, CourseHeightsShowInTheUnitsChosenAndStayAsStored) {
+    const qint32 location = file.value("Tank", "TankID", tank, "LocationID").toInt();
+    QVariantMap inches{{QStringLiteral("Height"), 576}, {QStringLiteral("Courses"), 8}};
+    QVariantMap centimetres{{QStringLiteral("Height"), 576}, {QStringLiteral("Courses"), 6}};
+    for (int i = 1; i <= 8; ++i)
+        inches.insert(QStringLiteral("Course%1_Height").arg(i), 96);
+    for (int i = 1; i <= 6; ++i)
+        centimetres.insert(QStringLiteral("Course%1_Height").arg(i), 244);
+    const qint32 us = addTank(location, QStringLiteral("T-48"), inches);
+    addTank(location, QStringLiteral("T-CM"), centimetres);
+
+    for (const auto& [unitsUS, row, shown] :
+         {std::tuple{false, 2, "243.84"}, std::tuple{true, 2, "96.00"},
+          std::tuple{true, 3, "96.06"}}) {
+        SCOPED_TRACE(shown);
+        session.UnitsUS = unitsUS;
+        openWindow();
+        chooseLocation(0, 0);
+        doubleClickGridRow(row);
+        EXPECT_EQ(courseGrid()->item(0, 1)->text().toStdString(), shown);
+        click("Cmd_OK");
+        EXPECT_EQ(tankField(us, "Course1_Height").toInt(), 96);
     }
 }
 

@@ -112,9 +112,48 @@ TEST(ShellCourses, HeightThatCannotBeTakenIsAskedAgain) {
     EXPECT_EQ(data.heights[0], 240);
 }
 
+// The unit of stored heights is told by their sum against the shell height; they are shown in
+// the preferences' units.
+TEST(ShellCourses, CourseHeightsShowInTheUnitsChosen) {
+    const struct {
+        const char* name;
+        std::vector<qint16> heights;
+        int shellIn;
+        HeightUnit unit;
+        const char* us;
+        const char* si;
+    } cases[] = {
+        // Eight 96 in courses of a 48 ft shell: 96 in is 243.84 cm.
+        {"inches", {96, 96, 96, 96, 96, 96, 96, 96}, 576, HeightUnit::Inches, "96.00", "243.84"},
+        // The same shell entered in centimetres: 244 cm is 96.06 in (by 0.393701).
+        {"centimetres",
+         {244, 244, 244, 244, 244, 244},
+         576,
+         HeightUnit::Centimetres,
+         "96.06",
+         "244.00"},
+        {"no shell height", {96, 96}, 0, HeightUnit::Unknown, "96.00", "96.00"},
+        // 300 is 100 from 200 in and 208 from 508 cm: nearer inches, though it fits neither.
+        {"neither fits well", {100, 100, 100}, 200, HeightUnit::Inches, "100.00", "254.00"},
+        {"one course", {480}, 480, HeightUnit::Inches, "480.00", "1219.20"},
+        {"one course in cm", {1219}, 480, HeightUnit::Centimetres, "479.92", "1219.00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CourseData data;
+        data.count = QString::number(c.heights.size());
+        std::copy(c.heights.begin(), c.heights.end(), data.heights.begin());
+        const HeightUnit unit = storedHeightUnit(data, c.shellIn);
+        EXPECT_EQ(unit, c.unit);
+        EXPECT_EQ(heightCellText(c.heights[0], unit, true).toStdString(), c.us);
+        EXPECT_EQ(heightCellText(c.heights[0], unit, false).toStdString(), c.si);
+    }
+    EXPECT_EQ(storedHeightUnit(CourseData{}, 480), HeightUnit::Unknown); // no courses
+}
+
 TEST(ShellCourses, GridCellsLeaveUnsetValuesEmpty) {
-    EXPECT_EQ(heightCellText(10), QString());
-    EXPECT_EQ(heightCellText(11), QStringLiteral("11.00"));
+    EXPECT_EQ(heightCellText(10, HeightUnit::Inches, false), QString());
+    EXPECT_EQ(heightCellText(11, HeightUnit::Unknown, true), QStringLiteral("11.00"));
     EXPECT_EQ(minWallCellText(0.099f, true), QString());
     EXPECT_EQ(minWallCellText(0.1f, true), QStringLiteral("0.100"));
     EXPECT_EQ(minWallCellText(0.1f, false), QStringLiteral("2.54"));
