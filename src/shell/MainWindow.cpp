@@ -1,11 +1,13 @@
 #include "shell/MainWindow.h"
 
+#include "data/AccessImport.h"
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
 #include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
+#include "platform/BusyScope.h"
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
 #include "shell/RecentDatabases.h"
@@ -300,12 +302,7 @@ void MainWindow::OpenChosenDatabase() {
     }
     switch (*kind) {
     case DatabaseFileKind::Access:
-        services_.prompts.message(
-            QStringLiteral("\"%1\" is a Microsoft Access database. Korvane 2000 keeps its records "
-                           "in its own database files and does not open Access files directly.")
-                .arg(QFileInfo(session_.DatabaseName).fileName()),
-            title, Prompts::Icon::Information);
-        keepAcceptedDatabase();
+        offerImport(session_.DatabaseName);
         return;
     case DatabaseFileKind::NotKorvane:
         services_.prompts.message(QStringLiteral("This is NOT a Korvane Database"), title,
@@ -317,6 +314,46 @@ void MainWindow::OpenChosenDatabase() {
             keepAcceptedDatabase();
         return;
     }
+}
+
+void MainWindow::offerImport(QString accessPath) {
+    const QString title = QStringLiteral("Open Database");
+    const QFileInfo source(accessPath);
+    keepAcceptedDatabase();
+    const auto answer = services_.prompts.message(
+        QStringLiteral("\"%1\" is a Microsoft Access database. Korvane 2000 keeps its records in "
+                       "its own database files and does not open Access files directly.\n"
+                       "Import its records into a new Korvane database?")
+            .arg(source.fileName()),
+        title, Prompts::Icon::Question, Prompts::Buttons::YesNo);
+    if (answer != Prompts::Answer::Yes)
+        return;
+    QString target = services_.prompts.saveFileName(
+        QStringLiteral("Import into a New Database"), QStringLiteral("Korvane databases (*.mdb)"),
+        source.dir().filePath(source.completeBaseName() + QStringLiteral(" (Korvane).mdb")));
+    if (target.isEmpty())
+        return;
+    if (QFileInfo(target).suffix().isEmpty())
+        target += QStringLiteral(".mdb");
+    if (QFileInfo::exists(target)) {
+        services_.prompts.message(
+            QStringLiteral("\"%1\" already exists. An import never replaces a file: choose "
+                           "another name.")
+                .arg(QFileInfo(target).fileName()),
+            title, Prompts::Icon::Exclamation);
+        return;
+    }
+    auto imported = [&] {
+        BusyScope busy(services_.pointer, *this);
+        return access::importAccess(accessPath, target);
+    }();
+    if (!imported) {
+        services_.prompts.message(imported.error(), title, Prompts::Icon::Exclamation);
+        return;
+    }
+    services_.prompts.message(imported->text(), QStringLiteral("Import"),
+                              Prompts::Icon::Information);
+    openDatabaseFile(target);
 }
 
 void MainWindow::mnuFileExit_Click() {

@@ -74,6 +74,8 @@ private:
 
     // Restores the database names of the last accepted database.
     void keepAcceptedDatabase();
+    // Offers to import an Access file into a new Korvane database, and opens the result.
+    void offerImport(QString accessPath);
     // Lists the recent databases in File, above Exit.
     void showRecentDatabases();
     void openRecentDatabase(const QString& path);

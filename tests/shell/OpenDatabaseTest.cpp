@@ -100,7 +100,7 @@ TEST_F(OpenDatabaseTest, FilesThatAreNotKorvaneDatabasesChangeNothing) {
         {extra.path(), QStringLiteral("This is NOT a Korvane Database"), Icon::Information},
         {notes, QStringLiteral("not a database"), Icon::Exclamation},
         {access, QStringLiteral("\"legacy.mdb\" is a Microsoft Access database"),
-         Icon::Information},
+         Icon::Question}, // declined: nothing imported
         {damaged.path(), QStringLiteral("damaged"), Icon::Exclamation},
         {dir.filePath(QStringLiteral("vanished.mdb")), QStringLiteral("not found"),
          Icon::Exclamation},
@@ -125,6 +125,23 @@ TEST_F(OpenDatabaseTest, FilesThatAreNotKorvaneDatabasesChangeNothing) {
         EXPECT_TRUE(editEnabled());
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("vanished.mdb"))));
+}
+
+// An Access file is offered for import into a new database beside it; one that holds none of
+// our tables is refused with what is missing, and no file is made.
+TEST_F(OpenDatabaseTest, AnAccessFileIsOfferedForImport) {
+    test::TempDir dir;
+    const QString old = dir.filePath(QStringLiteral("nwind.mdb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVANE_ACCESS_FILES "/nwind.mdb"), old));
+    const QString target = dir.filePath(QStringLiteral("nwind (Korvane).mdb"));
+    t.prompts.answerMessage(Prompts::Answer::Yes).answerSaveFile(target).answerMessage();
+    session.DatabaseName = old;
+    window.OpenChosenDatabase();
+    EXPECT_EQ(t.prompts.saveDialogs(), std::vector<QString>{"Import into a New Database"});
+    EXPECT_TRUE(lastMessage().text.contains(QStringLiteral("Tank")))
+        << lastMessage().text.toStdString();
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
 }
 
 TEST_F(OpenDatabaseTest, RejectedBeforeAnyDatabaseLeavesTheMenusOff) {

@@ -131,6 +131,12 @@ TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
          QStringLiteral("{Tank.TankID} = 1")},
         {QStringLiteral("report"), QStringLiteral("a.mdb"), QStringLiteral("tank_sum.rpt"),
          QStringLiteral("{Tank.TankID} = 1"), QString()},
+        {QStringLiteral("import")},
+        {QStringLiteral("import"), QStringLiteral("old.mdb")},
+        {QStringLiteral("import"), QString(), QStringLiteral("a.mdb")},
+        {QStringLiteral("import"), QStringLiteral("old.mdb"), QString()},
+        {QStringLiteral("import"), QStringLiteral("old.mdb"), QStringLiteral("a.mdb"),
+         QStringLiteral("b.mdb")},
     };
     for (const QStringList& args : cases) {
         const ToolRun run = runTool(args, dir.path());
@@ -151,6 +157,39 @@ TEST(KorvaneDb, AFileThatCannotBeWrittenFailsWithStatus1) {
         EXPECT_FALSE(run.err.isEmpty()) << command;
         EXPECT_FALSE(QFile::exists(path)) << command;
     }
+}
+
+// Access files of another layout are refused naming our tables, and so are a file that is no
+// Access file, a missing one and an existing target; nothing is written. The Access test files
+// are kept beside the data tests.
+TEST(KorvaneDb, ImportOfWhatCannotBeImportedFailsWithStatus1AndWritesNothing) {
+    const QString access = QStringLiteral(KORVANE_REPORT_FILES "/../../tests/data/access/");
+    test::TempDir dir;
+    const QString taken = dir.filePath(QStringLiteral("taken.mdb"));
+    ASSERT_EQ(runTool({QStringLiteral("create"), taken}, dir.path()).exitCode, 0);
+    ASSERT_TRUE(QFile::copy(access + QStringLiteral("DateTestDatabase.mdb"),
+                            dir.filePath(QStringLiteral("dates.mdb"))));
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray before = test::fileBytes(taken);
+    QStringList ourTables;
+    for (const auto& table : layout::tables())
+        ourTables << table.name;
+    const std::pair<QStringList, QStringList> cases[] = {
+        {{access + QStringLiteral("nwind.mdb"), QStringLiteral("new.mdb")}, ourTables},
+        {{QStringLiteral("dates.mdb"), QStringLiteral("new.mdb")}, ourTables},
+        {{QStringLiteral("dates.mdb"), QStringLiteral("taken.mdb")}, {QStringLiteral("exists")}},
+        {{QStringLiteral("gone.mdb"), QStringLiteral("new.mdb")}, {QStringLiteral("not found")}},
+        {{QStringLiteral("taken.mdb"), QStringLiteral("new.mdb")}, {QStringLiteral("Korvane")}},
+    };
+    for (const auto& [args, said] : cases) {
+        const ToolRun run = runTool(QStringList{QStringLiteral("import")} + args, dir.path());
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        for (const QString& text : said)
+            EXPECT_TRUE(run.err.contains(text)) << qPrintable(text) << ": " << qPrintable(run.err);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
+    }
+    EXPECT_EQ(test::fileBytes(taken), before);
 }
 
 class DemoDatabase : public testing::Test {

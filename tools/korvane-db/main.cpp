@@ -8,11 +8,16 @@
 //                                           survey, as CSV for a spreadsheet
 //   korvane-db assess FILE.mdb TANK         the corrosion assessment of a tank's thickness
 //                                           readings, as CSV for a spreadsheet
+//   korvane-db import OLD.mdb NEW.mdb       a new database with the records of an old Access
+//                                           database, and a list of what it holds that has no
+//                                           place in ours
 //
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
-// or no such tank (the message says why), 2 the command line was not understood.
+// or no such tank, or nothing to import (the message says why), 2 the command line was not
+// understood.
 #include "DemoDatabase.h"
 #include "common/Clock.h"
+#include "data/AccessImport.h"
 #include "data/Database.h"
 #include "data/PreferencesRow.h"
 #include "inspection/CorrosionAssessment.h"
@@ -51,6 +56,9 @@ int usage(const QString& problem) {
                "       korvane-db assess FILE.mdb TANK-ID\n"
                "                                    print the corrosion assessment of the\n"
                "                                    tank's thickness readings as CSV\n"
+               "       korvane-db import OLD.mdb NEW.mdb\n"
+               "                                    write a new database with the records of\n"
+               "                                    an old Access database\n"
                "An existing file is never overwritten.\n",
                stderr);
     return BadUsage;
@@ -167,6 +175,16 @@ int printReport(const QString& path, const QString& reportFile, const QString& f
     return report(reports::writePdf(*built, pdf), QStringLiteral("Wrote %1.").arg(pdf));
 }
 
+// Copies an old Access database into a new one and tells what was copied and what was not.
+int importDatabase(const QString& accessPath, const QString& path) {
+    const auto imported = korvane::access::importAccess(accessPath, path);
+    if (!imported)
+        return fail(imported.error());
+    std::printf("Wrote %s from %s.\n%s\n", qPrintable(path), qPrintable(accessPath),
+                qPrintable(imported->text()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +207,12 @@ int main(int argc, char** argv) {
             return usage(QStringLiteral("report needs the database, the report file, the "
                                         "selection formula and the PDF file"));
         return printReport(args.at(1), args.at(2), args.at(3), args.at(4));
+    }
+    if (command == QLatin1String("import")) {
+        if (args.size() != 3 || args.at(1).isEmpty() || args.at(2).isEmpty())
+            return usage(QStringLiteral("import needs the Access file and the name of the new "
+                                        "database"));
+        return importDatabase(args.at(1), args.at(2));
     }
     if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey &&
         !assess)
