@@ -12,6 +12,12 @@
 
 #include <algorithm>
 
+// The installed report folder as seen from the installed program's folder, so that the program
+// finds its reports wherever the installation was put.
+#ifndef KORVANE_REPORT_DIR_FROM_BIN
+#define KORVANE_REPORT_DIR_FROM_BIN "../share/korvane/reports"
+#endif
+
 namespace korvane::reports {
 namespace {
 
@@ -66,9 +72,13 @@ bool isPlainReportName(const QString& name) {
 
 QStringList reportFolders() {
     QStringList folders{QDir::currentPath()};
-    if (QCoreApplication::instance())
-        folders << QCoreApplication::applicationDirPath();
-    folders << QStringLiteral(KORVANE_REPORT_DIR);
+    if (QCoreApplication::instance()) {
+        const QString program = QCoreApplication::applicationDirPath();
+        folders << program
+                << QDir::cleanPath(program + QStringLiteral("/" KORVANE_REPORT_DIR_FROM_BIN));
+    } else {
+        folders << QStringLiteral(KORVANE_REPORT_DIR); // no program to start from
+    }
     return folders;
 }
 

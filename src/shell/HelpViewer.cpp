@@ -14,8 +14,10 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#ifndef KORVANE_DATA_DIR
-#define KORVANE_DATA_DIR "/usr/local/share/korvane"
+// The installed data folder as seen from the installed program's folder, so that the program
+// finds its documents wherever the installation was put.
+#ifndef KORVANE_DATA_DIR_FROM_BIN
+#define KORVANE_DATA_DIR_FROM_BIN "../share/korvane"
 #endif
 
 namespace korvane {
@@ -100,8 +102,10 @@ QString HelpViewer::topicDocument(int topic) {
 }
 
 QString HelpViewer::findDocument(const QString& name) {
-    const QStringList folders{QDir::currentPath(), QCoreApplication::applicationDirPath(),
-                              QStringLiteral(KORVANE_DATA_DIR "/help")};
+    const QString program = QCoreApplication::applicationDirPath();
+    const QStringList folders{
+        QDir::currentPath(), program,
+        QDir::cleanPath(program + QStringLiteral("/" KORVANE_DATA_DIR_FROM_BIN "/help"))};
     for (const QString& folder : folders) {
         const QFileInfo candidate(QDir(folder).filePath(name));
         if (candidate.isFile())
