@@ -245,6 +245,20 @@ Result<QSqlQuery> Database::exec(const QString& sql, const QVariantList& values)
     return query;
 }
 
+Result<bool> Database::deleteFirstRow(const QString& table, const QStringList& fields,
+                                      const QVariantList& values) {
+    QStringList conditions;
+    for (const QString& field : fields)
+        conditions << quoteIdentifier(field) + QStringLiteral(" = ?");
+    auto deleted = exec(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
+                                       "%2 ORDER BY rowid LIMIT 1)")
+                            .arg(quoteIdentifier(table), conditions.join(QLatin1String(" AND "))),
+                        values);
+    if (!deleted)
+        return deleted.takeError();
+    return deleted->numRowsAffected() > 0;
+}
+
 Result<QVariant> Database::firstValue(const QString& sql, const QVariantList& values) const {
     auto query = exec(sql, values);
     if (!query)

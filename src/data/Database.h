@@ -70,6 +70,10 @@ public:
 
     // For the data layer: runs one statement with bound values.
     Result<QSqlQuery> exec(const QString& sql, const QVariantList& values = {}) const;
+    // Deletes the first row (in storage order) of a table whose fields hold the values, bound;
+    // false when no row does.
+    Result<bool> deleteFirstRow(const QString& table, const QStringList& fields,
+                                const QVariantList& values);
     // The first column of the first row a query gives, or an invalid value when it gives none.
     Result<QVariant> firstValue(const QString& sql, const QVariantList& values = {}) const;
 

@@ -109,14 +109,9 @@ Result<bool> remove(const QString& databaseName, AreaTable table, qint32 inspect
     auto db = Database::open(databaseName);
     if (!db)
         return db.takeError();
-    auto deleted = db->exec(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = (SELECT rowid FROM "
-                                           "\"%1\" WHERE \"InspectionID\" = ? AND \"AreaID\" = ? "
-                                           "ORDER BY rowid LIMIT 1)")
-                                .arg(tableName(table)),
-                            {inspectionId, areaId});
-    if (!deleted)
-        return deleted.takeError();
-    return deleted->numRowsAffected() > 0;
+    return db->deleteFirstRow(tableName(table),
+                              {QStringLiteral("InspectionID"), QStringLiteral("AreaID")},
+                              {inspectionId, areaId});
 }
 
 QString measureText(double inches, bool depth, bool unitsUS) {

@@ -54,13 +54,9 @@ Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& p
     auto db = Database::open(databaseName);
     if (!db)
         return db.takeError();
-    auto deleted = db->exec(QStringLiteral("DELETE FROM \"TML\" WHERE rowid = (SELECT rowid FROM "
-                                           "\"TML\" WHERE \"TankID\" = ? AND \"PointID\" = ? "
-                                           "ORDER BY rowid LIMIT 1)"),
-                            {tankId, pointId});
-    if (!deleted)
-        return deleted.takeError();
-    return deleted->numRowsAffected() > 0;
+    return db->deleteFirstRow(QStringLiteral("TML"),
+                              {QStringLiteral("TankID"), QStringLiteral("PointID")},
+                              {tankId, pointId});
 }
 
 Result<std::optional<double>> latestReading(const QString& databaseName, qint32 tankId,
