@@ -59,8 +59,9 @@ TEST(DrawingFile, EveryKindAndEveryValueSurvivesSaveAndLoad) {
             e.cornerRadius = defaults.cornerRadius;
         elements.push_back(e);
     }
-    // Flags off and colours at their ends.
+    // Flags off, colours at their ends and no outline: a width of 0 is not the default 2.
     Element plain = sample(ElementKind::Box);
+    plain.lineWidth = 0;
     plain.hotSpot = plain.hit = plain.locked = false;
     plain.color = NoColor;
     plain.color2 = 0x00FFFFFFu;

@@ -4,6 +4,7 @@
 #include "support/ActiveWindow.h"
 #include "support/QtPrinters.h"
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -79,15 +80,26 @@ TEST_F(TagBoxTest, LeftOnlyWhenTheFocusMovesWithinTheWindow) {
     EXPECT_EQ(left.count(), 1);
 }
 
+// In a dialog, Enter presses the button neither when a box has the focus nor when the button
+// has it; Space does.
 TEST(CommandButton, IsNeverPressedByEnter) {
-    QWidget window;
+    QDialog window;
+    auto* edit = new QLineEdit(&window);
     QPushButton* button =
         commandButton(&window, "Cmd_OK", QStringLiteral("OK"), QStringLiteral("Save"));
-    EXPECT_EQ(button->objectName(), QStringLiteral("Cmd_OK"));
-    EXPECT_EQ(button->text(), QStringLiteral("OK"));
-    EXPECT_EQ(button->toolTip(), QStringLiteral("Save"));
-    EXPECT_FALSE(button->autoDefault());
-    EXPECT_FALSE(button->isDefault());
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(edit);
+    layout->addWidget(button);
+    test::showActive(window);
+    QSignalSpy pressed(button, &QPushButton::clicked);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter);
+    EXPECT_EQ(pressed.count(), 0);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(pressed.count(), 1);
 }
 
 } // namespace

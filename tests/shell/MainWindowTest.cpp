@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -172,8 +173,15 @@ TEST_F(MainWindowTest, HelpSearchIsOnlyAMessage) {
     EXPECT_EQ(m.buttons, Prompts::Buttons::Ok);
 }
 
-TEST_F(MainWindowTest, ExitAsksNothing) {
-    item("mnuFileExit")->trigger();
+// Exit ends the program's event loop with 0 at once, asking nothing. Should Exit do nothing, a
+// timer ends the loop with 1 instead, so that the test fails rather than waits for ever.
+TEST_F(MainWindowTest, ExitEndsTheEventLoopAndAsksNothing) {
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    fallback.start(5000);
+    QTimer::singleShot(0, item("mnuFileExit"), &QAction::trigger);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_TRUE(t.prompts.messages().empty());
 }
 

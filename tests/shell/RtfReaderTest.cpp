@@ -260,10 +260,12 @@ TEST(RtfReader, SuperscriptAndSubscript) {
               QTextCharFormat::AlignSubScript);
 }
 
-// One expected block of a list test: its text and its list style (or none).
+// One expected block of a list test: its text, its list style (or none) and the list's indent,
+// which is its level counted from 1.
 struct ListItem {
     const char* text;
     std::optional<QTextListFormat::Style> style;
+    int indent = 1;
 };
 
 struct ListCase {
@@ -301,6 +303,14 @@ TEST(RtfReader, ListsBecomeTextLists) {
           {"y", QTextListFormat::ListUpperRoman},
           {"z", QTextListFormat::ListLowerRoman}},
          {}},
+        {"second level of a list override",
+         R"(\ls1\ilvl0 one\par\ilvl1 two\par\ilvl0 three\par)",
+         {{"one", disc, 1}, {"two", disc, 2}, {"three", disc, 1}},
+         {}},
+        {"numbering of level 2",
+         R"({\*\pn\pnlvl2\pndec{\pntxta .}}one\par two\par)",
+         {{"one", QTextListFormat::ListDecimal, 2}, {"two", QTextListFormat::ListDecimal, 2}},
+         {1}},
         {"lists apart stay apart",
          R"(\ls1 a\par\pard b\par\ls1 c\par)",
          {{"a", disc}, {"b", std::nullopt}, {"c", disc}},
@@ -318,6 +328,8 @@ TEST(RtfReader, ListsBecomeTextLists) {
                 << c.name << " block " << i;
             if (block.textList()) {
                 EXPECT_EQ(block.textList()->format().style(), *c.items[i].style) << c.name;
+                EXPECT_EQ(block.textList()->format().indent(), c.items[i].indent)
+                    << c.name << " block " << i;
             }
             if (i > 0 && block.textList()) {
                 const bool continues = block.textList() == doc.findBlockByNumber(i - 1).textList();

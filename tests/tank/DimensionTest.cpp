@@ -43,6 +43,9 @@ TEST(Dimension, FeetAndInchesOrMetresAndCentimetresGiveWholeInches) {
         {"12.5", true, {"12", "0"}, "12", 144, "12.00"}, // 12.5 offers the even 12
         {"13.5", true, {"13.5", "0"}, "14", 162, "13.50"},
         {"", true, {"10", "6.5"}, "0", 126, "10.50"}, // 120 + 6.5 rounds to the even 126
+        // 10.25 x 12 = 123, + 6.5 = 129.5: the even 130. Rounding the 6.5 alone first would
+        // give 123 + 6 = 129. 130 / 12 = 10.833 ft.
+        {"", true, {"10.25", "6.5"}, "0", 130, "10.83"},
         {"abc", true, {"2730", "7"}, "0", 32767, "2730.58"},
         {"5 ft", true, {"5 ft", "3 in"}, "5", 63, "5.25"},
         {"832", false, {"832", "0"}, "832", 32756, "832.00"},
@@ -54,9 +57,13 @@ TEST(Dimension, FeetAndInchesOrMetresAndCentimetresGiveWholeInches) {
         EXPECT_EQ(out.inches, c.inches) << c.typed;
         EXPECT_EQ(displayText(out.inches, c.us).toStdString(), c.shown) << c.typed;
         ASSERT_EQ(a.asked.size(), 2u);
-        EXPECT_EQ(a.asked[0].first, QString::fromLatin1(c.us ? FeetPrompt : MetresPrompt));
+        EXPECT_EQ(a.asked[0].first.toStdString(),
+                  c.us ? "Enter the no. of feet for this dimension."
+                       : "Enter the no. of meters for this dimension.");
         EXPECT_EQ(a.asked[0].second.toStdString(), c.offered) << c.typed;
-        EXPECT_EQ(a.asked[1].first, QString::fromLatin1(c.us ? InchesPrompt : CentimetresPrompt));
+        EXPECT_EQ(a.asked[1].first.toStdString(),
+                  c.us ? "Now enter the no. of inches for this dimension."
+                       : "Now enter the no. of centimeters for this dimension.");
         EXPECT_EQ(a.asked[1].second, QStringLiteral("0"));
     }
 }
@@ -122,6 +129,8 @@ TEST(Dimension, UnitKeysAndDisplay) {
     EXPECT_EQ(displayText(1446, true), QStringLiteral("120.50"));
     EXPECT_EQ(displayText(480, false), QStringLiteral("12.19"));
     EXPECT_EQ(displayText(6, true), QStringLiteral(".50"));
+    // 625 / 39.3701 = 15.8749914 m; 625 x 0.0254 would be 15.875 exactly, shown 15.88.
+    EXPECT_EQ(displayText(625, false), QStringLiteral("15.87"));
 }
 
 } // namespace

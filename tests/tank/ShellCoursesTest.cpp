@@ -89,8 +89,27 @@ TEST(ShellCourses, ZeroSharesTheHeightEvenlyAndCancelKeepsTheRest) {
     CourseData data = q.run("8", 480, true);
     EXPECT_EQ(data.heights[7], 60);
     EXPECT_EQ(data.heights[8], 0);
-    setUniformHeights(data, 475); // 59.375
-    EXPECT_EQ(data.heights[0], 59);
+    // Each share is rounded half to even, not cut off.
+    const struct {
+        const char* count;
+        int total;
+        qint16 share;
+    } shares[] = {
+        {"8", 475, 59},   // 475 / 8 = 59.375
+        {"7", 480, 69},   // 480 / 7 = 68.57: up, not cut off to 68
+        {"8", 476, 60},   // 476 / 8 = 59.5: to the even 60, not 59
+        {"8", 468, 58},   // 468 / 8 = 58.5: to the even 58, not 59
+        {"8", 1219, 152}, // 1219 cm / 8 = 152.375
+    };
+    for (const auto& s : shares) {
+        CourseData uniform;
+        uniform.count = QString::fromLatin1(s.count);
+        setUniformHeights(uniform, s.total);
+        EXPECT_EQ(uniform.heights[0], s.share) << s.total << " over " << s.count;
+        EXPECT_EQ(uniform.heights[static_cast<std::size_t>(uniform.courses() - 1)], s.share)
+            << s.total << " over " << s.count;
+    }
+    setUniformHeights(data, 475); // 59 in each course
 
     Questions c;
     c.answers = {QStringLiteral("96"), QString()};
