@@ -42,7 +42,6 @@ public:
     // are left alone and each named in a message. The page shown is not loaded here: the
     // window shows the tab it wants next.
     Status pick(const QString& databaseName, qint32 ownerKey, const QString& prefix);
-    bool hasOwner() const { return store_ != nullptr; }
     // No owner is current any more (a new company or location was chosen); the pages of the
     // owners picked so far are still stored by OK.
     void clearOwner() { store_ = nullptr; }
@@ -50,7 +49,6 @@ public:
     // The tab in front changed: a changed page of the tab left behind is offered for saving,
     // then the tab brought forward (none for a selection tab) shows its current page.
     void showTab(DrawingTab* tab);
-    DrawingTab* shownTab() const { return shown_; }
 
     // Writes the page a tab shows to its file and records it for OK (the tab's save button).
     Status savePage(DrawingTab& tab);
