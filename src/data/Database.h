@@ -2,26 +2,19 @@
 
 #include "common/Result.h"
 #include "data/Layout.h"
+#include "data/QueryResult.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
-class QSqlError;
-struct sqlite3;
-
 namespace korvane {
 
+class EngineConnection;
 class Recordset;
 class Select;
-
-// The engine's own message for a failed call, made readable for the user.
-Error engineError(const QSqlError& error);
-Error engineError(int sqliteCode, const QString& engineText);
 
 // One table as the database holds it: name, fields and whole-table record count.
 struct TableInfo {
@@ -30,17 +23,20 @@ struct TableInfo {
     qint64 recordCount = 0;
 };
 
-// An open connection to one database file. Opened for one operation and closed at its end (or
-// when the last handle and recordset using it go away); nothing is held between operations.
+// An open connection to one database: a file, or a database on a PostgreSQL server named by
+// its URL (postgresql://user@host/database). Opened for one operation and closed at its end (or
+// when the last handle and recordset using it go away). A file is held by nothing between
+// operations; a server connection is kept for the next operation to use.
 class Database {
 public:
     enum class Check { None, Integrity };
 
-    // Opens an existing database file; never creates one. With Check::Integrity the file is also
+    // Opens an existing database; never creates one. With Check::Integrity a file is also
     // checked for damage, as when the user chooses a file to work on.
     static Result<Database> open(const QString& path, Check check = Check::None);
     // Writes a new, empty database of the current layout with its one Preferences row.
-    // Refuses to overwrite an existing file.
+    // Refuses to overwrite an existing file, or a server database that holds Korvane tables;
+    // a server database that does not exist yet is made, when the user may.
     static Status create(const QString& path);
 
     Database();
@@ -68,8 +64,10 @@ public:
     // leaving the file as it was, when work fails.
     Status transaction(const std::function<Status()>& work);
 
-    // For the data layer: runs one statement with bound values.
-    Result<QSqlQuery> exec(const QString& sql, const QVariantList& values = {}) const;
+    // For the data layer: runs one statement with bound values ("?" in the text). Table and
+    // field names are written in double quotes; every table has a "rowid" column naming its
+    // rows in the order they were added.
+    Result<QueryResult> exec(const QString& sql, const QVariantList& values = {}) const;
     // Deletes the first row (in storage order) of a table whose fields hold the values, bound;
     // false when no row does.
     Result<bool> deleteFirstRow(const QString& table, const QStringList& fields,
@@ -77,8 +75,8 @@ public:
     // The first column of the first row a query gives, or an invalid value when it gives none.
     Result<QVariant> firstValue(const QString& sql, const QVariantList& values = {}) const;
 
-    // The SQLite connection underneath, for the data layer's fast row reading.
-    sqlite3* handle() const;
+    // The engine underneath, for the data layer's own classes.
+    EngineConnection* engine() const;
 
 private:
     struct Connection;

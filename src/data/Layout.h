@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVariant>
 
 #include <vector>
 
@@ -40,12 +41,27 @@ struct TableDef {
 const std::vector<TableDef>& tables();
 const TableDef* table(QStringView name);
 
-// The SQLite column declaration of a field, and the field type a declared type stands for.
-QString declaredType(FieldType type);
-FieldType typeFromDeclared(QStringView declared);
+// The database engines a Korvane database can live on: a file, or a PostgreSQL server.
+enum class Dialect { Sqlite, Postgres };
 
-// CREATE TABLE statement for a table of the layout.
-QString createTableSql(const TableDef& table);
+// The column declaration of a field on an engine, and the field type a declared type stands
+// for (as the engine reports the declaration back).
+QString declaredType(FieldType type, Dialect dialect = Dialect::Sqlite);
+FieldType typeFromDeclared(QStringView declared, Dialect dialect = Dialect::Sqlite);
+
+// CREATE TABLE statement for a table of the layout. On a server every table also gets the
+// "rowid" column SQLite gives every table by itself: the rows' identity and order of adding.
+QString createTableSql(const TableDef& table, Dialect dialect = Dialect::Sqlite);
+// The collation that makes texts compare without regard to letter case on a server.
+inline constexpr const char* ServerTextCollation = "korvane_nocase";
+
+// The INSERT of the one Preferences row of a new database ("?" for each value), and its values:
+// the custom field labels and kinds, and US units.
+struct Statement {
+    QString sql;
+    QList<QVariant> values;
+};
+Statement firstPreferencesRow();
 
 // The custom tank fields (Tank.Custom1 .. Custom20), and their kinds as Preferences.CustomN_Type
 // stores them: the position in the kind list of the Preferences window.

@@ -74,20 +74,23 @@ RecordLock::~RecordLock() {
     release();
 }
 
-RecordLock::RecordLock(RecordLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), offset_(other.offset_) {}
+RecordLock::RecordLock(RecordLock&& other) noexcept : release_(std::exchange(other.release_, {})) {}
 
 RecordLock& RecordLock::operator=(RecordLock&& other) noexcept {
     if (this != &other) {
         release();
-        fd_ = std::exchange(other.fd_, -1);
-        offset_ = other.offset_;
+        release_ = std::exchange(other.release_, {});
     }
     return *this;
 }
 
-Result<RecordLock> RecordLock::acquire(const QString& path, const QString& table, qint64 key,
-                                       const QString& busyMessage) {
+void RecordLock::release() {
+    if (auto release = std::exchange(release_, {}))
+        release();
+}
+
+Result<RecordLock> RecordLock::acquireInFile(const QString& path, const QString& table, qint64 key,
+                                             const QString& busyMessage) {
     auto fd = lockDescriptor(path);
     if (!fd) {
         // A file we may not write cannot be changed anyway; the save says so in its own words.
@@ -95,9 +98,9 @@ Result<RecordLock> RecordLock::acquire(const QString& path, const QString& table
             return RecordLock();
         return fd.takeError();
     }
-    RecordLock lock;
     struct flock fl = lockRange(F_WRLCK, lockOffset(table, key));
-    if (heldLocks().contains({*fd, fl.l_start}))
+    const QPair<int, long long> held{*fd, static_cast<long long>(fl.l_start)};
+    if (heldLocks().contains(held))
         return Error{busyMessage};
     if (::fcntl(*fd, F_OFD_SETLK, &fl) != 0) {
         const int err = errno;
@@ -105,19 +108,12 @@ Result<RecordLock> RecordLock::acquire(const QString& path, const QString& table
             return Error{busyMessage};
         return Error{systemError(err)};
     }
-    lock.fd_ = *fd;
-    lock.offset_ = fl.l_start;
-    heldLocks().insert({lock.fd_, lock.offset_});
-    return lock;
-}
-
-void RecordLock::release() {
-    if (fd_ < 0)
-        return;
-    struct flock fl = lockRange(F_UNLCK, offset_);
-    ::fcntl(fd_, F_OFD_SETLK, &fl);
-    heldLocks().remove({fd_, offset_});
-    fd_ = -1;
+    heldLocks().insert(held);
+    return RecordLock([held] {
+        struct flock unlock = lockRange(F_UNLCK, held.second);
+        ::fcntl(held.first, F_OFD_SETLK, &unlock);
+        heldLocks().remove(held);
+    });
 }
 
 } // namespace korvane

@@ -2,18 +2,15 @@
 
 #include "common/DateText.h"
 #include "common/Rounding.h"
+#include "data/Engine.h"
 #include "data/Select.h"
 
 #include <QDate>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <sqlite3.h>
 
 namespace korvane {
 
@@ -177,98 +174,6 @@ Result<QVariant> toStored(const QVariant& value, FieldType type, const QString& 
 
 } // namespace fieldvalue
 
-namespace {
-
-Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
-    int rc = SQLITE_OK;
-    switch (value.typeId()) {
-    case QMetaType::UnknownType:
-        rc = sqlite3_bind_null(stmt, index);
-        break;
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-    case QMetaType::Char:
-        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        rc = sqlite3_bind_double(stmt, index, value.toDouble());
-        break;
-    default: {
-        if (value.isNull()) {
-            rc = sqlite3_bind_null(stmt, index);
-            break;
-        }
-        const QByteArray utf8 = value.toString().toUtf8();
-        rc = sqlite3_bind_text(stmt, index, utf8.constData(), static_cast<int>(utf8.size()),
-                               SQLITE_TRANSIENT);
-    }
-    }
-    if (rc != SQLITE_OK)
-        return engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-    return {};
-}
-
-// Reads every row of a query straight from SQLite. Single-table queries lead with the rowid,
-// which goes to rowids.
-Status readRows(const Database& db, const Select& query, int columns, bool withRowid,
-                std::vector<qint64>& rowids, std::vector<std::vector<QVariant>>& rows) {
-    sqlite3* handle = db.handle();
-    if (!handle)
-        return Error{QStringLiteral("The database is not open.")};
-    const QByteArray sql = query.sql().toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    int rc =
-        sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr);
-    if (rc != SQLITE_OK)
-        return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
-    const QVariantList values = query.bindings();
-    for (int i = 0; i < values.size(); ++i)
-        if (auto bound = bind(stmt, i + 1, values[i]); !bound)
-            return bound;
-    const int offset = withRowid ? 1 : 0;
-    if (sqlite3_column_count(stmt) != columns + offset)
-        return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
-                         .arg(sqlite3_column_count(stmt) - offset)
-                         .arg(columns)};
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if (withRowid)
-            rowids.push_back(sqlite3_column_int64(stmt, 0));
-        std::vector<QVariant>& cells = rows.emplace_back();
-        cells.reserve(static_cast<std::size_t>(columns));
-        for (int c = offset; c < columns + offset; ++c) {
-            switch (sqlite3_column_type(stmt, c)) {
-            case SQLITE_INTEGER:
-                cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(stmt, c)));
-                break;
-            case SQLITE_FLOAT:
-                cells.emplace_back(sqlite3_column_double(stmt, c));
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                cells.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(stmt, c)));
-                break;
-            }
-            default:
-                cells.emplace_back();
-            }
-        }
-    }
-    if (rc != SQLITE_DONE)
-        return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
-    return {};
-}
-
-} // namespace
-
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
@@ -326,8 +231,20 @@ Result<Recordset> Recordset::open(const Database& db, const Select& query, bool 
             rs.columnByName_.insert(key, c); // walking backwards leaves the first column of a name
     }
 
-    const Status read = readRows(db, query, static_cast<int>(rs.columns_.size()),
-                                 !rs.table_.isEmpty(), rs.rowids_, rs.rows_);
+    // The columns are named one by one, so the rows hold exactly the fields found above.
+    Select named = query;
+    if (named.fieldList().isEmpty()) {
+        QStringList all;
+        for (const Column& col : rs.columns_)
+            all << col.qualified;
+        named.fields(all);
+    }
+    EngineConnection* engine = db.engine();
+    if (!engine)
+        return Error{QStringLiteral("The database is not open.")};
+    const Status read = engine->readRows(named.sql(engine->dialect()), named.bindings(),
+                                         static_cast<int>(rs.columns_.size()), !rs.table_.isEmpty(),
+                                         rs.rowids_, rs.rows_);
     if (!read)
         return read.takeError();
     return rs;
@@ -470,19 +387,10 @@ Status Recordset::addNew() {
     changed_.assign(columns_.size(), false);
     const int key = keyColumn();
     if (key >= 0) {
-        // The key the engine will give the row: one past both the highest key ever handed out
-        // for this table and the highest key now in it.
-        auto next =
-            db_.exec(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence "
-                                    "WHERE name = ?), 0), coalesce(max(%1), 0)) + 1 FROM %2")
-                         .arg(quoteIdentifier(columns_[static_cast<std::size_t>(key)].name),
-                              quoteIdentifier(table_)),
-                     {table_});
+        auto next = db_.engine()->nextKey(table_, columns_[static_cast<std::size_t>(key)].name);
         if (!next)
             return next.takeError();
-        if (!next->next())
-            return engineError(next->lastError());
-        buffer_[static_cast<std::size_t>(key)] = next->value(0).toLongLong();
+        buffer_[static_cast<std::size_t>(key)] = static_cast<qlonglong>(*next);
         changed_[static_cast<std::size_t>(key)] = true;
     }
     mode_ = EditMode::AddNew;
@@ -507,7 +415,7 @@ Status Recordset::edit() {
             QStringLiteral("%1 is being edited by another Korvane 2000 user or window. It can be "
                            "changed when that edit is finished.")
                 .arg(recordDescription());
-        auto lock = RecordLock::acquire(db_.path(), table_, id, busy);
+        auto lock = db_.engine()->lock(table_, id, busy);
         if (!lock) {
             buffer_.clear();
             changed_.clear();
@@ -542,10 +450,10 @@ Status Recordset::update() {
                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(quoteIdentifier(table_), names.join(QLatin1String(", ")),
                            marks.join(QLatin1String(", ")));
-        auto q = db_.exec(sql, values);
-        if (!q)
-            return q.takeError();
-        rowids_.push_back(q->lastInsertId().toLongLong());
+        auto rowid = db_.engine()->insert(sql, values);
+        if (!rowid)
+            return rowid.takeError();
+        rowids_.push_back(*rowid);
         rows_.push_back(buffer_);
         current_ = recordCount() - 1;
     } else {

@@ -68,7 +68,7 @@ QString Select::sqlFrom() const {
     return from;
 }
 
-QString Select::sql() const {
+QString Select::sql(layout::Dialect dialect) const {
     // Single-table queries also fetch the rowid, which identifies the row for updates and
     // deletes even in tables without a counter key.
     QString columns = QStringLiteral("*");
@@ -92,6 +92,13 @@ QString Select::sql() const {
         sql += quoteIdentifier(sorts_[i].field);
         if (sorts_[i].order == Order::Descending)
             sql += QLatin1String(" DESC");
+    }
+    if (dialect == layout::Dialect::Postgres) {
+        QStringList order;
+        for (const QString& table : tables())
+            order << quoteIdentifier(table) + QLatin1String(".rowid");
+        sql += (sorts_.empty() ? QLatin1String(" ORDER BY ") : QLatin1String(", ")) +
+               order.join(QLatin1String(", "));
     }
     return sql;
 }

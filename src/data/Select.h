@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Layout.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -34,8 +36,10 @@ public:
     QString updatableTable() const { return joinTable_.isEmpty() ? table_ : QString(); }
     QStringList tables() const;
 
-    // The SQL text with "?" for every value, and the values in order.
-    QString sql() const;
+    // The SQL text with "?" for every value, and the values in order. Rows come in the order
+    // asked for, and otherwise (and among equals) in the order they were added: a file gives
+    // them so by itself, a server is told to.
+    QString sql(layout::Dialect dialect = layout::Dialect::Sqlite) const;
     QVariantList bindings() const;
 
     // The query written out with its values, for messages and for the session's SQLString.

@@ -19,8 +19,6 @@
 #include "tank/UnitEntry.h"
 
 #include <QHash>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <algorithm>
 #include <array>
@@ -153,13 +151,12 @@ public:
     }
 
     bool next() { return query_.next(); }
-    int column(const QString& name) const { return record_.indexOf(name); }
+    int column(const QString& name) const { return query_.columnIndex(name); }
     QVariant at(int column) const { return column < 0 ? QVariant() : query_.value(column); }
 
 private:
-    explicit Rows(QSqlQuery query) : query_(std::move(query)), record_(query_.record()) {}
-    QSqlQuery query_;
-    QSqlRecord record_;
+    explicit Rows(QueryResult query) : query_(std::move(query)) {}
+    QueryResult query_;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "common/Result.h"
+#include "data/Layout.h"
+#include "data/QueryResult.h"
+#include "data/RecordLock.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+namespace korvane {
+
+// One open connection to a database on one engine. The data layer's classes talk to it; nothing
+// above the data layer sees which engine is underneath. Every statement text uses "?" for its
+// values and double quotes around table and field names; every table has a "rowid" column
+// that identifies its rows in the order they were added.
+class EngineConnection {
+public:
+    virtual ~EngineConnection() = default;
+
+    virtual layout::Dialect dialect() const = 0;
+
+    virtual Result<QueryResult> exec(const QString& sql, const QVariantList& values) = 0;
+    // Runs an INSERT and gives the rowid of the new row.
+    virtual Result<qint64> insert(const QString& sql, const QVariantList& values) = 0;
+    // Reads every row of a query whole, as fast as the engine allows, with the values as
+    // QueryResult gives them. With withRowid the first column is the rowid and goes to rowids.
+    virtual Status readRows(const QString& sql, const QVariantList& values, int columns,
+                            bool withRowid, std::vector<qint64>& rowids,
+                            std::vector<std::vector<QVariant>>& rows) = 0;
+
+    // The tables of the database in any order, and the fields of one (empty when there is no
+    // such table), the rowid column left out.
+    virtual Result<QStringList> tableNames() = 0;
+    virtual Result<std::vector<layout::FieldDef>> tableFields(const QString& table) = 0;
+
+    // Starts a transaction that writes; COMMIT and ROLLBACK end it.
+    virtual Status begin() = 0;
+    // The counter key the next new row of a table is to have. On a server the key is handed out
+    // by the server at once, so two programs adding rows get different keys.
+    virtual Result<qint64> nextKey(const QString& table, const QString& keyField) = 0;
+    // After rows were written with their keys given (a copy), makes new keys follow the highest.
+    virtual Status followWrittenKeys(const QString& table, const QString& keyField) = 0;
+    // Claims a record for editing, seen by every program using the same database.
+    virtual Result<RecordLock> lock(const QString& table, qint64 key,
+                                    const QString& busyMessage) = 0;
+};
+
+} // namespace korvane

@@ -1,0 +1,392 @@
+#include "data/SqliteEngine.h"
+
+#include "data/Select.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+#include <atomic>
+#include <memory>
+#include <sqlite3.h>
+
+namespace korvane::sqlite {
+
+namespace {
+
+// SQLite result codes the user can act on, by their primary code.
+QString explain(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("The database is in use by another program. Try again in a moment.");
+    case SQLITE_READONLY:
+        return QStringLiteral("The database file is read-only, so changes cannot be saved.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("The database file is damaged.");
+    case SQLITE_FULL:
+        return QStringLiteral("The disk is full; nothing was saved.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("The database file cannot be opened.");
+    case SQLITE_CONSTRAINT: // a new row's key was taken by another program meanwhile
+        return QStringLiteral("Another user added a record at the same moment, so this one was "
+                              "not saved. Try again.");
+    case SQLITE_NOTADB:
+        return QStringLiteral("The file is not a database, or it is damaged.");
+    default:
+        return {};
+    }
+}
+
+Error engineError(int code, const QString& engineText) {
+    const QString plain = explain(code);
+    if (plain.isEmpty())
+        return Error{engineText};
+    return Error{plain + QLatin1String("\n\nThe database engine reported: ") + engineText};
+}
+
+Error engineError(const QSqlError& error) {
+    QString engine = error.databaseText().trimmed();
+    if (engine.isEmpty())
+        engine = error.text().trimmed();
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    return engineError(numeric ? code : 0, engine);
+}
+
+QString nextConnectionName() {
+    static std::atomic<quint64> counter{0};
+    return QStringLiteral("korvane-%1").arg(++counter);
+}
+
+Status execPlain(QSqlDatabase& db, const QString& sql) {
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        return engineError(query.lastError());
+    return {};
+}
+
+// A statement's rows as the Qt driver gives them.
+class Rows : public QueryResult::Source {
+public:
+    explicit Rows(QSqlQuery query) : query_(std::move(query)), record_(query_.record()) {}
+    bool next() override { return query_.next(); }
+    QVariant value(int column) const override {
+        QVariant v = query_.value(column);
+        return v.isNull() ? QVariant() : v;
+    }
+    int columnCount() const override { return record_.count(); }
+    QString columnName(int column) const override { return record_.fieldName(column); }
+    qint64 rowsAffected() const override { return query_.numRowsAffected(); }
+
+private:
+    QSqlQuery query_;
+    QSqlRecord record_;
+};
+
+Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(stmt, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::Char:
+        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        rc = sqlite3_bind_double(stmt, index, value.toDouble());
+        break;
+    default: {
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(stmt, index);
+            break;
+        }
+        const QByteArray utf8 = value.toString().toUtf8();
+        rc = sqlite3_bind_text(stmt, index, utf8.constData(), static_cast<int>(utf8.size()),
+                               SQLITE_TRANSIENT);
+    }
+    }
+    if (rc != SQLITE_OK)
+        return engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+    return {};
+}
+
+class Connection : public EngineConnection {
+public:
+    Connection(QString name, QString path) : name_(std::move(name)), path_(std::move(path)) {}
+    ~Connection() override {
+        {
+            QSqlDatabase handle = db();
+            handle.close();
+        }
+        QSqlDatabase::removeDatabase(name_);
+    }
+
+    QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
+
+    layout::Dialect dialect() const override { return layout::Dialect::Sqlite; }
+
+    Result<QueryResult> exec(const QString& sql, const QVariantList& values) override {
+        auto query = run(sql, values);
+        if (!query)
+            return query.takeError();
+        return QueryResult(std::make_unique<Rows>(std::move(query.value())));
+    }
+
+    Result<qint64> insert(const QString& sql, const QVariantList& values) override {
+        auto query = run(sql, values);
+        if (!query)
+            return query.takeError();
+        return query->lastInsertId().toLongLong();
+    }
+
+    // Reads straight from SQLite, past the Qt driver: lists of thousands of rows are read often.
+    Status readRows(const QString& sqlText, const QVariantList& values, int columns, bool withRowid,
+                    std::vector<qint64>& rowids,
+                    std::vector<std::vector<QVariant>>& rows) override {
+        sqlite3* handle = this->handle();
+        if (!handle)
+            return Error{QStringLiteral("The database is not open.")};
+        const QByteArray sql = sqlText.toUtf8();
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &stmt,
+                                    nullptr);
+        if (rc != SQLITE_OK)
+            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
+        for (int i = 0; i < values.size(); ++i)
+            if (auto bound = bind(stmt, i + 1, values[i]); !bound)
+                return bound;
+        const int offset = withRowid ? 1 : 0;
+        if (sqlite3_column_count(stmt) != columns + offset)
+            return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
+                             .arg(sqlite3_column_count(stmt) - offset)
+                             .arg(columns)};
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (withRowid)
+                rowids.push_back(sqlite3_column_int64(stmt, 0));
+            std::vector<QVariant>& cells = rows.emplace_back();
+            cells.reserve(static_cast<std::size_t>(columns));
+            for (int c = offset; c < columns + offset; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(stmt, c)));
+                    break;
+                case SQLITE_FLOAT:
+                    cells.emplace_back(sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_TEXT:
+                case SQLITE_BLOB: {
+                    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                    cells.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(stmt, c)));
+                    break;
+                }
+                default:
+                    cells.emplace_back();
+                }
+            }
+        }
+        if (rc != SQLITE_DONE)
+            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+        return {};
+    }
+
+    Result<QStringList> tableNames() override {
+        auto query = run(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                        "name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
+                         {});
+        if (!query)
+            return query.takeError();
+        QStringList names;
+        while (query->next())
+            names << query->value(0).toString();
+        return names;
+    }
+
+    Result<std::vector<layout::FieldDef>> tableFields(const QString& table) override {
+        auto query = run(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table});
+        if (!query)
+            return query.takeError();
+        std::vector<layout::FieldDef> fields;
+        while (query->next())
+            fields.push_back(
+                {query->value(0).toString(), layout::typeFromDeclared(query->value(1).toString())});
+        return fields;
+    }
+
+    Status begin() override {
+        // IMMEDIATE takes the write lock at once, so a busy database fails before any work.
+        auto begun = run(QStringLiteral("BEGIN IMMEDIATE"), {});
+        if (!begun)
+            return begun.takeError();
+        return {};
+    }
+
+    Result<qint64> nextKey(const QString& table, const QString& keyField) override {
+        // One past both the highest key ever handed out for this table and the highest key now
+        // in it: the key the engine will give the row.
+        auto next = run(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence "
+                                       "WHERE name = ?), 0), coalesce(max(%1), 0)) + 1 FROM %2")
+                            .arg(quoteIdentifier(keyField), quoteIdentifier(table)),
+                        {table});
+        if (!next)
+            return next.takeError();
+        if (!next->next())
+            return engineError(next->lastError());
+        return next->value(0).toLongLong();
+    }
+
+    Status followWrittenKeys(const QString&, const QString&) override {
+        return {}; // SQLite keeps its key counter past every key written
+    }
+
+    Result<RecordLock> lock(const QString& table, qint64 key, const QString& busy) override {
+        return RecordLock::acquireInFile(path_, table, key, busy);
+    }
+
+private:
+    Result<QSqlQuery> run(const QString& sql, const QVariantList& values) {
+        QSqlQuery query(db());
+        query.setForwardOnly(true);
+        if (!query.prepare(sql))
+            return engineError(query.lastError());
+        for (const auto& v : values)
+            query.addBindValue(v);
+        if (!query.exec())
+            return engineError(query.lastError());
+        return query;
+    }
+
+    sqlite3* handle() const {
+        const QVariant v = db().driver()->handle();
+        if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+            return nullptr;
+        return *static_cast<sqlite3* const*>(v.constData());
+    }
+
+    QString name_;
+    QString path_;
+};
+
+} // namespace
+
+Result<std::unique_ptr<EngineConnection>> open(const QString& path, Database::Check check) {
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty())
+        return Error{QStringLiteral("No database file was chosen.")};
+    if (!info.exists())
+        return Error{QStringLiteral("The database file \"%1\" was not found.").arg(path)};
+    if (info.isDir())
+        return Error{QStringLiteral("\"%1\" is a folder, not a database file.").arg(path)};
+
+    const QString name = nextConnectionName();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    // Made at once so that its destructor removes the Qt connection on every return below.
+    auto connection = std::make_unique<Connection>(name, info.absoluteFilePath());
+    // mode=rw opens the file for reading and writing but never creates it: a file that vanished
+    // between choosing and opening stays vanished.
+    QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
+    uri.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return engineError(db.lastError());
+
+    // SQLite reads the file lazily; reading the schema version makes a file that is no
+    // database, or is damaged in its header, fail here rather than at first use.
+    for (const char* pragma : {"PRAGMA schema_version", "PRAGMA synchronous = FULL"}) {
+        if (auto status = execPlain(db, QString::fromLatin1(pragma)); !status)
+            return status.takeError();
+    }
+    if (check == Database::Check::Integrity) {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA quick_check")))
+            return engineError(query.lastError());
+        QStringList problems;
+        while (query.next()) {
+            const QString line = query.value(0).toString();
+            if (line != QLatin1String("ok"))
+                problems << line;
+        }
+        if (!problems.isEmpty())
+            return Error{QStringLiteral("The database file is damaged.\n\nThe database engine "
+                                        "reported: %1")
+                             .arg(problems.mid(0, 5).join(QLatin1Char('\n')))};
+    }
+    return std::unique_ptr<EngineConnection>(std::move(connection));
+}
+
+Status create(const QString& path) {
+    if (QFileInfo::exists(path))
+        return Error{
+            QStringLiteral("The file \"%1\" already exists; it was not overwritten.").arg(path)};
+    // The database is built under a temporary name and renamed at the end, so a failure never
+    // leaves a half-made file under the real name.
+    const QString partial = path + QLatin1String(".partial");
+    QFile::remove(partial);
+    Status status = [&]() -> Status {
+        const QString name = nextConnectionName();
+        Status result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(partial);
+            if (!db.open()) {
+                result = engineError(db.lastError());
+            } else {
+                const QStringList statements{
+                    QStringLiteral("PRAGMA journal_mode = DELETE"),
+                    QStringLiteral("PRAGMA synchronous = FULL"),
+                    QStringLiteral("PRAGMA application_id = %1").arg(layout::ApplicationId),
+                    QStringLiteral("PRAGMA user_version = %1").arg(layout::LayoutVersion),
+                    QStringLiteral("BEGIN")};
+                for (const auto& sql : statements)
+                    if (result = execPlain(db, sql); !result)
+                        break;
+                for (const auto& table : layout::tables()) {
+                    if (!result)
+                        break;
+                    result = execPlain(db, layout::createTableSql(table));
+                }
+                if (result) {
+                    const auto [sql, values] = layout::firstPreferencesRow();
+                    QSqlQuery insert(db);
+                    insert.prepare(sql);
+                    for (const auto& v : values)
+                        insert.addBindValue(v);
+                    if (!insert.exec())
+                        result = engineError(insert.lastError());
+                }
+                if (result)
+                    result = execPlain(db, QStringLiteral("COMMIT"));
+                db.close();
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }();
+    if (!status) {
+        QFile::remove(partial);
+        return status;
+    }
+    if (!QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        return Error{QStringLiteral("The database could not be written as \"%1\".").arg(path)};
+    }
+    return {};
+}
+
+} // namespace korvane::sqlite
