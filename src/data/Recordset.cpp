@@ -179,21 +179,41 @@ Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
 Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 
-Result<Recordset> Recordset::open(const Database& db, const Select& query, bool lockEdits) {
+Result<Recordset> Recordset::open(const Database& db, const Select& asked, bool lockEdits) {
+    EngineConnection* engine = db.engine();
+    if (!engine)
+        return Error{QStringLiteral("The database is not open.")};
+    // Tables of the layout by their own spelling, whatever letter case the caller wrote.
+    const auto layoutTable = [](const QString& name) {
+        const layout::TableDef* def = layout::table(name);
+        return def ? def->name : QString();
+    };
+    const Select tablesSpelled =
+        asked.spelled(layoutTable, [](const QString&) { return QString(); });
+
     Recordset rs;
     rs.db_ = db;
-    rs.table_ = query.updatableTable();
+    rs.table_ = tablesSpelled.updatableTable();
     rs.lockEdits_ = lockEdits;
 
     // Field names and kinds come from the tables themselves, so a database with a column the
     // layout does not know still reads; the layout's kind wins where it names the field.
     std::vector<TableInfo> infos;
-    for (const QString& table : query.tables()) {
+    QHash<QString, QString> spelling; // lower-case bare and qualified names: Table.Field
+    for (const QString& table : tablesSpelled.tables()) {
         auto info = db.tableInfo(table);
         if (!info)
             return info.takeError();
+        for (const auto& f : info->fields) {
+            const QString qualified = info->name + QLatin1Char('.') + f.name;
+            spelling.insert(qualified.toLower(), qualified);
+            if (!spelling.contains(f.name.toLower()))
+                spelling.insert(f.name.toLower(), qualified);
+        }
         infos.push_back(std::move(info.value()));
     }
+    const Select query = tablesSpelled.spelled(
+        layoutTable, [&](const QString& f) { return spelling.value(f.toLower()); });
     const auto addColumn = [&rs](const TableInfo& info, const layout::FieldDef& f) {
         const layout::TableDef* def = layout::table(info.name);
         const layout::FieldDef* known = def ? def->field(f.name) : nullptr;
@@ -232,16 +252,11 @@ Result<Recordset> Recordset::open(const Database& db, const Select& query, bool 
     }
 
     // The columns are named one by one, so the rows hold exactly the fields found above.
+    QStringList all;
+    for (const Column& col : rs.columns_)
+        all << col.qualified;
     Select named = query;
-    if (named.fieldList().isEmpty()) {
-        QStringList all;
-        for (const Column& col : rs.columns_)
-            all << col.qualified;
-        named.fields(all);
-    }
-    EngineConnection* engine = db.engine();
-    if (!engine)
-        return Error{QStringLiteral("The database is not open.")};
+    named.fields(all);
     const Status read = engine->readRows(named.sql(engine->dialect()), named.bindings(),
                                          static_cast<int>(rs.columns_.size()), !rs.table_.isEmpty(),
                                          rs.rowids_, rs.rows_);

@@ -52,6 +52,25 @@ Select& Select::fields(const QStringList& names) {
     return *this;
 }
 
+Select Select::spelled(const std::function<QString(const QString&)>& table,
+                       const std::function<QString(const QString&)>& field) const {
+    const auto spell = [](const auto& how, const QString& name) {
+        const QString known = how(name);
+        return known.isEmpty() ? name : known;
+    };
+    Select s = *this;
+    s.table_ = spell(table, table_);
+    if (!joinTable_.isEmpty())
+        s.joinTable_ = spell(table, joinTable_);
+    for (QString& f : s.fields_)
+        f = spell(field, f);
+    for (Condition& c : s.conditions_)
+        c.field = spell(field, c.field);
+    for (Sort& sort : s.sorts_)
+        sort.field = spell(field, sort.field);
+    return s;
+}
+
 QStringList Select::tables() const {
     QStringList list{table_};
     if (!joinTable_.isEmpty())

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <vector>
 
 namespace korvane {
@@ -31,6 +32,12 @@ public:
     // ("Thickness.PointID").
     Select& fields(const QStringList& names);
     const QStringList& fieldList() const { return fields_; }
+
+    // The same query with table and field names as the database spells them: a name the
+    // functions do not know (an empty answer) is kept as written. A file matches names without
+    // regard to letter case, a server does not.
+    Select spelled(const std::function<QString(const QString&)>& table,
+                   const std::function<QString(const QString&)>& field) const;
 
     // The table whose rows can be changed through a recordset on this query; empty for a join.
     QString updatableTable() const { return joinTable_.isEmpty() ? table_ : QString(); }

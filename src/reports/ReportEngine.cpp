@@ -1,11 +1,11 @@
 #include "reports/ReportEngine.h"
 
 #include "common/DateText.h"
+#include "data/ServerAddress.h"
 #include "reports/ReportData.h"
 #include "reports/ReportDefinition.h"
 #include "reports/SelectionFormula.h"
 
-#include <QFileInfo>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -39,7 +39,7 @@ Result<BuiltReport> buildReport(const ReportRequest& request) {
     BuiltReport report;
     report.html = std::move(*html);
     report.frame.title = definition->title;
-    report.frame.databaseFile = QFileInfo(request.databaseName).fileName();
+    report.frame.databaseFile = server::displayName(request.databaseName);
     report.frame.printedDate = formatDate(request.today);
     return report;
 }

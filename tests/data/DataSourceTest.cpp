@@ -1,5 +1,6 @@
 #include "data/DataSource.h"
 
+#include "EachEngine.h"
 #include "support/TestDatabase.h"
 
 #include <QObject>
@@ -9,12 +10,14 @@
 namespace korvane {
 namespace {
 
+class DataSourceTest : public test::EachEngine {};
+
 QString shown(const QObject& box) {
     return box.property("text").toString();
 }
 
-TEST(DataSource, BoundBoxesFollowTheCurrentRowAndWriteBack) {
-    test::TestDatabase file;
+TEST_P(DataSourceTest, BoundBoxesFollowTheCurrentRowAndWriteBack) {
+    test::TestDatabase file(GetParam());
     const qint32 acme =
         file.add(QStringLiteral("Company"), {{QStringLiteral("Company"), QStringLiteral("Acme")},
                                              {QStringLiteral("City"), QStringLiteral("Tulsa")}});
@@ -56,8 +59,8 @@ TEST(DataSource, BoundBoxesFollowTheCurrentRowAndWriteBack) {
               QVariant(QStringLiteral("Tulsa")));
 }
 
-TEST(DataSource, BadBoxTextStopsTheUpdateAndKeepsTheRow) {
-    test::TestDatabase file;
+TEST_P(DataSourceTest, BadBoxTextStopsTheUpdateAndKeepsTheRow) {
+    test::TestDatabase file(GetParam());
     const qint32 tank =
         file.add(QStringLiteral("Tank"), {{QStringLiteral("Name"), QStringLiteral("T-1")},
                                           {QStringLiteral("SpecGravity"), 0.85}});
@@ -84,8 +87,8 @@ TEST(DataSource, BadBoxTextStopsTheUpdateAndKeepsTheRow) {
     EXPECT_EQ(shown(gravity), QStringLiteral("0.85"));
 }
 
-TEST(DataSource, FailedRefreshKeepsWhatWasShown) {
-    test::TestDatabase file;
+TEST_P(DataSourceTest, FailedRefreshKeepsWhatWasShown) {
+    test::TestDatabase file(GetParam());
     file.addCompany(QStringLiteral("Acme"));
     DataSource source;
     QObject name;
@@ -98,6 +101,8 @@ TEST(DataSource, FailedRefreshKeepsWhatWasShown) {
     EXPECT_EQ(shown(name), QStringLiteral("Acme"));
     EXPECT_EQ(source.recordset().recordCount(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, DataSourceTest, test::AllEngines, test::engineName);
 
 } // namespace
 } // namespace korvane

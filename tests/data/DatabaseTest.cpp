@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "EachEngine.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
 #include "support/TestDatabase.h"
@@ -11,6 +12,8 @@
 
 namespace korvane {
 namespace {
+
+class DatabaseTest : public test::EachEngine {};
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -79,16 +82,23 @@ Status changeCity(Database& db, qint32 company, Recordset& rs) {
     return rs.update();
 }
 
-TEST(Database, WriteRefusedByTheEngineIsExplained) {
-    test::TestDatabase file;
+TEST_P(DatabaseTest, WriteRefusedByTheEngineIsExplained) {
+    test::TestDatabase file(GetParam());
     const qint32 id = file.addCompany(QStringLiteral("Acme"));
     Database db = file.open();
-    ASSERT_TRUE(db.exec(QStringLiteral("PRAGMA query_only = 1")).ok());
+    ASSERT_TRUE(db.exec(onServer() ? QStringLiteral("SET default_transaction_read_only = on")
+                                   : QStringLiteral("PRAGMA query_only = 1"))
+                    .ok());
     Recordset rs;
     const Status saved = changeCity(db, id, rs);
     ASSERT_FALSE(saved.ok());
-    EXPECT_TRUE(saved.error().contains(QStringLiteral("read-only"))) << saved.error().toStdString();
+    EXPECT_TRUE(saved.error().contains(onServer() ? QStringLiteral("does not let this user change")
+                                                  : QStringLiteral("read-only")))
+        << saved.error().toStdString();
     EXPECT_EQ(rs.editMode(), Recordset::EditMode::Edit); // the edit stays open to retry or cancel
+    if (onServer()) { // the connection is used again after the test
+        ASSERT_TRUE(db.exec(QStringLiteral("RESET default_transaction_read_only")).ok());
+    }
 }
 
 TEST(Database, ReadOnlyFileSaysSoWhenWritten) {
@@ -104,8 +114,8 @@ TEST(Database, ReadOnlyFileSaysSoWhenWritten) {
     EXPECT_TRUE(saved.error().contains(QStringLiteral("read-only"))) << saved.error().toStdString();
 }
 
-TEST(Database, TableDefinitionsAndAddedField) {
-    test::TestDatabase file;
+TEST_P(DatabaseTest, TableDefinitionsAndAddedField) {
+    test::TestDatabase file(GetParam());
     file.addCompany(QStringLiteral("A"));
     file.addCompany(QStringLiteral("B"));
     Database db = file.open();
@@ -124,8 +134,8 @@ TEST(Database, TableDefinitionsAndAddedField) {
     EXPECT_TRUE(rs->isNull(QStringLiteral("Region")));
 }
 
-TEST(Database, FailedTransactionLeavesNothingWritten) {
-    test::TestDatabase file;
+TEST_P(DatabaseTest, FailedTransactionLeavesNothingWritten) {
+    test::TestDatabase file(GetParam());
     Database db = file.open();
     const Status status = db.transaction([&]() -> Status {
         auto rs = db.openRecordset(Select::from(QStringLiteral("Company")));
@@ -155,6 +165,8 @@ TEST(Database, FailedTransactionLeavesNothingWritten) {
     EXPECT_TRUE(good.ok());
     EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, DatabaseTest, test::AllEngines, test::engineName);
 
 } // namespace
 } // namespace korvane

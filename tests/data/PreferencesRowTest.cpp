@@ -1,5 +1,6 @@
 #include "data/PreferencesRow.h"
 
+#include "EachEngine.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
 #include "support/TestDatabase.h"
@@ -9,25 +10,26 @@
 namespace korvane {
 namespace {
 
+class PreferencesRowTest : public test::EachEngine {};
+
 // Rebuilds Preferences as databases made before the units option had it: 40 fields.
-void makeFortyFieldPreferences(Database& db) {
-    ASSERT_TRUE(db.exec(QStringLiteral("DROP TABLE Preferences")).ok());
-    QStringList columns;
+void makeFortyFieldPreferences(Database& db, layout::Dialect dialect) {
+    ASSERT_TRUE(db.exec(QStringLiteral("DROP TABLE \"Preferences\"")).ok());
+    layout::TableDef older{QStringLiteral("Preferences"), {}};
     for (int i = 1; i <= 20; ++i)
-        columns << QStringLiteral("Custom%1_Label TEXT").arg(i);
+        older.fields.push_back({QStringLiteral("Custom%1_Label").arg(i), layout::FieldType::Text});
     for (int i = 1; i <= 20; ++i)
-        columns << QStringLiteral("Custom%1_Type INT16").arg(i);
+        older.fields.push_back({QStringLiteral("Custom%1_Type").arg(i), layout::FieldType::Int16});
+    ASSERT_TRUE(db.exec(layout::createTableSql(older, dialect)).ok());
     ASSERT_TRUE(
-        db.exec(QStringLiteral("CREATE TABLE Preferences (%1)").arg(columns.join(QLatin1Char(','))))
+        db.exec(QStringLiteral("INSERT INTO \"Preferences\" (\"Custom1_Label\") VALUES ('Owner')"))
             .ok());
-    ASSERT_TRUE(
-        db.exec(QStringLiteral("INSERT INTO Preferences (Custom1_Label) VALUES ('Owner')")).ok());
 }
 
-TEST(PreferencesRow, OlderTableGainsUnitsSetToUS) {
-    test::TestDatabase file;
+TEST_P(PreferencesRowTest, OlderTableGainsUnitsSetToUS) {
+    test::TestDatabase file(GetParam());
     Database db = file.open();
-    makeFortyFieldPreferences(db);
+    makeFortyFieldPreferences(db, dialect());
     auto units = preferences::loadUnitsUS(db);
     ASSERT_TRUE(units.ok()) << units.error().toStdString();
     EXPECT_TRUE(*units);
@@ -41,25 +43,27 @@ TEST(PreferencesRow, OlderTableGainsUnitsSetToUS) {
               QVariant(true));
 
     // A second open leaves the stored flag as it is.
-    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Preferences SET USUnits = 0")).ok());
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE \"Preferences\" SET \"USUnits\" = 0")).ok());
     units = preferences::loadUnitsUS(db);
     ASSERT_TRUE(units.ok());
     EXPECT_FALSE(*units);
 }
 
-TEST(PreferencesRow, NullFlagCountsAsMetricAndMissingRowIsAnError) {
-    test::TestDatabase file;
+TEST_P(PreferencesRowTest, NullFlagCountsAsMetricAndMissingRowIsAnError) {
+    test::TestDatabase file(GetParam());
     Database db = file.open();
-    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Preferences SET USUnits = NULL")).ok());
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE \"Preferences\" SET \"USUnits\" = NULL")).ok());
     auto units = preferences::loadUnitsUS(db);
     ASSERT_TRUE(units.ok());
     EXPECT_FALSE(*units);
 
-    ASSERT_TRUE(db.exec(QStringLiteral("DELETE FROM Preferences")).ok());
+    ASSERT_TRUE(db.exec(QStringLiteral("DELETE FROM \"Preferences\"")).ok());
     EXPECT_FALSE(preferences::loadUnitsUS(db).ok());
-    ASSERT_TRUE(db.exec(QStringLiteral("DROP TABLE Preferences")).ok());
+    ASSERT_TRUE(db.exec(QStringLiteral("DROP TABLE \"Preferences\"")).ok());
     EXPECT_FALSE(preferences::loadUnitsUS(db).ok());
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, PreferencesRowTest, test::AllEngines, test::engineName);
 
 } // namespace
 } // namespace korvane

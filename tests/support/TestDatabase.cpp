@@ -9,9 +9,25 @@
 
 namespace korvane::test {
 
-TestDatabase::TestDatabase(const QString& fileName) : path_(dir_.filePath(fileName)) {
+TestDatabase::TestDatabase(const QString& fileName) : TestDatabase(Engine::File, fileName) {}
+
+TestDatabase::TestDatabase(Engine engine, const QString& fileName) : engine_(engine) {
+    if (engine == Engine::Server) {
+        server_ = std::make_unique<ServerDatabase>();
+        // Without a database on the server nothing is created, least of all a file named
+        // like one.
+        if (!server_->isValid())
+            return;
+        path_ = server_->url();
+    } else {
+        path_ = dir_.filePath(fileName);
+    }
     const Status created = Database::create(path_);
-    EXPECT_TRUE(created.ok()) << created.error().toStdString();
+    EXPECT_TRUE(created.ok()) << path_.toStdString() << ": " << created.error().toStdString();
+}
+
+bool TestDatabase::available(Engine engine) {
+    return engine == Engine::File || serverAvailable();
 }
 
 Database TestDatabase::open() const {
