@@ -139,6 +139,10 @@ Attempt connect(const QString& url) {
     PGconn* conn = PQconnectdbParams(keys.data(), values.data(), 1);
     Attempt attempt;
     if (conn && PQstatus(conn) == CONNECTION_OK) {
+        // The server's notices (warnings about statements that did nothing) are not for the
+        // user; failures come back as errors.
+        PQsetNoticeProcessor(
+            conn, [](void*, const char*) {}, nullptr);
         attempt.conn = conn;
         return attempt;
     }
@@ -606,7 +610,9 @@ Status dropDatabase(const QString& url, const QString& database) {
     const QByteArray name = database.toUtf8();
     char* quoted =
         PQescapeIdentifier(attempt.conn, name.constData(), static_cast<std::size_t>(name.size()));
-    Status dropped = execPlain(attempt.conn, QByteArray("DROP DATABASE IF EXISTS ") + quoted);
+    Status dropped = quoted
+                         ? execPlain(attempt.conn, QByteArray("DROP DATABASE IF EXISTS ") + quoted)
+                         : Error{serverText(attempt.conn)};
     PQfreemem(quoted);
     PQfinish(attempt.conn);
     return dropped;
@@ -689,6 +695,15 @@ Status create(const QString& name) {
         }
     }
     return built;
+}
+
+Status drop(const QString& name) {
+    auto address = server::parse(name);
+    if (!address)
+        return address.takeError();
+    // Connections kept for later use would hold the database open.
+    pool().closeAll();
+    return dropDatabase(server::url(*address), address->database);
 }
 
 } // namespace postgres

@@ -13,5 +13,7 @@ Result<std::unique_ptr<EngineConnection>> open(const QString& url);
 // it does not exist and the user may make databases. A database that already holds Korvane
 // tables is refused and left as it was.
 Status create(const QString& url);
+// Drops a server database, as a failed copy takes away the database it made.
+Status drop(const QString& url);
 
 } // namespace korvane::postgres

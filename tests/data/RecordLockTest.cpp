@@ -4,6 +4,8 @@
 #include "support/LockHolderProcess.h"
 #include "support/TestDatabase.h"
 
+#include <QProcess>
+#include <QSet>
 #include <QSysInfo>
 #include <QThread>
 
@@ -102,6 +104,34 @@ TEST_P(RecordLockTest, HeldHereRefusesTheOtherProgramAndIsGivenUpOnEachUpdate) {
     EXPECT_EQ(after.waitForLine(), QStringLiteral("locked"));
     after.finishEdit();
 }
+
+class TwoProgramsTest : public test::EachEngine {};
+
+// Two programs each add inspections as fast as they can, at the same time: every row is kept
+// and every key is different.
+TEST_P(TwoProgramsTest, AddingInspectionsAtOnceGivesEachRowItsOwnKey) {
+    test::TestDatabase file(GetParam());
+    const qint32 tank = file.addTank(1, QStringLiteral("T-101"));
+    constexpr int Each = 40;
+    QProcess first, second;
+    for (QProcess* p : {&first, &second})
+        p->start(QStringLiteral(ROW_ADDER_PATH),
+                 {file.path(), QString::number(tank), QString::number(Each)});
+    QSet<QString> keys;
+    for (QProcess* p : {&first, &second}) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        const QStringList lines =
+            QString::fromLatin1(p->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.size(), Each);
+        for (const QString& line : lines)
+            keys.insert(line);
+    }
+    EXPECT_EQ(keys.size(), 2 * Each);
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), 2 * Each);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, TwoProgramsTest, test::AllEngines, test::engineName);
 
 INSTANTIATE_TEST_SUITE_P(Engines, RecordLockTest, test::AllEngines, test::engineName);
 

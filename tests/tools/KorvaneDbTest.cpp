@@ -6,6 +6,7 @@
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "support/TestServer.h"
 #include "tank/MinWall.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 #include <utility>
@@ -611,6 +613,67 @@ TEST_F(DemoDatabase, IsTheSameEveryTimeItIsMadeOnTheSameDay) {
     const QStringList first = contents(open());
     EXPECT_GT(first.size(), 500);
     EXPECT_EQ(contents(*again), first);
+}
+
+// A team moves its file to a server and back: every row and key comes through, new keys follow
+// the copied ones, a database with Korvane tables is never copied over, and a copy that fails
+// half way leaves nothing, not even the database it made.
+TEST_F(DemoDatabase, CopiesToAServerAndBackWholeOrNotAtAll) {
+    KORVANE_REQUIRE_SERVER();
+    test::ServerDatabase server;
+    ASSERT_TRUE(server.isValid());
+    test::TempDir dir;
+    const ToolRun there = runTool({QStringLiteral("copy"), path_, server.url()}, dir.path());
+    ASSERT_EQ(there.exitCode, 0) << there.err.toStdString();
+    EXPECT_TRUE(there.out.startsWith(QStringLiteral("Copied 14 tables,")))
+        << there.out.toStdString();
+    const QStringList demo = contents(open());
+    auto onServer = Database::open(server.url());
+    ASSERT_TRUE(onServer.ok()) << onServer.error().toStdString();
+    EXPECT_EQ(contents(*onServer), demo);
+
+    const QString back = dir.filePath(QStringLiteral("back.mdb"));
+    const ToolRun home = runTool({QStringLiteral("copy"), server.url(), back}, dir.path());
+    ASSERT_EQ(home.exitCode, 0) << home.err.toStdString();
+    auto file = Database::open(back, Database::Check::Integrity);
+    ASSERT_TRUE(file.ok());
+    EXPECT_EQ(contents(*file), demo);
+
+    // The next company on the server takes the key after the highest copied one.
+    auto companies = onServer->openRecordset(Select::from(QStringLiteral("Company")));
+    ASSERT_TRUE(companies.ok());
+    int highest = 0;
+    for (companies->moveFirst(); !companies->eof(); companies->moveNext())
+        highest = std::max(highest, companies->value(QStringLiteral("CompanyID")).toInt());
+    ASSERT_TRUE(companies->addNew().ok());
+    EXPECT_EQ(companies->value(QStringLiteral("CompanyID")).toInt(), highest + 1);
+    companies->cancelUpdate();
+
+    const ToolRun again = runTool({QStringLiteral("copy"), back, server.url()}, dir.path());
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("already holds Korvane tables")))
+        << again.err.toStdString();
+    EXPECT_EQ(contents(*onServer), demo);
+
+    // A course height too large for the server's column stops the copy at the Tank table; the
+    // database the copy made for it is gone again.
+    ASSERT_TRUE(file->exec(QStringLiteral("UPDATE \"Tank\" SET \"Course1_Height\" = 100000 "
+                                          "WHERE rowid = (SELECT max(rowid) FROM \"Tank\")"))
+                    .ok());
+    file->close();
+    const QString fresh = server.name() + QStringLiteral("_copy");
+    QString url = server.url();
+    url.replace(QLatin1Char('/') + server.name() + QLatin1Char('?'),
+                QLatin1Char('/') + fresh + QLatin1Char('?'));
+    const ToolRun failed = runTool({QStringLiteral("copy"), back, url}, dir.path());
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("The rows of Tank could not be written")))
+        << failed.err.toStdString();
+    EXPECT_EQ(
+        test::serverRows(
+            test::serverUrl(),
+            QStringLiteral("SELECT count(*) FROM pg_database WHERE datname = '%1'").arg(fresh)),
+        QStringList{QStringLiteral("0")});
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // korvane-db: makes Korvane databases from the command line, and reads them back.
 //
-//   korvane-db create FILE.mdb              an empty database
+//   korvane-db create FILE.mdb|URL          an empty database, in a file or on a PostgreSQL
+//                                           server (postgresql://user@host/database)
+//   korvane-db copy FROM TO                 a new database (file or server) with every table,
+//                                           row and key of another
 //   korvane-db demo FILE.mdb                a database filled with demo records
 //   korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf
 //                                           a stored report written to a PDF file
@@ -12,6 +15,8 @@
 //                                           database, and a list of what it holds that has no
 //                                           place in ours
 //
+// Wherever a FILE.mdb is read, a server URL may stand instead.
+//
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
 // or no such tank, or nothing to import (the message says why), 2 the command line was not
 // understood.
@@ -19,7 +24,9 @@
 #include "common/Clock.h"
 #include "data/AccessImport.h"
 #include "data/Database.h"
+#include "data/DatabaseCopy.h"
 #include "data/PreferencesRow.h"
+#include "data/ServerAddress.h"
 #include "inspection/CorrosionAssessment.h"
 #include "inspection/ShellSettlement.h"
 #include "inspection/ShellSurveyRecords.h"
@@ -45,6 +52,12 @@ int usage(const QString& problem) {
     if (!problem.isEmpty())
         std::fprintf(stderr, "korvane-db: %s\n", qPrintable(problem));
     std::fputs("usage: korvane-db create FILE.mdb   write an empty Korvane database\n"
+               "       korvane-db create postgresql://USER@HOST/DATABASE\n"
+               "                                    make the Korvane tables in a server\n"
+               "                                    database (made first when it is missing)\n"
+               "       korvane-db copy FROM TO      copy a database, file or server, into a\n"
+               "                                    new one: every table, row and key, or\n"
+               "                                    nothing when a row cannot be written\n"
                "       korvane-db demo FILE.mdb     write a database of demo records\n"
                "       korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf\n"
                "                                    write a stored report to a PDF file, for\n"
@@ -59,7 +72,8 @@ int usage(const QString& problem) {
                "       korvane-db import OLD.mdb NEW.mdb\n"
                "                                    write a new database with the records of\n"
                "                                    an old Access database\n"
-               "An existing file is never overwritten.\n",
+               "Any FILE.mdb read may also be a server URL. An existing file, or a server\n"
+               "database that holds Korvane tables, is never overwritten.\n",
                stderr);
     return BadUsage;
 }
@@ -187,6 +201,19 @@ int importDatabase(const QString& accessPath, const QString& path) {
 
 } // namespace
 
+int copyDatabase(const QString& from, const QString& to) {
+    using namespace korvane;
+    auto copied = korvane::copyDatabase(from, to);
+    if (!copied)
+        return fail(copied.error());
+    std::printf("Copied %d tables, %lld rows from %s to %s.\n", copied->tables,
+                static_cast<long long>(copied->rows), qPrintable(server::displayName(from)),
+                qPrintable(server::displayName(to)));
+    for (const QString& left : copied->leftOut)
+        std::printf("Not copied (the new database has no place for it): %s\n", qPrintable(left));
+    return 0;
+}
+
 int main(int argc, char** argv) {
     // Reports are laid out with fonts, which need a (screenless) GUI application.
     const bool reportCommand = argc > 1 && std::strcmp(argv[1], "report") == 0;
@@ -207,6 +234,11 @@ int main(int argc, char** argv) {
             return usage(QStringLiteral("report needs the database, the report file, the "
                                         "selection formula and the PDF file"));
         return printReport(args.at(1), args.at(2), args.at(3), args.at(4));
+    }
+    if (command == QLatin1String("copy")) {
+        if (args.size() != 3 || args.at(1).isEmpty() || args.at(2).isEmpty())
+            return usage(QStringLiteral("copy needs the database to copy and the new one"));
+        return copyDatabase(args.at(1), args.at(2));
     }
     if (command == QLatin1String("import")) {
         if (args.size() != 3 || args.at(1).isEmpty() || args.at(2).isEmpty())
