@@ -1,4 +1,5 @@
 #include "common/Clock.h"
+#include "data/ServerAddress.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
@@ -29,7 +30,9 @@ int main(int argc, char** argv) {
     korvane::MainWindow window(session, services);
     window.show();
     // A database named on the command line (as the desktop's launcher passes a file chosen in
-    // the file manager) is opened as soon as the window is up, with the checks of File > Open.
+    // the file manager, or a server URL such as postgresql://user@host/database) is opened as
+    // soon as the window is up, with the checks of File > Open; a server that wants a password
+    // asks for it then.
     const QStringList arguments = QApplication::arguments().mid(1);
     const auto named = std::find_if(arguments.cbegin(), arguments.cend(), [](const QString& a) {
         return !a.startsWith(QLatin1Char('-'));
@@ -38,5 +41,8 @@ int main(int argc, char** argv) {
         const QString path = *named;
         QTimer::singleShot(0, &window, [&window, path] { window.openDatabaseFile(path); });
     }
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // Connections to a server kept open between operations are closed before the program ends.
+    korvane::server::closeIdleConnections();
+    return code;
 }

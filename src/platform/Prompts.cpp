@@ -68,4 +68,11 @@ QString WidgetPrompts::saveFileName(const QString& title, const QString& filter,
                                         nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
+QString WidgetPrompts::password(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Password, QString(), &ok);
+    return ok ? text : QString();
+}
+
 } // namespace korvane

@@ -28,6 +28,12 @@ public:
         (void)title, (void)filter, (void)suggestion;
         return {};
     }
+    // Asks for a password; what is typed is not shown. An empty text when the user cancels.
+    // Without a user to ask, nothing is typed.
+    virtual QString password(const QString& prompt, const QString& title) {
+        (void)prompt, (void)title;
+        return {};
+    }
 };
 
 // Prompts shown as real QMessageBox and QInputDialog windows over the active window.
@@ -39,6 +45,7 @@ public:
                   const QString& defaultText = QString()) override;
     QString saveFileName(const QString& title, const QString& filter,
                          const QString& suggestion) override;
+    QString password(const QString& prompt, const QString& title) override;
 };
 
 } // namespace korvane

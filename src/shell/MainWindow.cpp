@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/PreferencesRow.h"
+#include "data/ServerAddress.h"
 #include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
@@ -11,6 +12,7 @@
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
 #include "shell/RecentDatabases.h"
+#include "shell/ServerWindow.h"
 #include "tank/TankInformationWindow.h"
 
 #include <QApplication>
@@ -151,6 +153,13 @@ Result<MainWindow::Acceptance> MainWindow::readAcceptance() {
 }
 
 bool MainWindow::AcceptDatabase() {
+    const bool onServer = server::isServerName(session_.DatabaseName);
+    // A server database is kept by its URL without any password, and shown as "database on
+    // host".
+    if (onServer) {
+        session_.DatabaseName = server::normalized(session_.DatabaseName);
+        session_.DBFile = server::displayName(session_.DatabaseName);
+    }
     // Everything is read first, so a failure leaves the menus, the caption and the units as
     // they were.
     auto acceptance = readAcceptance();
@@ -170,6 +179,8 @@ bool MainWindow::AcceptDatabase() {
     setWindowTitle(ProgramCaption + QLatin1String(" - ") + session_.DBFile);
     accepted_ = {session_.DatabaseName, session_.DBDrive, session_.DBDir, session_.DBFile};
     recent_->add(session_.DatabaseName);
+    if (onServer)
+        keepLastServer(session_.DatabaseName);
     showRecentDatabases();
     // An open Preferences window belongs to the database used before: its pending changes
     // are discarded rather than written there or mixed into this one.
@@ -193,7 +204,7 @@ void MainWindow::showRecentDatabases() {
     for (int i = 0; i < paths.size(); ++i) {
         const QString& path = paths[i];
         auto* item = new QAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()), mnuFile);
+            QStringLiteral("&%1 %2").arg(i + 1).arg(RecentDatabases::displayName(path)), mnuFile);
         item->setObjectName(QStringLiteral("mnuFileRecent_%1").arg(i + 1));
         item->setToolTip(path);
         item->setStatusTip(path);
@@ -205,7 +216,9 @@ void MainWindow::showRecentDatabases() {
 }
 
 void MainWindow::openRecentDatabase(const QString& path) {
-    if (!QFileInfo::exists(path)) {
+    // A server that cannot be reached now may be reached later: its entry stays, and the
+    // engine's message says why it did not open.
+    if (!server::isServerName(path) && !QFileInfo::exists(path)) {
         services_.prompts.message(QStringLiteral("\"%1\" is no longer at %2; it is taken off the "
                                                  "list.")
                                       .arg(QFileInfo(path).fileName(), QFileInfo(path).path()),
@@ -219,6 +232,15 @@ void MainWindow::openRecentDatabase(const QString& path) {
 }
 
 void MainWindow::openDatabaseFile(const QString& path) {
+    if (server::isServerName(path)) {
+        // The folder of the last file stays, for File > New.
+        session_.DatabaseName = server::normalized(path);
+        session_.DBFile = server::displayName(session_.DatabaseName);
+        services_.pointer.setBusy(*this, true);
+        OpenChosenDatabase();
+        services_.pointer.setBusy(*this, false);
+        return;
+    }
     const QFileInfo file(path);
     session_.DatabaseName = file.absoluteFilePath();
     session_.DBDrive = QDir::rootPath();
@@ -263,7 +285,7 @@ void MainWindow::mnuFileNew_File_Click() {
 
 void MainWindow::mnuFileOpen_File_Click() {
     {
-        OpenDatabaseWindow chooser(session_, this);
+        OpenDatabaseWindow chooser(session_, services_, this);
         services_.windows.showModal(chooser);
     }
     services_.pointer.setBusy(*this, true);
@@ -289,8 +311,17 @@ void MainWindow::mnuFilePreferences_Click() {
 
 void MainWindow::OpenChosenDatabase() {
     const QString title = QStringLiteral("Open Database");
-    // A cancelled window leaves one blank, which names no database.
-    if (!session_.DatabaseName.contains(QLatin1String("mdb"), Qt::CaseInsensitive)) {
+    const bool onServer = server::isServerName(session_.DatabaseName);
+    if (onServer) {
+        // Logged in first, asking for the password when the server wants one; the name the
+        // program keeps holds no password.
+        session_.DatabaseName = server::normalized(session_.DatabaseName);
+        if (!logInToServer(session_.DatabaseName, services_.prompts, title)) {
+            keepAcceptedDatabase();
+            return;
+        }
+    } else if (!session_.DatabaseName.contains(QLatin1String("mdb"), Qt::CaseInsensitive)) {
+        // A cancelled window leaves one blank, which names no database.
         keepAcceptedDatabase();
         return;
     }
@@ -302,8 +333,11 @@ void MainWindow::OpenChosenDatabase() {
     }
     switch (*kind) {
     case DatabaseFileKind::Access:
-        offerImport(session_.DatabaseName);
-        return;
+        if (!onServer) {
+            offerImport(session_.DatabaseName);
+            return;
+        }
+        [[fallthrough]]; // a server holds no Access file
     case DatabaseFileKind::NotKorvane:
         services_.prompts.message(QStringLiteral("This is NOT a Korvane Database"), title,
                                   Prompts::Icon::Information);

@@ -32,18 +32,20 @@ public:
     // Makes Session::DatabaseName, already checked to be a Korvane database, the database the
     // program works on: enables the menus (the inspection and graphics items only when the
     // database holds a tank), loads the units preference (upgrading an older Preferences table)
-    // and shows the file name in the caption. When the engine fails, its message is shown and
-    // menus, caption and UnitsUS stay as they were. Returns whether the database was accepted.
+    // and shows the file name in the caption ("database on host" for a server database). When the
+    // engine fails, its message is shown and menus, caption and UnitsUS stay as they were. Returns
+    // whether the database was accepted.
     bool AcceptDatabase();
 
     // Checks Session::DatabaseName, as the Open DataBase window left it, and accepts it when it
     // is a Korvane database. Anything else (a cancelled window, a file that is no Korvane
     // database, an Access file, a file the engine cannot open) is reported where there is
-    // something to report, and the program goes on with the database accepted last.
+    // something to report, and the program goes on with the database accepted last. A server
+    // database is logged in to first, asking for the password when the server wants one.
     void OpenChosenDatabase();
 
     // Opens a database named outside the Open DataBase window (the command line, the recent
-    // list, a new database) with the same checks and messages.
+    // list, a new database) with the same checks and messages: a file path or a server URL.
     void openDatabaseFile(const QString& path);
 
 private slots:

@@ -1,5 +1,7 @@
 #include "shell/OpenDatabaseWindow.h"
 
+#include "shell/ServerWindow.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -17,8 +19,8 @@
 
 namespace korvane {
 
-OpenDatabaseWindow::OpenDatabaseWindow(Session& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+OpenDatabaseWindow::OpenDatabaseWindow(Session& session, Services& services, QWidget* parent)
+    : QDialog(parent), session_(session), services_(services) {
     setObjectName(QStringLiteral("Form11"));
     setWindowTitle(QStringLiteral("Open DataBase"));
 
@@ -52,6 +54,9 @@ OpenDatabaseWindow::OpenDatabaseWindow(Session& session, QWidget* parent)
     Cmd_OK->setDefault(true);
     Cmd_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
     Cmd_Cancel->setObjectName(QStringLiteral("Cmd_Cancel"));
+    Cmd_Server = new QPushButton(QStringLiteral("Server..."), this);
+    Cmd_Server->setObjectName(QStringLiteral("Cmd_Server"));
+    Cmd_Server->setToolTip(QStringLiteral("Open a database on a PostgreSQL server"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);
@@ -62,6 +67,7 @@ OpenDatabaseWindow::OpenDatabaseWindow(Session& session, QWidget* parent)
     grid->addWidget(Drive1, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(Cmd_Server);
     buttons->addWidget(Cmd_OK);
     buttons->addWidget(Cmd_Cancel);
     grid->addLayout(buttons, 4, 0, 1, 2);
@@ -100,6 +106,7 @@ OpenDatabaseWindow::OpenDatabaseWindow(Session& session, QWidget* parent)
     connect(File1, &QListWidget::itemDoubleClicked, this, &OpenDatabaseWindow::File1_DblClick);
     connect(Cmd_OK, &QPushButton::clicked, this, &OpenDatabaseWindow::Cmd_OK_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &OpenDatabaseWindow::Cmd_Cancel_Click);
+    connect(Cmd_Server, &QPushButton::clicked, this, &OpenDatabaseWindow::Cmd_Server_Click);
 }
 
 QStringList OpenDatabaseWindow::drives() {
@@ -214,6 +221,16 @@ void OpenDatabaseWindow::Cmd_OK_Click() {
     session_.DatabaseName = QDir(session_.DBDir).filePath(session_.DBFile);
     if (session_.DBFile.isEmpty())
         session_.DatabaseName = session_.DBDir + QDir::separator();
+    accept();
+}
+
+void OpenDatabaseWindow::Cmd_Server_Click() {
+    ServerWindow server(services_, this);
+    if (services_.windows.showModal(server) != QDialog::Accepted || server.url().isEmpty())
+        return; // back to choosing a file
+    // The folder stays as it was shown: File > New still starts there.
+    session_.DatabaseName = server.url();
+    session_.DBFile = server::displayName(server.url());
     accept();
 }
 

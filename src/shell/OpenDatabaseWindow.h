@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Services.h"
 #include "platform/Session.h"
 
 #include <QDialog>
@@ -17,12 +18,13 @@ namespace korvane {
 // The "Open DataBase" window ("Form11"): a drive (mounted file system), a folder of it and a
 // database file ("*.mdb" in any letter case). OK sets Session::DatabaseName to the folder and
 // file chosen; Cancel sets it to one blank; the close box leaves it as it was. It starts in the
-// current folder every time it is shown.
+// current folder every time it is shown. Server... opens the Server window instead: a database
+// on a server logged in to there closes this window with its URL as Session::DatabaseName.
 class OpenDatabaseWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit OpenDatabaseWindow(Session& session, QWidget* parent = nullptr);
+    OpenDatabaseWindow(Session& session, Services& services, QWidget* parent = nullptr);
 
     // The file systems offered as drives: the root, the user's home and removable media.
     static QStringList drives();
@@ -41,6 +43,7 @@ private slots:
     void File1_DblClick();
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
+    void Cmd_Server_Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,6 +54,7 @@ private:
     QString highlightedFile() const;
 
     Session& session_;
+    Services& services_;
     QString openDirectory_;
     bool followOpenDirectory_ = true;
 
@@ -63,6 +67,7 @@ private:
     QListWidget* File1 = nullptr;
     QPushButton* Cmd_OK = nullptr;
     QPushButton* Cmd_Cancel = nullptr;
+    QPushButton* Cmd_Server = nullptr;
 };
 
 } // namespace korvane

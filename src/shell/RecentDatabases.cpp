@@ -1,5 +1,7 @@
 #include "shell/RecentDatabases.h"
 
+#include "data/ServerAddress.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -9,8 +11,10 @@ namespace {
 
 const QString Key = QStringLiteral("RecentDatabases");
 
-QString absolute(const QString& path) {
-    return QFileInfo(path).absoluteFilePath();
+// The one spelling an entry is kept under, so that a database opened again moves up.
+QString kept(const QString& path) {
+    return server::isServerName(path) ? server::normalized(path)
+                                      : QFileInfo(path).absoluteFilePath();
 }
 
 } // namespace
@@ -23,15 +27,19 @@ QStringList RecentDatabases::paths() const {
 
 void RecentDatabases::add(const QString& path) {
     QStringList paths = this->paths();
-    paths.removeAll(absolute(path));
-    paths.prepend(absolute(path));
+    paths.removeAll(kept(path));
+    paths.prepend(kept(path));
     store(paths.mid(0, Kept));
 }
 
 void RecentDatabases::remove(const QString& path) {
     QStringList paths = this->paths();
-    paths.removeAll(absolute(path));
+    paths.removeAll(kept(path));
     store(paths);
+}
+
+QString RecentDatabases::displayName(const QString& path) {
+    return server::isServerName(path) ? server::displayName(path) : QFileInfo(path).fileName();
 }
 
 void RecentDatabases::store(const QStringList& paths) {

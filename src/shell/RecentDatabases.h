@@ -8,7 +8,8 @@ class QSettings;
 namespace korvane {
 
 // The databases opened last, newest first, kept in the user's settings so that File lists them
-// from one run of the program to the next.
+// from one run of the program to the next: files by their absolute path, server databases by
+// their URL without any password.
 class RecentDatabases {
 public:
     static constexpr int Kept = 4;
@@ -19,6 +20,8 @@ public:
     // Puts a database first; a path listed already moves up, and the oldest beyond Kept go.
     void add(const QString& path);
     void remove(const QString& path);
+    // What File shows for an entry: the file name, or "database on host" for a server database.
+    static QString displayName(const QString& path);
 
 private:
     void store(const QStringList& paths);

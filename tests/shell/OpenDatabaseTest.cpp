@@ -194,7 +194,8 @@ TEST(OpenDatabaseWindow, StartsInTheCurrentFolderAndListsDatabaseFiles) {
     Session session;
     session.DatabaseName = QStringLiteral("unchanged");
     {
-        OpenDatabaseWindow chooser(session);
+        test::TestServices t;
+        OpenDatabaseWindow chooser(session, t.services);
         EXPECT_EQ(chooser.findChild<QListWidget*>(QStringLiteral("File1"))->count(), 3);
         EXPECT_EQ(session.DBDir, QDir::currentPath());
         // OK with no file highlighted names the folder only, which is no database.

@@ -23,6 +23,11 @@ ScriptedPrompts& ScriptedPrompts::answerSaveFile(const QString& path) {
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::answerPassword(const QString& text) {
+    script_.push_back({Kind::Password, Answer::Ok, text});
+    return *this;
+}
+
 Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& title, Icon icon,
                                          Buttons buttons) {
     messages_.push_back({text, title, icon, buttons});
@@ -58,6 +63,11 @@ QString ScriptedPrompts::input(const QString& prompt, const QString& title,
 QString ScriptedPrompts::saveFileName(const QString& title, const QString&, const QString&) {
     saveDialogs_.push_back(title);
     return answerText(Kind::SaveFile, title, QStringLiteral("save dialog"));
+}
+
+QString ScriptedPrompts::password(const QString& prompt, const QString& title) {
+    passwords_.push_back({prompt, title, {}});
+    return answerText(Kind::Password, title, QStringLiteral("password prompt: ") + prompt);
 }
 
 } // namespace korvane::test

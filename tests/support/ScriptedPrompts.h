@@ -35,6 +35,8 @@ public:
     ScriptedPrompts& answerInput(const QString& text);
     // The next prompt is a save dialog, answered with `path` (empty: Cancel).
     ScriptedPrompts& answerSaveFile(const QString& path);
+    // The next prompt asks for a password, answered with `text` (empty text: Cancel).
+    ScriptedPrompts& answerPassword(const QString& text);
 
     Answer message(const QString& text, const QString& title, Icon icon,
                    Buttons buttons = Buttons::Ok) override;
@@ -42,15 +44,18 @@ public:
                   const QString& defaultText = QString()) override;
     QString saveFileName(const QString& title, const QString& filter,
                          const QString& suggestion) override;
+    QString password(const QString& prompt, const QString& title) override;
 
     const std::vector<Message>& messages() const { return messages_; }
     const std::vector<Input>& inputs() const { return inputs_; }
     // The titles of the save dialogs shown.
     const std::vector<QString>& saveDialogs() const { return saveDialogs_; }
+    // The password prompts shown (their default text is always empty).
+    const std::vector<Input>& passwordPrompts() const { return passwords_; }
     bool allAnswered() const { return script_.empty(); }
 
 private:
-    enum class Kind { Message, Input, SaveFile };
+    enum class Kind { Message, Input, SaveFile, Password };
     struct Step {
         Kind kind;
         Answer answer;
@@ -61,6 +66,7 @@ private:
     std::vector<Message> messages_;
     std::vector<Input> inputs_;
     std::vector<QString> saveDialogs_;
+    std::vector<Input> passwords_;
 };
 
 } // namespace korvane::test

@@ -9,7 +9,22 @@
 
 namespace korvane::test {
 
-TestDatabase::TestDatabase(const QString& fileName) : TestDatabase(Engine::File, fileName) {}
+namespace {
+
+// KORVANE_TEST_ENGINE=server makes every test that does not choose an engine use the test
+// server: a developer's way to run the whole suite on the server engine. Tests that look at
+// the file itself then fail, as they should.
+Engine defaultEngine() {
+    return qEnvironmentVariable("KORVANE_TEST_ENGINE").compare(QLatin1String("server"),
+                                                               Qt::CaseInsensitive) == 0 &&
+                   serverAvailable()
+               ? Engine::Server
+               : Engine::File;
+}
+
+} // namespace
+
+TestDatabase::TestDatabase(const QString& fileName) : TestDatabase(defaultEngine(), fileName) {}
 
 TestDatabase::TestDatabase(Engine engine, const QString& fileName) : engine_(engine) {
     if (engine == Engine::Server) {
