@@ -3,7 +3,9 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
+#include "data/ServerAddress.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QTemporaryDir>
 
@@ -11,6 +13,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <libpq-fe.h>
+#include <memory>
 #include <sqlite3.h>
 #include <utility>
 #include <vector>
@@ -62,12 +66,13 @@ Status addTanks(Database& db, int count, int location) {
 
 // The company and its location (LocationID) the benchmark tanks stand at.
 Status addCompanyAndLocation(Database& db) {
-    if (auto q = db.exec(QStringLiteral("INSERT INTO Company (CompanyID, Company) "
+    // Names quoted, so that a server (which folds bare names to lower case) reads them too.
+    if (auto q = db.exec(QStringLiteral("INSERT INTO \"Company\" (\"CompanyID\", \"Company\") "
                                         "VALUES (1, 'Bench Refining')"));
         !q)
         return q.takeError();
-    if (auto q = db.exec(QStringLiteral("INSERT INTO Location (LocationID, CompanyID, "
-                                        "Location) VALUES (?, 1, 'Tank Farm')"),
+    if (auto q = db.exec(QStringLiteral("INSERT INTO \"Location\" (\"LocationID\", "
+                                        "\"CompanyID\", \"Location\") VALUES (?, 1, 'Tank Farm')"),
                          {LocationID});
         !q)
         return q.takeError();
@@ -118,6 +123,17 @@ void addReadings(const QString& file, const std::vector<std::pair<int, QDate>>& 
     sqlite3_close(raw);
 }
 
+// The company, its location and TankCount tanks there, in one transaction.
+void fillBenchDatabase(Database& db) {
+    const Status filled = db.transaction([&]() -> Status {
+        if (auto s = addCompanyAndLocation(db); !s)
+            return s;
+        return addTanks(db, TankCount, LocationID);
+    });
+    if (!filled)
+        fail(filled.error());
+}
+
 } // namespace
 
 QString benchDatabase() {
@@ -125,13 +141,7 @@ QString benchDatabase() {
     static const QString path = [] {
         const QString file = dir.filePath(QStringLiteral("bench.mdb"));
         Database db = newDatabase(file);
-        const Status filled = db.transaction([&]() -> Status {
-            if (auto s = addCompanyAndLocation(db); !s)
-                return s;
-            return addTanks(db, TankCount, LocationID);
-        });
-        if (!filled)
-            fail(filled.error());
+        fillBenchDatabase(db);
         return file;
     }();
     return path;
@@ -264,6 +274,173 @@ QString reportDatabase() {
         return file;
     }();
     return path;
+}
+
+namespace {
+
+struct ServerConnectionCloser {
+    void operator()(PGconn* conn) const { PQfinish(conn); }
+};
+using ServerConnection = std::unique_ptr<PGconn, ServerConnectionCloser>;
+
+struct ServerResultClearer {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using ServerResult = std::unique_ptr<PGresult, ServerResultClearer>;
+
+// The server benchmark database and the connection bareServerQuery keeps open to it.
+struct ServerBench {
+    QString name; // empty until the database is made, and again once it is dropped
+    ServerConnection bare;
+};
+
+ServerBench& serverBench() {
+    static ServerBench state;
+    return state;
+}
+
+// A libpq connection to the database of url, with the password remembered for it if any; null
+// after saying why on stderr.
+ServerConnection connectServer(const QString& url) {
+    const QByteArray name = url.toUtf8();
+    const QByteArray password = server::rememberedPassword(url).toUtf8();
+    std::vector<const char*> keys{"dbname", "client_encoding"};
+    std::vector<const char*> values{name.constData(), "UTF8"};
+    if (!password.isEmpty()) {
+        keys.push_back("password");
+        values.push_back(password.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    ServerConnection conn(PQconnectdbParams(keys.data(), values.data(), 1));
+    if (PQstatus(conn.get()) != CONNECTION_OK) {
+        std::fprintf(stderr, "cannot connect to %s: %s\n", qPrintable(url),
+                     PQerrorMessage(conn.get()));
+        return nullptr;
+    }
+    // "database ... does not exist, skipping" and the like would only clutter the output.
+    PQsetNoticeProcessor(
+        conn.get(), [](void*, const char*) {}, nullptr);
+    return conn;
+}
+
+// Runs one statement on the maintenance database naming the benchmark database; the server's
+// words when it fails.
+QString onMaintenance(const QByteArray& before, const QByteArray& after) {
+    ServerConnection conn = connectServer(benchServer());
+    if (!conn)
+        return QStringLiteral("cannot connect to the bench server");
+    const QByteArray name = serverBench().name.toUtf8();
+    char* quoted =
+        PQescapeIdentifier(conn.get(), name.constData(), static_cast<std::size_t>(name.size()));
+    if (!quoted)
+        return QString::fromUtf8(PQerrorMessage(conn.get())).trimmed();
+    const QByteArray sql = before + quoted + after;
+    PQfreemem(quoted);
+    const ServerResult result(PQexec(conn.get(), sql.constData()));
+    return PQresultStatus(result.get()) == PGRES_COMMAND_OK
+               ? QString()
+               : QString::fromUtf8(PQresultErrorMessage(result.get())).trimmed();
+}
+
+// Drops the server benchmark database, at the end of the program. The program's own kept
+// connections and the bare query's are closed first; WITH (FORCE) ends any other.
+void dropServerBenchDatabase() {
+    ServerBench& state = serverBench();
+    if (state.name.isEmpty())
+        return;
+    server::closeIdleConnections();
+    state.bare.reset();
+    if (const QString why = onMaintenance("DROP DATABASE IF EXISTS ", " WITH (FORCE)");
+        !why.isEmpty())
+        std::fprintf(stderr, "cannot drop the server benchmark database %s: %s\n",
+                     qPrintable(state.name), qPrintable(why));
+    state.name.clear();
+}
+
+} // namespace
+
+QString benchServer() {
+    return qEnvironmentVariable("KORVANE_TEST_SERVER");
+}
+
+bool withBenchServer() {
+    if (!benchServer().isEmpty())
+        return true;
+    std::fprintf(stderr, "KORVANE_TEST_SERVER is not set: the server benchmarks are left out "
+                         "(scripts/test-server starts a server).\n");
+    return false;
+}
+
+QString serverBenchDatabase() {
+    static const QString url = [] {
+        auto address = server::parse(benchServer());
+        if (!address)
+            fail(address.error());
+        const QString password = server::rememberedPassword(server::url(*address));
+        ServerBench& state = serverBench();
+        state.name = QStringLiteral("korvane_bench_%1").arg(QCoreApplication::applicationPid());
+        // One left over from an earlier run of the same process id that did not end cleanly.
+        if (const QString why = onMaintenance("DROP DATABASE IF EXISTS ", " WITH (FORCE)");
+            !why.isEmpty())
+            fail(why);
+        if (const QString why = onMaintenance("CREATE DATABASE ", ""); !why.isEmpty()) {
+            state.name.clear();
+            fail(why);
+        }
+        // The connection pool is brought into being before the drop is registered, so that it
+        // still exists when the drop runs at exit (exit handlers and statics end in reverse
+        // order).
+        server::closeIdleConnections();
+        std::atexit(dropServerBenchDatabase);
+        address->database = state.name;
+        const QString database = server::url(*address);
+        if (!password.isEmpty())
+            server::rememberPassword(database, password);
+
+        if (auto created = Database::create(database); !created)
+            fail(created.error());
+        auto db = Database::open(database);
+        if (!db)
+            fail(db.error());
+        fillBenchDatabase(*db);
+        // Statistics for the planner, as a database in use has them.
+        if (auto analyzed = db->exec(QStringLiteral("ANALYZE")); !analyzed)
+            fail(analyzed.error());
+        return database;
+    }();
+    return url;
+}
+
+long long bareServerQuery(const char* sql) {
+    ServerBench& state = serverBench();
+    if (!state.bare)
+        state.bare = connectServer(serverBenchDatabase());
+    if (!state.bare)
+        return -1;
+    const QByteArray location = QByteArray::number(LocationID);
+    const char* const values[] = {location.constData()};
+    const ServerResult result(
+        PQexecParams(state.bare.get(), sql, 1, nullptr, values, nullptr, nullptr, 0));
+    const PGresult* r = result.get();
+    if (PQresultStatus(r) != PGRES_TUPLES_OK)
+        return -1;
+    const int rows = PQntuples(r);
+    const int columns = PQnfields(r);
+    std::size_t textBytes = 0;
+    unsigned firstBytes = 0;
+    for (int row = 0; row < rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(r, row, c))
+                continue;
+            const char* text = PQgetvalue(r, row, c);
+            textBytes += static_cast<std::size_t>(PQgetlength(r, row, c));
+            firstBytes += static_cast<unsigned char>(text[0]);
+        }
+    }
+    benchmark::DoNotOptimize(textBytes);
+    benchmark::DoNotOptimize(firstBytes);
+    return rows;
 }
 
 } // namespace korvane::bench

@@ -44,4 +44,23 @@ QString reportDatabase();
 // or -1 when the query fails.
 long long bareQuery(const QString& database, const char* sql, long long parameter);
 
+// The PostgreSQL server the server benchmarks run on: the URL of its maintenance database, from
+// KORVANE_TEST_SERVER (scripts/test-server starts one). Empty when it is not set; the server
+// benchmarks are then left out.
+QString benchServer();
+// True when there is a bench server; otherwise says on stderr that the server benchmarks are
+// left out.
+bool withBenchServer();
+
+// The rows of benchDatabase() on the bench server, built once per program in a database of its
+// own (korvane_bench_<pid>) and analyzed: the URL of that database. The database is dropped when
+// the program ends. Ends the program when it cannot be built.
+QString serverBenchDatabase();
+
+// Runs a query of the tanks of LocationID (its one parameter, written $1) straight through libpq
+// on the server benchmark database, and reads the text of every cell of every row. The
+// connection is opened once and kept between runs, as the program keeps its own. Gives the
+// number of rows, or -1 when the query fails.
+long long bareServerQuery(const char* sql);
+
 } // namespace korvane::bench

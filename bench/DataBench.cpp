@@ -1,6 +1,9 @@
 // Reading every tank of one location holding 10,000 tanks: through the recordset layer (open
 // the database, open the recordset, read every field of every row) against the bare SQLite
-// query of the same rows reading every column, in the same process.
+// query of the same rows reading every column, in the same process. With a PostgreSQL server
+// named in KORVANE_TEST_SERVER, the same on a server database against the bare libpq query of
+// the same rows; those are timed by the clock on the wall, since the server does its part of the
+// work in a process of its own.
 
 #include "BenchDatabase.h"
 #include "RatioReporter.h"
@@ -20,17 +23,14 @@ using bench::benchDatabase;
 using bench::LocationID;
 using bench::TankCount;
 
-void BM_BareSqliteQuery(benchmark::State& state) {
-    benchDatabase();
-    for (auto _ : state)
-        if (bench::bareQuery("SELECT * FROM Tank WHERE LocationID = ?") != TankCount)
-            state.SkipWithError("wrong row count");
-}
-
-void BM_RecordsetRead(benchmark::State& state) {
-    const QString path = benchDatabase();
+// Opens the database, opens the recordset of the location's tanks and reads every field.
+void readRecordset(benchmark::State& state, const QString& database) {
     for (auto _ : state) {
-        auto db = Database::open(path);
+        auto db = Database::open(database);
+        if (!db) {
+            state.SkipWithError("database cannot be opened");
+            break;
+        }
         auto rs = db->openRecordset(
             Select::from(QStringLiteral("Tank")).where(QStringLiteral("LocationID"), LocationID));
         if (!rs) {
@@ -51,6 +51,27 @@ void BM_RecordsetRead(benchmark::State& state) {
     }
 }
 
+void BM_BareSqliteQuery(benchmark::State& state) {
+    benchDatabase();
+    for (auto _ : state)
+        if (bench::bareQuery("SELECT * FROM Tank WHERE LocationID = ?") != TankCount)
+            state.SkipWithError("wrong row count");
+}
+
+void BM_RecordsetRead(benchmark::State& state) {
+    readRecordset(state, benchDatabase());
+}
+
+void BM_BareLibpqQuery(benchmark::State& state) {
+    for (auto _ : state)
+        if (bench::bareServerQuery("SELECT * FROM \"Tank\" WHERE \"LocationID\" = $1") != TankCount)
+            state.SkipWithError("wrong row count");
+}
+
+void BM_ServerRecordsetRead(benchmark::State& state) {
+    readRecordset(state, bench::serverBenchDatabase());
+}
+
 BENCHMARK(BM_BareSqliteQuery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordsetRead)->Unit(benchmark::kMillisecond);
 
@@ -59,5 +80,17 @@ BENCHMARK(BM_RecordsetRead)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchDatabase(); // built once, outside the measured runs
-    return korvane::bench::runWithRatios(argc, argv, {{"BM_RecordsetRead", "BM_BareSqliteQuery"}});
+    if (korvane::bench::withBenchServer()) {
+        korvane::bench::serverBenchDatabase();
+        benchmark::RegisterBenchmark("BM_BareLibpqQuery", BM_BareLibpqQuery)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark("BM_ServerRecordsetRead", BM_ServerRecordsetRead)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    return korvane::bench::runWithRatios(
+        argc, argv,
+        {{"BM_RecordsetRead", "BM_BareSqliteQuery"},
+         {"BM_ServerRecordsetRead/real_time", "BM_BareLibpqQuery/real_time"}});
 }

@@ -7,11 +7,14 @@
 #include <QLocale>
 #include <QSet>
 #include <QSysInfo>
+#include <QtEndian>
 
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <libpq-fe.h>
 #include <mutex>
 #include <vector>
@@ -32,6 +35,10 @@ enum : Oid {
     Float4Oid = 700,
     Float8Oid = 701,
     NumericOid = 1700,
+    NameOid = 19,
+    TextOid = 25,
+    BpcharOid = 1042,
+    VarcharOid = 1043,
 };
 
 // The name a program gives its sessions, which the server shows to others (pg_stat_activity):
@@ -289,6 +296,22 @@ private:
     std::vector<const char*> pointers_;
 };
 
+// A text from the server. Nearly all texts are plain ASCII, and widening those directly takes
+// about a third fewer instructions than decoding them as UTF-8.
+QString serverString(const char* text, int length) {
+    int i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, text + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            return QString::fromUtf8(text, length);
+    }
+    for (; i < length; ++i)
+        if (static_cast<unsigned char>(text[i]) & 0x80)
+            return QString::fromUtf8(text, length);
+    return QString::fromLatin1(text, length);
+}
+
 // One cell as the program holds values: whole numbers, numbers, texts.
 QVariant cell(const PGresult* r, int row, int column, Oid type) {
     if (PQgetisnull(r, row, column))
@@ -315,7 +338,59 @@ QVariant cell(const PGresult* r, int row, int column, Oid type) {
     case BoolOid:
         return static_cast<qlonglong>(text[0] == 't');
     default:
-        return QString::fromUtf8(text, length);
+        return serverString(text, length);
+    }
+}
+
+// Types whose binary form binaryCell reads: the numbers, and texts (whose binary form is their
+// text).
+bool readsBinary(Oid type) {
+    switch (type) {
+    case BoolOid:
+    case Int8Oid:
+    case Int2Oid:
+    case Int4Oid:
+    case OidOid:
+    case Float4Oid:
+    case Float8Oid:
+    case NameOid:
+    case TextOid:
+    case BpcharOid:
+    case VarcharOid:
+        return true;
+    default:
+        return false;
+    }
+}
+
+template <typename T> T fromNetwork(const char* bytes) {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return qFromBigEndian(value);
+}
+
+// One cell of a result in binary form, of a type readsBinary accepts, as cell gives it.
+QVariant binaryCell(const PGresult* r, int row, int column, Oid type) {
+    if (PQgetisnull(r, row, column))
+        return {};
+    const char* bytes = PQgetvalue(r, row, column);
+    switch (type) {
+    case Int2Oid:
+        return static_cast<qlonglong>(fromNetwork<qint16>(bytes));
+    case Int4Oid:
+        return static_cast<qlonglong>(fromNetwork<qint32>(bytes));
+    case Int8Oid:
+        return static_cast<qlonglong>(fromNetwork<qint64>(bytes));
+    case OidOid:
+        return static_cast<qlonglong>(fromNetwork<quint32>(bytes));
+    case Float4Oid:
+        return static_cast<double>(std::bit_cast<float>(fromNetwork<quint32>(bytes)));
+    case Float8Oid:
+        return std::bit_cast<double>(fromNetwork<quint64>(bytes));
+    case BoolOid:
+        return static_cast<qlonglong>(bytes[0] != 0);
+    default:
+        return serverString(bytes, PQgetlength(r, row, column));
     }
 }
 
@@ -405,9 +480,20 @@ public:
     Status readRows(const QString& sql, const QVariantList& values, int columns, bool withRowid,
                     std::vector<qint64>& rowids,
                     std::vector<std::vector<QVariant>>& rows) override {
-        auto result = run(sql, values);
+        // Rows come in binary form, so numbers need not be parsed back from text. A column of a
+        // type binaryCell does not read (numeric, a date type ...) has the query run again in text.
+        auto result = run(sql, values, Binary);
         if (!result)
             return result.takeError();
+        bool binary = true;
+        for (int c = 0; binary && c < PQnfields(result->get()); ++c)
+            binary = readsBinary(PQftype(result->get(), c));
+        if (!binary) {
+            result = run(sql, values);
+            if (!result)
+                return result.takeError();
+        }
+        const auto read = binary ? binaryCell : cell;
         const PGresult* r = result->get();
         const int offset = withRowid ? 1 : 0;
         if (PQnfields(r) != columns + offset)
@@ -421,11 +507,11 @@ public:
         rows.reserve(rows.size() + static_cast<std::size_t>(count));
         for (int row = 0; row < count; ++row) {
             if (withRowid)
-                rowids.push_back(cell(r, row, 0, Int8Oid).toLongLong());
+                rowids.push_back(read(r, row, 0, types[0]).toLongLong());
             std::vector<QVariant>& cells = rows.emplace_back();
             cells.reserve(static_cast<std::size_t>(columns));
             for (int c = offset; c < columns + offset; ++c)
-                cells.push_back(cell(r, row, c, types[static_cast<std::size_t>(c)]));
+                cells.push_back(read(r, row, c, types[static_cast<std::size_t>(c)]));
         }
         return {};
     }
@@ -517,11 +603,13 @@ public:
     }
 
 private:
-    Result<ResultPtr> run(const QString& sql, const QVariantList& values) {
+    enum Format { Text = 0, Binary = 1 };
+
+    Result<ResultPtr> run(const QString& sql, const QVariantList& values, Format format = Text) {
         const QByteArray text = numberedMarks(sql);
         const Parameters parameters(values);
         ResultPtr result(PQexecParams(session_->conn, text.constData(), parameters.count(), nullptr,
-                                      parameters.values(), nullptr, nullptr, 0),
+                                      parameters.values(), nullptr, nullptr, format),
                          PQclear);
         const ExecStatusType status = PQresultStatus(result.get());
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)

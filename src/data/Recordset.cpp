@@ -201,16 +201,21 @@ Result<Recordset> Recordset::open(const Database& db, const Select& asked, bool 
     std::vector<TableInfo> infos;
     QHash<QString, QString> spelling; // lower-case bare and qualified names: Table.Field
     for (const QString& table : tablesSpelled.tables()) {
-        auto info = db.tableInfo(table);
-        if (!info)
-            return info.takeError();
-        for (const auto& f : info->fields) {
-            const QString qualified = info->name + QLatin1Char('.') + f.name;
+        // The fields alone: counting the table's rows would cost a full scan on a server.
+        auto fields = engine->tableFields(table);
+        if (!fields)
+            return fields.takeError();
+        if (fields->empty())
+            return Error{
+                QStringLiteral("The table \"%1\" does not exist in this database.").arg(table)};
+        TableInfo info{table, std::move(fields.value()), 0};
+        for (const auto& f : info.fields) {
+            const QString qualified = info.name + QLatin1Char('.') + f.name;
             spelling.insert(qualified.toLower(), qualified);
             if (!spelling.contains(f.name.toLower()))
                 spelling.insert(f.name.toLower(), qualified);
         }
-        infos.push_back(std::move(info.value()));
+        infos.push_back(std::move(info));
     }
     const Select query = tablesSpelled.spelled(
         layoutTable, [&](const QString& f) { return spelling.value(f.toLower()); });

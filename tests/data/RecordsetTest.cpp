@@ -49,6 +49,45 @@ TEST_P(RecordsetTest, AddNewAssignsTheKeyAtOnce) {
     EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
 }
 
+// Values read back as they were stored, whatever form the engine sends them in: texts outside
+// ASCII, short and long; whole numbers at the end of their range; a number that a short decimal
+// text would round; Null. A column of a type the layout never declares reads too.
+TEST_P(RecordsetTest, ValuesReadBackAsStored) {
+    test::TestDatabase file(GetParam());
+    const qint32 location =
+        file.addLocation(file.addCompany(QStringLiteral("Acme")), QStringLiteral("Farm"));
+    Database db = file.open();
+    const QString accented = QStringLiteral("Gr\u00f6\u00dfe \u00d8 \u2013 \u03a9");
+    const QString longText = QString(40, QChar(0x00e9)) + QStringLiteral("tail");
+    ASSERT_TRUE(db.exec(QStringLiteral("INSERT INTO \"Tank\" (\"LocationID\", \"Name\", "
+                                       "\"PhysLoc\", \"Capacity\", \"Course1_Height\", "
+                                       "\"Strapped\") VALUES (?, ?, ?, ?, ?, ?)"),
+                        {location, accented, longText, 0.1 + 0.2, -32768, 1})
+                    .ok());
+    ASSERT_TRUE(db.exec(QStringLiteral("INSERT INTO \"Tank\" (\"LocationID\", \"Name\") "
+                                       "VALUES (?, 'plain')"),
+                        {location})
+                    .ok());
+    ASSERT_TRUE(
+        db.exec(QStringLiteral("ALTER TABLE \"Tank\" ADD COLUMN \"Extra\" numeric(10,3)")).ok());
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE \"Tank\" SET \"Extra\" = 12.345 WHERE \"Name\" = "
+                                       "'plain'"))
+                    .ok());
+
+    Recordset rs = openOrFail(db, Select::from(Tank).where(QStringLiteral("LocationID"), location));
+    ASSERT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.value(QStringLiteral("Name")).toString(), accented);
+    EXPECT_EQ(rs.value(QStringLiteral("PhysLoc")).toString(), longText);
+    EXPECT_EQ(rs.value(QStringLiteral("Capacity")).toDouble(), 0.1 + 0.2);
+    EXPECT_EQ(rs.value(QStringLiteral("Course1_Height")).toInt(), -32768);
+    EXPECT_EQ(rs.value(QStringLiteral("Strapped")), QVariant(true));
+    EXPECT_FALSE(rs.value(QStringLiteral("Extra")).isValid());
+    rs.moveNext();
+    EXPECT_EQ(rs.value(QStringLiteral("Name")).toString(), QStringLiteral("plain"));
+    EXPECT_FALSE(rs.value(QStringLiteral("Capacity")).isValid());
+    EXPECT_DOUBLE_EQ(rs.value(QStringLiteral("Extra")).toDouble(), 12.345);
+}
+
 // Two programs adding rows at once: a file predicts the key, so the second save is refused
 // rather than overwriting the first; a server hands out a different key to each, and both save.
 TEST_P(RecordsetTest, TwoNewRowsAtOnceNeverOverwriteEachOther) {
