@@ -9,9 +9,23 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
 #include <vector>
 
 namespace korvane {
+
+// The rows of a query read whole, kept as the engine gave them: a cell becomes a value (as
+// QueryResult gives values) only when it is asked for, so a long list costs no more than what
+// is looked at.
+class StoredRows {
+public:
+    virtual ~StoredRows() = default;
+    virtual int count() const = 0;
+    // A cell of a row; columns count from the first after the rowid.
+    virtual QVariant cell(int row, int column) const = 0;
+    // The rowid of a row, for rows read with it.
+    virtual qint64 rowid(int row) const = 0;
+};
 
 // One open connection to a database on one engine. The data layer's classes talk to it; nothing
 // above the data layer sees which engine is underneath. Every statement text uses "?" for its
@@ -26,11 +40,10 @@ public:
     virtual Result<QueryResult> exec(const QString& sql, const QVariantList& values) = 0;
     // Runs an INSERT and gives the rowid of the new row.
     virtual Result<qint64> insert(const QString& sql, const QVariantList& values) = 0;
-    // Reads every row of a query whole, as fast as the engine allows, with the values as
-    // QueryResult gives them. With withRowid the first column is the rowid and goes to rowids.
-    virtual Status readRows(const QString& sql, const QVariantList& values, int columns,
-                            bool withRowid, std::vector<qint64>& rowids,
-                            std::vector<std::vector<QVariant>>& rows) = 0;
+    // Reads every row of a query whole, as fast as the engine allows. With withRowid the first
+    // column is the rowid. Fails when the query gives another number of columns.
+    virtual Result<std::shared_ptr<const StoredRows>>
+    readRows(const QString& sql, const QVariantList& values, int columns, bool withRowid) = 0;
 
     // The tables of the database in any order, and the fields of one (empty when there is no
     // such table), the rowid column left out.

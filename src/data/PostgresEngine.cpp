@@ -313,7 +313,7 @@ QString serverString(const char* text, int length) {
 }
 
 // One cell as the program holds values: whole numbers, numbers, texts.
-QVariant cell(const PGresult* r, int row, int column, Oid type) {
+QVariant textCell(const PGresult* r, int row, int column, Oid type) {
     if (PQgetisnull(r, row, column))
         return {};
     const char* text = PQgetvalue(r, row, column);
@@ -409,7 +409,7 @@ public:
     QVariant value(int column) const override {
         if (row_ < 0 || row_ >= rows_ || column < 0 || column >= columnCount())
             return {};
-        return cell(result_.get(), row_, column, types_[static_cast<std::size_t>(column)]);
+        return textCell(result_.get(), row_, column, types_[static_cast<std::size_t>(column)]);
     }
     int columnCount() const override { return static_cast<int>(types_.size()); }
     QString columnName(int column) const override {
@@ -423,6 +423,30 @@ private:
     int rows_ = 0;
     int row_ = -1;
     qint64 affected_ = 0;
+};
+
+// The rows of a result, each cell read from the server's form when asked for.
+class ResultRows : public StoredRows {
+public:
+    ResultRows(ResultPtr result, bool binary, int offset)
+        : result_(std::move(result)), read_(binary ? binaryCell : textCell), offset_(offset) {
+        for (int c = 0; c < PQnfields(result_.get()); ++c)
+            types_.push_back(PQftype(result_.get(), c));
+    }
+    int count() const override { return PQntuples(result_.get()); }
+    QVariant cell(int row, int column) const override {
+        const int c = column + offset_;
+        return read_(result_.get(), row, c, types_[static_cast<std::size_t>(c)]);
+    }
+    qint64 rowid(int row) const override {
+        return offset_ ? read_(result_.get(), row, 0, types_[0]).toLongLong() : 0;
+    }
+
+private:
+    ResultPtr result_;
+    QVariant (*read_)(const PGresult*, int, int, Oid);
+    int offset_;
+    std::vector<Oid> types_;
 };
 
 // A record claimed in this program, so a second claim from inside it is refused too: the
@@ -474,12 +498,11 @@ public:
             return result.takeError();
         if (PQntuples(result->get()) != 1)
             return Error{QStringLiteral("The server did not say which row it added.")};
-        return cell(result->get(), 0, 0, Int8Oid).toLongLong();
+        return textCell(result->get(), 0, 0, Int8Oid).toLongLong();
     }
 
-    Status readRows(const QString& sql, const QVariantList& values, int columns, bool withRowid,
-                    std::vector<qint64>& rowids,
-                    std::vector<std::vector<QVariant>>& rows) override {
+    Result<std::shared_ptr<const StoredRows>>
+    readRows(const QString& sql, const QVariantList& values, int columns, bool withRowid) override {
         // Rows come in binary form, so numbers need not be parsed back from text. A column of a
         // type binaryCell does not read (numeric, a date type ...) has the query run again in text.
         auto result = run(sql, values, Binary);
@@ -493,27 +516,13 @@ public:
             if (!result)
                 return result.takeError();
         }
-        const auto read = binary ? binaryCell : cell;
-        const PGresult* r = result->get();
         const int offset = withRowid ? 1 : 0;
-        if (PQnfields(r) != columns + offset)
+        if (PQnfields(result->get()) != columns + offset)
             return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
-                             .arg(PQnfields(r) - offset)
+                             .arg(PQnfields(result->get()) - offset)
                              .arg(columns)};
-        std::vector<Oid> types;
-        for (int c = 0; c < PQnfields(r); ++c)
-            types.push_back(PQftype(r, c));
-        const int count = PQntuples(r);
-        rows.reserve(rows.size() + static_cast<std::size_t>(count));
-        for (int row = 0; row < count; ++row) {
-            if (withRowid)
-                rowids.push_back(read(r, row, 0, types[0]).toLongLong());
-            std::vector<QVariant>& cells = rows.emplace_back();
-            cells.reserve(static_cast<std::size_t>(columns));
-            for (int c = offset; c < columns + offset; ++c)
-                cells.push_back(read(r, row, c, types[static_cast<std::size_t>(c)]));
-        }
-        return {};
+        return std::shared_ptr<const StoredRows>(
+            std::make_shared<ResultRows>(std::move(result.value()), binary, offset));
     }
 
     Result<QStringList> tableNames() override {
@@ -564,7 +573,7 @@ public:
                           {quoteIdentifier(table), keyField});
         if (!result)
             return result.takeError();
-        return cell(result->get(), 0, 0, Int8Oid).toLongLong();
+        return textCell(result->get(), 0, 0, Int8Oid).toLongLong();
     }
 
     Status followWrittenKeys(const QString& table, const QString& keyField) override {

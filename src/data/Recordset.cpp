@@ -262,11 +262,20 @@ Result<Recordset> Recordset::open(const Database& db, const Select& asked, bool 
         all << col.qualified;
     Select named = query;
     named.fields(all);
-    const Status read = engine->readRows(named.sql(engine->dialect()), named.bindings(),
-                                         static_cast<int>(rs.columns_.size()), !rs.table_.isEmpty(),
-                                         rs.rowids_, rs.rows_);
+    auto read = engine->readRows(named.sql(engine->dialect()), named.bindings(),
+                                 static_cast<int>(rs.columns_.size()), !rs.table_.isEmpty());
     if (!read)
         return read.takeError();
+    rs.read_ = std::move(read.value());
+    const int count = rs.read_->count();
+    rs.rows_.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row)
+        rs.rows_.emplace_back(row);
+    if (!rs.table_.isEmpty()) {
+        rs.rowids_.reserve(static_cast<std::size_t>(count));
+        for (int row = 0; row < count; ++row)
+            rs.rowids_.push_back(rs.read_->rowid(row));
+    }
     return rs;
 }
 
@@ -276,6 +285,7 @@ void Recordset::close() {
     columns_.clear();
     columnByName_.clear();
     rows_.clear();
+    read_.reset();
     rowids_.clear();
     current_ = 0;
 }
@@ -303,6 +313,24 @@ QStringList Recordset::fieldNames() const {
     for (const auto& c : columns_)
         names << c.name;
     return names;
+}
+
+QVariant Recordset::stored(int row, int column) const {
+    const auto& r = rows_[static_cast<std::size_t>(row)];
+    if (const int* read = std::get_if<int>(&r))
+        return read_->cell(*read, column);
+    return std::get<Row>(r)[static_cast<std::size_t>(column)];
+}
+
+Recordset::Row Recordset::storedRow(int row) const {
+    const auto& r = rows_[static_cast<std::size_t>(row)];
+    if (const Row* written = std::get_if<Row>(&r))
+        return *written;
+    Row values;
+    values.reserve(columns_.size());
+    for (std::size_t c = 0; c < columns_.size(); ++c)
+        values.push_back(read_->cell(std::get<int>(r), static_cast<int>(c)));
+    return values;
 }
 
 int Recordset::columnIndex(const QString& name) const {
@@ -425,7 +453,7 @@ Status Recordset::edit() {
     if (mode_ == EditMode::Edit)
         return {};
     cancelUpdate();
-    buffer_ = rows_[static_cast<std::size_t>(current_)];
+    buffer_ = storedRow(current_);
     changed_.assign(columns_.size(), false);
     if (lockEdits_) {
         const int key = keyColumn();
@@ -534,7 +562,7 @@ bool Recordset::findFirst(const QString& field, const QVariant& value) {
     if (!wanted)
         return false;
     for (int row = 0; row < recordCount(); ++row) {
-        const QVariant& v = stored(row, c);
+        const QVariant v = stored(row, c);
         const bool equal =
             type == FieldType::Text || type == FieldType::LongText || type == FieldType::Date
                 ? v.toString() == wanted->toString()

@@ -10,11 +10,14 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+#include <variant>
 #include <vector>
 
 namespace korvane {
 
 class Select;
+class StoredRows;
 
 // The rows a query selected, read whole when opened, with a current row and the editing
 // operations the windows use: add new, edit, update, cancel update and delete.
@@ -97,9 +100,9 @@ private:
     };
 
     int columnIndex(const QString& name) const;
-    const QVariant& stored(int row, int column) const {
-        return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    }
+    using Row = std::vector<QVariant>; // stored values, one per column
+    QVariant stored(int row, int column) const;
+    Row storedRow(int row) const;
     int keyColumn() const;
     QString recordDescription() const;
     Status requireTable() const;
@@ -110,8 +113,9 @@ private:
     std::vector<Column> columns_;
     QHash<QString, int> columnByName_; // exact, qualified and lower-case names; first wins
     mutable int lastColumn_ = -1;      // the column asked for last, to guess the next
-    using Row = std::vector<QVariant>; // stored values, one per column
-    std::vector<Row> rows_;
+    // Each row as read (its position in read_), or as written through this recordset.
+    std::shared_ptr<const StoredRows> read_;
+    std::vector<std::variant<int, Row>> rows_;
     std::vector<qint64> rowids_;
     int current_ = 0;
     bool noMatch_ = false;

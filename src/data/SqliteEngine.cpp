@@ -125,6 +125,19 @@ Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     return {};
 }
 
+// Rows stepped through in full while the statement was open.
+struct ReadRows : StoredRows {
+    std::vector<qint64> rowids;
+    std::vector<std::vector<QVariant>> rows;
+    int count() const override { return static_cast<int>(rows.size()); }
+    QVariant cell(int row, int column) const override {
+        return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
+    qint64 rowid(int row) const override {
+        return rowids.empty() ? 0 : rowids[static_cast<std::size_t>(row)];
+    }
+};
+
 class Connection : public EngineConnection {
 public:
     Connection(QString name, QString path) : name_(std::move(name)), path_(std::move(path)) {}
@@ -155,9 +168,12 @@ public:
     }
 
     // Reads straight from SQLite, past the Qt driver: lists of thousands of rows are read often.
-    Status readRows(const QString& sqlText, const QVariantList& values, int columns, bool withRowid,
-                    std::vector<qint64>& rowids,
-                    std::vector<std::vector<QVariant>>& rows) override {
+    Result<std::shared_ptr<const StoredRows>> readRows(const QString& sqlText,
+                                                       const QVariantList& values, int columns,
+                                                       bool withRowid) override {
+        auto read = std::make_shared<ReadRows>();
+        std::vector<qint64>& rowids = read->rowids;
+        std::vector<std::vector<QVariant>>& rows = read->rows;
         sqlite3* handle = this->handle();
         if (!handle)
             return Error{QStringLiteral("The database is not open.")};
@@ -170,7 +186,7 @@ public:
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
         for (int i = 0; i < values.size(); ++i)
             if (auto bound = bind(stmt, i + 1, values[i]); !bound)
-                return bound;
+                return bound.takeError();
         const int offset = withRowid ? 1 : 0;
         if (sqlite3_column_count(stmt) != columns + offset)
             return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
@@ -202,7 +218,7 @@ public:
         }
         if (rc != SQLITE_DONE)
             return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
-        return {};
+        return std::shared_ptr<const StoredRows>(std::move(read));
     }
 
     Result<QStringList> tableNames() override {
