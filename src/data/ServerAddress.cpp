@@ -46,12 +46,22 @@ Result<Address> parse(const QString& text) {
         a.user = query.queryItemValue(QStringLiteral("user"), QUrl::FullyDecoded);
     if (query.hasQueryItem(QStringLiteral("dbname")))
         a.database = query.queryItemValue(QStringLiteral("dbname"), QUrl::FullyDecoded);
+    for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        static const QStringList named{QStringLiteral("host"), QStringLiteral("port"),
+                                       QStringLiteral("user"), QStringLiteral("dbname"),
+                                       QStringLiteral("password")};
+        if (!named.contains(key))
+            a.options.append({key, value});
+    }
     if (a.database.isEmpty())
         return Error{QStringLiteral("The server address \"%1\" names no database.")
                          .arg(url(a).isEmpty() ? text : url(a))};
     if (a.port < 0 || a.port > 65535)
         return Error{QStringLiteral("The port of \"%1\" is not a port number.").arg(text)};
-    if (const QString password = u.password(QUrl::FullyDecoded); !password.isEmpty())
+    QString password = u.password(QUrl::FullyDecoded);
+    if (query.hasQueryItem(QStringLiteral("password")))
+        password = query.queryItemValue(QStringLiteral("password"), QUrl::FullyDecoded);
+    if (!password.isEmpty())
         rememberPassword(url(a), password);
     return a;
 }
@@ -72,6 +82,8 @@ QString url(const Address& a) {
         query.addQueryItem(QStringLiteral("host"), a.host);
     if (socket && a.port > 0)
         query.addQueryItem(QStringLiteral("port"), QString::number(a.port));
+    for (const auto& [key, value] : a.options)
+        query.addQueryItem(key, value);
     u.setQuery(query);
     QString text = u.toString(QUrl::FullyEncoded);
     // "postgresql:/db" and "postgresql://user/db" are not what libpq reads: keep the "//" and

@@ -2,6 +2,8 @@
 
 #include "common/Result.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace korvane::server {
@@ -16,6 +18,9 @@ struct Address {
     int port = 0; // 0: the server's default
     QString database;
     QString user; // empty: the login name
+    // Other connection settings of the URL (sslmode=require ...), in their order, kept as
+    // written and handed to libpq.
+    QList<QPair<QString, QString>> options = {};
 };
 
 // True for a name that starts with postgresql:// or postgres://.
