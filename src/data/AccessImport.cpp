@@ -56,20 +56,14 @@ QString temporaryPathFor(const QString& targetPath) {
     }
 }
 
-Status copyTable(const Database& db, TableSource& source, const TablePlan& plan, qint64& rows) {
+Status copyTable(Database& db, TableSource& source, const TablePlan& plan, qint64& rows) {
     const QString& table = plan.def->name;
-    QStringList names, marks;
-    for (const auto* field : plan.targets) {
-        if (!field)
-            continue;
-        names << quoteIdentifier(field->name);
-        marks << QStringLiteral("?");
-    }
+    QStringList names;
+    for (const auto* field : plan.targets)
+        if (field)
+            names << field->name;
     if (names.isEmpty())
         return {}; // nothing of the table has a place in ours
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(quoteIdentifier(table), names.join(QLatin1String(", ")),
-                                    marks.join(QLatin1String(", ")));
     // A new database has one Preferences row of defaults; the old database's row takes its place.
     bool clearFirst = table == QLatin1String("Preferences");
     std::set<qint64> keys;
@@ -103,7 +97,8 @@ Status copyTable(const Database& db, TableSource& source, const TablePlan& plan,
                 return cleared.takeError();
             clearFirst = false;
         }
-        if (auto inserted = db.exec(insert, stored); !inserted)
+        // Each imported row is an added row of the history, like a row typed in.
+        if (auto inserted = db.insertRow(table, names, stored); !inserted)
             return Error{QStringLiteral("%1 cannot be stored: %2").arg(where, inserted.error())};
         ++rows;
         return {};

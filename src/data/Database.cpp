@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/ChangeRecorder.h"
 #include "data/Engine.h"
 #include "data/PostgresEngine.h"
 #include "data/Recordset.h"
@@ -17,6 +18,13 @@ struct Database::Connection {
     std::unique_ptr<EngineConnection> engine;
     QString path;
     int transactionDepth = 0;
+    std::unique_ptr<history::ChangeRecorder> recorder; // made at the first change
+
+    history::ChangeRecorder& changes() {
+        if (!recorder)
+            recorder = std::make_unique<history::ChangeRecorder>(*engine);
+        return *recorder;
+    }
 };
 
 Database::Database() = default;
@@ -61,18 +69,118 @@ Result<QueryResult> Database::exec(const QString& sql, const QVariantList& value
     return connection_->engine->exec(sql, values);
 }
 
+Result<qint64> Database::insertRow(const QString& table, const QStringList& fields,
+                                   const QVariantList& values) {
+    if (!connection_)
+        return Error{QStringLiteral("The database is not open.")};
+    QStringList names;
+    for (const QString& field : fields)
+        names << quoteIdentifier(field);
+    const QString sql =
+        fields.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(quoteIdentifier(table), names.join(QLatin1String(", ")),
+                       QStringList(fields.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+    qint64 rowid = 0;
+    Status written = transaction([&]() -> Status {
+        auto id = connection_->engine->insert(sql, values);
+        if (!id)
+            return id.takeError();
+        rowid = *id;
+        if (!history::ChangeRecorder::records(table))
+            return {};
+        history::ChangeRecorder& changes = connection_->changes();
+        auto after = changes.read(table, rowid);
+        if (!after)
+            return after.takeError();
+        return changes.added(table, *after);
+    });
+    if (!written)
+        return written.takeError();
+    return rowid;
+}
+
+Result<bool> Database::updateRow(const QString& table, qint64 rowid, const QStringList& fields,
+                                 const QVariantList& values) {
+    if (!connection_)
+        return Error{QStringLiteral("The database is not open.")};
+    if (fields.isEmpty())
+        return true;
+    QStringList sets;
+    for (const QString& field : fields)
+        sets << quoteIdentifier(field) + QLatin1String(" = ?");
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                            .arg(quoteIdentifier(table), sets.join(QLatin1String(", ")));
+    bool found = false;
+    Status written = transaction([&]() -> Status {
+        const bool recorded = history::ChangeRecorder::records(table);
+        auto before = recorded ? connection_->changes().read(table, rowid) : history::RowImage();
+        if (!before)
+            return before.takeError();
+        QVariantList bound = values;
+        bound << rowid;
+        auto q = exec(sql, bound);
+        if (!q)
+            return q.takeError();
+        found = q->numRowsAffected() == 1;
+        if (!found || !recorded)
+            return {};
+        return connection_->changes().changed(table, *before, fields, values);
+    });
+    if (!written)
+        return written.takeError();
+    return found;
+}
+
+Result<bool> Database::deleteRow(const QString& table, qint64 rowid) {
+    if (!connection_)
+        return Error{QStringLiteral("The database is not open.")};
+    bool found = false;
+    Status written = transaction([&]() -> Status {
+        const bool recorded = history::ChangeRecorder::records(table);
+        auto before = recorded ? connection_->changes().read(table, rowid) : history::RowImage();
+        if (!before)
+            return before.takeError();
+        auto q = exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table)),
+                      {rowid});
+        if (!q)
+            return q.takeError();
+        found = q->numRowsAffected() > 0;
+        if (!found || !recorded)
+            return {};
+        return connection_->changes().deleted(table, *before);
+    });
+    if (!written)
+        return written.takeError();
+    return found;
+}
+
 Result<bool> Database::deleteFirstRow(const QString& table, const QStringList& fields,
                                       const QVariantList& values) {
     QStringList conditions;
     for (const QString& field : fields)
         conditions << quoteIdentifier(field) + QStringLiteral(" = ?");
-    auto deleted = exec(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
-                                       "%2 ORDER BY rowid LIMIT 1)")
-                            .arg(quoteIdentifier(table), conditions.join(QLatin1String(" AND "))),
-                        values);
-    if (!deleted)
-        return deleted.takeError();
-    return deleted->numRowsAffected() > 0;
+    bool deleted = false;
+    Status done = transaction([&]() -> Status {
+        auto rowid =
+            firstValue(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid "
+                                      "LIMIT 1")
+                           .arg(quoteIdentifier(table), conditions.join(QLatin1String(" AND "))),
+                       values);
+        if (!rowid)
+            return rowid.takeError();
+        if (!rowid->isValid())
+            return {};
+        auto gone = deleteRow(table, rowid->toLongLong());
+        if (!gone)
+            return gone.takeError();
+        deleted = *gone;
+        return {};
+    });
+    if (!done)
+        return done.takeError();
+    return deleted;
 }
 
 Result<QVariant> Database::firstValue(const QString& sql, const QVariantList& values) const {
@@ -133,6 +241,8 @@ Status Database::appendField(const QString& table, const layout::FieldDef& field
              layout::declaredType(field.type, connection_->engine->dialect()));
     if (!query)
         return query.takeError();
+    if (connection_->recorder)
+        connection_->recorder->forgetFields();
     return {};
 }
 

@@ -64,14 +64,26 @@ public:
     // leaving the file as it was, when work fails.
     Status transaction(const std::function<Status()>& work);
 
-    // For the data layer: runs one statement with bound values ("?" in the text). Table and
-    // field names are written in double quotes; every table has a "rowid" column naming its
-    // rows in the order they were added.
-    Result<QueryResult> exec(const QString& sql, const QVariantList& values = {}) const;
+    // Rows are written through these, each with its history (see History.h) in one transaction:
+    // the history of a change is written when, and only when, the change is. Fields are named
+    // as the table spells them; values are stored values (see fieldvalue::toStored), bound.
+    // insertRow gives the rowid of the new row; updateRow and deleteRow give false when no row
+    // has the rowid any more (another user deleted it).
+    Result<qint64> insertRow(const QString& table, const QStringList& fields,
+                             const QVariantList& values);
+    Result<bool> updateRow(const QString& table, qint64 rowid, const QStringList& fields,
+                           const QVariantList& values);
+    Result<bool> deleteRow(const QString& table, qint64 rowid);
     // Deletes the first row (in storage order) of a table whose fields hold the values, bound;
     // false when no row does.
     Result<bool> deleteFirstRow(const QString& table, const QStringList& fields,
                                 const QVariantList& values);
+
+    // For the data layer: runs one statement with bound values ("?" in the text). Table and
+    // field names are written in double quotes; every table has a "rowid" column naming its
+    // rows in the order they were added. Rows written this way have no history: the program
+    // writes rows with insertRow, updateRow and deleteRow.
+    Result<QueryResult> exec(const QString& sql, const QVariantList& values = {}) const;
     // The first column of the first row a query gives, or an invalid value when it gives none.
     Result<QVariant> firstValue(const QString& sql, const QVariantList& values = {}) const;
 

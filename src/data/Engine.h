@@ -36,6 +36,8 @@ public:
     virtual ~EngineConnection() = default;
 
     virtual layout::Dialect dialect() const = 0;
+    // The user the database knows the program as: the login on a server, nothing for a file.
+    virtual QString userName() const { return {}; }
 
     virtual Result<QueryResult> exec(const QString& sql, const QVariantList& values) = 0;
     // Runs an INSERT and gives the rowid of the new row.

@@ -186,11 +186,35 @@ TableDef preferencesTable() {
     return t;
 }
 
+// One row per change to any other table: who changed which row and field, when, and its value
+// before and after (or the values of a row added or deleted). TankID and InspectionID name the
+// tank and inspection the changed row belongs to, so the history of one is read by index.
+TableDef historyTable() {
+    TableDef t{QStringLiteral("History"),
+               {{QStringLiteral("HistoryID"), Counter},
+                {QStringLiteral("ChangedAt"), Text},
+                {QStringLiteral("UserName"), Text},
+                {QStringLiteral("DatabaseUser"), Text},
+                {QStringLiteral("Computer"), Text},
+                {QStringLiteral("TableName"), Text},
+                {QStringLiteral("RowKey"), Int32},
+                {QStringLiteral("RowLabel"), Text},
+                {QStringLiteral("Action"), Text},
+                {QStringLiteral("FieldName"), Text},
+                {QStringLiteral("OldValue"), LongText},
+                {QStringLiteral("NewValue"), LongText},
+                {QStringLiteral("TankID"), Int32},
+                {QStringLiteral("InspectionID"), Int32}}};
+    t.indexed = {QStringLiteral("TankID"), QStringLiteral("InspectionID")};
+    return t;
+}
+
 std::vector<TableDef> buildTables() {
     std::vector<TableDef> all{
         bottomSurveyTable(),
         companyTable(),
         edgeSettleTable(),
+        historyTable(),
         graphicTable(QStringLiteral("IGraphic"), QStringLiteral("InspectionID")),
         inspectionTable(),
         locationTable(),
@@ -345,6 +369,14 @@ QString createTableSql(const TableDef& table, Dialect dialect) {
     }
     return QLatin1String("CREATE TABLE \"") + table.name + QLatin1String("\" (") +
            columns.join(QLatin1String(", ")) + QLatin1Char(')');
+}
+
+QStringList createTableStatements(const TableDef& table, Dialect dialect) {
+    QStringList statements{createTableSql(table, dialect)};
+    for (const QString& field : table.indexed)
+        statements
+            << QStringLiteral("CREATE INDEX \"%1_%2\" ON \"%1\" (\"%2\")").arg(table.name, field);
+    return statements;
 }
 
 } // namespace korvane::layout

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QVariant>
 
@@ -31,6 +32,8 @@ struct FieldDef {
 struct TableDef {
     QString name;
     std::vector<FieldDef> fields;
+    // Fields with an index of their own, for tables read by a field other than their key.
+    std::vector<QString> indexed = {};
 
     const FieldDef* field(QStringView fieldName) const;
     // The counter key of the table, or null for tables without one.
@@ -52,6 +55,8 @@ FieldType typeFromDeclared(QStringView declared, Dialect dialect = Dialect::Sqli
 // CREATE TABLE statement for a table of the layout. On a server every table also gets the
 // "rowid" column SQLite gives every table by itself: the rows' identity and order of adding.
 QString createTableSql(const TableDef& table, Dialect dialect = Dialect::Sqlite);
+// The CREATE TABLE statement followed by the CREATE INDEX statements of the table's indexes.
+QStringList createTableStatements(const TableDef& table, Dialect dialect = Dialect::Sqlite);
 // The collation that makes texts compare without regard to letter case on a server.
 inline constexpr const char* ServerTextCollation = "korvane_nocase";
 

@@ -484,6 +484,9 @@ public:
     explicit Connection(std::shared_ptr<Session> session) : session_(std::move(session)) {}
 
     layout::Dialect dialect() const override { return layout::Dialect::Postgres; }
+    QString userName() const override {
+        return session_->conn ? QString::fromUtf8(PQuser(session_->conn)) : QString();
+    }
 
     Result<QueryResult> exec(const QString& sql, const QVariantList& values) override {
         auto result = run(sql, values);
@@ -771,7 +774,7 @@ Status create(const QString& name) {
                            "'und-u-ks-level2', deterministic = false)")
                 .arg(QLatin1String(layout::ServerTextCollation))};
         for (const auto& table : layout::tables())
-            statements << layout::createTableSql(table, layout::Dialect::Postgres);
+            statements << layout::createTableStatements(table, layout::Dialect::Postgres);
         for (const QString& sql : statements)
             if (auto done = connection.exec(sql, {}); !done)
                 return done.takeError();

@@ -485,40 +485,24 @@ Status Recordset::update() {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         if (!changed_[c])
             continue;
-        names << quoteIdentifier(columns_[c].name);
+        names << columns_[c].name;
         values << buffer_[c];
     }
     if (mode_ == EditMode::AddNew) {
-        QStringList marks;
-        for (int i = 0; i < names.size(); ++i)
-            marks << QStringLiteral("?");
-        const QString sql =
-            names.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table_))
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoteIdentifier(table_), names.join(QLatin1String(", ")),
-                           marks.join(QLatin1String(", ")));
-        auto rowid = db_.engine()->insert(sql, values);
+        auto rowid = db_.insertRow(table_, names, values);
         if (!rowid)
             return rowid.takeError();
         rowids_.push_back(*rowid);
         rows_.push_back(buffer_);
         current_ = recordCount() - 1;
     } else {
-        if (!names.isEmpty()) {
-            QStringList sets;
-            for (const QString& n : names)
-                sets << n + QLatin1String(" = ?");
-            values << rowids_[static_cast<std::size_t>(current_)];
-            auto q = db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                  .arg(quoteIdentifier(table_), sets.join(QLatin1String(", "))),
-                              values);
-            if (!q)
-                return q.takeError();
-            if (q->numRowsAffected() != 1)
-                return Error{QStringLiteral("%1 no longer exists; it was deleted by another user.")
-                                 .arg(recordDescription())};
-        }
+        auto found =
+            db_.updateRow(table_, rowids_[static_cast<std::size_t>(current_)], names, values);
+        if (!found)
+            return found.takeError();
+        if (!*found)
+            return Error{QStringLiteral("%1 no longer exists; it was deleted by another user.")
+                             .arg(recordDescription())};
         rows_[static_cast<std::size_t>(current_)] = buffer_;
     }
     mode_ = EditMode::None;
@@ -541,10 +525,9 @@ Status Recordset::deleteRecord() {
     if (eof())
         return Error{QStringLiteral("There is no current record to delete.")};
     cancelUpdate();
-    auto q = db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table_)),
-                      {rowids_[static_cast<std::size_t>(current_)]});
-    if (!q)
-        return q.takeError();
+    auto deleted = db_.deleteRow(table_, rowids_[static_cast<std::size_t>(current_)]);
+    if (!deleted)
+        return deleted.takeError();
     rows_.erase(rows_.begin() + current_);
     rowids_.erase(rowids_.begin() + current_);
     return {};

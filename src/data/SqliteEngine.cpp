@@ -372,11 +372,10 @@ Status create(const QString& path) {
                 for (const auto& sql : statements)
                     if (result = execPlain(db, sql); !result)
                         break;
-                for (const auto& table : layout::tables()) {
-                    if (!result)
-                        break;
-                    result = execPlain(db, layout::createTableSql(table));
-                }
+                for (const auto& table : layout::tables())
+                    for (const QString& sql : layout::createTableStatements(table))
+                        if (result)
+                            result = execPlain(db, sql);
                 if (result) {
                     const auto [sql, values] = layout::firstPreferencesRow();
                     QSqlQuery insert(db);

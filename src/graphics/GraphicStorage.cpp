@@ -184,15 +184,17 @@ Status GraphicStore::SaveGraphicsToDb(Database& db) const {
                                    {name, ownerKey_});
         if (!rowid)
             return rowid.takeError();
-        auto written =
-            rowid->isValid()
-                ? db.exec(QStringLiteral("UPDATE \"%1\" SET \"Graphic\" = ? WHERE rowid = ?")
-                              .arg(table()),
-                          {text, *rowid})
-                : db.exec(QStringLiteral("INSERT INTO \"%1\" (\"%2\", \"GraphicLabel\", "
-                                         "\"GraphicType\", \"Graphic\") VALUES (?, ?, ?, ?)")
-                              .arg(table(), keyField()),
-                          {ownerKey_, name, graphicpages::graphicType(name), text});
+        if (rowid->isValid()) {
+            auto written =
+                db.updateRow(table(), rowid->toLongLong(), {QStringLiteral("Graphic")}, {text});
+            if (!written)
+                return written.takeError();
+            continue;
+        }
+        auto written = db.insertRow(table(),
+                                    {keyField(), QStringLiteral("GraphicLabel"),
+                                     QStringLiteral("GraphicType"), QStringLiteral("Graphic")},
+                                    {ownerKey_, name, graphicpages::graphicType(name), text});
         if (!written)
             return written.takeError();
     }

@@ -34,16 +34,19 @@ Status write(const QString& databaseName, qint32 tankId, const TmlPoint& point) 
                                     {tankId, point.pointId});
         if (!rowid)
             return rowid.takeError();
+        const QStringList place{QStringLiteral("GraphicType"), QStringLiteral("XCoordinate"),
+                                QStringLiteral("YCoordinate")};
+        if (rowid->isValid()) {
+            auto written = db->updateRow(QStringLiteral("TML"), rowid->toLongLong(), place,
+                                         {point.page, point.x, point.y});
+            if (!written)
+                return written.takeError();
+            return {};
+        }
         auto written =
-            rowid->isValid()
-                ? db->exec(QStringLiteral("UPDATE \"TML\" SET \"GraphicType\" = ?, "
-                                          "\"XCoordinate\" = ?, \"YCoordinate\" = ? "
-                                          "WHERE rowid = ?"),
-                           {point.page, point.x, point.y, *rowid})
-                : db->exec(QStringLiteral("INSERT INTO \"TML\" (\"TankID\", \"PointID\", "
-                                          "\"GraphicType\", \"XCoordinate\", \"YCoordinate\") "
-                                          "VALUES (?, ?, ?, ?, ?)"),
-                           {tankId, point.pointId, point.page, point.x, point.y});
+            db->insertRow(QStringLiteral("TML"),
+                          QStringList{QStringLiteral("TankID"), QStringLiteral("PointID")} + place,
+                          {tankId, point.pointId, point.page, point.x, point.y});
         if (!written)
             return written.takeError();
         return {};

@@ -3,6 +3,7 @@
 #include "data/AccessImport.h"
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
+#include "data/History.h"
 #include "data/PreferencesRow.h"
 #include "data/ServerAddress.h"
 #include "graphics/InspectionGraphicsWindow.h"
@@ -131,7 +132,14 @@ Result<bool> MainWindow::LoadPreferences() {
     if (!db)
         return db.takeError();
     session_.SQLString = QStringLiteral("SELECT * FROM Preferences");
-    return preferences::loadUnitsUS(*db);
+    auto unitsUS = preferences::loadUnitsUS(*db);
+    if (!unitsUS)
+        return unitsUS;
+    // A database made before the history of changes gains its table now, so the history of
+    // every change to it is kept from its first.
+    if (auto made = history::ensureTable(*db); !made)
+        return made.takeError();
+    return unitsUS;
 }
 
 Result<MainWindow::Acceptance> MainWindow::readAcceptance() {

@@ -11,14 +11,14 @@ namespace {
 
 using layout::FieldType;
 
-TEST(Layout, NewDatabaseListsTheFourteenTablesInNameOrder) {
+TEST(Layout, NewDatabaseListsTheFifteenTablesInNameOrder) {
     test::TestDatabase file;
     auto names = file.open().tableNames();
     ASSERT_TRUE(names.ok()) << names.error().toStdString();
-    const QStringList expected{"BottomSurvey", "Company",     "EdgeSettle",  "IGraphic",
-                               "Inspection",   "Location",    "Preferences", "RFCorrosion",
-                               "SCorrosion",   "ShellSurvey", "Tank",        "TGraphic",
-                               "Thickness",    "TML"};
+    const QStringList expected{"BottomSurvey", "Company",    "EdgeSettle",  "History",
+                               "IGraphic",     "Inspection", "Location",    "Preferences",
+                               "RFCorrosion",  "SCorrosion", "ShellSurvey", "Tank",
+                               "TGraphic",     "Thickness",  "TML"};
     EXPECT_EQ(*names, expected);
     EXPECT_EQ(names->at(1), QStringLiteral("Company")); // what the open check relies on
 }

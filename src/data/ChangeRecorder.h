@@ -1,0 +1,78 @@
+#pragma once
+
+#include "common/Result.h"
+#include "data/Layout.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace korvane {
+
+class EngineConnection;
+
+namespace history {
+
+// A row as the database holds it: the stored value of each field of its table.
+struct RowImage {
+    const std::vector<layout::FieldDef>* fields = nullptr;
+    std::vector<QVariant> values;
+
+    bool exists() const { return fields != nullptr; }
+    int indexOf(const QString& field) const;
+    QVariant value(const QString& field) const;
+};
+
+// Writes the History rows of the changes made through one connection, inside the transaction
+// of each change. Keeps what it looked up (the fields of each table, the tank of each
+// inspection) for the connection's next changes.
+class ChangeRecorder {
+public:
+    explicit ChangeRecorder(EngineConnection& engine);
+
+    // Whether changes to a table are recorded: every table but the History itself.
+    static bool records(const QString& table);
+    // Looks the tables' fields up again, after a field was added to one.
+    void forgetFields();
+
+    // The row with a rowid as stored now; an image that does not exist when no row has it.
+    Result<RowImage> read(const QString& table, qint64 rowid);
+
+    Status added(const QString& table, const RowImage& after);
+    // A row before it was changed, and the fields and stored values written to it: one entry for
+    // each field whose value is not what it was.
+    Status changed(const QString& table, const RowImage& before, const QStringList& fields,
+                   const QVariantList& values);
+    Status deleted(const QString& table, const RowImage& before);
+
+private:
+    struct Line {
+        QString action;
+        QString field;
+        QVariant before;
+        QVariant after;
+    };
+
+    // A table's fields, and the statement that reads a row of them by its rowid.
+    struct TableFields {
+        std::vector<layout::FieldDef> fields;
+        QString readRow;
+    };
+    Result<const TableFields*> fieldsOf(const QString& table);
+    Status write(const QString& table, const RowImage& row, const std::vector<Line>& lines);
+    Result<std::optional<qint32>> tankOfInspection(qint32 inspectionId);
+    Status requireTable();
+
+    EngineConnection& engine_;
+    std::map<QString, TableFields> fields_; // nodes stay where they are
+    QHash<qint32, qint32> inspectionTanks_;
+    bool tableChecked_ = false;
+};
+
+} // namespace history
+} // namespace korvane

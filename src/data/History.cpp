@@ -1,0 +1,458 @@
+#include "data/History.h"
+
+#include "data/ChangeRecorder.h"
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "data/Select.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QSysInfo>
+#include <QTimeZone>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace korvane::history {
+
+using layout::FieldType;
+
+namespace {
+
+const QString Table = QString::fromLatin1(TableName);
+
+// The History fields a change writes, in this order.
+const QStringList& writtenColumns() {
+    static const QStringList columns{
+        QStringLiteral("ChangedAt"),   QStringLiteral("UserName"),  QStringLiteral("DatabaseUser"),
+        QStringLiteral("Computer"),    QStringLiteral("TableName"), QStringLiteral("RowKey"),
+        QStringLiteral("RowLabel"),    QStringLiteral("Action"),    QStringLiteral("FieldName"),
+        QStringLiteral("OldValue"),    QStringLiteral("NewValue"),  QStringLiteral("TankID"),
+        QStringLiteral("InspectionID")};
+    return columns;
+}
+
+// The field whose value names a row of a table to people.
+QString labelField(const QString& table) {
+    static const QHash<QString, QString> fields{
+        {QStringLiteral("company"), QStringLiteral("Company")},
+        {QStringLiteral("location"), QStringLiteral("Location")},
+        {QStringLiteral("tank"), QStringLiteral("Name")},
+        {QStringLiteral("inspection"), QStringLiteral("InspectionNum")},
+        {QStringLiteral("thickness"), QStringLiteral("PointID")},
+        {QStringLiteral("shellsurvey"), QStringLiteral("InspectionNum")},
+        {QStringLiteral("edgesettle"), QStringLiteral("AreaID")},
+        {QStringLiteral("rfcorrosion"), QStringLiteral("AreaID")},
+        {QStringLiteral("scorrosion"), QStringLiteral("AreaID")},
+        {QStringLiteral("igraphic"), QStringLiteral("GraphicLabel")},
+        {QStringLiteral("tgraphic"), QStringLiteral("GraphicLabel")},
+        {QStringLiteral("tml"), QStringLiteral("PointID")},
+    };
+    return fields.value(table.toLower());
+}
+
+// Who makes the changes of this program: the operating system's user and the computer.
+struct Author {
+    QString user;
+    QString computer;
+};
+
+const Author& author() {
+    static const Author who = [] {
+        QString user;
+        if (const passwd* entry = getpwuid(geteuid()))
+            user = QString::fromLocal8Bit(entry->pw_name);
+        if (user.isEmpty())
+            user = qEnvironmentVariable("USER");
+        return Author{user, QSysInfo::machineHostName()};
+    }();
+    return who;
+}
+
+// The shortest text that reads back as the same float.
+QString floatText(float value) {
+    for (int digits = 1; digits < 9; ++digits) {
+        const QString text = QString::number(static_cast<double>(value), 'g', digits);
+        if (static_cast<float>(text.toDouble()) == value)
+            return text;
+    }
+    return QString::number(static_cast<double>(value), 'g', 9);
+}
+
+bool isFractional(const QVariant& v) {
+    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float;
+}
+
+// The values of a row that hold one, drawings left out, as a JSON object of stored texts.
+QString valuesText(const RowImage& row) {
+    QJsonObject values;
+    for (std::size_t i = 0; i < row.fields->size(); ++i) {
+        const layout::FieldDef& f = (*row.fields)[i];
+        if (f.type == FieldType::LongText || !row.values[i].isValid())
+            continue;
+        values.insert(f.name, storedText(row.values[i], f.type));
+    }
+    return QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
+}
+
+// The values of an added or deleted row read back, in the order of the table's fields.
+std::vector<std::pair<QString, QString>> parseValues(const QString& table, const QString& text) {
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+    std::vector<std::pair<QString, QString>> values;
+    QStringList left = object.keys();
+    if (const layout::TableDef* def = layout::table(table))
+        for (const auto& f : def->fields)
+            if (object.contains(f.name)) {
+                values.emplace_back(f.name, object.value(f.name).toString());
+                left.removeOne(f.name);
+            }
+    for (const QString& name : left) // fields the layout does not know
+        values.emplace_back(name, object.value(name).toString());
+    return values;
+}
+
+std::optional<Action> parseAction(const QString& text) {
+    for (Action a : {Action::Added, Action::Changed, Action::Deleted})
+        if (actionText(a) == text)
+            return a;
+    return std::nullopt;
+}
+
+std::optional<qint32> optionalId(const QVariant& v) {
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    return static_cast<qint32>(v.toLongLong());
+}
+
+// Whether the database has the History table; a database made before it has not.
+Result<bool> hasTable(const Database& db) {
+    EngineConnection* engine = db.engine();
+    if (!engine)
+        return Error{QStringLiteral("The database is not open.")};
+    auto fields = engine->tableFields(Table);
+    if (!fields)
+        return fields.takeError();
+    return !fields->empty();
+}
+
+Result<std::vector<Entry>> readWhere(const Database& db, const QString& field, qint32 id) {
+    auto present = hasTable(db);
+    if (!present)
+        return present.takeError();
+    if (!*present)
+        return std::vector<Entry>{}; // nothing recorded yet
+    QStringList columns{quoteIdentifier(QStringLiteral("HistoryID"))};
+    for (const QString& c : writtenColumns())
+        columns << quoteIdentifier(c);
+    auto rows = db.exec(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY \"HistoryID\" DESC")
+            .arg(columns.join(QLatin1String(", ")), quoteIdentifier(Table), quoteIdentifier(field)),
+        {id});
+    if (!rows)
+        return rows.takeError();
+    std::vector<Entry> entries;
+    while (rows->next()) {
+        const auto text = [&](int column) {
+            return rows->value(column).toString();
+        };
+        const auto action = parseAction(text(8));
+        if (!action)
+            continue; // not a change this program knows how to show
+        Entry e;
+        e.id = rows->value(0).toLongLong();
+        e.when = QDateTime::fromString(text(1), Qt::ISODateWithMs);
+        e.when.setTimeSpec(Qt::UTC);
+        e.userName = text(2);
+        e.databaseUser = text(3);
+        e.computer = text(4);
+        e.table = text(5);
+        if (rows->value(6).isValid())
+            e.rowKey = rows->value(6).toLongLong();
+        e.rowLabel = text(7);
+        e.action = *action;
+        e.field = text(9);
+        if (e.action == Action::Added)
+            e.values = parseValues(e.table, text(11));
+        else if (e.action == Action::Deleted)
+            e.values = parseValues(e.table, text(10));
+        else {
+            e.before = text(10);
+            e.after = text(11);
+        }
+        e.tankId = optionalId(rows->value(12));
+        e.inspectionId = optionalId(rows->value(13));
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+} // namespace
+
+layout::TableDef tableDef() {
+    return *layout::table(Table);
+}
+
+QString actionText(Action action) {
+    switch (action) {
+    case Action::Added:
+        return QStringLiteral("added");
+    case Action::Changed:
+        return QStringLiteral("changed");
+    case Action::Deleted:
+        return QStringLiteral("deleted");
+    }
+    return {};
+}
+
+QString storedText(const QVariant& stored, FieldType type) {
+    if (!stored.isValid() || stored.isNull())
+        return {};
+    bool ok = false;
+    switch (type) {
+    case FieldType::Counter:
+    case FieldType::Int32:
+    case FieldType::Int16:
+    case FieldType::Byte:
+    case FieldType::Boolean: {
+        if (isFractional(stored))
+            break; // a fraction kept in a whole-number field is shown as the number it is
+        const qlonglong n = stored.toLongLong(&ok);
+        if (ok)
+            return QString::number(n);
+        return stored.toString();
+    }
+    case FieldType::Single: {
+        const double d = stored.toDouble(&ok);
+        return ok ? floatText(static_cast<float>(d)) : stored.toString();
+    }
+    case FieldType::Double:
+        break;
+    case FieldType::Date:
+    case FieldType::Text:
+    case FieldType::LongText:
+        return stored.toString();
+    }
+    const double d = stored.toDouble(&ok);
+    return ok ? QString::number(d, 'g', QLocale::FloatingPointShortest) : stored.toString();
+}
+
+Result<std::vector<Entry>> readForTank(const Database& db, qint32 tankId) {
+    return readWhere(db, QStringLiteral("TankID"), tankId);
+}
+
+Result<std::vector<Entry>> readForInspection(const Database& db, qint32 inspectionId) {
+    return readWhere(db, QStringLiteral("InspectionID"), inspectionId);
+}
+
+Status ensureTable(Database& db) {
+    auto present = hasTable(db);
+    if (!present)
+        return present.takeError();
+    if (*present)
+        return {};
+    return db.transaction([&]() -> Status {
+        for (const QString& sql : layout::createTableStatements(tableDef(), db.engine()->dialect()))
+            if (auto made = db.exec(sql); !made)
+                return made.takeError();
+        return {};
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int RowImage::indexOf(const QString& field) const {
+    if (!fields)
+        return -1;
+    for (std::size_t i = 0; i < fields->size(); ++i)
+        if ((*fields)[i].name.compare(field, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QVariant RowImage::value(const QString& field) const {
+    const int i = indexOf(field);
+    return i >= 0 ? values[static_cast<std::size_t>(i)] : QVariant();
+}
+
+ChangeRecorder::ChangeRecorder(EngineConnection& engine) : engine_(engine) {}
+
+bool ChangeRecorder::records(const QString& table) {
+    return table.compare(Table, Qt::CaseInsensitive) != 0;
+}
+
+void ChangeRecorder::forgetFields() {
+    fields_.clear();
+}
+
+Result<const ChangeRecorder::TableFields*> ChangeRecorder::fieldsOf(const QString& table) {
+    auto found = fields_.find(table);
+    if (found == fields_.end()) {
+        auto fields = engine_.tableFields(table);
+        if (!fields)
+            return fields.takeError();
+        if (fields->empty())
+            return Error{
+                QStringLiteral("The table \"%1\" does not exist in this database.").arg(table)};
+        // A server reports every number as double and every text as text: the layout's kind
+        // wins where it names the field, as it does for a recordset.
+        QStringList columns;
+        const layout::TableDef* def = layout::table(table);
+        for (auto& f : *fields) {
+            if (const layout::FieldDef* known = def ? def->field(f.name) : nullptr)
+                f.type = known->type;
+            columns << quoteIdentifier(f.name);
+        }
+        const QString readRow = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                    .arg(columns.join(QLatin1String(", ")), quoteIdentifier(table));
+        found = fields_.emplace(table, TableFields{std::move(fields.value()), readRow}).first;
+    }
+    return &found->second;
+}
+
+Result<RowImage> ChangeRecorder::read(const QString& table, qint64 rowid) {
+    auto known = fieldsOf(table);
+    if (!known)
+        return known.takeError();
+    const auto columns = static_cast<int>((*known)->fields.size());
+    auto rows = engine_.readRows((*known)->readRow, {rowid}, columns, false);
+    if (!rows)
+        return rows.takeError();
+    RowImage image;
+    if ((*rows)->count() == 0)
+        return image;
+    image.fields = &(*known)->fields;
+    image.values.reserve(static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        image.values.push_back((*rows)->cell(0, c));
+    return image;
+}
+
+Status ChangeRecorder::added(const QString& table, const RowImage& after) {
+    if (!after.exists())
+        return {};
+    return write(table, after, {{actionText(Action::Added), {}, {}, valuesText(after)}});
+}
+
+Status ChangeRecorder::deleted(const QString& table, const RowImage& before) {
+    if (!before.exists())
+        return {};
+    return write(table, before, {{actionText(Action::Deleted), {}, valuesText(before), {}}});
+}
+
+Status ChangeRecorder::changed(const QString& table, const RowImage& before,
+                               const QStringList& fields, const QVariantList& values) {
+    if (!before.exists())
+        return {};
+    RowImage after = before;
+    std::vector<Line> lines;
+    for (int i = 0; i < fields.size(); ++i) {
+        const int at = before.indexOf(fields[i]);
+        if (at < 0)
+            continue; // not a field of the table: the statement itself fails
+        const layout::FieldDef& f = (*before.fields)[static_cast<std::size_t>(at)];
+        const QVariant& old = before.values[static_cast<std::size_t>(at)];
+        const QVariant& now = values[i];
+        after.values[static_cast<std::size_t>(at)] = now;
+        if (f.type == FieldType::LongText) {
+            // A drawing changed: its text is not copied into the history.
+            if (old.toString() != now.toString())
+                lines.push_back({actionText(Action::Changed), f.name, {}, {}});
+            continue;
+        }
+        const QString was = storedText(old, f.type);
+        const QString is = storedText(now, f.type);
+        if (was != is)
+            lines.push_back({actionText(Action::Changed), f.name, was, is});
+    }
+    return write(table, after, lines);
+}
+
+Result<std::optional<qint32>> ChangeRecorder::tankOfInspection(qint32 inspectionId) {
+    if (auto known = inspectionTanks_.constFind(inspectionId); known != inspectionTanks_.cend())
+        return std::optional<qint32>(*known);
+    auto q = engine_.exec(
+        QStringLiteral("SELECT \"TankID\" FROM \"Inspection\" WHERE \"InspectionID\" = ?"),
+        {inspectionId});
+    if (!q)
+        return q.takeError();
+    if (!q->next() || !q->value(0).isValid())
+        return std::optional<qint32>();
+    const auto tank = static_cast<qint32>(q->value(0).toLongLong());
+    inspectionTanks_.insert(inspectionId, tank);
+    return std::optional<qint32>(tank);
+}
+
+Status ChangeRecorder::requireTable() {
+    if (tableChecked_)
+        return {};
+    auto fields = engine_.tableFields(Table);
+    if (!fields)
+        return fields.takeError();
+    if (!fields->empty()) {
+        tableChecked_ = true;
+        return {};
+    }
+    // A database from before the history gains the table in the transaction of its first
+    // change; it is looked for again next time, since that transaction may yet be undone.
+    for (const QString& sql : layout::createTableStatements(tableDef(), engine_.dialect()))
+        if (auto made = engine_.exec(sql, {}); !made)
+            return made.takeError();
+    return {};
+}
+
+Status ChangeRecorder::write(const QString& table, const RowImage& row,
+                             const std::vector<Line>& lines) {
+    if (lines.empty())
+        return {};
+    if (auto ok = requireTable(); !ok)
+        return ok;
+
+    QVariant key;
+    for (std::size_t i = 0; i < row.fields->size(); ++i)
+        if ((*row.fields)[i].type == FieldType::Counter)
+            key = row.values[i];
+    const QString labelName = labelField(table);
+    const QString label = labelName.isEmpty() ? QString() : row.value(labelName).toString();
+    std::optional<qint32> tank = optionalId(row.value(QStringLiteral("TankID")));
+    const std::optional<qint32> inspection = optionalId(row.value(QStringLiteral("InspectionID")));
+    if (!tank && inspection) {
+        auto owner = tankOfInspection(*inspection);
+        if (!owner)
+            return owner.takeError();
+        tank = *owner;
+    }
+    const auto idValue = [](const std::optional<qint32>& id) {
+        return id ? QVariant(*id) : QVariant();
+    };
+    const auto textValue = [](const QVariant& v) {
+        return v.toString().isEmpty() ? QVariant() : QVariant(v.toString());
+    };
+
+    const QString when = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    const Author& who = author();
+    const QString databaseUser = engine_.userName();
+    QStringList columns, rows;
+    for (const QString& c : writtenColumns())
+        columns << quoteIdentifier(c);
+    const QString marks = QLatin1Char('(') +
+                          QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
+                          QLatin1Char(')');
+    QVariantList values;
+    for (const Line& line : lines) {
+        rows << marks;
+        values << when << who.user << textValue(databaseUser) << who.computer << table
+               << (key.isValid() ? QVariant(key.toLongLong()) : QVariant()) << textValue(label)
+               << line.action << textValue(line.field) << textValue(line.before)
+               << textValue(line.after) << idValue(tank) << idValue(inspection);
+    }
+    auto written = engine_.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                    .arg(quoteIdentifier(Table), columns.join(QLatin1String(", ")),
+                                         rows.join(QLatin1String(", "))),
+                                values);
+    if (!written)
+        return written.takeError();
+    return {};
+}
+
+} // namespace korvane::history
