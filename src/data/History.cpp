@@ -84,6 +84,28 @@ bool isFractional(const QVariant& v) {
     return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float;
 }
 
+// True when two stored values are certainly the same, without writing them as texts: a save
+// writes back every field of a row, and most of them are as they were.
+bool surelySame(const QVariant& a, const QVariant& b, FieldType type) {
+    if (!a.isValid() || !b.isValid())
+        return !a.isValid() && !b.isValid();
+    switch (type) {
+    case FieldType::Text:
+    case FieldType::LongText:
+    case FieldType::Date:
+        return a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString &&
+               a.toString() == b.toString();
+    case FieldType::Single:
+        return a.typeId() == QMetaType::Double && b.typeId() == QMetaType::Double &&
+               static_cast<float>(a.toDouble()) == static_cast<float>(b.toDouble());
+    case FieldType::Double:
+        return a.typeId() == QMetaType::Double && b.typeId() == QMetaType::Double &&
+               a.toDouble() == b.toDouble();
+    default:
+        return !isFractional(a) && !isFractional(b) && a.toLongLong() == b.toLongLong();
+    }
+}
+
 // The values of a row that hold one, drawings left out, as a JSON object of stored texts.
 QString valuesText(const RowImage& row) {
     QJsonObject values;
@@ -360,6 +382,8 @@ Status ChangeRecorder::changed(const QString& table, const RowImage& before,
                 lines.push_back({actionText(Action::Changed), f.name, {}, {}});
             continue;
         }
+        if (surelySame(old, now, f.type))
+            continue;
         const QString was = storedText(old, f.type);
         const QString is = storedText(now, f.type);
         if (was != is)

@@ -257,6 +257,7 @@ TEST(HistoryText, StoredValuesAreShortAndExact) {
         {QVariant(0.1 + 0.2), FieldType::Double, "0.30000000000000004"},
         {QVariant(static_cast<double>(0.1F)), FieldType::Single, "0.1"},
         {QVariant(0.375), FieldType::Single, "0.375"},
+        {QVariant(static_cast<double>(0.12345678F)), FieldType::Single, "0.12345678"},
         {QVariant(qlonglong{-32768}), FieldType::Int16, "-32768"},
         {QVariant(5.0), FieldType::Int32, "5"},
         {QVariant(qlonglong{1}), FieldType::Boolean, "1"},
