@@ -1,5 +1,6 @@
 #include "common/Clock.h"
 #include "data/ServerAddress.h"
+#include "history/HistoryWindow.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
     korvane::BusyPointer pointer;
     korvane::HelpViewerService help(session, windows, pointer);
     korvane::PrintDialogShower reports;
-    korvane::Services services{prompts, clock, printers, windows, pointer, help, reports};
+    korvane::HistoryWindowShower history;
+    korvane::Services services{prompts, clock, printers, windows, pointer, help, reports, history};
 
     korvane::MainWindow window(session, services);
     window.show();

@@ -39,6 +39,24 @@ QString otherPage(int page) {
     return QStringLiteral("_O%1.tmp").arg(page, 2, 10, QLatin1Char('0'));
 }
 
+QString pageCaption(const QString& label) {
+    static const QRegularExpression page(
+        QStringLiteral("_(Edge|Roof|Floor|S(\\d\\d)|O(\\d\\d))\\.tmp\\z"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = page.match(label);
+    if (!match.hasMatch())
+        return label;
+    if (!match.captured(2).isEmpty()) {
+        const int n = match.captured(2).toInt();
+        return n > 50 ? QStringLiteral("Shell Plate %1").arg(n - 50)
+                      : QStringLiteral("Shell %1").arg(n);
+    }
+    if (!match.captured(3).isEmpty())
+        return QStringLiteral("Other %1").arg(match.captured(3).toInt());
+    const QString name = match.captured(1);
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
 int graphicType(const QString& label) {
     const qsizetype at = label.indexOf(QLatin1String("_S"));
     if (at < 0)

@@ -38,6 +38,10 @@ QString shellPage(int page, bool plate);
 // Other page n (1..99): "_O" and n in two digits.
 QString otherPage(int page);
 
+// The page a label names as its tab calls it: "Roof", "Shell 3", "Shell Plate 3", "Other 2"; the
+// label itself when it is not a page file name.
+QString pageCaption(const QString& label);
+
 // 2 for a shell plate page (a name whose "_S" is followed by a number above 50), else 1.
 int graphicType(const QString& label);
 

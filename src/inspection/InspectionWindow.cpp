@@ -11,6 +11,7 @@
 #include "platform/WindowControls.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -85,6 +86,10 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
     connect(Cmd_Cancel, &QPushButton::clicked, this, &InspectionWindow::Cmd_Cancel_Click);
     connect(Cmd_Help, &QPushButton::clicked, this, &InspectionWindow::Cmd_Help_Click);
     connect(Cmd_Print, &QPushButton::clicked, this, &InspectionWindow::Cmd_Print_Click);
+    Cmd_History = addCommandAfter(*this, *Cmd_Help, "Cmd_History", QStringLiteral("&History"),
+                                  QStringLiteral("Every recorded change to the open inspection, "
+                                                 "its readings, surveys and drawings"));
+    connect(Cmd_History, &QPushButton::clicked, this, &InspectionWindow::Cmd_History_Click);
     resize(900, 620);
 
     Form_Load();
@@ -123,6 +128,10 @@ void InspectionWindow::setInspectionTabsEnabled(bool enabled) {
     Tabs->setTabEnabled(TabBottom, true);
 }
 
+void InspectionWindow::enableHistory() {
+    Cmd_History->setEnabled(session_.RecordMode && !report_->isNew());
+}
+
 void InspectionWindow::clearInspectionTabs() {
     report_->clear();
     thickness_->reset();
@@ -130,6 +139,7 @@ void InspectionWindow::clearInspectionTabs() {
     report_->addThicknessButton()->setEnabled(false);
     report_->addShellButton()->setEnabled(false);
     setInspectionTabsEnabled(false);
+    Cmd_History->setEnabled(false);
     tabChanged();
 }
 
@@ -204,6 +214,7 @@ void InspectionWindow::showOpenInspection() {
     setInspectionTabsEnabled(true);
     select_->hideInspections();
     setWindowTitle(WindowCaption + QStringLiteral(" - ") + select_->chain().chosenTankName());
+    enableHistory();
     Tabs->setCurrentIndex(TabReport);
     report_->focusFirstBox();
 }
@@ -220,6 +231,7 @@ void InspectionWindow::Cmd_AddThickness_Click() {
             services_.prompts.message(stored.error(), WindowCaption, Prompts::Icon::Exclamation);
             return;
         }
+        enableHistory();
     }
     Tabs->setTabEnabled(TabThickness, true);
     Tabs->setCurrentIndex(TabThickness);
@@ -382,6 +394,18 @@ void InspectionWindow::PrintSurveyReport() {
 void InspectionWindow::Cmd_Help_Click() {
     session_.HelpTopic = HelpTopicInspection;
     services_.help.showHelp(*this, HelpTopicInspection);
+}
+
+void InspectionWindow::Cmd_History_Click() {
+    if (session_.CurInspectionID <= 0)
+        return;
+    // Named by its number as the Insp. Report tab shows it, or by its tank when it has none.
+    const auto* number = report_->findChild<QLineEdit*>(QStringLiteral("Text_INum"));
+    const QString name = number && !number->text().trimmed().isEmpty()
+                             ? number->text().trimmed()
+                             : QStringLiteral("of ") + select_->chain().chosenTankName();
+    services_.history.showHistory(*this, session_, services_, HistoryOf::Inspection,
+                                  session_.CurInspectionID, name);
 }
 
 } // namespace korvane

@@ -50,6 +50,7 @@ private slots:
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
     void Cmd_Help_Click();
+    void Cmd_History_Click();
 
 private:
     QWidget* buildBottomTab();
@@ -61,6 +62,9 @@ private:
     // Empties every tab below the selection and disables them.
     void clearInspectionTabs();
     void setInspectionTabsEnabled(bool enabled);
+    // History is open to an inspection that is stored: an existing one, or a new one stored with
+    // its first readings.
+    void enableHistory();
     // Lets a new choice of company, location or tank go ahead while an inspection is open,
     // after asking whether its changes may be discarded.
     bool mayCloseOpenInspection();
@@ -84,6 +88,7 @@ private:
     QPushButton* Cmd_Cancel = nullptr;
     QPushButton* Cmd_Print = nullptr;
     QPushButton* Cmd_Help = nullptr;
+    QPushButton* Cmd_History = nullptr;
 };
 
 } // namespace korvane

@@ -64,6 +64,18 @@ public:
                             const QString& reportFile) = 0;
 };
 
+// What a history of changes is read for.
+enum class HistoryOf { Tank, Inspection };
+
+// Opens the History window of a tank or an inspection (its id, and its name or number for the
+// title) over a window, modally. The window itself lives with the history.
+class HistoryShower {
+public:
+    virtual ~HistoryShower() = default;
+    virtual void showHistory(QWidget& opener, Session& session, Services& services, HistoryOf of,
+                             qint32 id, const QString& name) = 0;
+};
+
 // What a window needs from outside itself.
 struct Services {
     Prompts& prompts;
@@ -73,6 +85,7 @@ struct Services {
     BusyPointer& pointer;
     HelpShower& help;
     ReportShower& reports;
+    HistoryShower& history;
 };
 
 // Help that is never shown, for programs without the help viewer (benchmarks, tools).
@@ -88,18 +101,25 @@ public:
     void showReport(QWidget&, Session&, Services&, const QString&) override {}
 };
 
+// A history that is never shown, for programs without the History window (benchmarks, tools).
+class NoHistory final : public HistoryShower {
+public:
+    void showHistory(QWidget&, Session&, Services&, HistoryOf, qint32, const QString&) override {}
+};
+
 // The real services for a program that runs windows without the main window, its help viewer
 // and the Print Dialog: the system clock, the default printer, modal windows and the busy
 // pointer, with the prompts it is given.
 struct StandaloneServices {
     explicit StandaloneServices(Prompts& prompts)
-        : services{prompts, clock, printers, windows, pointer, help, reports} {}
+        : services{prompts, clock, printers, windows, pointer, help, reports, history} {}
     SystemClock clock;
     PrinterProvider printers;
     WindowShower windows;
     BusyPointer pointer;
     NoHelp help;
     NoReports reports;
+    NoHistory history;
     Services services;
 };
 

@@ -24,6 +24,32 @@ QPushButton* commandButton(QWidget* parent, const char* objectName, const QStrin
     return button;
 }
 
+namespace {
+
+// The box layout, at any depth below `layout`, that holds a widget.
+QBoxLayout* rowHolding(QLayout* layout, QWidget* widget) {
+    if (!layout)
+        return nullptr;
+    if (auto* box = qobject_cast<QBoxLayout*>(layout); box && box->indexOf(widget) >= 0)
+        return box;
+    for (int i = 0; i < layout->count(); ++i)
+        if (QBoxLayout* found = rowHolding(layout->itemAt(i)->layout(), widget))
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+QPushButton* addCommandAfter(QWidget& window, QPushButton& besides, const char* objectName,
+                             const QString& caption, const QString& toolTip) {
+    QPushButton* button = commandButton(&window, objectName, caption, toolTip);
+    if (QBoxLayout* row = rowHolding(window.layout(), &besides))
+        row->insertWidget(row->indexOf(&besides) + 1, button);
+    else if (window.layout())
+        window.layout()->addWidget(button);
+    return button;
+}
+
 WindowButtons layOutTabbedWindow(QDialog& window, QTabWidget& tabs, const QString& okTip,
                                  const QString& cancelTip) {
     WindowButtons b;

@@ -19,6 +19,11 @@ namespace korvane {
 QPushButton* commandButton(QWidget* parent, const char* objectName, const QString& caption,
                            const QString& toolTip = QString());
 
+// A command button put into the row of a window's commands just after `besides` (at the end of
+// the window's layout when no row holds it).
+QPushButton* addCommandAfter(QWidget& window, QPushButton& besides, const char* objectName,
+                             const QString& caption, const QString& toolTip = QString());
+
 // The buttons below a tabbed working window.
 struct WindowButtons {
     QPushButton* print = nullptr;

@@ -114,6 +114,10 @@ void TankInformationWindow::buildLayout() {
     connect(Cmd_Print, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Print_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &TankInformationWindow::Cmd_Cancel_Click);
     connect(Cmd_OK, &QPushButton::clicked, this, &TankInformationWindow::Cmd_OK_Click);
+    Cmd_History = addCommandAfter(*this, *Cmd_Help, "Cmd_History", QStringLiteral("&History"),
+                                  QStringLiteral("Every recorded change to the open tank, its "
+                                                 "inspections, readings and drawings"));
+    connect(Cmd_History, &QPushButton::clicked, this, &TankInformationWindow::Cmd_History_Click);
     resize(880, 600);
 }
 
@@ -304,6 +308,14 @@ void TankInformationWindow::Cmd_Assess_Click() {
         return;
     }
     showAssessment(*this, session_, services_, Text_TankID->text());
+}
+
+void TankInformationWindow::Cmd_History_Click() {
+    // Only a stored tank has a history; the button is enabled only while one is open.
+    if (session_.CurTankID <= 0)
+        return;
+    services_.history.showHistory(*this, session_, services_, HistoryOf::Tank, session_.CurTankID,
+                                  Text_TankID->text());
 }
 
 QWidget* TankInformationWindow::buildDesignTab() {
@@ -545,6 +557,7 @@ void TankInformationWindow::Form_Load() {
     Cmd_EditLocation->setEnabled(false);
     Cmd_EditCompany->setEnabled(false);
     Cmd_Print->setEnabled(false);
+    Cmd_History->setEnabled(false);
     InitTankGrid();
     Grid_Tanks->setEnabled(false);
     setTankTabsEnabled(false);
@@ -636,6 +649,7 @@ bool TankInformationWindow::mayCloseOpenTank() {
     session_.RecordMode = false;
     ClearUnboundBoxes();
     setTankTabsEnabled(false);
+    Cmd_History->setEnabled(false);
     return true;
 }
 
@@ -791,6 +805,7 @@ bool TankInformationWindow::openExistingTank(qint32 tankId) {
     ShowTank();
     ShowNextDates();
     session_.RecordMode = true;
+    Cmd_History->setEnabled(true);
     return true;
 }
 
@@ -811,6 +826,7 @@ bool TankInformationWindow::openNewTank() {
         return false;
     }
     session_.RecordMode = true;
+    Cmd_History->setEnabled(false); // nothing is recorded of a tank until it is saved
     Data_Tank->showCurrentRow();
     ClearNewTank();
     return true;
@@ -1083,6 +1099,11 @@ Status TankInformationWindow::SaveTank() {
          {std::pair{Text_Yield, "Yield"}, std::pair{Text_Tensile, "Tensile"},
           std::pair{Text_Diameter, "Diameter"}, std::pair{Text_Height, "Height"},
           std::pair{Text_Level, "DesignLevel"}}) {
+        // An empty box over a value never given leaves it so: a 0 would show the same, but the
+        // history would record it as a change nobody made.
+        if (rs.editMode() == Recordset::EditMode::Edit && box->tag().trimmed().isEmpty() &&
+            rs.isNull(latin(field)))
+            continue;
         if (auto s = rs.setValue(latin(field), numericValue(box->tag())); !s)
             return s;
     }

@@ -62,6 +62,7 @@ private slots:
     void Cmd_Help_Click();
     void Cmd_CalcFill_Click();
     void Cmd_Assess_Click();
+    void Cmd_History_Click();
 
 private:
     // Building the window.
@@ -125,6 +126,7 @@ private:
     QPushButton* Cmd_Help = nullptr;
     QPushButton* Cmd_Cancel = nullptr;
     QPushButton* Cmd_OK = nullptr;
+    QPushButton* Cmd_History = nullptr;
 
     // Tank Select.
     SelectionChain* chain_ = nullptr;

@@ -15,7 +15,7 @@ namespace {
 
 using namespace graphicpages;
 
-TEST(GraphicPages, NamesTypesAndWhatCountsAsAPageOfTheOwner) {
+TEST(GraphicPages, NamesTypesCaptionsAndWhatCountsAsAPageOfTheOwner) {
     EXPECT_EQ(prefix(3, 7, 12), QStringLiteral("C3_L7_T12"));
     EXPECT_EQ(prefix(3, 7, 12, 40), QStringLiteral("C3_L7_T12_I40"));
     EXPECT_EQ(shellPage(3, false), QStringLiteral("_S03.tmp"));
@@ -25,21 +25,22 @@ TEST(GraphicPages, NamesTypesAndWhatCountsAsAPageOfTheOwner) {
     const struct {
         const char* label;
         int type;
-        bool own; // a page of C1_L2_T3
+        bool own;                      // a page of C1_L2_T3
+        const char* caption = nullptr; // as its tab calls the page; null: the label
     } cases[] = {
-        {"C1_L2_T3_Roof.tmp", 1, true},
-        {"C1_L2_T3_Floor.tmp", 1, true},
-        {"C1_L2_T3_S03.tmp", 1, true},
-        {"C1_L2_T3_S53.tmp", 2, true},
-        {"C1_L2_T3_S50.tmp", 1, true},
-        {"C1_L2_T3_O01.tmp", 1, true},
-        {"C1_L2_T3_Edge.tmp", 1, true},
-        {"C1_L2_T33_Roof.tmp", 1, false},
-        {"C1_L2_T3_I4_Roof.tmp", 1, false},
-        {"../C1_L2_T3_Roof.tmp", 1, false},
-        {"/tmp/C1_L2_T3_Roof.tmp", 1, false},
+        {"C1_L2_T3_Roof.tmp", 1, true, "Roof"},
+        {"C1_L2_T3_Floor.tmp", 1, true, "Floor"},
+        {"C1_L2_T3_S03.tmp", 1, true, "Shell 3"},
+        {"C1_L2_T3_S53.tmp", 2, true, "Shell Plate 3"},
+        {"C1_L2_T3_S50.tmp", 1, true, "Shell 50"},
+        {"C1_L2_T3_O01.tmp", 1, true, "Other 1"},
+        {"C1_L2_T3_Edge.tmp", 1, true, "Edge"},
+        {"C1_L2_T33_Roof.tmp", 1, false, "Roof"},
+        {"C1_L2_T3_I4_Roof.tmp", 1, false, "Roof"},
+        {"../C1_L2_T3_Roof.tmp", 1, false, "Roof"},
+        {"/tmp/C1_L2_T3_Roof.tmp", 1, false, "Roof"},
         {"C1_L2_T3_Roof.tmp/x", 1, false},
-        {"C1_L2_T3_S5.tmp", 1, false},
+        {"C1_L2_T3_S5.tmp", 1, false, "C1_L2_T3_S5.tmp"},
         {"C1_L2_T3_Roof.tmp\n", 1, false},
         {"", 1, false},
     };
@@ -47,6 +48,8 @@ TEST(GraphicPages, NamesTypesAndWhatCountsAsAPageOfTheOwner) {
         const QString label = QString::fromLatin1(c.label);
         EXPECT_EQ(graphicType(label), c.type) << c.label;
         EXPECT_EQ(isOwnPage(label, prefix(1, 2, 3)), c.own) << c.label;
+        EXPECT_EQ(pageCaption(label), c.caption ? QString::fromLatin1(c.caption) : label)
+            << c.label;
     }
 }
 

@@ -41,4 +41,11 @@ void RecordingReports::showReport(QWidget&, Session& session, Services&,
     runs.emplace_back(reportFile, session.SQLString);
 }
 
+void RecordingHistory::showHistory(QWidget& opener, Session& session, Services& services,
+                                   HistoryOf of, qint32 id, const QString& name) {
+    shown.emplace_back(of, id);
+    if (shower)
+        shower->showHistory(opener, session, services, of, id, name);
+}
+
 } // namespace korvane::test

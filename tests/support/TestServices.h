@@ -51,6 +51,16 @@ public:
     std::vector<std::pair<QString, QString>> runs;
 };
 
+// Records the histories asked for; with `shower` set, opens them through it too (the real
+// History window, in the tests of that window).
+class RecordingHistory final : public HistoryShower {
+public:
+    void showHistory(QWidget& opener, Session& session, Services& services, HistoryOf of, qint32 id,
+                     const QString& name) override;
+    std::vector<std::pair<HistoryOf, qint32>> shown;
+    HistoryShower* shower = nullptr;
+};
+
 // Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.
 struct TestServices {
     ScriptedPrompts prompts;
@@ -60,7 +70,8 @@ struct TestServices {
     RecordingPointer pointer;
     RecordingHelp help;
     RecordingReports reports;
-    Services services{prompts, clock, printers, windows, pointer, help, reports};
+    RecordingHistory history;
+    Services services{prompts, clock, printers, windows, pointer, help, reports, history};
 };
 
 } // namespace korvane::test

@@ -11,6 +11,8 @@
 //                                           survey, as CSV for a spreadsheet
 //   korvane-db assess FILE.mdb TANK         the corrosion assessment of a tank's thickness
 //                                           readings, as CSV for a spreadsheet
+//   korvane-db history FILE.mdb TANK        every recorded change to a tank and its records,
+//                                           as the History window exports it
 //   korvane-db import OLD.mdb NEW.mdb       a new database with the records of an old Access
 //                                           database, and a list of what it holds that has no
 //                                           place in ours
@@ -25,8 +27,10 @@
 #include "data/AccessImport.h"
 #include "data/Database.h"
 #include "data/DatabaseCopy.h"
+#include "data/History.h"
 #include "data/PreferencesRow.h"
 #include "data/ServerAddress.h"
+#include "history/HistoryView.h"
 #include "inspection/CorrosionAssessment.h"
 #include "inspection/ShellSettlement.h"
 #include "inspection/ShellSurveyRecords.h"
@@ -69,6 +73,10 @@ int usage(const QString& problem) {
                "       korvane-db assess FILE.mdb TANK-ID\n"
                "                                    print the corrosion assessment of the\n"
                "                                    tank's thickness readings as CSV\n"
+               "       korvane-db history FILE.mdb TANK-ID\n"
+               "                                    print every recorded change to the tank,\n"
+               "                                    its inspections, readings and drawings as\n"
+               "                                    CSV, newest first\n"
                "       korvane-db import OLD.mdb NEW.mdb\n"
                "                                    write a new database with the records of\n"
                "                                    an old Access database\n"
@@ -145,6 +153,14 @@ int printSurvey(const QString& path, qint32 inspectionId) {
     return 0;
 }
 
+// Whether the database holds a tank.
+korvane::Result<bool> holdsTank(const korvane::Database& db, qint32 tankId) {
+    auto found = db.exec(QStringLiteral("SELECT 1 FROM \"Tank\" WHERE \"TankID\" = ?"), {tankId});
+    if (!found)
+        return found.takeError();
+    return found->next();
+}
+
 // The corrosion assessment of a tank, a row per measurement location.
 int printAssessment(const QString& path, qint32 tankId) {
     using namespace korvane;
@@ -152,17 +168,40 @@ int printAssessment(const QString& path, qint32 tankId) {
         auto db = Database::open(path);
         if (!db)
             return fail(db.error());
-        auto found =
-            db->exec(QStringLiteral("SELECT 1 FROM \"Tank\" WHERE \"TankID\" = ?"), {tankId});
+        auto found = holdsTank(*db, tankId);
         if (!found)
             return fail(found.error());
-        if (!found->next())
+        if (!*found)
             return fail(QStringLiteral("%1 holds no tank %2.").arg(path).arg(tankId));
     }
     const auto assessed = assessment::readAssessment(path, tankId);
     if (!assessed)
         return fail(assessed.error());
     std::fputs(assessment::csv(*assessed).toUtf8().constData(), stdout);
+    return 0;
+}
+
+// The recorded changes of a tank, newest first, as the History window exports them, in the units
+// of the database's Preferences and the computer's time zone. A tank deleted since still has its
+// history printed: that is where its deletion is recorded.
+int printHistory(const QString& path, qint32 tankId) {
+    using namespace korvane;
+    auto db = Database::open(path);
+    if (!db)
+        return fail(db.error());
+    auto found = holdsTank(*db, tankId);
+    if (!found)
+        return fail(found.error());
+    auto entries = history::readForTank(*db, tankId);
+    if (!entries)
+        return fail(entries.error());
+    if (!*found && entries->empty())
+        return fail(QStringLiteral("%1 holds no tank %2.").arg(path).arg(tankId));
+    auto context = history::readDisplayContext(*db);
+    if (!context)
+        return fail(context.error());
+    const QString csv = history::csv(history::displayRows(*entries, *context));
+    std::fputs(csv.toUtf8().constData(), stdout);
     return 0;
 }
 
@@ -228,6 +267,7 @@ int main(int argc, char** argv) {
     const QString& command = args.first();
     const bool survey = command == QLatin1String("survey");
     const bool assess = command == QLatin1String("assess");
+    const bool history = command == QLatin1String("history");
     if (reportCommand) {
         if (args.size() != 5 || args.at(1).isEmpty() || args.at(2).isEmpty() ||
             args.at(4).isEmpty())
@@ -247,14 +287,14 @@ int main(int argc, char** argv) {
         return importDatabase(args.at(1), args.at(2));
     }
     if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey &&
-        !assess)
+        !assess && !history)
         return usage(QStringLiteral("unknown command \"%1\"").arg(command));
     if (args.size() < 2 || args.at(1).isEmpty())
         return usage(QStringLiteral("%1 needs the name of the database file").arg(command));
-    const qsizetype wanted = survey || assess ? 3 : 2;
+    const qsizetype wanted = survey || assess || history ? 3 : 2;
     if (args.size() < wanted)
         return usage(survey ? QStringLiteral("survey needs the ID of an inspection")
-                            : QStringLiteral("assess needs the ID of a tank"));
+                            : QStringLiteral("%1 needs the ID of a tank").arg(command));
     if (args.size() > wanted)
         return usage(QStringLiteral("too many arguments"));
 
@@ -266,12 +306,12 @@ int main(int argc, char** argv) {
             return usage(QStringLiteral("\"%1\" is not an inspection ID").arg(args.at(2)));
         return printSurvey(path, inspectionId);
     }
-    if (assess) {
+    if (assess || history) {
         bool isNumber = false;
         const qint32 tankId = args.at(2).toInt(&isNumber);
         if (!isNumber)
             return usage(QStringLiteral("\"%1\" is not a tank ID").arg(args.at(2)));
-        return printAssessment(path, tankId);
+        return assess ? printAssessment(path, tankId) : printHistory(path, tankId);
     }
     if (command == QLatin1String("create"))
         return report(korvane::Database::create(path),

@@ -6,9 +6,12 @@
 // usage: korvane-screenshots DATABASE FOLDER
 // Run it on a copy of the demo database: it writes a thickness reading into it.
 
+#include "data/Database.h"
+#include "data/History.h"
 #include "graphics/DrawingSurface.h"
 #include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
+#include "history/HistoryWindow.h"
 #include "inspection/AssessmentWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "inspection/SettlementGraphWindow.h"
@@ -416,6 +419,62 @@ bool tankGraphicsWindow(Session& session, Services& services, const QDir& folder
     return ok;
 }
 
+// The row of a grid whose first column shows `text`, or -1.
+int rowShowing(const QTableView& grid, const QString& text) {
+    for (int row = 0; row < grid.model()->rowCount(); ++row)
+        if (grid.model()->index(row, 0).data().toString() == text)
+            return row;
+    return -1;
+}
+
+// The History window of tank T-101 after a day's work on it: the reading entered, the points
+// and pages of the graphics windows above, and its product and tensile strength changed
+// through Tank Information.
+bool historyWindow(Session& session, Services& services, const QDir& folder) {
+    const QString name = QStringLiteral("T-101");
+    {
+        TankInformationWindow window(session, services);
+        QTableView* grid = nullptr;
+        QTabWidget* tabs = nullptr;
+        if (!showTankGrid(window, {1000, 680}, 0, grid, tabs))
+            return false;
+        const int row = rowShowing(*grid, name);
+        if (row < 0) {
+            std::fprintf(stderr, "no tank %s\n", qPrintable(name));
+            return false;
+        }
+        doubleClickRow(*grid, row);
+        for (auto [box, typed] :
+             {std::pair{"Text_Product", "Gasoline"}, std::pair{"Text_Tensile", "60000"}}) {
+            auto* edit = child<QLineEdit>(window, box);
+            if (!edit)
+                return false;
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::fromLatin1(typed));
+        }
+        child<QPushButton>(window, "Cmd_OK")->click();
+        session.RecordMode = false;
+    }
+    auto db = Database::open(session.DatabaseName);
+    if (!db)
+        return false;
+    auto id = db->firstValue(QStringLiteral("SELECT \"TankID\" FROM \"Tank\" WHERE \"Name\" = ?"),
+                             {name});
+    if (!id || !id->isValid())
+        return false;
+    auto entries = history::readForTank(*db, id->toInt());
+    auto context = history::readDisplayContext(*db);
+    if (!entries || !context) {
+        std::fprintf(stderr, "the history of %s cannot be read\n", qPrintable(name));
+        return false;
+    }
+    HistoryWindow window(session, services, QStringLiteral("Tank ") + name, QString());
+    window.setEntries(std::move(entries.value()), *context);
+    window.resize(1180, 620);
+    window.show();
+    return save(window, folder, QStringLiteral("history"));
+}
+
 // Every stored report on the demo database, in its preview window and as a PDF file: the tank
 // reports of the first location and the inspection reports of the surveyed tank's location.
 bool reportPreviews(Session& session, Services& services, const QDir& folder) {
@@ -480,15 +539,21 @@ int main(int argc, char** argv) {
     PrintedPrompts prompts;
     StandaloneServices standalone(prompts);
     PdfPrinters printers;
-    Services services{
-        prompts,         standalone.clock,  printers, standalone.windows, standalone.pointer,
-        standalone.help, standalone.reports};
+    Services services{prompts,
+                      standalone.clock,
+                      printers,
+                      standalone.windows,
+                      standalone.pointer,
+                      standalone.help,
+                      standalone.reports,
+                      standalone.history};
 
     const bool ok =
         tankWindow(session, services, folder) && inspectionWindow(session, services, folder) &&
         assessmentWindow(session, services, folder) && surveyWindow(session, services, folder) &&
         tankGraphicsWindow(session, services, folder) &&
         inspectionGraphicsWindow(session, services, folder) &&
-        reportPreviews(session, services, folder) && prompts.messages == 0;
+        historyWindow(session, services, folder) && reportPreviews(session, services, folder) &&
+        prompts.messages == 0;
     return ok ? 0 : 1;
 }
