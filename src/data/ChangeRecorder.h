@@ -15,6 +15,7 @@
 namespace korvane {
 
 class EngineConnection;
+class StoredRows;
 
 namespace history {
 
@@ -43,6 +44,12 @@ public:
     // The row with a rowid as stored now; an image that does not exist when no row has it.
     Result<RowImage> read(const QString& table, qint64 rowid);
 
+    // Changes a row, named by its rowid, with a SET list ("\"A\" = ?, ...") and its values, and
+    // gives it as it was before; an image that does not exist when no row has the rowid, and
+    // then nothing was changed.
+    Result<RowImage> update(const QString& table, qint64 rowid, const QString& sets,
+                            const QVariantList& values);
+
     Status added(const QString& table, const RowImage& after);
     // A row before it was changed, and the fields and stored values written to it: one entry for
     // each field whose value is not what it was.
@@ -64,6 +71,8 @@ private:
         QString readRow;
     };
     Result<const TableFields*> fieldsOf(const QString& table);
+    // The first row read, as the image of a row of the table.
+    static RowImage image(const TableFields& table, const StoredRows& rows);
     Status write(const QString& table, const RowImage& row, const std::vector<Line>& lines);
     Result<std::optional<qint32>> tankOfInspection(qint32 inspectionId);
     Status requireTable();

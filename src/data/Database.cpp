@@ -110,23 +110,29 @@ Result<bool> Database::updateRow(const QString& table, qint64 rowid, const QStri
     QStringList sets;
     for (const QString& field : fields)
         sets << quoteIdentifier(field) + QLatin1String(" = ?");
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                            .arg(quoteIdentifier(table), sets.join(QLatin1String(", ")));
+    const QString setList = sets.join(QLatin1String(", "));
     bool found = false;
     Status written = transaction([&]() -> Status {
-        const bool recorded = history::ChangeRecorder::records(table);
-        auto before = recorded ? connection_->changes().read(table, rowid) : history::RowImage();
+        if (!history::ChangeRecorder::records(table)) {
+            QVariantList bound = values;
+            bound << rowid;
+            auto changed =
+                connection_->engine->execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                                 .arg(quoteIdentifier(table), setList),
+                                             bound);
+            if (!changed)
+                return changed.takeError();
+            found = *changed == 1;
+            return {};
+        }
+        history::ChangeRecorder& changes = connection_->changes();
+        auto before = changes.update(table, rowid, setList, values);
         if (!before)
             return before.takeError();
-        QVariantList bound = values;
-        bound << rowid;
-        auto q = exec(sql, bound);
-        if (!q)
-            return q.takeError();
-        found = q->numRowsAffected() == 1;
-        if (!found || !recorded)
+        found = before->exists();
+        if (!found)
             return {};
-        return connection_->changes().changed(table, *before, fields, values);
+        return changes.changed(table, *before, fields, values);
     });
     if (!written)
         return written.takeError();
@@ -142,11 +148,11 @@ Result<bool> Database::deleteRow(const QString& table, qint64 rowid) {
         auto before = recorded ? connection_->changes().read(table, rowid) : history::RowImage();
         if (!before)
             return before.takeError();
-        auto q = exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table)),
-                      {rowid});
-        if (!q)
-            return q.takeError();
-        found = q->numRowsAffected() > 0;
+        auto gone = connection_->engine->execute(
+            QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table)), {rowid});
+        if (!gone)
+            return gone.takeError();
+        found = *gone > 0;
         if (!found || !recorded)
             return {};
         return connection_->changes().deleted(table, *before);

@@ -40,6 +40,14 @@ public:
     virtual QString userName() const { return {}; }
 
     virtual Result<QueryResult> exec(const QString& sql, const QVariantList& values) = 0;
+    // Runs a statement that gives no rows (UPDATE, DELETE, INSERT) and gives the number of rows
+    // it changed. An engine may keep the statement prepared for its next run.
+    virtual Result<qint64> execute(const QString& sql, const QVariantList& values) {
+        auto done = exec(sql, values);
+        if (!done)
+            return done.takeError();
+        return done->numRowsAffected();
+    }
     // Runs an INSERT and gives the rowid of the new row.
     virtual Result<qint64> insert(const QString& sql, const QVariantList& values) = 0;
     // Reads every row of a query whole, as fast as the engine allows. With withRowid the first

@@ -340,13 +340,39 @@ Result<RowImage> ChangeRecorder::read(const QString& table, qint64 rowid) {
     auto rows = engine_.readRows((*known)->readRow, {rowid}, columns, false);
     if (!rows)
         return rows.takeError();
+    return image(**known, **rows);
+}
+
+Result<RowImage> ChangeRecorder::update(const QString& table, qint64 rowid, const QString& sets,
+                                        const QVariantList& values) {
+    auto known = fieldsOf(table);
+    if (!known)
+        return known.takeError();
+    auto before = engine_.readRows((*known)->readRow, {rowid},
+                                   static_cast<int>((*known)->fields.size()), false);
+    if (!before)
+        return before.takeError();
+    if ((*before)->count() == 0)
+        return RowImage(); // nothing to change
+    QVariantList bound = values;
+    bound << rowid;
+    auto changed = engine_.execute(
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoteIdentifier(table), sets),
+        bound);
+    if (!changed)
+        return changed.takeError();
+    return image(**known, **before);
+}
+
+RowImage ChangeRecorder::image(const TableFields& table, const StoredRows& rows) {
     RowImage image;
-    if ((*rows)->count() == 0)
+    if (rows.count() == 0)
         return image;
-    image.fields = &(*known)->fields;
+    image.fields = &table.fields;
+    const auto columns = static_cast<int>(table.fields.size());
     image.values.reserve(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
-        image.values.push_back((*rows)->cell(0, c));
+        image.values.push_back(rows.cell(0, c));
     return image;
 }
 
@@ -368,8 +394,13 @@ Status ChangeRecorder::changed(const QString& table, const RowImage& before,
         return {};
     RowImage after = before;
     std::vector<Line> lines;
+    int at = -1;
     for (int i = 0; i < fields.size(); ++i) {
-        const int at = before.indexOf(fields[i]);
+        // A save writes the fields in the table's order: the next field is tried first.
+        const std::size_t next = static_cast<std::size_t>(at + 1);
+        at = next < before.fields->size() && (*before.fields)[next].name == fields[i]
+                 ? static_cast<int>(next)
+                 : before.indexOf(fields[i]);
         if (at < 0)
             continue; // not a field of the table: the statement itself fails
         const layout::FieldDef& f = (*before.fields)[static_cast<std::size_t>(at)];
@@ -470,10 +501,11 @@ Status ChangeRecorder::write(const QString& table, const RowImage& row,
                << line.action << textValue(line.field) << textValue(line.before)
                << textValue(line.after) << idValue(tank) << idValue(inspection);
     }
-    auto written = engine_.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                                    .arg(quoteIdentifier(Table), columns.join(QLatin1String(", ")),
-                                         rows.join(QLatin1String(", "))),
-                                values);
+    auto written =
+        engine_.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                            .arg(quoteIdentifier(Table), columns.join(QLatin1String(", ")),
+                                 rows.join(QLatin1String(", "))),
+                        values);
     if (!written)
         return written.takeError();
     return {};

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -142,6 +143,7 @@ class Connection : public EngineConnection {
 public:
     Connection(QString name, QString path) : name_(std::move(name)), path_(std::move(path)) {}
     ~Connection() override {
+        forgetStatements();
         {
             QSqlDatabase handle = db();
             handle.close();
@@ -160,11 +162,23 @@ public:
         return QueryResult(std::make_unique<Rows>(std::move(query.value())));
     }
 
+    Result<qint64> execute(const QString& sql, const QVariantList& values) override {
+        auto stmt = prepared(sql, values);
+        if (!stmt)
+            return stmt.takeError();
+        int rc = SQLITE_ROW;
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(stmt->get());
+        if (rc != SQLITE_DONE)
+            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle())));
+        return static_cast<qint64>(sqlite3_changes(handle()));
+    }
+
     Result<qint64> insert(const QString& sql, const QVariantList& values) override {
-        auto query = run(sql, values);
-        if (!query)
-            return query.takeError();
-        return query->lastInsertId().toLongLong();
+        auto done = execute(sql, values);
+        if (!done)
+            return done.takeError();
+        return static_cast<qint64>(sqlite3_last_insert_rowid(handle()));
     }
 
     // Reads straight from SQLite, past the Qt driver: lists of thousands of rows are read often.
@@ -174,19 +188,12 @@ public:
         auto read = std::make_shared<ReadRows>();
         std::vector<qint64>& rowids = read->rowids;
         std::vector<std::vector<QVariant>>& rows = read->rows;
+        auto prepared = this->prepared(sqlText, values);
+        if (!prepared)
+            return prepared.takeError();
+        sqlite3_stmt* stmt = prepared->get();
         sqlite3* handle = this->handle();
-        if (!handle)
-            return Error{QStringLiteral("The database is not open.")};
-        const QByteArray sql = sqlText.toUtf8();
-        sqlite3_stmt* stmt = nullptr;
-        int rc = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &stmt,
-                                    nullptr);
-        if (rc != SQLITE_OK)
-            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
-        for (int i = 0; i < values.size(); ++i)
-            if (auto bound = bind(stmt, i + 1, values[i]); !bound)
-                return bound.takeError();
+        int rc = SQLITE_OK;
         const int offset = withRowid ? 1 : 0;
         if (sqlite3_column_count(stmt) != columns + offset)
             return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
@@ -275,6 +282,48 @@ public:
     }
 
 private:
+    // A statement kept prepared, with its values bound; it is reset for the next run when the
+    // holder goes.
+    using Prepared = std::unique_ptr<sqlite3_stmt, void (*)(sqlite3_stmt*)>;
+
+    static void resetStatement(sqlite3_stmt* stmt) {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+
+    // The statement of a text, prepared once per connection: saving a row runs the same few
+    // statements again and again, and preparing a statement of a hundred fields costs more than
+    // running it.
+    Result<Prepared> prepared(const QString& sqlText, const QVariantList& values) {
+        sqlite3* handle = this->handle();
+        if (!handle)
+            return Error{QStringLiteral("The database is not open.")};
+        sqlite3_stmt* stmt = nullptr;
+        if (auto kept = statements_.constFind(sqlText); kept != statements_.cend()) {
+            stmt = *kept;
+        } else {
+            const QByteArray sql = sqlText.toUtf8();
+            const int rc = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()),
+                                              &stmt, nullptr);
+            if (rc != SQLITE_OK)
+                return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+            if (statements_.size() >= MaxKeptStatements)
+                forgetStatements();
+            statements_.insert(sqlText, stmt);
+        }
+        Prepared held(stmt, resetStatement);
+        for (int i = 0; i < values.size(); ++i)
+            if (auto bound = bind(stmt, i + 1, values[i]); !bound)
+                return bound.takeError();
+        return held;
+    }
+
+    void forgetStatements() {
+        for (sqlite3_stmt* stmt : std::as_const(statements_))
+            sqlite3_finalize(stmt);
+        statements_.clear();
+    }
+
     Result<QSqlQuery> run(const QString& sql, const QVariantList& values) {
         QSqlQuery query(db());
         query.setForwardOnly(true);
@@ -294,8 +343,11 @@ private:
         return *static_cast<sqlite3* const*>(v.constData());
     }
 
+    static constexpr qsizetype MaxKeptStatements = 64;
+
     QString name_;
     QString path_;
+    QHash<QString, sqlite3_stmt*> statements_;
 };
 
 } // namespace
