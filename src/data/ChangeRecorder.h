@@ -44,12 +44,6 @@ public:
     // The row with a rowid as stored now; an image that does not exist when no row has it.
     Result<RowImage> read(const QString& table, qint64 rowid);
 
-    // Changes a row, named by its rowid, with a SET list ("\"A\" = ?, ...") and its values, and
-    // gives it as it was before; an image that does not exist when no row has the rowid, and
-    // then nothing was changed.
-    Result<RowImage> update(const QString& table, qint64 rowid, const QString& sets,
-                            const QVariantList& values);
-
     Status added(const QString& table, const RowImage& after);
     // A row before it was changed, and the fields and stored values written to it: one entry for
     // each field whose value is not what it was.

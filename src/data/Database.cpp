@@ -110,29 +110,23 @@ Result<bool> Database::updateRow(const QString& table, qint64 rowid, const QStri
     QStringList sets;
     for (const QString& field : fields)
         sets << quoteIdentifier(field) + QLatin1String(" = ?");
-    const QString setList = sets.join(QLatin1String(", "));
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                            .arg(quoteIdentifier(table), sets.join(QLatin1String(", ")));
+    QVariantList bound = values;
+    bound << rowid;
     bool found = false;
     Status written = transaction([&]() -> Status {
-        if (!history::ChangeRecorder::records(table)) {
-            QVariantList bound = values;
-            bound << rowid;
-            auto changed =
-                connection_->engine->execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                                 .arg(quoteIdentifier(table), setList),
-                                             bound);
-            if (!changed)
-                return changed.takeError();
-            found = *changed == 1;
-            return {};
-        }
-        history::ChangeRecorder& changes = connection_->changes();
-        auto before = changes.update(table, rowid, setList, values);
+        const bool recorded = history::ChangeRecorder::records(table);
+        auto before = recorded ? connection_->changes().read(table, rowid) : history::RowImage();
         if (!before)
             return before.takeError();
-        found = before->exists();
-        if (!found)
+        auto changed = connection_->engine->execute(sql, bound);
+        if (!changed)
+            return changed.takeError();
+        found = *changed == 1;
+        if (!found || !recorded)
             return {};
-        return changes.changed(table, *before, fields, values);
+        return connection_->changes().changed(table, *before, fields, values);
     });
     if (!written)
         return written.takeError();

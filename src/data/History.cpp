@@ -148,18 +148,26 @@ std::optional<qint32> optionalId(const QVariant& v) {
 }
 
 // Whether the database has the History table; a database made before it has not.
-Result<bool> hasTable(const Database& db) {
-    EngineConnection* engine = db.engine();
-    if (!engine)
-        return Error{QStringLiteral("The database is not open.")};
-    auto fields = engine->tableFields(Table);
+Result<bool> hasTable(EngineConnection& engine) {
+    auto fields = engine.tableFields(Table);
     if (!fields)
         return fields.takeError();
     return !fields->empty();
 }
 
+// Makes the History table and its indexes, in the transaction under way.
+Status makeTable(EngineConnection& engine) {
+    for (const QString& sql :
+         layout::createTableStatements(*layout::table(Table), engine.dialect()))
+        if (auto made = engine.exec(sql, {}); !made)
+            return made.takeError();
+    return {};
+}
+
 Result<std::vector<Entry>> readWhere(const Database& db, const QString& field, qint32 id) {
-    auto present = hasTable(db);
+    if (!db.engine())
+        return Error{QStringLiteral("The database is not open.")};
+    auto present = hasTable(*db.engine());
     if (!present)
         return present.takeError();
     if (!*present)
@@ -210,10 +218,6 @@ Result<std::vector<Entry>> readWhere(const Database& db, const QString& field, q
 }
 
 } // namespace
-
-layout::TableDef tableDef() {
-    return *layout::table(Table);
-}
 
 QString actionText(Action action) {
     switch (action) {
@@ -268,17 +272,14 @@ Result<std::vector<Entry>> readForInspection(const Database& db, qint32 inspecti
 }
 
 Status ensureTable(Database& db) {
-    auto present = hasTable(db);
+    if (!db.engine())
+        return Error{QStringLiteral("The database is not open.")};
+    auto present = hasTable(*db.engine());
     if (!present)
         return present.takeError();
     if (*present)
         return {};
-    return db.transaction([&]() -> Status {
-        for (const QString& sql : layout::createTableStatements(tableDef(), db.engine()->dialect()))
-            if (auto made = db.exec(sql); !made)
-                return made.takeError();
-        return {};
-    });
+    return db.transaction([&] { return makeTable(*db.engine()); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -341,27 +342,6 @@ Result<RowImage> ChangeRecorder::read(const QString& table, qint64 rowid) {
     if (!rows)
         return rows.takeError();
     return image(**known, **rows);
-}
-
-Result<RowImage> ChangeRecorder::update(const QString& table, qint64 rowid, const QString& sets,
-                                        const QVariantList& values) {
-    auto known = fieldsOf(table);
-    if (!known)
-        return known.takeError();
-    auto before = engine_.readRows((*known)->readRow, {rowid},
-                                   static_cast<int>((*known)->fields.size()), false);
-    if (!before)
-        return before.takeError();
-    if ((*before)->count() == 0)
-        return RowImage(); // nothing to change
-    QVariantList bound = values;
-    bound << rowid;
-    auto changed = engine_.execute(
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoteIdentifier(table), sets),
-        bound);
-    if (!changed)
-        return changed.takeError();
-    return image(**known, **before);
 }
 
 RowImage ChangeRecorder::image(const TableFields& table, const StoredRows& rows) {
@@ -441,19 +421,16 @@ Result<std::optional<qint32>> ChangeRecorder::tankOfInspection(qint32 inspection
 Status ChangeRecorder::requireTable() {
     if (tableChecked_)
         return {};
-    auto fields = engine_.tableFields(Table);
-    if (!fields)
-        return fields.takeError();
-    if (!fields->empty()) {
+    auto present = hasTable(engine_);
+    if (!present)
+        return present.takeError();
+    if (*present) {
         tableChecked_ = true;
         return {};
     }
     // A database from before the history gains the table in the transaction of its first
     // change; it is looked for again next time, since that transaction may yet be undone.
-    for (const QString& sql : layout::createTableStatements(tableDef(), engine_.dialect()))
-        if (auto made = engine_.exec(sql, {}); !made)
-            return made.takeError();
-    return {};
+    return makeTable(engine_);
 }
 
 Status ChangeRecorder::write(const QString& table, const RowImage& row,

@@ -23,9 +23,6 @@ namespace history {
 
 inline constexpr const char* TableName = "History";
 
-// The History table as the layout defines it.
-layout::TableDef tableDef();
-
 enum class Action { Added, Changed, Deleted };
 // "added", "changed", "deleted": the words stored in History.Action.
 QString actionText(Action action);

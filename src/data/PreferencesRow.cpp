@@ -10,7 +10,9 @@ namespace {
 const QString Table = QStringLiteral("Preferences");
 const QString UnitsField = QStringLiteral("USUnits");
 
-Result<Recordset> openFirstRow(Database& db) {
+} // namespace
+
+Result<Recordset> openFirstRow(const Database& db) {
     auto rs = db.openRecordset(Select::from(Table));
     if (!rs)
         return rs;
@@ -19,8 +21,6 @@ Result<Recordset> openFirstRow(Database& db) {
     rs->moveFirst();
     return rs;
 }
-
-} // namespace
 
 Result<bool> loadUnitsUS(Database& db) {
     auto rs = openFirstRow(db);

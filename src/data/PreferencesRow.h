@@ -2,10 +2,15 @@
 
 #include "common/Result.h"
 #include "data/Database.h"
+#include "data/Recordset.h"
 
 #include <QStringList>
 
 namespace korvane::preferences {
+
+// The one Preferences row, as it stands: nothing is upgraded. Fails when the table or its row
+// is missing.
+Result<Recordset> openFirstRow(const Database& db);
 
 // Reads the units flag of the one Preferences row. A Preferences table made before the units
 // option existed gains the USUnits field, set to True, in one transaction first.

@@ -4,8 +4,6 @@
 #include "common/NumberFormat.h"
 #include "data/Database.h"
 #include "data/PreferencesRow.h"
-#include "data/Recordset.h"
-#include "data/Select.h"
 #include "graphics/AreaRecords.h"
 #include "graphics/GraphicStorage.h"
 #include "inspection/InspectionTypes.h"
@@ -398,12 +396,9 @@ QStringList sortedUnique(QStringList list) {
 } // namespace
 
 Result<DisplayContext> readDisplayContext(const Database& db) {
-    auto rs = db.openRecordset(Select::from(QStringLiteral("Preferences")));
+    auto rs = preferences::openFirstRow(db);
     if (!rs)
         return rs.takeError();
-    if (rs->recordCount() < 1)
-        return Error{QStringLiteral("The Preferences table of this database has no row.")};
-    rs->moveFirst();
     DisplayContext context;
     const QString units = QStringLiteral("USUnits");
     context.unitsUS = rs->hasField(units) ? rs->value(units).toBool() : true;

@@ -167,6 +167,10 @@ void InspectionReportPanel::clear() {
     setLocked(false);
 }
 
+QString InspectionReportPanel::inspectionNumber() const {
+    return Text_INum->text().trimmed();
+}
+
 bool InspectionReportPanel::isNew() const {
     return Data_Inspection->recordset().editMode() == Recordset::EditMode::AddNew;
 }

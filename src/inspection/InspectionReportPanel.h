@@ -44,6 +44,8 @@ public:
     void clear();
     // Whether the open inspection has not been stored yet.
     bool isNew() const;
+    // The inspection's number as the tab shows it.
+    QString inspectionNumber() const;
 
     // The inspection check: a number must be given (its message, and the focus goes to the
     // box), and the date box must hold no refused text.

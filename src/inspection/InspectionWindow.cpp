@@ -11,7 +11,6 @@
 #include "platform/WindowControls.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -400,10 +399,9 @@ void InspectionWindow::Cmd_History_Click() {
     if (session_.CurInspectionID <= 0)
         return;
     // Named by its number as the Insp. Report tab shows it, or by its tank when it has none.
-    const auto* number = report_->findChild<QLineEdit*>(QStringLiteral("Text_INum"));
-    const QString name = number && !number->text().trimmed().isEmpty()
-                             ? number->text().trimmed()
-                             : QStringLiteral("of ") + select_->chain().chosenTankName();
+    const QString number = report_->inspectionNumber();
+    const QString name =
+        !number.isEmpty() ? number : QStringLiteral("of ") + select_->chain().chosenTankName();
     services_.history.showHistory(*this, session_, services_, HistoryOf::Inspection,
                                   session_.CurInspectionID, name);
 }
