@@ -1,6 +1,7 @@
 #include "common/Clock.h"
 #include "data/ServerAddress.h"
 #include "history/HistoryWindow.h"
+#include "platform/Keyboard.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane 2000"));
     QApplication::setOrganizationName(QStringLiteral("Korvane"));
+    korvane::installKeyboardConventions(app);
 
     korvane::Session session;
     korvane::WidgetPrompts prompts;

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 
 #include <QAbstractTableModel>
@@ -155,6 +156,8 @@ HistoryWindow::HistoryWindow(Session& session, Services& services, const QString
     layout->addWidget(Label_Empty);
     layout->addWidget(Grid_History, 1);
     layout->addLayout(buttons);
+    Cmd_Close->setDefault(true);
+    orderFocusByLayout(*this);
     resize(1100, 560);
 }
 

@@ -34,13 +34,18 @@ Prompts::Answer WidgetPrompts::message(const QString& text, const QString& title
         box.setStandardButtons(QMessageBox::Ok);
         break;
     case Buttons::OkCancel:
+        // A warning asks before something is thrown away or overwritten: Enter keeps the work.
+        // A notice (before printing) goes on with Enter.
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(icon == Icon::Information ? QMessageBox::Ok : QMessageBox::Cancel);
         break;
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
     switch (box.exec()) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
     case QMessageBox::Cancel:
         return Answer::Cancel;
     case QMessageBox::Yes:
@@ -48,9 +53,10 @@ Prompts::Answer WidgetPrompts::message(const QString& text, const QString& title
     case QMessageBox::No:
         return Answer::No;
     default:
+        // Closed some other way: the answer that changes nothing.
         return buttons == Buttons::Ok      ? Answer::Ok
                : buttons == Buttons::YesNo ? Answer::No
-                                           : Answer::Ok;
+                                           : Answer::Cancel;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "records/AddressRecordWindow.h"
 
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 
 #include <QGridLayout>
@@ -119,6 +120,8 @@ void AddressRecordWindow::buildLayout() {
     Cmd_OK = commandButton(this, "Cmd_OK", QStringLiteral("OK"));
     Cmd_Cancel = commandButton(this, "Cmd_Cancel", QStringLiteral("Cancel"));
     Cmd_Help = commandButton(this, "Cmd_Help", QStringLiteral("Help"));
+    // Enter in a box stores the record, as in any small dialog.
+    Cmd_OK->setDefault(true);
     connect(Cmd_OK, &QPushButton::clicked, this, &AddressRecordWindow::Cmd_OK_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &AddressRecordWindow::Cmd_Cancel_Click);
     connect(Cmd_Help, &QPushButton::clicked, this, &AddressRecordWindow::Cmd_Help_Click);
@@ -133,6 +136,7 @@ void AddressRecordWindow::buildLayout() {
     outer->addSpacing(6);
     outer->addLayout(buttons);
     resize(sizeHint().expandedTo(QSize(520, 0)));
+    orderFocusByLayout(*this);
 }
 
 Status AddressRecordWindow::prepareNewRow(Recordset&) {

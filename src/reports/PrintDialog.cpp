@@ -1,6 +1,7 @@
 #include "reports/PrintDialog.h"
 
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 #include "reports/ReportEngine.h"
 
@@ -63,6 +64,7 @@ PrintDialog::PrintDialog(Session& session, Services& services, QWidget* parent)
                            QStringLiteral("Show the chosen report"));
     Cmd_Cancel = commandButton(this, "Cmd_Cancel", QStringLiteral("Cancel"),
                                QStringLiteral("Close this window"));
+    Cmd_OK->setDefault(true);
     connect(Cmd_OK, &QPushButton::clicked, this, &PrintDialog::Cmd_OK_Click);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -73,6 +75,7 @@ PrintDialog::PrintDialog(Session& session, Services& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(buttons);
+    orderFocusByLayout(*this);
     Form_Load();
 }
 

@@ -9,6 +9,8 @@
 #include "inspection/AssessmentWindow.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
+#include "platform/FormState.h"
+#include "platform/Keyboard.h"
 #include "platform/SelectionChain.h"
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
@@ -89,6 +91,7 @@ TankInformationWindow::TankInformationWindow(Session& session, Services& service
     buildLayout();
     connectUnitBoxes();
     Form_Load();
+    orderFocusByLayout(*this);
 }
 
 TankInformationWindow::~TankInformationWindow() = default;
@@ -634,7 +637,15 @@ void TankInformationWindow::FillTankGrid() {
     tankGrid_->setTanks(std::move(rows.value()));
 }
 
+QStringList TankInformationWindow::tankState() const {
+    return formState({Tabs->widget(TabGeneral), Tabs->widget(TabDesign), Tabs->widget(TabCustom),
+                      Tabs->widget(TabMaxFill)});
+}
+
 bool TankInformationWindow::confirmDiscard() {
+    if (tankState() == openedState_)
+        return true;
+
     return services_.prompts.message(QStringLiteral("This will cause all changes to be ignored!"),
                                      QStringLiteral("Cancel Update"), Prompts::Icon::Exclamation,
                                      Prompts::Buttons::OkCancel) == Prompts::Answer::Ok;
@@ -698,6 +709,7 @@ void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
     Grid_Tanks->setEnabled(false);
     Tabs->setCurrentIndex(TabGeneral);
     Text_TankID->setFocus();
+    openedState_ = tankState();
 }
 
 bool TankInformationWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -833,14 +845,17 @@ bool TankInformationWindow::openNewTank() {
 }
 
 void TankInformationWindow::ClearUnboundBoxes() {
-    for (TagBox* box :
-         {Text_Capacity, Text_Diameter, Text_Height, Text_Level, Text_Yield, Text_Tensile}) {
+    for (TagBox* box : {Text_Diameter, Text_Height, Text_Level, Text_Yield, Text_Tensile}) {
         box->clear();
         box->setTag({});
     }
+    // A capacity or frequency box without a value carries the marker leaving it would give it,
+    // so that walking through it changes nothing.
+    Text_Capacity->clear();
+    Text_Capacity->setTag(unitentry::NoUnit);
     for (const ScheduleRow& line : schedule_) {
         line.freq->clear();
-        line.freq->setTag({});
+        line.freq->setTag(unitentry::NoUnit);
         line.next->clear();
     }
     for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})

@@ -5,6 +5,7 @@
 #include "platform/Session.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <vector>
 
@@ -88,8 +89,11 @@ private:
     // Lets a new choice of company or location go ahead while a tank is open, after asking
     // whether its changes may be discarded. False when the user keeps the tank.
     bool mayCloseOpenTank();
-    // Asks whether the changes of the open tank may be discarded.
+    // Asks whether the changes of the open tank may be discarded; a tank left as it was opened
+    // has none, and nothing is asked.
     bool confirmDiscard();
+    // What the tank's tabs hold, to tell whether anything was changed since the tank opened.
+    QStringList tankState() const;
     // Shows the company or location dialog, to change the current row or to add one.
     void showRecordDialog(AddressRecordWindow& dialog, bool change);
 
@@ -179,6 +183,9 @@ private:
     qint16 LevelIn = 0;
     qint32 YieldPsi = 0;
     qint32 TensilePsi = 0;
+
+    // What the tank's tabs held when it was opened.
+    QStringList openedState_;
 };
 
 } // namespace korvane

@@ -82,7 +82,9 @@ TEST_F(TagBoxTest, LeftOnlyWhenTheFocusMovesWithinTheWindow) {
 
 // In a dialog, Enter presses the button neither when a box has the focus nor when the button
 // has it; Space does.
-TEST(CommandButton, IsNeverPressedByEnter) {
+// Enter in a box of a window without a default button presses nothing: it must not save or
+// close a window behind the user's back. Enter on the focused button presses it, as Space does.
+TEST(CommandButton, IsPressedByEnterOnlyWhenItHasTheFocus) {
     QDialog window;
     auto* edit = new QLineEdit(&window);
     QPushButton* button =
@@ -94,12 +96,21 @@ TEST(CommandButton, IsNeverPressedByEnter) {
     QSignalSpy pressed(button, &QPushButton::clicked);
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(pressed.count(), 0);
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Return);
-    QTest::keyClick(button, Qt::Key_Enter);
-    EXPECT_EQ(pressed.count(), 0);
-    QTest::keyClick(button, Qt::Key_Space);
     EXPECT_EQ(pressed.count(), 1);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(pressed.count(), 2);
+    QTest::keyClick(button, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(pressed.count(), 2);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(pressed.count(), 3);
+    button->setEnabled(false);
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(pressed.count(), 3);
+    EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "records/AddressRecordWindow.h"
 
+#include "support/ActiveWindow.h"
+#include "support/FocusChain.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -229,6 +232,36 @@ TEST_F(AddressRecordWindowTest, EngineFailureIsShownAndNothingIsWritten) {
     click(*open9, "Cmd_OK");
     EXPECT_EQ(t.prompts.messages().size(), 2u);
     EXPECT_TRUE(open9->isVisible());
+}
+
+// Typed from top to bottom with Tab between the boxes, a company is stored by Enter; Escape
+// in another one drops it.
+TEST_F(AddressRecordWindowTest, TheKeyboardFillsTheDialogInReadingOrder) {
+    auto form9 = open<CompanyInformationWindow>(false);
+    test::showActive(*form9);
+    form9->findChild<QLineEdit*>(QStringLiteral("Text_Company"))->setFocus();
+    const QStringList order = test::readingOrder(*form9);
+    EXPECT_EQ(order, (QStringList{"Text_Company", "Text_Contact", "Text_Address", "Text_City",
+                                  "Text_State", "Text_Zip", "Text_Phone", "Text_Fax",
+                                  "Text_Comment", "Cmd_OK", "Cmd_Cancel", "Cmd_Help"}));
+    EXPECT_EQ(test::tabChain(*form9), order);
+
+    for (const char* text : {"Bayou Storage", "J. Doe", "1 Main St", "Tulsa", "OK", "74101"}) {
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(form9->result(), QDialog::Accepted);
+    ASSERT_EQ(file.count(Company), 1);
+    EXPECT_EQ(companyField(1, "Contact"), QVariant(QStringLiteral("J. Doe")));
+    EXPECT_EQ(companyField(1, "Zip"), QVariant(QStringLiteral("74101")));
+
+    auto another = open<CompanyInformationWindow>(false);
+    test::showActive(*another);
+    type(*another, "Text_Company", QStringLiteral("Never Stored"));
+    QTest::keyClick(another->findChild<QLineEdit*>(QStringLiteral("Text_Company")), Qt::Key_Escape);
+    EXPECT_EQ(another->result(), QDialog::Rejected);
+    EXPECT_EQ(file.count(Company), 1);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "reports/PrintDialog.h"
+
 #include "support/ActiveWindow.h"
+#include "support/FocusChain.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
@@ -108,6 +110,26 @@ TEST_F(PrintDialogTest, AMissingReportFileIsNamedAndTheDialogStaysOpen) {
     EXPECT_TRUE(dialog->isVisible());
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Cancel")),
                       Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+// The keyboard alone runs a report: the arrow keys choose the option, Enter presses OK, and
+// Tab runs from the chosen option to Cancel and OK; Escape closes the dialog.
+TEST_F(PrintDialogTest, TheKeyboardChoosesAndRunsAReport) {
+    open(10);
+    option(0)->setFocus();
+    EXPECT_EQ(test::tabChain(*dialog),
+              (QStringList{QStringLiteral("Option1_0"), QStringLiteral("Cmd_Cancel"),
+                           QStringLiteral("Cmd_OK")}));
+    option(0)->setFocus();
+    QTest::keyClick(option(0), Qt::Key_Down);
+    QTest::keyClick(option(1), Qt::Key_Down);
+    EXPECT_TRUE(option(2)->isChecked());
+    t.windows.expect([](QDialog&) { return int(QDialog::Rejected); });
+    QTest::keyClick(option(2), Qt::Key_Return);
+    EXPECT_EQ(dialog->lastReportFile(), QStringLiteral("tank_sum.rpt"));
+    EXPECT_EQ(session.SQLString, QStringLiteral("{Tank.LocationID} = %1").arg(portArthur));
+    QTest::keyClick(option(2), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
 }
 

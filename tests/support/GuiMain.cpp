@@ -1,3 +1,5 @@
+#include "platform/Keyboard.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -8,6 +10,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    korvane::installKeyboardConventions(app);
     // The windows keep user settings (the recent databases); tests keep theirs in a folder of
     // their own, empty at the start and gone at the end, never in the user's.
     const QTemporaryDir settings;

@@ -1,3 +1,4 @@
+#include "support/FocusChain.h"
 #include "tank/TankWindowFixture.h"
 
 #include <QComboBox>
@@ -7,6 +8,9 @@
 namespace korvane {
 namespace {
 
+using test::readingOrder;
+using test::rotatedTo;
+using test::tabChain;
 using test::TankWindowTest;
 using Icon = Prompts::Icon;
 using Answer = Prompts::Answer;
@@ -171,7 +175,7 @@ TEST_F(TankEditTest, StoredTankIsShownInItsUnits) {
         {"Text_Capacity", " 500 gals.", "1"},
         {"Text_Ext_Freq", "5 Year(s)", "0"},
         {"Text_UT_Freq", "18 Month(s)", "1"},
-        {"Text_Int_Freq", "", ""},
+        {"Text_Int_Freq", "", "2"}, // no unit: nothing is stored
         {"Text_Ext_Last", "15/Jun/1998", nullptr},
         {"Text_Ext_Next", "15/Jun/2003", nullptr},
         {"Text_UT_Next", "28/Feb/2002", nullptr},
@@ -469,6 +473,87 @@ TEST_F(TankEditTest, EnterInABoxDoesNotCloseTheWindow) {
     QTest::keyClick(box("Text_Product"), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(session.RecordMode);
+}
+
+// On every tab, Tab runs through the controls in the order they are read, from the tab strip
+// through the page to the buttons below it and round again.
+TEST_F(TankEditTest, TabFollowsTheLayoutOnEveryTab) {
+    openTank();
+    for (int tab = 0; tab < tabs()->count(); ++tab) {
+        tabs()->setCurrentIndex(tab);
+        QApplication::processEvents();
+        tabs()->setFocus();
+        const QStringList expected = readingOrder(*window);
+        ASSERT_GT(expected.size(), 6) << tab;
+        EXPECT_EQ(rotatedTo(tabChain(*window), expected.front()), expected)
+            << tabs()->tabText(tab).toStdString();
+    }
+}
+
+// The strengths are typed in the order the boxes stand: from Capacity the focus reaches Shell
+// Construction, then Yield, never a dimension box again.
+TEST_F(TankEditTest, DesignValuesTypedInOrderLandInTheirBoxes) {
+    openTank();
+    tabs()->setCurrentIndex(2);
+    box("Text_Capacity")->setFocus();
+    const char* const expected[] = {"List_MfgType", "Text_Yield", "Text_Tensile", "Text_JointEff",
+                                    "Text_SGravity"};
+    for (const char* name : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
+    }
+}
+
+TEST_F(TankEditTest, EnterPressesTheFocusedButtonAndEscapeCancels) {
+    openTank();
+    // Enter in a box neither saves nor closes the window.
+    typeKeys("Text_Product", QStringLiteral(" blend"));
+    QTest::keyClick(box("Text_Product"), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+
+    // Escape is Cancel: it asks, and the question's Cancel keeps the work.
+    t.prompts.answerMessage(Answer::Cancel);
+    QTest::keyClick(box("Text_Product"), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(text("Text_Product"), QStringLiteral("Crude Oil blend"));
+
+    // Enter on the focused OK button stores the tank and closes the window.
+    auto* ok = find<QPushButton>("Cmd_OK");
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_EQ(tankField(tank, "Product"), QStringLiteral("Crude Oil blend"));
+}
+
+// Cancel asks only when something differs from what the tank held when it was opened: walking
+// through every box, or typing a value and putting it back, is no change.
+TEST_F(TankEditTest, CancelAsksOnlyAfterAChange) {
+    openTank();
+    for (int tab = 1; tab < tabs()->count(); ++tab) {
+        tabs()->setCurrentIndex(tab);
+        for (int step = 0; step < 40; ++step)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    typeInto("Text_Product", QStringLiteral("Diesel"));
+    typeInto("Text_Product", QStringLiteral("Crude Oil"));
+    click("Cmd_Cancel");
+    EXPECT_TRUE(t.prompts.messages().empty());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("Tank")), 1);
+
+    // A new tank nobody typed into is dropped without a question; one with a name asks.
+    openNewTank();
+    click("Cmd_Cancel");
+    EXPECT_TRUE(t.prompts.messages().empty());
+    EXPECT_FALSE(window->isVisible());
+    openNewTank();
+    typeInto("Text_TankID", QStringLiteral("T-300"));
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Cancel");
+    EXPECT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("Tank")), 1);
 }
 
 } // namespace

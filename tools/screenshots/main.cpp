@@ -15,6 +15,7 @@
 #include "inspection/AssessmentWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "inspection/SettlementGraphWindow.h"
+#include "platform/Keyboard.h"
 #include "platform/Prompts.h"
 #include "platform/SelectionChain.h"
 #include "platform/Services.h"
@@ -31,6 +32,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -83,10 +85,25 @@ void settle() {
     }
 }
 
+// The window as it stands on the screen: with the title bar and border of the window manager
+// when there is one (scripts/screenshots runs one), else the window's own drawing.
+QPixmap picture(QWidget& window) {
+    if (window.isWindow()) {
+        window.raise();
+        window.activateWindow();
+        settle();
+        const QRect frame = window.frameGeometry();
+        if (frame != window.geometry() && window.screen())
+            return window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(),
+                                               frame.height());
+    }
+    return window.grab();
+}
+
 bool save(QWidget& window, const QDir& folder, const QString& name) {
     settle();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
-    if (!window.grab().save(path)) {
+    if (!picture(window).save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -525,6 +542,7 @@ bool reportPreviews(Session& session, Services& services, const QDir& folder) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    installKeyboardConventions(app);
     if (argc != 3) {
         std::fprintf(stderr, "usage: korvane-screenshots DATABASE FOLDER\n");
         return 2;
