@@ -33,6 +33,7 @@ protected:
     bool startEntry() override;
     Outcome writeEntry() override;
     QString entryKey() const override;
+    QString rowName() const override { return QStringLiteral("area"); }
     void showRow(const QString& areaId) override;
     Result<bool> removeRow(const QString& areaId) override;
     void resetExtras() override;

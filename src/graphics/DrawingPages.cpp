@@ -5,6 +5,7 @@
 #include "graphics/DrawingTab.h"
 #include "platform/BusyScope.h"
 
+#include <QScopedValueRollback>
 #include <QWidget>
 
 namespace korvane {
@@ -16,8 +17,8 @@ DrawingPages::~DrawingPages() = default;
 
 void DrawingPages::addTab(DrawingTab& tab, Kind kind) {
     tabs_.push_back({&tab, kind});
-    connect(&tab, &DrawingTab::pageChanging, this,
-            [this, &tab](int from, int) { pageChanging(tab, from); });
+    connect(&tab, &DrawingTab::pageRequested, this,
+            [this, &tab](int page) { turnPage(tab, page); });
     connect(&tab, &DrawingTab::saveClicked, this, [this, &tab] {
         if (Status saved = savePage(tab); !saved)
             showError(saved.error());
@@ -59,6 +60,13 @@ Status DrawingPages::pick(const QString& databaseName, qint32 ownerKey, const QS
 }
 
 void DrawingPages::showTab(DrawingTab* tab) {
+    if (changing_) {
+        // Only a window opened during a page change could get here; the tab brought forward
+        // still shows its page as it was left.
+        shown_ = tab;
+        return;
+    }
+    const QScopedValueRollback busy(changing_, true);
     if (shown_ && shown_ != tab && shown_->isChanged())
         offerSave(*find(shown_), shown_->currentPage());
     shown_ = tab;
@@ -66,13 +74,17 @@ void DrawingPages::showTab(DrawingTab* tab) {
         loadPage(*pages);
 }
 
-void DrawingPages::pageChanging(DrawingTab& tab, int from) {
+bool DrawingPages::turnPage(DrawingTab& tab, int page) {
     const TabPages* pages = find(&tab);
-    if (!pages || !store_)
-        return;
+    if (!pages || !store_ || changing_ || page == tab.currentPage())
+        return false;
+    const QScopedValueRollback busy(changing_, true);
+    // The page being left is still the one shown: it is saved under its own number and kind.
     if (tab.isChanged())
-        offerSave(*pages, from);
+        offerSave(*pages, tab.currentPage());
+    tab.showPage(page);
     loadPage(*pages);
+    return true;
 }
 
 void DrawingPages::offerSave(const TabPages& pages, int page) {

@@ -21,8 +21,11 @@ class DrawingTab;
 //
 // Picking an owner (a tank or an inspection) writes its stored pages to a private folder and
 // shows the first page; a tab shows the current page of its pager whenever it comes to the
-// front or its pager moves, from that page's file or as a new page. A page that differs from
-// its file is never left without the question whether to save it. The pages of every owner
+// front or its pager turns, from that page's file or as a new page. A page that differs from
+// its file is never left without the question whether to save it, and a page saved is saved
+// under its own name (its number and, on the shell tab, its kind) before the next one is shown.
+// While a page change is under way (its questions open), a further request to change pages is
+// refused, so one click turns one page and asks each question once. The pages of every owner
 // picked while the window is open are kept until the window closes, so that picking another
 // tank and coming back loses nothing and OK stores the saved pages of them all at once.
 class DrawingPages : public QObject {
@@ -50,6 +53,10 @@ public:
     // then the tab brought forward (none for a selection tab) shows its current page.
     void showTab(DrawingTab* tab);
 
+    // Turns a tab to another page: the page being left is offered for saving, then the page
+    // asked for is shown. Refused (false) while another page change is under way.
+    bool turnPage(DrawingTab& tab, int page);
+
     // Writes the page a tab shows to its file and records it for OK (the tab's save button).
     Status savePage(DrawingTab& tab);
 
@@ -67,7 +74,6 @@ private:
         Kind kind = Kind::Edge;
     };
     const TabPages* find(const DrawingTab* tab) const;
-    void pageChanging(DrawingTab& tab, int from);
     // The file suffix of a tab's page: the page shown, or another page of the same tab.
     QString suffix(const TabPages& pages, int page) const;
     void loadPage(const TabPages& pages);
@@ -84,6 +90,7 @@ private:
     GraphicStore* store_ = nullptr;
     DrawingTab* shown_ = nullptr;
     bool saved_ = false;
+    bool changing_ = false; // a page change is under way, its questions may be open
 };
 
 } // namespace korvane

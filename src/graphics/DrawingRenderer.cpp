@@ -1,5 +1,7 @@
 #include "graphics/DrawingRenderer.h"
 
+#include "graphics/DrawingElement.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -135,6 +137,41 @@ void paintDrawing(QPainter& painter, const Drawing& drawing, const RenderOptions
     } else {
         for (ElementId id : drawing.intersecting(options.exposed))
             paintElement(painter, *drawing.find(id), options.palette);
+    }
+    painter.restore();
+}
+
+void paintLinkLabels(QPainter& painter, const Drawing& drawing, const QTransform& toDevice,
+                     const QFont& font, const std::vector<ElementId>* only) {
+    const QFontMetricsF metrics(font, painter.device());
+    const QRectF page = toDevice.mapRect(QRectF(0, 0, 1000, 1000));
+    const double pad = std::max(1.0, metrics.height() / 8);
+    // Clear of the status marker that may sit above the corner.
+    const double gap = metrics.height() * 0.8;
+    painter.save();
+    painter.setFont(font);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const Element& e : drawing.elements()) {
+        if (!e.hotSpot || e.text.isEmpty() || e.kind == ElementKind::Text)
+            continue;
+        if (only && std::find(only->begin(), only->end(), e.id) == only->end())
+            continue;
+        // One line, however the ID was typed.
+        const QString text = e.text.simplified();
+        const QPointF corner = toDevice.map(elementBounds(e).topRight());
+        QRectF box(0, 0, metrics.horizontalAdvance(text) + 2 * pad, metrics.height() + pad);
+        box.moveBottomLeft(QPointF(corner.x() + gap, corner.y()));
+        if (box.right() > page.right())
+            box.moveRight(page.right());
+        if (box.left() < page.left())
+            box.moveLeft(page.left());
+        if (box.top() < page.top())
+            box.moveTop(page.top());
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255, 215));
+        painter.drawRoundedRect(box, pad, pad);
+        painter.setPen(Qt::black);
+        painter.drawText(box, Qt::AlignCenter, text);
     }
     painter.restore();
 }

@@ -3,7 +3,9 @@
 #include "graphics/Drawing.h"
 
 #include <QColor>
+#include <QFont>
 #include <QPalette>
+#include <QTransform>
 
 #include <vector>
 
@@ -32,6 +34,15 @@ void paintElement(QPainter& painter, const Element& e, const QPalette& palette);
 
 // Paints the drawing's elements bottom first.
 void paintDrawing(QPainter& painter, const Drawing& drawing, const RenderOptions& options);
+
+// The labels of linked elements: the text of each hot-spot element (the point or area ID that
+// ties it to a row) in a small box beside the element's top right corner, moved inside the page
+// where it would stick out. The painter paints in device units: toDevice maps the page's logical
+// units there, and the font's size is the label's on that device. Labels go over a drawing on
+// the screen and on paper but are never elements of it, so no drawing file holds them. A text
+// element shows its text already and gets no label. `only` limits them as in RenderOptions.
+void paintLinkLabels(QPainter& painter, const Drawing& drawing, const QTransform& toDevice,
+                     const QFont& font, const std::vector<ElementId>* only = nullptr);
 
 // The transform that puts the page (0..1000 on both axes) into target, as large as fits with
 // equal scales on both axes, centred horizontally and at the top of target.

@@ -392,6 +392,11 @@ QColor DrawingSurface::markerFor(const QString& text) const {
     return markers_.value(text.toCaseFolded(), otherMarkers_);
 }
 
+void DrawingSurface::setLinkLabels(bool on) {
+    linkLabels_ = on;
+    viewport()->update();
+}
+
 void DrawingSurface::paintOverlay(QPainter& painter) const {
     const QTransform toDevice = painter.worldTransform();
     if (const auto& preview = editor_.preview())
@@ -421,6 +426,12 @@ void DrawingSurface::paintOverlay(QPainter& painter) const {
             painter.setBrush(marker);
             painter.drawEllipse(QRectF(corner.x() - 1, corner.y() - 11, 10, 10));
         }
+        painter.setRenderHint(QPainter::Antialiasing, false);
+    }
+    if (linkLabels_) {
+        QFont font = this->font();
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+        paintLinkLabels(painter, drawing(), toDevice, font);
         painter.setRenderHint(QPainter::Antialiasing, false);
     }
     // Selected elements: a dashed outline of each, and handles where they can be dragged.
@@ -477,8 +488,9 @@ Status DrawingSurface::PrintTarget(QPainter& painter) {
         return Error{tr("The drawing's place on the page is empty.")};
 
     const std::vector<ElementId> chosen = targets();
+    const QTransform toPage = pageTransform(place);
     painter.save();
-    painter.setWorldTransform(pageTransform(place), true);
+    painter.setWorldTransform(toPage, true);
     painter.setRenderHint(QPainter::Antialiasing);
     RenderOptions options;
     options.palette = palette();
@@ -486,6 +498,9 @@ Status DrawingSurface::PrintTarget(QPainter& painter) {
         options.only = &chosen;
     paintDrawing(painter, drawing(), options);
     painter.restore();
+    if (linkLabels_)
+        paintLinkLabels(painter, drawing(), toPage, QFont(QStringLiteral("Arial"), 8),
+                        options.only);
     return {};
 }
 

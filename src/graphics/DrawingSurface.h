@@ -94,8 +94,8 @@ public:
     double PrintHeight() const { return printHeight_; }
     void setPrintHeight(double inches) { printHeight_ = inches; }
     // Prints the elements in scope (TargetScope 5: the whole drawing) in the placement above,
-    // as vectors, with a painter already printing on the page (so a header printed before
-    // stays on the same page).
+    // as vectors, with their link labels when those are shown, with a painter already printing
+    // on the page (so a header printed before stays on the same page).
     Status PrintTarget(QPainter& painter);
     // The same on a page of its own: begins and ends the print document.
     Status PrintTarget(QPrinter& printer);
@@ -110,6 +110,11 @@ public:
     void setMarkers(const QHash<QString, QColor>& byText, const QColor& others = QColor());
     // The marker shown beside linked elements of this text; invalid when none.
     QColor markerFor(const QString& text) const;
+
+    // Labels beside linked (hot-spot) elements naming them by their text, on the screen and in
+    // print. Like the markers they belong to the view: never saved or exported.
+    void setLinkLabels(bool on);
+    bool linkLabels() const { return linkLabels_; }
 
     // Paints the whole drawing into target (page fitted as for printing), for export.
     void RenderTo(QPainter& painter, const QRectF& target) const;
@@ -171,6 +176,7 @@ private:
     int pointer_ = 0;
     QHash<QString, QColor> markers_; // by case-folded element text
     QColor otherMarkers_;
+    bool linkLabels_ = false;
 };
 
 } // namespace korvane

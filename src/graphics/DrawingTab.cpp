@@ -13,10 +13,12 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvane {
 
@@ -156,24 +158,45 @@ DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), n
     body_->addWidget(surface_, 1);
     layout->addLayout(body_, 1);
     if (!names.pager.isEmpty()) {
-        pager_ = new QScrollBar(Qt::Horizontal, this);
+        // Buttons, not a scroll bar: one click turns one page, holding a button down repeats
+        // nothing, and Tab reaches each button (Space or Enter presses it).
+        pager_ = new QWidget(this);
         pager_->setObjectName(names.pager);
-        pager_->setRange(1, 2);
-        pager_->setPageStep(1);
-        pager_->setToolTip(QStringLiteral("Page"));
-        connect(pager_, &QScrollBar::valueChanged, this, &DrawingTab::pagerMoved);
-        auto* paging = new QHBoxLayout;
-        paging->addWidget(pager_, 1);
-        if (!names.counter.isEmpty()) {
-            counter_ = new QLabel(this);
+        auto* paging = new QHBoxLayout(pager_);
+        paging->setContentsMargins(0, 0, 0, 0);
+        const auto pagerButton = [this](const QString& name, QStyle::StandardPixmap icon,
+                                        const QString& what) {
+            auto* b = new QPushButton(pager_);
+            b->setObjectName(name);
+            b->setIcon(style()->standardIcon(icon));
+            b->setToolTip(what);
+            b->setAccessibleName(what);
+            b->setAutoRepeat(false);
+            b->setAutoDefault(true); // Enter on the focused button presses it
+            b->setFocusPolicy(Qt::StrongFocus);
+            return b;
+        };
+        previous_ = pagerButton(names.pager + QStringLiteral("_Previous"), QStyle::SP_ArrowLeft,
+                                QStringLiteral("Previous page"));
+        next_ = pagerButton(names.pager + QStringLiteral("_Next"), QStyle::SP_ArrowRight,
+                            QStringLiteral("Next page"));
+        connect(previous_, &QPushButton::clicked, this, [this] { emit pageRequested(page_ - 1); });
+        connect(next_, &QPushButton::clicked, this, [this] { emit pageRequested(page_ + 1); });
+        counter_ = new QLabel(pager_);
+        if (!names.counter.isEmpty())
             counter_->setObjectName(names.counter);
-            counter_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00 of 00")));
-            paging->addWidget(counter_);
-        }
-        layout->addLayout(paging);
+        counter_->setAlignment(Qt::AlignCenter);
+        counter_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00 of 00")) + 12);
+        paging->addStretch();
+        paging->addWidget(previous_);
+        paging->addWidget(counter_);
+        paging->addWidget(next_);
+        paging->addStretch();
+        layout->addWidget(pager_);
+        pageCount_ = names.growingPager ? 2 : std::max(1, names.fixedPages);
     }
     applyZoom();
-    updateCounter();
+    updatePager();
 }
 
 void DrawingTab::setSidePanel(QWidget* panel) {
@@ -212,53 +235,40 @@ void DrawingTab::setPlate(bool plate) {
         (plate ? plate_ : rollout_)->setChecked(true);
 }
 
-int DrawingTab::currentPage() const {
-    return pager_ ? pager_->value() : 1;
-}
-
 void DrawingTab::showPage(int page) {
     if (!pager_)
         return;
-    const QSignalBlocker quiet(pager_);
-    if (names_.growingPager && page + 1 > pager_->maximum())
-        pager_->setMaximum(page + 1);
-    pager_->setValue(page);
-    shownPage_ = pager_->value();
-    updateCounter();
+    const int last = names_.growingPager ? std::max(2, names_.lastPage) : pageCount_;
+    page_ = std::clamp(page, 1, last);
+    // One empty page always follows the last one shown.
+    if (names_.growingPager && page_ + 1 > pageCount_)
+        pageCount_ = std::min(page_ + 1, last);
+    updatePager();
+    emit pageShown(page_);
 }
 
 void DrawingTab::setPageCount(int pages) {
     if (!pager_)
         return;
-    const QSignalBlocker quiet(pager_);
-    pager_->setMaximum(names_.growingPager ? std::max(pages + 1, 2) : names_.fixedPages);
-    updateCounter();
+    pageCount_ = names_.growingPager ? std::clamp(pages + 1, 2, std::max(2, names_.lastPage))
+                                     : std::max(1, names_.fixedPages);
+    page_ = std::min(page_, pageCount_);
+    updatePager();
 }
 
 int DrawingTab::pageCount() const {
-    return pager_ ? pager_->maximum() : 1;
+    return pager_ ? pageCount_ : 1;
 }
 
-void DrawingTab::pagerMoved(int value) {
-    const int from = shownPage_;
-    shownPage_ = value;
-    // One empty page always follows the last one shown.
-    if (names_.growingPager && value + 1 > pager_->maximum()) {
-        const QSignalBlocker quiet(pager_);
-        pager_->setMaximum(value + 1);
-    }
-    updateCounter();
-    if (from != value)
-        emit pageChanging(from, value);
-}
-
-void DrawingTab::updateCounter() {
-    if (!counter_)
+void DrawingTab::updatePager() {
+    if (!pager_)
         return;
-    const int page = currentPage();
+    previous_->setEnabled(page_ > 1);
+    next_->setEnabled(page_ < pageCount_);
+    const int page = page_;
     counter_->setText(page <= names_.pageTitles.size()
                           ? names_.pageTitles.at(page - 1)
-                          : QStringLiteral("%1 of %2").arg(page).arg(pageCount()));
+                          : QStringLiteral("%1 of %2").arg(page).arg(pageCount_));
 }
 
 void DrawingTab::resetZoom() {

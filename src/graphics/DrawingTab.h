@@ -14,20 +14,21 @@ class QHBoxLayout;
 class QLabel;
 class QPrinter;
 class QPushButton;
-class QScrollBar;
 
 namespace korvane {
 
 class DrawingSurface;
 
 // One drawing tab of the graphics windows: a drawing surface with its eight tool buttons,
-// "Zoom In" and "Zoom Out", the save and print buttons and, on a paged tab, the pager with its
-// "n of m" counter. The tab knows nothing of where pages are stored; the window answers its
-// signals (save this page, the pager moved) through the graphic storage.
+// "Zoom In" and "Zoom Out", the save and print buttons and, on a paged tab, the pager: a
+// previous and a next button with the "n of m" counter between them. The tab knows nothing of
+// where pages are stored; the window answers its signals (save this page, turn to that page)
+// through the graphic storage, and only the window turns the page.
 //
 // Controls are named by the tab's number n and its names (for the shell tab of the tank
 // window: Surface2, Opt_SDraw_0 .. Opt_SDraw_7, Cmd_ZoomIn2, Cmd_ZoomOut2, Cmd_Save2,
-// Cmd_Print2, HScroll_S and Graph_CountS).
+// Cmd_Print2, the pager HScroll_S with its buttons HScroll_S_Previous and HScroll_S_Next, and
+// the counter Graph_CountS).
 class DrawingTab : public QWidget {
     Q_OBJECT
 
@@ -39,6 +40,7 @@ public:
         QString counter;          // "Graph_CountS"; empty when the pager shows no counter
         bool growingPager = true; // one empty page always follows the last one shown
         int fixedPages = 2;       // the pages of a pager that does not grow (roof and floor)
+        int lastPage = 99;        // the highest page a growing pager reaches
         bool shellType = false;   // Opt_SType_0 "Rollout" and Opt_SType_1 "Plate"
         QStringList pageTitles;   // what the counter shows for each page, instead of "n of m"
     };
@@ -64,8 +66,8 @@ public:
     void setPlate(bool plate);
 
     // The page the pager shows (1 on a tab of one page).
-    int currentPage() const;
-    // Sets the pager without telling anyone, as when the window loads a tab.
+    int currentPage() const { return page_; }
+    // Sets the pager, as the window does when it turns the page or loads a tab.
     void showPage(int page);
     // The pager's last page, at least `pages` + 1 on a growing pager (one empty page after the
     // last stored one), and the counter.
@@ -90,17 +92,19 @@ signals:
     void toolChosen(int editMode);
     void saveClicked();
     void printClicked();
-    // The pager moved from one page to another.
-    void pageChanging(int from, int to);
+    // The user asked for another page with the pager (one click, one page); the page shown
+    // stays until the window turns it with showPage.
+    void pageRequested(int page);
+    // The pager now shows this page.
+    void pageShown(int page);
 
 private slots:
     void zoomIn();
     void zoomOut();
-    void pagerMoved(int value);
 
 private:
     void applyZoom();
-    void updateCounter();
+    void updatePager();
 
     Names names_;
     DrawingSurface* surface_ = nullptr;
@@ -110,13 +114,16 @@ private:
     QPushButton* zoomOut_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* print_ = nullptr;
-    QScrollBar* pager_ = nullptr;
+    QWidget* pager_ = nullptr;
+    QPushButton* previous_ = nullptr;
+    QPushButton* next_ = nullptr;
     QLabel* counter_ = nullptr;
     QAbstractButton* rollout_ = nullptr;
     QAbstractButton* plate_ = nullptr;
     QHBoxLayout* body_ = nullptr;
     ZoomSteps zoom_;
-    int shownPage_ = 1;
+    int page_ = 1;
+    int pageCount_ = 1;
 };
 
 } // namespace korvane

@@ -31,6 +31,8 @@ DrawingTab::Names GraphicsWindow::tabNames(int number, const char* tools, const 
     names.pager = QString::fromLatin1(pager);
     names.counter = QString::fromLatin1(counter);
     names.shellType = shellType;
+    // Shell pages run to 49 (a plate page is numbered 50 higher), other pages to 99.
+    names.lastPage = shellType ? 49 : 99;
     return names;
 }
 
@@ -45,8 +47,6 @@ DrawingTab* GraphicsWindow::addDrawingTab(const DrawingTab::Names& names, Drawin
                                           const QString& title) {
     auto* tab = new DrawingTab(names);
     pages_->addTab(*tab, kind);
-    if (setup_.toolMeansChange)
-        connect(tab, &DrawingTab::toolChosen, this, [this] { session_.RecordMode = true; });
     connect(tab, &DrawingTab::printClicked, this, [this, tab] { printPage(*tab); });
     if (kind == DrawingPages::Kind::Other) {
         // The other pages carry no data rows: Delete removes the selection at once.
@@ -129,7 +129,7 @@ void GraphicsWindow::Cmd_OK_Click() {
 }
 
 void GraphicsWindow::Cmd_Cancel_Click() {
-    if (session_.RecordMode || pages_->anyChanges()) {
+    if (pages_->anyChanges()) {
         const auto answer =
             services_.prompts.message(QStringLiteral("This will cause all changes to be ignored!"),
                                       QStringLiteral("Cancel Update"), Prompts::Icon::Exclamation,

@@ -21,7 +21,7 @@ namespace korvane {
 // A drawing tab shows the current page of its pager whenever it comes to the front. OK stores the
 // saved pages in one transaction and closes the window; a failure leaves the window open with the
 // message. Cancel (also the close box and Escape) asks before throwing away a changed or saved
-// page, or after a drawing tool was chosen where the window counts that as a change.
+// page; with nothing changed it closes at once (choosing a drawing tool changes nothing).
 class GraphicsWindow : public QDialog {
     Q_OBJECT
 
@@ -37,8 +37,6 @@ protected:
         QString caption;
         quint8 helpTopic;
         GraphicStore::Owner owner;
-        // A tool chosen counts as a change that Cancel asks about.
-        bool toolMeansChange = false;
     };
     GraphicsWindow(Session& session, Services& services, QWidget* parent, Setup setup);
 

@@ -17,7 +17,7 @@ const QString WindowCaption = QStringLiteral("Inspection Graphics");
 InspectionGraphicsWindow::InspectionGraphicsWindow(Session& session, Services& services,
                                                    QWidget* parent)
     : GraphicsWindow(session, services, parent,
-                     {"Form6", WindowCaption, 4, GraphicStore::Owner::Inspection, false}) {
+                     {"Form6", WindowCaption, 4, GraphicStore::Owner::Inspection}) {
     select_ = new InspectionSelectPanel(session_, services_, *this, WindowCaption,
                                         InspectionSelectPanel::Use::Drawing);
     DrawingTab* edge = addDrawingTab(tabNames(1, "Opt_EDraw"), DrawingPages::Kind::Edge,

@@ -29,6 +29,7 @@ LinkedEntryPanel::LinkedEntryPanel(Services& services, DrawingTab& tab, const QS
     setMaximumWidth(240);
 
     DrawingSurface& surface = tab_.surface();
+    surface.setLinkLabels(true);
     connect(&surface, &DrawingSurface::OnHotSpot, this, &LinkedEntryPanel::Surface_OnHotSpot);
     connect(&surface, &DrawingSurface::KeyDown, this, &LinkedEntryPanel::Surface_KeyDown);
 }
@@ -50,6 +51,11 @@ QLabel* LinkedEntryPanel::addEntryBox(QLineEdit* box, const QString& name, const
 void LinkedEntryPanel::addRow(QWidget* row) {
     row->setParent(this);
     form_->addRow(row);
+}
+
+void LinkedEntryPanel::addRow(const QString& label, QWidget* field) {
+    field->setParent(this);
+    form_->addRow(new QLabel(label, this), field);
 }
 
 void LinkedEntryPanel::addButtons(const QString& letters, const QString& addCaption,
@@ -85,6 +91,7 @@ void LinkedEntryPanel::reset() {
     accept_->setEnabled(false);
     cancel_->setEnabled(false);
     add_->setEnabled(true);
+    relinking_ = NoElement;
 }
 
 bool LinkedEntryPanel::isEntering() const {
@@ -101,11 +108,35 @@ bool LinkedEntryPanel::checkSelection() {
     return false;
 }
 
+ElementId LinkedEntryPanel::selectedElement() const {
+    const auto& selected = tab_.surface().editor().selection();
+    return selected.size() == 1 ? selected.front() : NoElement;
+}
+
+QString LinkedEntryPanel::linkedKey() const {
+    DrawingSurface& surface = tab_.surface();
+    surface.setTargetScope(2);
+    return surface.ElementHotSpot() ? surface.ElementText() : QString();
+}
+
+bool LinkedEntryPanel::mayRelink(const QString& key) {
+    const auto answer = services_.prompts.message(
+        QStringLiteral("This element is already %1 %2.\nDo you wish to keep it as %1 %2?\n"
+                       "No lets you tie it to another %1.")
+            .arg(rowName(), key),
+        QStringLiteral("Linked Element"), Prompts::Icon::Question, Prompts::Buttons::YesNo);
+    return answer == Prompts::Answer::No;
+}
+
 void LinkedEntryPanel::Cmd_Add_Click() {
     if (!checkSelection())
         return;
+    const QString held = linkedKey();
+    if (!held.isEmpty() && !mayRelink(held))
+        return;
     // The boxes may still show the row of an element the pointer passed over.
     reset();
+    relinking_ = held.isEmpty() ? NoElement : selectedElement();
     if (!startEntry())
         return;
     boxes_.front()->setEnabled(true);
@@ -131,6 +162,13 @@ void LinkedEntryPanel::Cmd_Accept_Click() {
     // data nobody can find on the drawing.
     if (!checkSelection())
         return;
+    // Another element may have been selected since Add: one linked elsewhere is asked about too.
+    if (const QString held = linkedKey();
+        !held.isEmpty() && held != entryKey() && selectedElement() != relinking_) {
+        if (!mayRelink(held))
+            return;
+        relinking_ = selectedElement();
+    }
     switch (writeEntry()) {
     case Outcome::Refused:
         return;
@@ -169,8 +207,9 @@ void LinkedEntryPanel::Surface_KeyDown(int keyCode, int) {
     DrawingSurface& surface = tab_.surface();
     if (keyCode != DeleteKey || surface.EditMode() != SelectionMode)
         return;
-    surface.setTargetScope(2);
-    const QString key = surface.ElementText();
+    // Only a linked element has a row; any other (a text element showing its own text
+    // included) goes at once.
+    const QString key = linkedKey();
     if (key.isEmpty()) {
         surface.DeleteSelected(2);
         return;

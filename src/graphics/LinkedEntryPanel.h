@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "graphics/DrawingElement.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -24,9 +25,11 @@ class DrawingTab;
 //
 // Add (with exactly one element selected) starts the entry; typing into an entry box enables the
 // next one, and the last one enables Accept. Accept writes the row and links the selected
-// element to it: its text becomes the row's key and it raises hot-spot and hit events. Delete
-// (in selection mode) removes an unlinked element at once; a linked one asks first, and goes only
-// when its row was removed.
+// element to it: its text becomes the row's key and it raises hot-spot and hit events. An
+// element already linked to a row is tied to another only when the user says so: Add asks
+// first, naming the row it holds; Yes, the button Enter presses, keeps it as it is.
+// Delete (in selection mode) removes an unlinked element at once; a linked one asks first, and
+// goes only when its row was removed. The surface shows each linked element's key beside it.
 class LinkedEntryPanel : public QWidget {
     Q_OBJECT
 
@@ -45,6 +48,8 @@ protected:
                         const QString& toolTip);
     // Adds a row of other controls (options, a check box) below the boxes.
     void addRow(QWidget* row);
+    // Adds a labelled row below the boxes.
+    void addRow(const QString& label, QWidget* field);
     // Adds Cmd_<letters>Add (with its caption), Cmd_<letters>Accept and Cmd_<letters>Cancel.
     void addButtons(const QString& letters, const QString& addCaption, const QString& addTip);
 
@@ -56,6 +61,8 @@ protected:
     // Declined (the user kept an existing row) ends the entry; Refused keeps it for correction.
     virtual Outcome writeEntry() = 0;
     virtual QString entryKey() const = 0;
+    // What a row is called in the questions: "point", "area".
+    virtual QString rowName() const = 0;
     // Shows the row of a linked element in the boxes (already enabled and read-only); a key
     // without a row leaves them as they are.
     virtual void showRow(const QString& key) = 0;
@@ -79,12 +86,21 @@ private slots:
 
 private:
     void boxEdited(std::size_t box);
+    // The key the selected element is linked to; empty when it is not linked.
+    QString linkedKey() const;
+    // The selected element is linked to `key`: asks whether to keep it so. True when the user
+    // chose to tie it to another row.
+    bool mayRelink(const QString& key);
+    // The one selected element; NoElement when not exactly one is selected.
+    ElementId selectedElement() const;
 
     QFormLayout* form_ = nullptr;
     std::vector<QLineEdit*> boxes_;
     QPushButton* add_ = nullptr;
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    // The linked element the user chose at Add to tie to another row.
+    ElementId relinking_ = NoElement;
 };
 
 } // namespace korvane

@@ -18,7 +18,7 @@ const QString WindowCaption = QStringLiteral("Tank Graphics");
 
 TankGraphicsWindow::TankGraphicsWindow(Session& session, Services& services, QWidget* parent)
     : GraphicsWindow(session, services, parent,
-                     {"Form8", WindowCaption, 5, GraphicStore::Owner::Tank, true}) {
+                     {"Form8", WindowCaption, 5, GraphicStore::Owner::Tank}) {
     select_ = new TankSelectPanel(session_, services_, *this, WindowCaption);
     DrawingTab* roofFloor = addDrawingTab(roofFloorNames(1), DrawingPages::Kind::RoofFloor,
                                           QStringLiteral("Roof/Floor TML's"));

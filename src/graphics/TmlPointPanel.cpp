@@ -26,6 +26,14 @@ TmlPointPanel::TmlPointPanel(Session& session, Services& services, DrawingTab& t
     y_ = new QLineEdit;
     addEntryBox(y_, prefix + QStringLiteral("Y"), QStringLiteral("Y Coordinate"),
                 QStringLiteral("Where the point lies up the tank"));
+    // The latest reading of the point clicked last on this page.
+    thickness_ = new QLabel;
+    thickness_->setObjectName(QStringLiteral("Label_%1Thickness").arg(letters));
+    thickness_->setToolTip(QStringLiteral("The latest reading of the point clicked last"));
+    thickness_->setWordWrap(true);
+    thickness_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    addRow(QStringLiteral("Current Thickness"), thickness_);
+    connect(&tab, &DrawingTab::pageShown, thickness_, &QLabel::clear);
     // What the markers beside the points say.
     auto* legend = new QLabel(statusLegend(true));
     legend->setObjectName(QStringLiteral("Label_%1Legend").arg(letters));
@@ -85,16 +93,14 @@ Result<bool> TmlPointPanel::removeRow(const QString& pointId) {
 }
 
 void TmlPointPanel::Surface_HitObject(double, double) {
-    auto reading =
-        tml::latestReading(session_.DatabaseName, session_.CurTankID, tab_.surface().ElementText());
-    if (!reading) {
-        showError(reading.error());
+    const QString pointId = tab_.surface().ElementText();
+    auto latest = tml::latestMeasurement(session_.DatabaseName, session_.CurTankID, pointId);
+    if (!latest) {
+        showError(latest.error());
         return;
     }
-    if (!reading.value())
-        return;
-    services_.prompts.message(formatThickness(*reading.value(), session_.UnitsUS),
-                              QStringLiteral("Current Thickness"), Prompts::Icon::Information);
+    thickness_->setText(pointId + QStringLiteral(": ") +
+                        tml::currentThicknessText(latest.value(), session_.UnitsUS));
 }
 
 } // namespace korvane

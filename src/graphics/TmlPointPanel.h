@@ -8,10 +8,11 @@ namespace korvane {
 // The thickness measurement locations (TMLs) of a drawing tab of the Tank Graphics window. A
 // point is a drawing element whose text is its point ID, tied to the tank's TML row of that ID
 // (the page it was accepted on and its coordinates). Beyond what every linked element does,
-// clicking a point shows the latest reading taken there over all the tank's inspections.
+// clicking a point shows under "Current Thickness" the latest reading taken there over all the
+// tank's inspections, with its date and inspection, in the units of the Preferences.
 //
 // Controls are named by the tab's letters: for "RF" Text_RFPointID, Text_RFX, Text_RFY,
-// Cmd_RFAdd, Cmd_RFAccept and Cmd_RFCancel.
+// Label_RFThickness, Cmd_RFAdd, Cmd_RFAccept and Cmd_RFCancel.
 class TmlPointPanel : public LinkedEntryPanel {
     Q_OBJECT
 
@@ -22,6 +23,7 @@ public:
 protected:
     Outcome writeEntry() override;
     QString entryKey() const override;
+    QString rowName() const override { return QStringLiteral("point"); }
     void showRow(const QString& pointId) override;
     Result<bool> removeRow(const QString& pointId) override;
 
@@ -33,6 +35,7 @@ private:
     QLineEdit* pointId_ = nullptr;
     QLineEdit* x_ = nullptr;
     QLineEdit* y_ = nullptr;
+    QLabel* thickness_ = nullptr;
 };
 
 } // namespace korvane

@@ -1,6 +1,8 @@
 #include "graphics/TmlRecords.h"
 
+#include "common/NumberFormat.h"
 #include "data/Database.h"
+#include "data/Recordset.h"
 
 #include <QSqlQuery>
 
@@ -62,21 +64,43 @@ Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& p
                               {tankId, pointId});
 }
 
-Result<std::optional<double>> latestReading(const QString& databaseName, qint32 tankId,
-                                            const QString& pointId) {
+Result<std::optional<Measurement>> latestMeasurement(const QString& databaseName, qint32 tankId,
+                                                     const QString& pointId) {
     auto db = Database::open(databaseName);
     if (!db)
         return db.takeError();
-    auto reading = db->firstValue(
-        QStringLiteral("SELECT \"Thickness\".\"Reading\" FROM \"Inspection\" JOIN \"Thickness\" "
+    auto rows = db->exec(
+        QStringLiteral("SELECT \"Thickness\".\"Reading\", \"Thickness\".\"DateTaken\", "
+                       "\"Inspection\".\"InspectionNum\", \"Inspection\".\"InspectionDate\" "
+                       "FROM \"Inspection\" JOIN \"Thickness\" "
                        "ON \"Inspection\".\"InspectionID\" = \"Thickness\".\"InspectionID\" "
                        "WHERE \"Inspection\".\"TankID\" = ? AND \"Thickness\".\"PointID\" = ? "
                        "ORDER BY \"Thickness\".\"DateTaken\" DESC, "
                        "\"Thickness\".\"ThicknessID\" DESC LIMIT 1"),
         {tankId, pointId});
-    if (!reading)
-        return reading.takeError();
-    return reading->isValid() ? std::optional<double>(reading->toDouble()) : std::nullopt;
+    if (!rows)
+        return rows.takeError();
+    if (!rows->next())
+        return std::optional<Measurement>();
+    const auto date = [&](int column) {
+        return fieldvalue::fromStored(rows->value(column), layout::FieldType::Date).toString();
+    };
+    return std::optional<Measurement>(Measurement{rows->value(0).toDouble(), date(1),
+                                                  rows->value(2).toString().trimmed(), date(3)});
+}
+
+QString currentThicknessText(const std::optional<Measurement>& measurement, bool unitsUS) {
+    if (!measurement)
+        return QStringLiteral("never measured");
+    QString text = formatThickness(measurement->reading, unitsUS) +
+                   (unitsUS ? QStringLiteral(" in.") : QStringLiteral(" mm"));
+    if (!measurement->date.isEmpty())
+        text += QStringLiteral(" on ") + measurement->date;
+    if (!measurement->inspectionNum.isEmpty())
+        text += QStringLiteral(", inspection ") + measurement->inspectionNum;
+    else if (!measurement->inspectionDate.isEmpty())
+        text += QStringLiteral(", inspection of ") + measurement->inspectionDate;
+    return text;
 }
 
 } // namespace korvane::tml

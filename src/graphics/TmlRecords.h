@@ -31,11 +31,24 @@ Status write(const QString& databaseName, qint32 tankId, const TmlPoint& point);
 // Deletes the tank's row of a point; false when there was none.
 Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& pointId);
 
-// The reading of the point with the latest DateTaken over all the tank's inspections (the
-// one entered last among readings of the same day), in inches; no value when the point was
-// never measured.
-Result<std::optional<double>> latestReading(const QString& databaseName, qint32 tankId,
-                                            const QString& pointId);
+// The latest reading of a point: the one with the latest DateTaken over all the tank's
+// inspections (the one entered last among readings of the same day).
+struct Measurement {
+    double reading = 0;     // inches
+    QString date;           // "dd/mmm/yyyy"; empty when the reading has no date
+    QString inspectionNum;  // the inspection's identifier, InspectionNum
+    QString inspectionDate; // "dd/mmm/yyyy"; empty when the inspection has no date
+};
+
+// The point's latest measurement; no value when the point was never measured.
+Result<std::optional<Measurement>> latestMeasurement(const QString& databaseName, qint32 tankId,
+                                                     const QString& pointId);
+
+// What "Current Thickness" shows: the reading with its unit, inches "0.000 in." or millimetres
+// "#0.00 mm" (by 25.399986), the date it was taken and its inspection, such as
+// "0.250 in. on 05/Mar/2021, inspection 2021-01" (an inspection without an identifier is named
+// by its date); "never measured" without a measurement.
+QString currentThicknessText(const std::optional<Measurement>& measurement, bool unitsUS);
 
 } // namespace tml
 

@@ -122,7 +122,7 @@ QVariant TankGridModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const TankGridRow& t = *tank(index.row());
-    const bool markDue = editing_ && t.due && index.column() == 0;
+    const bool markDue = t.due && index.column() == 0;
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {

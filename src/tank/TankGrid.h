@@ -29,9 +29,9 @@ Result<std::vector<TankGridRow>> readTankGrid(const QString& databaseName, qint3
                                               const QDate& today);
 
 // The rows of Grid_Tanks: one row per tank, with the columns "Tank ID", "Location" and
-// "Serial No.". In the Tank Information window the first row is "New Tank for this Location"
-// and the Tank ID of a tank with an inspection due is shown in white on red; the grid that only
-// picks a tank (Tank Graphics) has neither.
+// "Serial No."; the Tank ID of a tank with an inspection due is shown in white on red. In the
+// Tank Information window the first row is "New Tank for this Location"; the grid that only
+// picks a tank (Tank Graphics) has no such row.
 //
 // A model rather than a grid of cells, so that a location of many thousands of tanks fills at
 // once and scrolls smoothly.

@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -66,32 +66,65 @@ TEST(DrawingTab, ToolsZoomAndTheChangedMark) {
     EXPECT_FALSE(tab.isChanged());
 }
 
-// A growing pager always offers one empty page after the last one shown and says "n of m";
-// the roof and floor pager keeps its two pages. Only a move by the user is announced.
-TEST(DrawingTab, PagersAndTheirCounter) {
-    DrawingTab shell(shellNames());
-    auto* pager = child<QScrollBar>(shell, QStringLiteral("HScroll_S"));
+// The pager is a pair of buttons around its counter. A click, a key (Space, Enter) or a button
+// held down asks for exactly one page; the page shown changes only when the window turns it.
+// A growing pager always offers one empty page after the last one shown, up to its last page;
+// the roof and floor pager keeps its two pages.
+TEST(DrawingTab, PagersAskForOnePageAtATime) {
+    DrawingTab::Names names = shellNames();
+    names.lastPage = 49;
+    DrawingTab shell(names);
+    shell.show();
+    auto* previous = child<QPushButton>(shell, QStringLiteral("HScroll_S_Previous"));
+    auto* next = child<QPushButton>(shell, QStringLiteral("HScroll_S_Next"));
     auto* counter = child<QLabel>(shell, QStringLiteral("Graph_CountS"));
-    QSignalSpy moves(&shell, &DrawingTab::pageChanging);
+    ASSERT_TRUE(child<QWidget>(shell, QStringLiteral("HScroll_S"))->isAncestorOf(next));
+    QSignalSpy asked(&shell, &DrawingTab::pageRequested);
     EXPECT_EQ(counter->text(), QStringLiteral("1 of 2"));
-    pager->setValue(2);
-    ASSERT_EQ(moves.count(), 1);
-    EXPECT_EQ(moves[0], (QList<QVariant>{1, 2}));
+    EXPECT_FALSE(previous->isEnabled());
+
+    QTest::mouseClick(next, Qt::LeftButton);
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Space);
+    QTest::keyClick(next, Qt::Key_Return);
+    QTest::mousePress(next, Qt::LeftButton);
+    QTest::qWait(next->autoRepeatDelay() + 4 * next->autoRepeatInterval());
+    QTest::mouseRelease(next, Qt::LeftButton);
+    ASSERT_EQ(asked.count(), 4);
+    for (const auto& request : asked)
+        EXPECT_EQ(request, QList<QVariant>{2});
+    EXPECT_EQ(shell.currentPage(), 1);
+    EXPECT_EQ(counter->text(), QStringLiteral("1 of 2"));
+
+    QSignalSpy shown(&shell, &DrawingTab::pageShown);
+    shell.showPage(2);
     EXPECT_EQ(counter->text(), QStringLiteral("2 of 3"));
+    EXPECT_TRUE(previous->isEnabled());
+    QTest::mouseClick(previous, Qt::LeftButton);
+    EXPECT_EQ(asked.last(), QList<QVariant>{1});
     shell.showPage(1);
     shell.setPageCount(4);
     EXPECT_EQ(counter->text(), QStringLiteral("1 of 5"));
-    EXPECT_EQ(moves.count(), 1);
+    shell.showPage(49);
+    EXPECT_EQ(counter->text(), QStringLiteral("49 of 49"));
+    EXPECT_FALSE(next->isEnabled());
+    shell.showPage(60);
+    EXPECT_EQ(shell.currentPage(), 49);
+    EXPECT_EQ(shown.count(), 4);
 
     DrawingTab::Names roofFloor;
     roofFloor.tools = QStringLiteral("Opt_RFDraw");
     roofFloor.pager = QStringLiteral("HScroll_RF");
+    roofFloor.counter = QStringLiteral("Label_RFPage");
     roofFloor.growingPager = false;
+    roofFloor.pageTitles = {QStringLiteral("Roof"), QStringLiteral("Floor")};
     DrawingTab roof(roofFloor);
     roof.setPageCount(7);
-    child<QScrollBar>(roof, QStringLiteral("HScroll_RF"))->setValue(2);
+    roof.showPage(3);
     EXPECT_EQ(roof.pageCount(), 2);
     EXPECT_EQ(roof.currentPage(), 2);
+    EXPECT_EQ(child<QLabel>(roof, QStringLiteral("Label_RFPage"))->text(), QStringLiteral("Floor"));
+    EXPECT_FALSE(child<QPushButton>(roof, QStringLiteral("HScroll_RF_Next"))->isEnabled());
 }
 
 TEST(DrawingTab, PrintsItsHeaderAndTheDrawingAsVectors) {

@@ -3,6 +3,7 @@
 #include "graphics/DrawingSurface.h"
 #include "graphics/SurfaceDriver.h"
 #include "support/ActiveWindow.h"
+#include "support/PdfText.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
 #include "support/WindowDriver.h"
@@ -10,7 +11,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
-#include <QScrollBar>
 #include <QTableView>
 
 #include <memory>
@@ -170,7 +170,7 @@ TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
 
     // The floor page: the roof's area ID is taken; a pitting area reads back as pitting.
     t.prompts.answerMessage(Answer::Yes); // save the roof page
-    find<QScrollBar>("HScroll_RF")->setValue(2);
+    click("HScroll_RF_Next");
     drawBox(2, "Opt_RFDraw", 100);
     t.prompts.answerMessage(Answer::No).answerMessage(Answer::Cancel);
     enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "1", "1", "0.05"});
@@ -195,7 +195,7 @@ TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
     EXPECT_EQ(area("SCorrosion", "GraphicType").toInt(), 1);
     EXPECT_EQ(area("SCorrosion", "DataTaken").toString(), QStringLiteral("01/Mar/2023"));
     t.prompts.answerMessage(Answer::No).answerMessage(Answer::Yes); // page 1 not saved; rollout
-    find<QScrollBar>("HScroll_S")->setValue(2);
+    click("HScroll_S_Next");
     drawBox(3, "Opt_SDraw", 100);
     t.prompts.answerMessage(Answer::Ok);
     enterArea("S", {"R. Diaz", "1/3/23", "S'1", "4", "5", "0.3"});
@@ -207,6 +207,43 @@ TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
     click("Cmd_Help");
     EXPECT_EQ(t.help.topics, std::vector<int>({4}));
     EXPECT_EQ(messages().size(), 10);
+}
+
+// Add Area on an area asks first, naming it; Yes keeps the element and its row. No lets the
+// element become another area, which is then labelled with its new ID on the printed page.
+TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo) {
+    auto window = openWindow();
+    DrawingSurface& s = surface(1);
+    drawBox(1, "Opt_EDraw", 100);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("E", {"R. Diaz", "1/3/23", "E-1", "1", "2", "0.5"});
+    click("Cmd_EAccept");
+    SurfaceDriver(s).click({100, 150});
+
+    t.prompts.answerMessage(Answer::Yes);
+    click("Cmd_EAdd");
+    EXPECT_FALSE(box("Text_ETakenBy")->isEnabled());
+    EXPECT_EQ(s.ElementText(), QStringLiteral("E-1"));
+
+    t.prompts.answerMessage(Answer::No).answerMessage(Answer::No);
+    enterArea("E", {"R. Diaz", "1/3/23", "E-2", "3", "4", "0.25"});
+    click("Cmd_EAccept");
+    EXPECT_EQ(s.ElementText(), QStringLiteral("E-2"));
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 2);
+
+    const QString pdf = file.folder() + QStringLiteral("/edge.pdf");
+    t.printers.setFallbackPdf(pdf);
+    click("Cmd_Print1");
+    const QString page = pdfPages(pdf).value(0);
+    EXPECT_TRUE(page.contains(QStringLiteral("E-2")));
+    EXPECT_FALSE(page.contains(QStringLiteral("E-1")));
+
+    const QString question =
+        QStringLiteral("Linked Element: This element is already area E-1.\nDo you wish to keep it "
+                       "as area E-1?\nNo lets you tie it to another area.");
+    const QString edge =
+        QStringLiteral("Reading Type: Is this an Edge type reading?\nNo indicates a Floor reading");
+    EXPECT_EQ(messages(), QStringList({edge, question, question, edge}));
 }
 
 } // namespace

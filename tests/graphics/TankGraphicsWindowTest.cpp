@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
-#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTableView>
 
@@ -35,10 +34,12 @@ protected:
         portArthur = file.addLocation(gulf, QStringLiteral("Port Arthur"));
         t101 = file.addTank(portArthur, QStringLiteral("T-101"));
         t202 = file.addTank(portArthur, QStringLiteral("T-202"));
-        for (const auto& [date, reading] :
-             {std::pair{"01/Mar/2021", 0.31}, std::pair{"02/Apr/2024", 0.25},
-              std::pair{"03/May/2022", 0.28}}) {
-            const qint32 inspection = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
+        for (const auto& [date, reading, number] : {std::tuple{"01/Mar/2021", 0.31, "2021-01"},
+                                                    std::tuple{"02/Apr/2024", 0.25, "2024-02"},
+                                                    std::tuple{"03/May/2022", 0.28, "2022-01"}}) {
+            const qint32 inspection =
+                file.add(QStringLiteral("Inspection"),
+                         {{"TankID", t101}, {"InspectionNum", number}, {"InspectionDate", date}});
             file.add(QStringLiteral("Thickness"), {{"InspectionID", inspection},
                                                    {"PointID", "O'Neil-1"},
                                                    {"DateTaken", date},
@@ -75,9 +76,33 @@ protected:
         tool(tools, 0);
         mouse.click({from.x(), (from.y() + to.y()) / 2});
     }
-    void turnPage(const char* pager, int page) {
-        find<QScrollBar>(pager)->setValue(page);
+    QPushButton* pagerButton(const char* pager, const char* which) const {
+        return find<QPushButton>(
+            (QLatin1String(pager) + QLatin1Char('_') + QLatin1String(which)).toLatin1());
+    }
+    // One click on the pager's next (or previous) button.
+    void nextPage(const char* pager, const char* which = "Next") {
+        QTest::mouseClick(pagerButton(pager, which), Qt::LeftButton);
         QApplication::processEvents();
+    }
+    void previousPage(const char* pager) { nextPage(pager, "Previous"); }
+    // Add, the three boxes typed in order, and Accept, for the selected element of the roof
+    // and floor page.
+    void addPoint(const QString& pointId, const QString& x = QStringLiteral("1"),
+                  const QString& y = QStringLiteral("2")) {
+        click("Cmd_RFAdd");
+        typeKeys("Text_RFPointID", pointId);
+        typeKeys("Text_RFX", x);
+        typeKeys("Text_RFY", y);
+        click("Cmd_RFAccept");
+    }
+    QStringList pointIds() const {
+        QStringList ids;
+        const Database db = file.open();
+        auto rows = db.exec(QStringLiteral("SELECT PointID FROM TML ORDER BY 1"));
+        while (rows && rows->next())
+            ids << rows->value(0).toString();
+        return ids;
     }
     QStringList storedLabels(qint32 tank) const {
         QStringList labels;
@@ -160,17 +185,24 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
     mouse.hover({700, 700});
     EXPECT_EQ(text("Text_RFPointID"), QString());
 
-    // A click shows the latest of the three readings, in inches or millimetres.
-    t.prompts.answerMessage().answerMessage();
+    // A click shows the latest of the three readings in the panel, in inches or millimetres,
+    // with its date and inspection; it stays there when the pointer moves on.
+    auto* thickness = find<QLabel>("Label_RFThickness");
+    EXPECT_EQ(thickness->text(), QString());
     mouse.click({100, 150});
+    mouse.hover({700, 700});
+    EXPECT_EQ(thickness->text(), QStringLiteral("O'Neil-1: 0.250 in. on 02/Apr/2024, "
+                                                "inspection 2024-02"));
     session.UnitsUS = false;
     mouse.click({100, 150});
+    EXPECT_EQ(thickness->text(),
+              QStringLiteral("O'Neil-1: 6.35 mm on 02/Apr/2024, inspection 2024-02"));
     session.UnitsUS = true;
 
     // The same point accepted on the floor page moves the one row there.
     t.prompts.answerMessage(Answer::Yes); // save the roof page before turning it
     EXPECT_EQ(find<QLabel>("Label_RFPage")->text(), QStringLiteral("Roof"));
-    turnPage("HScroll_RF", 2);
+    nextPage("HScroll_RF");
     EXPECT_EQ(find<QLabel>("Label_RFPage")->text(), QStringLiteral("Floor"));
     drawBox(1, "Opt_RFDraw", {500, 500}, {600, 600});
     click("Cmd_RFAdd");
@@ -193,8 +225,9 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
     EXPECT_EQ(s.SelectedCount(5), elements - 1);
 
     // Back on the roof, the point's element is still there but its row is gone: it stays.
-    t.prompts.answerMessage(Answer::No).answerMessage().answerMessage(Answer::Ok);
-    turnPage("HScroll_RF", 1);
+    t.prompts.answerMessage(Answer::No).answerMessage(Answer::Ok);
+    previousPage("HScroll_RF");
+    EXPECT_EQ(thickness->text(), QString()); // a new page: no point clicked on it yet
     mouse.click({100, 150});
     const int roofElements = s.SelectedCount(5);
     mouse.key(Qt::Key_Delete);
@@ -205,7 +238,6 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
               QStringList({"Selection Error: No object is selected!",
                            "Selection Error: No object is selected!",
                            "Tank Graphics - T-101: The X Coordinate must be a number.",
-                           "Current Thickness: 0.250", "Current Thickness: 6.35",
                            "Save Graphic: You are changing graphic displays.\nDo you wish to save "
                            "this graphic?",
                            "Duplication Warning: PointID - O'Neil-1 already exists.",
@@ -215,7 +247,6 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
                            "with it that will be deleted!",
                            "Save Graphic: You are changing graphic displays.\nDo you wish to save "
                            "this graphic?",
-                           "Current Thickness: 0.250",
                            "Graphic Element Deletion: The selected element has data associated "
                            "with it that will be deleted!"}));
 }
@@ -227,12 +258,12 @@ TEST_F(TankGraphicsWindowTest, ShellPagesAreStoredByOkAndComeBackByteForByte) {
     EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("1 of 2"));
     drawBox(2, "Opt_SDraw", {100, 100}, {300, 200});
     t.prompts.answerMessage(Answer::Yes).answerMessage(Answer::No); // save; page 2: a plate
-    turnPage("HScroll_S", 2);
+    nextPage("HScroll_S");
     EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("2 of 3"));
     EXPECT_TRUE(find<QAbstractButton>("Opt_SType_1")->isChecked());
     EXPECT_EQ(surface(2).SelectedCount(5), 1); // the background alone
     t.prompts.answerMessage(Answer::No);       // page 3: a plate, saved by its button
-    turnPage("HScroll_S", 3);
+    nextPage("HScroll_S");
     drawBox(2, "Opt_SDraw", {400, 400}, {500, 450});
     click("Cmd_Save2");
     EXPECT_EQ(surface(2).EditMode(), 0);
@@ -277,9 +308,21 @@ TEST_F(TankGraphicsWindowTest, AChangedPageIsNeverDroppedWithoutAsking) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
 
-    // A tool chosen is enough for Cancel to ask.
+    // Choosing a tool, turning pages and coming back change nothing: Cancel closes at once.
     window = openWindow();
     tool("Opt_RFDraw", 1);
+    nextPage("HScroll_RF");
+    previousPage("HScroll_RF");
+    click("Cmd_Cancel");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages(), QStringList({"Save Graphic: You are changing graphic displays.\nDo you "
+                                       "wish to save this graphic?",
+                                       "Cancel Update: This will cause all changes to be "
+                                       "ignored!"}));
+
+    // A page saved is a change, even with nothing drawn since.
+    window = openWindow();
+    click("Cmd_Save1");
     t.prompts.answerMessage(Answer::Ok);
     click("Cmd_Cancel");
     EXPECT_FALSE(window->isVisible());
@@ -375,7 +418,7 @@ TEST_F(TankGraphicsWindowTest, AFailedStoreWritesNothingAndKeepsTheWindowOpen) {
     auto window = openWindow();
     drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
     click("Cmd_Save1");
-    turnPage("HScroll_RF", 2);
+    nextPage("HScroll_RF");
     drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
     t.prompts.answerMessage();
     click("Cmd_OK");
@@ -387,6 +430,168 @@ TEST_F(TankGraphicsWindowTest, AFailedStoreWritesNothingAndKeepsTheWindowOpen) {
     click("Cmd_OK");
     EXPECT_EQ(storedLabels(t101),
               QStringList({prefix(t101) + "_Floor.tmp/1", prefix(t101) + "_Roof.tmp/1"}));
+}
+
+// While a question of a page change is open the user holds the next button down long enough
+// for it to repeat, lets go and clicks it once more: one page is turned, each question asked
+// once, and the page left is saved under its own name and kind.
+TEST_F(TankGraphicsWindowTest, OneClickTurnsOnePageWhileItsQuestionsAreOpen) {
+    auto window = openWindow();
+    t.prompts.answerMessage(Answer::Yes); // page 1: a rollout
+    tabs()->setCurrentIndex(TankGraphicsWindow::TabShell);
+    drawBox(2, "Opt_SDraw", {100, 100}, {300, 200});
+    QPushButton* next = pagerButton("HScroll_S", "Next");
+    const auto meanwhile = [&] {
+        QTest::mousePress(next, Qt::LeftButton);
+        QTest::qWait(next->autoRepeatDelay() + 4 * next->autoRepeatInterval());
+        QTest::mouseRelease(next, Qt::LeftButton);
+        QTest::mouseClick(next, Qt::LeftButton);
+    };
+    // Save page 1; page 2 is a plate.
+    t.prompts.answerMessage(Answer::Yes, meanwhile).answerMessage(Answer::No, meanwhile);
+    nextPage("HScroll_S");
+    EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("2 of 3"));
+    EXPECT_TRUE(find<QAbstractButton>("Opt_SType_1")->isChecked());
+    const QString rollout = QStringLiteral(
+        "Graphic Type: Is this a Rollout type graphic?\nNo indicates a Plate graphic");
+    EXPECT_EQ(messages(), QStringList({rollout,
+                                       "Save Graphic: You are changing graphic displays.\nDo you "
+                                       "wish to save this graphic?",
+                                       rollout}));
+    EXPECT_EQ(surface(2).SelectedCount(5), 1); // page 2 is new
+    QStringList names;
+    for (const QString& f : tempFiles())
+        names << QFileInfo(f).fileName();
+    EXPECT_EQ(names, QStringList({prefix(t101) + "_S01.tmp"}));
+
+    // Back on page 1, its box is there.
+    previousPage("HScroll_S");
+    EXPECT_EQ(find<QLabel>("Graph_CountS")->text(), QStringLiteral("1 of 3"));
+    EXPECT_FALSE(find<QAbstractButton>("Opt_SType_1")->isChecked());
+    EXPECT_EQ(surface(2).SelectedCount(5), 2);
+    click("Cmd_OK");
+    EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_S01.tmp/1"}));
+}
+
+// Add on an element that is already a point asks first, naming the point; Yes, the answer that
+// comes first, keeps the element and its row as they were. An element linked elsewhere and
+// selected only after Add is asked about at Accept.
+TEST_F(TankGraphicsWindowTest, APointIsTiedToAnotherOnlyWhenTheUserSaysSo) {
+    auto window = openWindow();
+    DrawingSurface& s = surface(1);
+    SurfaceDriver mouse(s);
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    addPoint(QStringLiteral("F-C"));
+    mouse.click({100, 150});
+    const QString question =
+        QStringLiteral("Linked Element: This element is already point %1.\nDo you wish to keep "
+                       "it as point %1?\nNo lets you tie it to another point.");
+
+    t.prompts.answerMessage(Answer::Yes);
+    click("Cmd_RFAdd");
+    EXPECT_FALSE(box("Text_RFPointID")->isEnabled());
+    EXPECT_EQ(s.ElementText(), QStringLiteral("F-C"));
+
+    t.prompts.answerMessage(Answer::No);
+    addPoint(QStringLiteral("F-E"));
+    EXPECT_EQ(s.ElementText(), QStringLiteral("F-E"));
+    // F-C's row stays: another element of that name may still show it.
+    EXPECT_EQ(pointIds(), QStringList({"F-C", "F-E"}));
+
+    drawBox(1, "Opt_RFDraw", {500, 500}, {600, 600});
+    click("Cmd_RFAdd");
+    typeKeys("Text_RFPointID", QStringLiteral("F-X"));
+    typeKeys("Text_RFX", QStringLiteral("1"));
+    typeKeys("Text_RFY", QStringLiteral("2"));
+    mouse.click({100, 150}); // the F-E element
+    t.prompts.answerMessage(Answer::Yes);
+    click("Cmd_RFAccept");
+    EXPECT_EQ(s.ElementText(), QStringLiteral("F-E"));
+    EXPECT_EQ(pointIds(), QStringList({"F-C", "F-E"}));
+    EXPECT_TRUE(find<QPushButton>("Cmd_RFCancel")->isEnabled()); // the entry goes on
+    mouse.click({500, 550});
+    click("Cmd_RFAccept");
+    EXPECT_EQ(pointIds(), QStringList({"F-C", "F-E", "F-X"}));
+
+    // A text element is no point: Delete removes it at once.
+    tool("Opt_RFDraw", 7);
+    mouse.click({300, 700});
+    mouse.type(QStringLiteral("North"));
+    tool("Opt_RFDraw", 0);
+    mouse.click({305, 705});
+    ASSERT_EQ(s.ElementText(), QStringLiteral("North"));
+    const int elements = s.SelectedCount(5);
+    mouse.key(Qt::Key_Delete);
+    EXPECT_EQ(s.SelectedCount(5), elements - 1);
+
+    EXPECT_EQ(messages(),
+              QStringList({question.arg("F-C"), question.arg("F-C"), question.arg("F-E")}));
+}
+
+// The point IDs are written beside their elements on the screen and on the printed page, but
+// the page's file holds the elements alone.
+TEST_F(TankGraphicsWindowTest, PointIdsAreLabelledOnScreenAndInPrintButNotInTheFile) {
+    auto window = openWindow();
+    DrawingSurface& s = surface(1);
+    drawBox(1, "Opt_RFDraw", {400, 400}, {500, 500});
+    addPoint(QStringLiteral("O'Neil-1"));
+    SurfaceDriver(s).click({800, 800});
+
+    const QImage labelled = s.viewport()->grab().toImage();
+    s.setLinkLabels(false);
+    const QImage bare = s.viewport()->grab().toImage();
+    s.setLinkLabels(true);
+    ASSERT_EQ(labelled.size(), bare.size());
+    QRect changed;
+    for (int y = 0; y < bare.height(); ++y)
+        for (int x = 0; x < bare.width(); ++x)
+            if (labelled.pixel(x, y) != bare.pixel(x, y))
+                changed |= QRect(x, y, 1, 1);
+    // Beside the top right corner of the box, and nowhere else.
+    const QPointF corner = s.toViewport({500, 400}) * labelled.devicePixelRatio();
+    ASSERT_FALSE(changed.isEmpty());
+    EXPECT_GT(changed.left(), corner.x());
+    EXPECT_LE(changed.bottom(), corner.y() + 1);
+    EXPECT_GT(changed.top(), corner.y() - 40);
+    EXPECT_LT(changed.right(), corner.x() + 200);
+
+    const QString pdf = file.folder() + QStringLiteral("/labelled.pdf");
+    t.printers.setFallbackPdf(pdf);
+    click("Cmd_Print1");
+    EXPECT_TRUE(pdfPages(pdf).value(0).contains(QStringLiteral("O'Neil-1")));
+
+    click("Cmd_Save1");
+    const QString saved = QDir(temp).filePath(tempFiles().value(0));
+    DrawingSurface reader;
+    ASSERT_TRUE(reader.LoadDrawing(saved));
+    EXPECT_EQ(reader.SelectedCount(5), 2); // the background and the box
+    s.setLinkLabels(false);
+    const QString bareFile = QDir(temp).filePath(QStringLiteral("bare.svg"));
+    ASSERT_TRUE(s.SaveDrawing(bareFile));
+    EXPECT_EQ(fileBytes(saved), fileBytes(bareFile));
+}
+
+// The tanks of Tank Select carry the due marks of Tank Information: the Tank ID of a tank with
+// an inspection due in white on red, nothing on the other cells or tanks.
+TEST_F(TankGraphicsWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
+    ASSERT_TRUE(file.open().exec(
+        QStringLiteral("UPDATE Tank SET UTFreq = -6, UTLast = '2023-03-10' WHERE TankID = ?"),
+        {t202}));
+    auto window = std::make_unique<TankGraphicsWindow>(session, t.services);
+    driven = window.get();
+    showActive(*window);
+    chooseLocation(0, 0);
+    const QAbstractItemModel& grid = *find<QTableView>("Grid_Tanks")->model();
+    ASSERT_EQ(gridColumn(find<QTableView>("Grid_Tanks"), 0), QStringList({"T-101", "T-202"}));
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 3; ++column) {
+            const bool due = row == 1 && column == 0;
+            const QModelIndex cell = grid.index(row, column);
+            EXPECT_EQ(cell.data(Qt::BackgroundRole).isValid(), due) << row << column;
+            EXPECT_EQ(cell.data(Qt::ForegroundRole).isValid(), due) << row << column;
+        }
+    EXPECT_EQ(grid.index(1, 0).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(grid.index(1, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::white));
 }
 
 TEST_F(TankGraphicsWindowTest, PrintsThePageTheListingAndHelp) {

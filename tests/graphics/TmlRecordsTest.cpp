@@ -53,18 +53,51 @@ TEST_F(TmlRecordsTest, OneRowPerPointOfATankWhateverItsCharacters) {
 }
 
 TEST_F(TmlRecordsTest, TheLatestReadingOverAllTheTanksInspections) {
-    const qint32 first = inspection(tank);
-    const qint32 second = inspection(tank);
+    const qint32 first =
+        file.add(QStringLiteral("Inspection"), {{"TankID", tank}, {"InspectionNum", "2021-01"}});
+    const qint32 second = file.add(QStringLiteral("Inspection"),
+                                   {{"TankID", tank}, {"InspectionDate", "01/May/2023"}});
     reading(first, "A-1", "01/Mar/2021", 0.31);
     reading(second, "A-1", "02/May/2023", 0.27);
     reading(first, "A-1", "01/Apr/2022", 0.29);
     reading(second, "B-1", "01/Jan/2024", 0.5);
     reading(inspection(other), "A-1", "01/Jun/2024", 0.1);
-    EXPECT_EQ(tml::latestReading(file.path(), tank, QStringLiteral("A-1")).value(), 0.27);
+    const auto latest = [&](const char* point) {
+        auto found = tml::latestMeasurement(file.path(), tank, QString::fromLatin1(point));
+        EXPECT_TRUE(found) << found.error().toStdString();
+        return found ? found.value() : std::nullopt;
+    };
+    const auto a1 = latest("A-1");
+    ASSERT_TRUE(a1);
+    EXPECT_EQ(a1->reading, 0.27);
+    EXPECT_EQ(a1->date, QStringLiteral("02/May/2023"));
+    EXPECT_EQ(a1->inspectionDate, QStringLiteral("01/May/2023"));
     // Two readings of one day: the one entered last.
     reading(first, "A-1", "02/May/2023", 0.26);
-    EXPECT_EQ(tml::latestReading(file.path(), tank, QStringLiteral("A-1")).value(), 0.26);
-    EXPECT_FALSE(tml::latestReading(file.path(), tank, QStringLiteral("C-1")).value());
+    EXPECT_EQ(latest("A-1")->reading, 0.26);
+    EXPECT_EQ(latest("A-1")->inspectionNum, QStringLiteral("2021-01"));
+    EXPECT_FALSE(latest("C-1"));
+}
+
+// What "Current Thickness" says, in both unit systems, with what is known of the reading.
+TEST(CurrentThickness, TheReadingWithItsUnitDateAndInspection) {
+    const struct {
+        std::optional<tml::Measurement> measurement;
+        bool unitsUS;
+        const char* shown;
+    } cases[] = {
+        {tml::Measurement{0.25, "05/Mar/2021", "2021-01", "01/Mar/2021"}, true,
+         "0.250 in. on 05/Mar/2021, inspection 2021-01"},
+        {tml::Measurement{0.25, "05/Mar/2021", "2021-01", ""}, false,
+         "6.35 mm on 05/Mar/2021, inspection 2021-01"},
+        {tml::Measurement{0.0625, "", "", "01/Mar/2021"}, true,
+         "0.063 in., inspection of 01/Mar/2021"},
+        {tml::Measurement{1.5, "05/Mar/2021", "", ""}, false, "38.10 mm on 05/Mar/2021"},
+        {std::nullopt, true, "never measured"},
+        {std::nullopt, false, "never measured"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tml::currentThicknessText(c.measurement, c.unitsUS), QLatin1String(c.shown));
 }
 
 } // namespace

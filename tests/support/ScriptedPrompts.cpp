@@ -9,22 +9,27 @@ ScriptedPrompts::~ScriptedPrompts() {
 }
 
 ScriptedPrompts& ScriptedPrompts::answerMessage(Answer answer) {
-    script_.push_back({Kind::Message, answer, {}});
+    script_.push_back({Kind::Message, answer, {}, {}});
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerMessage(Answer answer, std::function<void()> whileOpen) {
+    script_.push_back({Kind::Message, answer, {}, std::move(whileOpen)});
     return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::answerInput(const QString& text) {
-    script_.push_back({Kind::Input, Answer::Ok, text});
+    script_.push_back({Kind::Input, Answer::Ok, text, {}});
     return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::answerSaveFile(const QString& path) {
-    script_.push_back({Kind::SaveFile, Answer::Ok, path});
+    script_.push_back({Kind::SaveFile, Answer::Ok, path, {}});
     return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::answerPassword(const QString& text) {
-    script_.push_back({Kind::Password, Answer::Ok, text});
+    script_.push_back({Kind::Password, Answer::Ok, text, {}});
     return *this;
 }
 
@@ -38,9 +43,13 @@ Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& tit
                : buttons == Buttons::OkCancel ? Answer::Cancel
                                               : Answer::Ok;
     }
-    const Answer answer = script_.front().answer;
+    // Taken off the script before anything runs, so that a prompt shown meanwhile gets the next
+    // answer rather than this one.
+    Step step = std::move(script_.front());
     script_.pop_front();
-    return answer;
+    if (step.whileOpen)
+        step.whileOpen();
+    return step.answer;
 }
 
 QString ScriptedPrompts::answerText(Kind kind, const QString& title, const QString& what) {

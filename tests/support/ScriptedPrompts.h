@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace korvane::test {
@@ -31,6 +32,10 @@ public:
 
     // The next prompt is a message box, answered with `answer`.
     ScriptedPrompts& answerMessage(Answer answer = Answer::Ok);
+    // The same, and while the box is "open" (before the answer is given) `whileOpen` runs: what
+    // a user could do meanwhile, such as clicking elsewhere or holding a mouse button down. A
+    // prompt shown from inside it takes the next scripted answer, as a second box would.
+    ScriptedPrompts& answerMessage(Answer answer, std::function<void()> whileOpen);
     // The next prompt is an input box, answered with `text` (empty text: Cancel).
     ScriptedPrompts& answerInput(const QString& text);
     // The next prompt is a save dialog, answered with `path` (empty: Cancel).
@@ -60,6 +65,7 @@ private:
         Kind kind;
         Answer answer;
         QString text;
+        std::function<void()> whileOpen;
     };
     QString answerText(Kind kind, const QString& title, const QString& what);
     std::deque<Step> script_;
