@@ -2,6 +2,7 @@
 
 #include "graphics/DrawingSurface.h"
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 
 #include <QPrinter>
@@ -74,6 +75,9 @@ QPushButton* GraphicsWindow::layOut(QWidget* selectTab, const QString& selectTit
     connect(Cmd_Cancel, &QPushButton::clicked, this, &GraphicsWindow::Cmd_Cancel_Click);
     connect(Cmd_Help, &QPushButton::clicked, this, &GraphicsWindow::Cmd_Help_Click);
     setDrawingTabsEnabled(false);
+    // Every control of the window is in place by now: the selection tab, the drawing tabs with
+    // their side panels and the buttons.
+    orderFocusByLayout(*this);
     return buttons.print;
 }
 

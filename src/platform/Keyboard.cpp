@@ -1,6 +1,7 @@
 #include "platform/Keyboard.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -74,7 +76,10 @@ void collectWidget(QWidget* widget, std::vector<QWidget*>& chain) {
     if (widget->isWindow())
         return;
     if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
-        chain.push_back(tabs);
+        // The strip itself: the tab widget holds its pages too, and ordering the whole of it
+        // before its own pages' controls would tie the chain in a knot.
+        if (auto* strip = tabs->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly))
+            chain.push_back(strip);
         for (int i = 0; i < tabs->count(); ++i)
             collectWidget(tabs->widget(i), chain);
         return;
@@ -88,6 +93,10 @@ void collectWidget(QWidget* widget, std::vector<QWidget*>& chain) {
         collectWidget(area->widget(), chain);
         return;
     }
+    // Tab leaves a grid or a list; the arrow keys move within it. A grid that kept Tab for its
+    // cells would hold the focus for ever, going round its cells.
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget))
+        view->setTabKeyNavigation(false);
     // A control that takes the focus itself looks after its own parts (a combo box's line edit,
     // a spin box's arrows).
     if (takesTabFocus(*widget)) {

@@ -10,8 +10,9 @@ namespace korvane {
 // Sets the Tab order of a window to the order of its layouts, as the eye reads the window: the
 // cells of a grid row by row and left to right, the items of a row or a column in the order they
 // are laid out, a group box's controls together where the group stands, a tab widget's strip
-// followed by its pages in tab order. Called once a window has all its controls, so that a
-// control added anywhere in a layout takes its place in the chain without further care.
+// followed by its pages in tab order. Tab leaves a grid or a list (the arrow keys move within
+// it). Called once a window has all its controls, so that a control added anywhere in a layout
+// takes its place in the chain without further care.
 void orderFocusByLayout(QWidget& window);
 
 // Enter (or the keypad's Enter) on a focused push or tool button presses it, as Space does;

@@ -3,6 +3,7 @@
 #include "graphics/DrawingSurface.h"
 #include "graphics/SurfaceDriver.h"
 #include "support/ActiveWindow.h"
+#include "support/FocusChain.h"
 #include "support/PdfText.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
@@ -244,6 +245,12 @@ TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo)
     const QString edge =
         QStringLiteral("Reading Type: Is this an Edge type reading?\nNo indicates a Floor reading");
     EXPECT_EQ(messages(), QStringList({edge, question, question, edge}));
+}
+
+TEST_F(InspectionGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
+    auto window = openWindow();
+    t.prompts.answerMessage(Answer::Yes); // the shell tab's new page is a rollout
+    expectTabOrderOnEveryTab(*window);
 }
 
 } // namespace

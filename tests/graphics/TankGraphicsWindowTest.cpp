@@ -4,6 +4,7 @@
 #include "graphics/SurfaceDriver.h"
 #include "inspection/AssessmentStatus.h"
 #include "support/ActiveWindow.h"
+#include "support/FocusChain.h"
 #include "support/PdfText.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
@@ -608,6 +609,14 @@ TEST_F(TankGraphicsWindowTest, PrintsThePageTheListingAndHelp) {
     EXPECT_EQ(t.reports.runs[0].second, QStringLiteral("{TML.TankID} = %1").arg(t101));
     click("Cmd_Help");
     EXPECT_EQ(t.help.topics, std::vector<int>({5}));
+}
+
+// On every tab Tab runs through the controls in reading order: tools, zoom, save and print,
+// the surface, the point panel, the pager, and the buttons below.
+TEST_F(TankGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
+    auto window = openWindow();
+    t.prompts.answerMessage(Answer::Yes); // the shell tab's new page is a rollout
+    expectTabOrderOnEveryTab(*window);
 }
 
 } // namespace

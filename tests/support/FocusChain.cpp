@@ -1,13 +1,17 @@
 #include "support/FocusChain.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLayout>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
@@ -62,6 +66,21 @@ void sortByReading(std::vector<Placed>& items) {
 
 void readWidget(QWidget& widget, const QWidget& window, QStringList& order);
 
+// Buttons of an exclusive group (option buttons, tool buttons) are one stop for Tab, the arrow
+// keys move among them: the stop is the button that is on, or the first when none is.
+bool otherStopOfGroup(const QWidget& widget, const QStringList& order) {
+    const auto* button = qobject_cast<const QAbstractButton*>(&widget);
+    const QButtonGroup* group = button ? button->group() : nullptr;
+    if (!group || !group->exclusive())
+        return false;
+    if (const QAbstractButton* on = group->checkedButton())
+        return on != button;
+    for (const QAbstractButton* member : group->buttons())
+        if (member != button && order.contains(nameOf(*member)))
+            return true;
+    return false;
+}
+
 void readLayout(QLayout& layout, const QWidget& window, QStringList& order) {
     std::vector<Placed> items;
     for (int i = 0; i < layout.count(); ++i) {
@@ -99,7 +118,7 @@ void readWidget(QWidget& widget, const QWidget& window, QStringList& order) {
         return;
     }
     if ((widget.focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
-        if (visitedByTab(widget, window))
+        if (visitedByTab(widget, window) && !otherStopOfGroup(widget, order))
             order << nameOf(widget);
         return;
     }
@@ -141,6 +160,22 @@ QStringList readingOrder(const QWidget& window) {
     if (QLayout* layout = window.layout())
         readLayout(*layout, window, order);
     return order;
+}
+
+void expectTabOrderOnEveryTab(QWidget& window) {
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("Tabs"));
+    ASSERT_NE(tabs, nullptr);
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        if (!tabs->isTabEnabled(tab))
+            continue;
+        tabs->setCurrentIndex(tab);
+        QApplication::processEvents();
+        tabs->setFocus(Qt::TabFocusReason);
+        const QStringList expected = readingOrder(window);
+        EXPECT_GT(expected.size(), 3) << tabs->tabText(tab).toStdString();
+        EXPECT_EQ(rotatedTo(tabChain(window), expected.value(0)), expected)
+            << tabs->tabText(tab).toStdString();
+    }
 }
 
 QStringList rotatedTo(const QStringList& chain, const QString& first) {

@@ -16,6 +16,10 @@ QStringList tabChain(QWidget& window);
 // by Tab count; a control without a name is listed by its class.
 QStringList readingOrder(const QWidget& window);
 
+// For each tab of a window's tab strip in turn (the enabled ones): Tab runs from the strip through
+// the page to the controls below it and round again, in reading order. Failures name the tab.
+void expectTabOrderOnEveryTab(QWidget& window);
+
 // The chain as it runs from `first`, for comparing with readingOrder: the walk is turned so that
 // it starts where the reading order starts.
 QStringList rotatedTo(const QStringList& chain, const QString& first);

@@ -8,9 +8,6 @@
 namespace korvane {
 namespace {
 
-using test::readingOrder;
-using test::rotatedTo;
-using test::tabChain;
 using test::TankWindowTest;
 using Icon = Prompts::Icon;
 using Answer = Prompts::Answer;
@@ -479,15 +476,7 @@ TEST_F(TankEditTest, EnterInABoxDoesNotCloseTheWindow) {
 // through the page to the buttons below it and round again.
 TEST_F(TankEditTest, TabFollowsTheLayoutOnEveryTab) {
     openTank();
-    for (int tab = 0; tab < tabs()->count(); ++tab) {
-        tabs()->setCurrentIndex(tab);
-        QApplication::processEvents();
-        tabs()->setFocus();
-        const QStringList expected = readingOrder(*window);
-        ASSERT_GT(expected.size(), 6) << tab;
-        EXPECT_EQ(rotatedTo(tabChain(*window), expected.front()), expected)
-            << tabs()->tabText(tab).toStdString();
-    }
+    test::expectTabOrderOnEveryTab(*window);
 }
 
 // The strengths are typed in the order the boxes stand: from Capacity the focus reaches Shell

@@ -33,7 +33,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -381,7 +380,7 @@ bool tankGraphicsWindow(Session& session, Services& services, const QDir& folder
     doubleClickRow(*grid, 0);
 
     // Page 2 of the roof/floor tab: the floor, a circle with five points.
-    child<QScrollBar>(window, "HScroll_RF")->setValue(2);
+    child<QPushButton>(window, "HScroll_RF_Next")->click();
     auto* floor = child<DrawingSurface>(window, "Surface1");
     (void)floor->AddElement(6, 100, 100, 900, 900);
     (void)floor->AddElement(1, 100, 500, 900, 500);
