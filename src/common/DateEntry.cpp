@@ -13,21 +13,9 @@ bool isBlankText(QStringView text) {
     return true;
 }
 
-// Whether the text ends in a slash followed by exactly `digits` digits.
-bool endsInYearOf(QStringView text, qsizetype digits) {
-    if (text.size() < digits + 1 || text[text.size() - digits - 1] != u'/')
-        return false;
-    for (const QChar c : text.last(digits))
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
 } // namespace
 
-std::optional<QString> reformatWhileTyping(QStringView text) {
-    if (!endsInYearOf(text, 2) && !endsInYearOf(text, 4))
-        return std::nullopt;
+std::optional<QString> standardText(QStringView text) {
     const auto date = parseDate(text);
     if (!date)
         return std::nullopt;

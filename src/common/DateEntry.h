@@ -8,21 +8,19 @@
 
 namespace korvane::dateentry {
 
-// How every date box of the program treats what is typed into it. Dates are typed freely and
-// kept as "dd/Mmm/yyyy" (see parseDate and formatDate); these are the decisions, the DateBox
-// widget carries them out.
+// How every date box of the program treats what is typed into it. Dates are typed freely, in
+// any form parseDate reads, and kept as "dd/Mmm/yyyy" (see formatDate); these are the
+// decisions, the DateBox widget carries them out. Nothing is rewritten while the user types: a
+// year is read, and a two-digit year completed, only once the box is left.
 
 inline constexpr const char* EntryErrorTitle = "Entry Error";
 inline constexpr const char* InvalidDateText = "Invalid Date";
 inline constexpr const char* BeyondTodayText = "Date entered is beyond today!";
 
-// While typing: when the text ends in a two- or four-digit year after a slash ("5/3/20",
-// "5/3/2001") and reads as a date, the text the box should show instead, such as "05/Mar/2020".
-// Nothing for any other text, and nothing when the text already reads that way.
-//
-// A year of one or three digits after the last slash waits for the next key, so that "15/03/2",
-// on its way to "15/03/24", is not taken for the year 2002.
-std::optional<QString> reformatWhileTyping(QStringView text);
+// The text a date box shows for what was typed, once it is left: the date as "dd/Mmm/yyyy"
+// when the text reads as one and is not so already; nothing otherwise. For boxes that hold a
+// date without the checks on leaving (custom tank fields of the kind Date/Time).
+std::optional<QString> standardText(QStringView text);
 
 // On leaving the box.
 enum class Verdict {

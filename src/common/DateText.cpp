@@ -90,10 +90,10 @@ int monthFrom(QStringView part) {
     return monthFromName(part);
 }
 
-// The full year of a one, two or four-digit year, or 0 when it is not acceptable.
+// The full year of a two- or four-digit year, or 0 when it is not acceptable.
 int yearFrom(QStringView digits) {
     const int written = smallNumber(digits);
-    if (digits.size() <= 2 && written >= 0)
+    if (digits.size() == 2)
         return written < 30 ? 2000 + written : 1900 + written;
     if (digits.size() == 4 && written >= EarliestYear && written <= LatestYear)
         return written;
@@ -118,19 +118,25 @@ QDate moveByMonths(const QDate& date, qint64 months) {
 std::optional<QDate> parseDate(QStringView text) {
     Scanner scan(text);
     scan.skipBlanks();
-    const QStringView day = scan.take(isDigit);
-    if (day.isEmpty() || day.size() > 2 || !scan.separator())
+    const QStringView first = scan.take(isDigit);
+    if (first.isEmpty() || !scan.separator())
         return std::nullopt;
     QStringView month = scan.take(isDigit);
     if (month.isEmpty())
         month = scan.take(isLetter);
     if (month.isEmpty() || !scan.separator())
         return std::nullopt;
-    const QStringView year = scan.take(isDigit);
+    const QStringView last = scan.take(isDigit);
     scan.skipBlanks();
     if (!scan.atEnd())
         return std::nullopt;
 
+    // No day has four digits, so a four-digit first part is the year of yyyy-mm-dd.
+    const bool yearFirst = first.size() == 4;
+    const QStringView day = yearFirst ? last : first;
+    const QStringView year = yearFirst ? first : last;
+    if (day.isEmpty() || day.size() > 2)
+        return std::nullopt;
     const int monthNumber = monthFrom(month);
     const int yearNumber = yearFrom(year);
     if (monthNumber < 1 || monthNumber > 12 || yearNumber == 0)

@@ -8,8 +8,9 @@
 
 namespace korvane {
 
-// Reads a date typed as day, month, year in that order, such as "5/3/20", "05/Mar/2001",
-// "5-mar-01" or "5 MAR 1999".
+// Reads a date as a person types it: day, month, year in that order ("05/Mar/2021", "5/3/21",
+// "5-mar-2021", "5 MAR 1999"), or year, month, day when the year comes first with four digits
+// ("2021-03-05").
 //
 // - The three parts are separated by '/', '-' or blanks (spaces or tabs). A separator is a run
 //   of blanks, or one '/' or '-' with optional blanks around it; the two separators may differ.
@@ -17,9 +18,10 @@ namespace korvane {
 // - The day has one or two digits.
 // - The month has one or two digits (1 to 12), or is an English month name in any case, either
 //   its first three letters ("Mar") or in full ("March").
-// - The year has four digits (1753 to 9999, taken as written) or one or two digits, completed
-//   by a fixed window: 00-29 are 2000-2029 and 30-99 are 1930-1999 ("5" is 2005). Three digits
-//   are refused.
+// - The year has four digits (1753 to 9999, taken as written) or two digits, completed by a
+//   fixed window: 00-29 are 2000-2029 and 30-99 are 1930-1999. A year of one or three digits is
+//   refused: it is a year not finished typing ("5/3/2" on its way to "5/3/2021"). A year that
+//   comes first has four digits, so "2021-03-05" is 5 March 2021 and never a day 20.
 // - A day the month does not have (31/Feb/2001, 29/Feb/2001, 0/Jan/2001) is refused.
 //
 // Gives no value when the text is not such a date.

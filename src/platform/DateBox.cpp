@@ -4,22 +4,19 @@
 #include "platform/WindowControls.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QTimer>
 
 namespace korvane {
 
 DateBox::DateBox(Services& services, QWidget* parent) : QLineEdit(parent), services_(services) {
-    connect(this, &QLineEdit::textChanged, this, &DateBox::reformat);
+    // Any change of the text, typed or put in by the program, is a new text to check.
+    connect(this, &QLineEdit::textChanged, this, [this] { refused_ = false; });
 }
 
-void reformatDateWhileTyping(QLineEdit& box) {
-    if (const auto formatted = dateentry::reformatWhileTyping(box.text()))
-        box.setText(*formatted); // reads as it stands now, so this does not come back here again
-}
-
-void DateBox::reformat() {
-    refused_ = false;
-    reformatDateWhileTyping(*this);
+void reformatDateOnLeave(QLineEdit& box) {
+    if (const auto shown = dateentry::standardText(box.text()))
+        box.setText(*shown);
 }
 
 bool DateBox::checkEntry() {
@@ -58,6 +55,17 @@ void DateBox::focusOutEvent(QFocusEvent* event) {
     // A locked box shows a stored date; there is nothing typed to check.
     if (movesWithinWindow(*event) && !checking_ && !isReadOnly())
         checkEntry();
+}
+
+void DateBox::keyPressEvent(QKeyEvent* event) {
+    // Return ends the entry as leaving does. It would otherwise reach the window's default
+    // button with the text unchecked; a refused text stops it here.
+    const bool ends = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (ends && !isReadOnly() && !checkEntry()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 } // namespace korvane

@@ -1,22 +1,15 @@
 #include "reports/ReportDefinition.h"
 
+#include "common/DataFolders.h"
 #include "reports/ReportRenderer.h"
 
 #include <QByteArrayView>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
-
-// The installed report folder as seen from the installed program's folder, so that the program
-// finds its reports wherever the installation was put.
-#ifndef KORVANE_REPORT_DIR_FROM_BIN
-#define KORVANE_REPORT_DIR_FROM_BIN "../share/korvane/reports"
-#endif
 
 namespace korvane::reports {
 namespace {
@@ -70,16 +63,10 @@ bool isPlainReportName(const QString& name) {
     return true;
 }
 
+// Looked up as the help documents are: the current folder, the program's folder, the source
+// tree when the program or the tool runs from where the build put it, the installed data folder.
 QStringList reportFolders() {
-    QStringList folders{QDir::currentPath()};
-    if (QCoreApplication::instance()) {
-        const QString program = QCoreApplication::applicationDirPath();
-        folders << program
-                << QDir::cleanPath(program + QStringLiteral("/" KORVANE_REPORT_DIR_FROM_BIN));
-    } else {
-        folders << QStringLiteral(KORVANE_REPORT_DIR); // no program to start from
-    }
-    return folders;
+    return datafiles::folders(QStringLiteral("reports"));
 }
 
 // "A, B or C", for a message.
@@ -184,12 +171,7 @@ Result<ReportDefinition> parseReportDefinition(const QByteArray& bytes) {
 QString findReportFile(const QString& name) {
     if (!isPlainReportName(name))
         return {};
-    for (const QString& folder : reportFolders()) {
-        const QFileInfo candidate(QDir(folder).filePath(name));
-        if (candidate.isFile())
-            return candidate.absoluteFilePath();
-    }
-    return {};
+    return datafiles::find(name, reportFolders());
 }
 
 Result<ReportDefinition> loadReportDefinition(const QString& name) {

@@ -1,11 +1,11 @@
 #include "shell/HelpViewer.h"
 
+#include "common/DataFolders.h"
 #include "shell/RtfReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -13,12 +13,6 @@
 #include <QSvgRenderer>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-
-// The installed data folder as seen from the installed program's folder, so that the program
-// finds its documents wherever the installation was put.
-#ifndef KORVANE_DATA_DIR_FROM_BIN
-#define KORVANE_DATA_DIR_FROM_BIN "../share/korvane"
-#endif
 
 namespace korvane {
 
@@ -53,7 +47,10 @@ QPixmap picture(const QString& svg, const QRectF& source, const QSize& size) {
 } // namespace
 
 HelpViewer::HelpViewer(const Session& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : HelpViewer(session, documentFolders(), parent) {}
+
+HelpViewer::HelpViewer(const Session& session, const QStringList& folders, QWidget* parent)
+    : QDialog(parent), session_(session), folders_(folders) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("About Korvane 2000"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -101,17 +98,23 @@ QString HelpViewer::topicDocument(int topic) {
                                             : QString();
 }
 
+QStringList HelpViewer::documentFolders() {
+    return datafiles::folders(QStringLiteral("help"));
+}
+
 QString HelpViewer::findDocument(const QString& name) {
-    const QString program = QCoreApplication::applicationDirPath();
-    const QStringList folders{
-        QDir::currentPath(), program,
-        QDir::cleanPath(program + QStringLiteral("/" KORVANE_DATA_DIR_FROM_BIN "/help"))};
-    for (const QString& folder : folders) {
-        const QFileInfo candidate(QDir(folder).filePath(name));
-        if (candidate.isFile())
-            return candidate.absoluteFilePath();
-    }
-    return {};
+    return datafiles::find(name, documentFolders());
+}
+
+QString HelpViewer::missingDocumentText(const QString& name, const QStringList& folders) {
+    QStringList lines{QStringLiteral("The help document \"%1\" was not found.").arg(name),
+                      QString(),
+                      QStringLiteral("It was looked for in these folders, in this order:")};
+    for (const QString& folder : folders)
+        lines << QStringLiteral("    ") + QDir::toNativeSeparators(folder);
+    lines << QString()
+          << QStringLiteral("Put the file into one of them, or install Korvane 2000 again.");
+    return lines.join(u'\n');
 }
 
 void HelpViewer::Form_Load() {
@@ -121,10 +124,18 @@ void HelpViewer::Form_Load() {
     setWindowTitle(topicCaption(topic));
     // Let the new caption be painted before the document is read.
     QCoreApplication::processEvents();
-    const QString path = findDocument(topicDocument(topic));
+    const QString name = topicDocument(topic);
+    const QString path = datafiles::find(name, folders_);
+    if (path.isEmpty()) {
+        RichTextBox1->setPlainText(missingDocumentText(name, folders_));
+        return;
+    }
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return; // a missing document shows an empty box
+    if (!file.open(QIODevice::ReadOnly)) {
+        RichTextBox1->setPlainText(QStringLiteral("The help document %1 could not be read: %2.")
+                                       .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
     readRtf(file.readAll(), *RichTextBox1->document());
     RichTextBox1->moveCursor(QTextCursor::Start); // read from the top
 }

@@ -11,19 +11,28 @@ class QTextBrowser;
 
 namespace korvane {
 
-// The help and about viewer ("Form5"): one rich-text document chosen by Session::HelpTopic.
+// The help and about viewer ("Form5"): one rich-text document chosen by Session::HelpTopic. A
+// document that cannot be found or read is named in the box, with where it was looked for.
 class HelpViewer : public QDialog {
     Q_OBJECT
 
 public:
+    // Looks the topic's document up in documentFolders().
     explicit HelpViewer(const Session& session, QWidget* parent = nullptr);
+    // Looks it up in the folders given instead.
+    HelpViewer(const Session& session, const QStringList& folders, QWidget* parent = nullptr);
 
     // Caption and document file of a topic; empty for a topic that has none.
     static QString topicCaption(int topic);
     static QString topicDocument(int topic);
-    // Where a document of that bare name is found: the current folder, the program's folder,
-    // then the installed data folder. Empty when it is nowhere.
+    // Where the documents are looked up, in order: the current folder, the program's folder, the
+    // source tree when the program runs from where the build put it, the installed data folder.
+    static QStringList documentFolders();
+    // Where a document of that bare name is found in those folders; empty when it is nowhere.
     static QString findDocument(const QString& name);
+    // What the viewer shows in place of a document it did not find: its name and the folders
+    // it was looked for in.
+    static QString missingDocumentText(const QString& name, const QStringList& folders);
 
 private slots:
     void Cmd_OK_Click();
@@ -32,6 +41,7 @@ private:
     void Form_Load();
 
     const Session& session_;
+    QStringList folders_;
     QLabel* Picture1 = nullptr;
     QLabel* Image1 = nullptr;
     QTextBrowser* RichTextBox1 = nullptr;

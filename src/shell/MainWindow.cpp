@@ -36,6 +36,8 @@ namespace korvane {
 namespace {
 
 const QString ProgramCaption = QStringLiteral("Korvane 2000");
+// The user setting that keeps the folder a database file was last chosen in.
+const QString LastFolderKey = QStringLiteral("LastFolder");
 
 QPixmap titlePicture(const QSize& size, qreal ratio) {
     QSvgRenderer renderer(QStringLiteral(":/korvane/images/title.svg"));
@@ -209,10 +211,13 @@ void MainWindow::showRecentDatabases() {
         delete item;
     recentItems_.clear();
     const QStringList paths = recent_->paths();
+    const QStringList names = RecentDatabases::displayNames(paths);
     for (int i = 0; i < paths.size(); ++i) {
         const QString& path = paths[i];
-        auto* item = new QAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(RecentDatabases::displayName(path)), mnuFile);
+        // An '&' of a name is shown as it is, not taken for the access key.
+        QString name = names[i];
+        name.replace(QLatin1Char('&'), QLatin1String("&&"));
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name), mnuFile);
         item->setObjectName(QStringLiteral("mnuFileRecent_%1").arg(i + 1));
         item->setToolTip(path);
         item->setStatusTip(path);
@@ -267,13 +272,33 @@ void MainWindow::openDatabaseFile(const QString& path) {
     services_.pointer.setBusy(*this, false);
 }
 
+QString MainWindow::startFolder() const {
+    const auto usable = [](const QString& folder) {
+        return !folder.isEmpty() && QFileInfo(folder).isDir();
+    };
+    if (!server::isServerName(accepted_.DatabaseName)) {
+        const QString open = QFileInfo(accepted_.DatabaseName).absolutePath();
+        if (!accepted_.DatabaseName.isEmpty() && usable(open))
+            return open;
+    }
+    const QString last = settings_->value(LastFolderKey).toString();
+    return usable(last) ? last : QDir::homePath();
+}
+
+void MainWindow::rememberFolder(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    settings_->setValue(LastFolderKey, QFileInfo(folder).absoluteFilePath());
+    settings_->sync();
+}
+
 void MainWindow::mnuFileNew_File_Click() {
     const QString title = QStringLiteral("New Database");
-    const QString folder = accepted_.DBDir.isEmpty() ? QDir::homePath() : accepted_.DBDir;
-    QString path =
-        services_.prompts.saveFileName(title, QStringLiteral("Korvane databases (*.mdb)"), folder);
+    QString path = services_.prompts.saveFileName(
+        title, QStringLiteral("Korvane databases (*.mdb)"), startFolder());
     if (path.isEmpty())
         return;
+    rememberFolder(QFileInfo(path).absolutePath());
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".mdb");
     if (QFileInfo::exists(path)) {
@@ -293,7 +318,7 @@ void MainWindow::mnuFileNew_File_Click() {
 
 void MainWindow::mnuFileOpen_File_Click() {
     {
-        OpenDatabaseWindow chooser(session_, services_, this);
+        OpenDatabaseWindow chooser(session_, services_, startFolder(), this);
         services_.windows.showModal(chooser);
     }
     services_.pointer.setBusy(*this, true);
@@ -333,6 +358,10 @@ void MainWindow::OpenChosenDatabase() {
         keepAcceptedDatabase();
         return;
     }
+    // The folder a file was chosen in is where the next choice starts when no database is open,
+    // in this run or the next, whether or not this file turns out to be a database.
+    if (!onServer)
+        rememberFolder(QFileInfo(session_.DatabaseName).absolutePath());
     auto kind = checkDatabaseFile(session_.DatabaseName);
     if (!kind) {
         services_.prompts.message(kind.error(), title, Prompts::Icon::Exclamation);

@@ -78,6 +78,11 @@ private:
     void keepAcceptedDatabase();
     // Offers to import an Access file into a new Korvane database, and opens the result.
     void offerImport(QString accessPath);
+    // Where Open DataBase and New start: the folder of the file database open now, else the
+    // folder a database file was last chosen in (in this run or an earlier one), else the home
+    // folder. A folder that is gone no longer counts.
+    QString startFolder() const;
+    void rememberFolder(const QString& folder);
     // Lists the recent databases in File, above Exit.
     void showRecentDatabases();
     void openRecentDatabase(const QString& path);

@@ -19,7 +19,8 @@
 
 namespace korvane {
 
-OpenDatabaseWindow::OpenDatabaseWindow(Session& session, Services& services, QWidget* parent)
+OpenDatabaseWindow::OpenDatabaseWindow(Session& session, Services& services,
+                                       const QString& startFolder, QWidget* parent)
     : QDialog(parent), session_(session), services_(services) {
     setObjectName(QStringLiteral("Form11"));
     setWindowTitle(QStringLiteral("Open DataBase"));
@@ -75,14 +76,14 @@ OpenDatabaseWindow::OpenDatabaseWindow(Session& session, Services& services, QWi
     grid->setColumnStretch(1, 1);
     resize(620, 400);
 
-    // Start on the current folder and the drive that holds it.
-    const QString current = QDir::currentPath();
+    // Start on the folder given and the drive that holds it.
+    const QString start = QDir::cleanPath(QDir(startFolder).absolutePath());
     const QStringList all = drives();
     Drive1->addItems(all);
-    Drive1->setCurrentText(driveOf(current, all));
+    Drive1->setCurrentText(driveOf(start, all));
     dirModel_->setRootPath(Drive1->currentText());
     Dir1->setRootIndex(dirModel_->index(Drive1->currentText()));
-    openDirectory(current);
+    openDirectory(start);
 
     // The folder tree fills in the background; show the open folder as its parents arrive.
     // The tree is read in the background and sorted after a delay, so rows keep arriving above

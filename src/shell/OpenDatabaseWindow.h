@@ -18,13 +18,15 @@ namespace korvane {
 // The "Open DataBase" window ("Form11"): a drive (mounted file system), a folder of it and a
 // database file ("*.mdb" in any letter case). OK sets Session::DatabaseName to the folder and
 // file chosen; Cancel sets it to one blank; the close box leaves it as it was. It starts in the
-// current folder every time it is shown. Server... opens the Server window instead: a database
-// on a server logged in to there closes this window with its URL as Session::DatabaseName.
+// folder its opener gives (the main window gives the folder of the database open now, else the
+// last folder used). Server... opens the Server window instead: a database on a server logged
+// in to there closes this window with its URL as Session::DatabaseName.
 class OpenDatabaseWindow : public QDialog {
     Q_OBJECT
 
 public:
-    OpenDatabaseWindow(Session& session, Services& services, QWidget* parent = nullptr);
+    OpenDatabaseWindow(Session& session, Services& services, const QString& startFolder,
+                       QWidget* parent = nullptr);
 
     // The file systems offered as drives: the root, the user's home and removable media.
     static QStringList drives();
@@ -35,6 +37,8 @@ public:
 
     // Moves the directory list to a folder, as when the user opens it there.
     void openDirectory(const QString& folder);
+    // The folder whose files are listed.
+    QString openedDirectory() const { return openDirectory_; }
 
 private slots:
     void Drive1_Change();

@@ -22,6 +22,10 @@ public:
     void remove(const QString& path);
     // What File shows for an entry: the file name, or "database on host" for a server database.
     static QString displayName(const QString& path);
+    // What File shows for each of the entries listed together: as displayName, and for a file
+    // whose name another file of the list has too, its folder beside the name
+    // ("plant.mdb in ~/sites/north"), so the two can be told apart.
+    static QStringList displayNames(const QStringList& paths);
 
 private:
     void store(const QStringList& paths);

@@ -50,8 +50,8 @@ CustomFieldsPanel::CustomFieldsPanel(DataSource& tank, QWidget* parent)
         box->setObjectName(QStringLiteral("CustomText(%1)").arg(i));
         label->setBuddy(box);
         tank.bind(box, QStringLiteral("Custom%1").arg(i));
-        // Typing only: a stored value is shown as it was stored, whatever its kind is now.
-        connect(box, &QLineEdit::textEdited, this, [this, i] { CustomText_Change(i); });
+        // On Return or on leaving the box.
+        connect(box, &QLineEdit::editingFinished, this, [this, i] { CustomText_LostFocus(i); });
         CustomLabel[slot] = label;
         CustomText[slot] = box;
         QGridLayout* column = columns[i <= 10 ? 0 : 1];
@@ -90,11 +90,14 @@ void CustomFieldsPanel::SetupCustomFields(const Recordset& preferences) {
     }
 }
 
-// Dates reformat while typed; every other kind takes any text, and none is checked on leaving.
-void CustomFieldsPanel::CustomText_Change(int index) {
+// A date typed in a Date/Time field is shown as "dd/Mmm/yyyy" once the box is left, as in every
+// date box; every other kind takes any text, and none is refused.
+void CustomFieldsPanel::CustomText_LostFocus(int index) {
     TagBox& box = *CustomText[static_cast<std::size_t>(index)];
-    if (box.tag() == kindTag(layout::CustomKind::DateTime))
-        reformatDateWhileTyping(box);
+    // Only what the user typed: a stored value is shown as it was stored, whatever its kind is
+    // now (showing a record resets the box's modified flag).
+    if (box.tag() == kindTag(layout::CustomKind::DateTime) && box.isModified())
+        reformatDateOnLeave(box);
 }
 
 } // namespace korvane

@@ -32,7 +32,7 @@ public:
     void SetupCustomFields(const Recordset& preferences);
 
 private:
-    void CustomText_Change(int index);
+    void CustomText_LostFocus(int index);
 
     std::array<QLabel*, FieldCount + 1> CustomLabel{}; // 1..20
     std::array<TagBox*, FieldCount + 1> CustomText{};  // 1..20

@@ -5,7 +5,9 @@
 #include "support/TestServices.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -50,63 +52,113 @@ protected:
     QLineEdit* other = nullptr;
 };
 
-TEST_F(DateBoxTest, TypedKeyByKeyTheDateIsRewrittenOnceATwoDigitYearStands) {
-    QTest::keyClicks(box, QStringLiteral("5/3/2"));
-    EXPECT_EQ(box->text(), QStringLiteral("5/3/2"));
-    QTest::keyClicks(box, QStringLiteral("0"));
-    EXPECT_EQ(box->text(), QStringLiteral("05/Mar/2020"));
-    EXPECT_EQ(box->cursorPosition(), 11);
-    QTest::mouseClick(other, Qt::LeftButton);
-    EXPECT_TRUE(t.prompts.messages().empty());
-    EXPECT_EQ(box->text(), QStringLiteral("05/Mar/2020"));
-}
-
-TEST_F(DateBoxTest, LeavingRefusesWhatIsNoDateAndTakesTheFocusBack) {
+// What people type, key by key through the box: after every key the box shows exactly what was
+// typed, and only leaving it reads the date (a two-digit year by the century rule), rewrites it
+// as dd/Mmm/yyyy or refuses it with the box keeping the focus. Today is 15/Jun/2024.
+TEST_F(DateBoxTest, TypedKeyByKeyADateIsReadOnlyWhenTheBoxIsLeft) {
+    const char* const invalid = "Entry Error: Invalid Date";
+    const char* const beyond = "Entry Error: Date entered is beyond today!";
     const struct {
         const char* typed;
-        const char* message;
+        const char* shown;   // after leaving
+        const char* message; // "" when accepted
     } cases[] = {
-        {"31/Feb/2001", "Entry Error: Invalid Date"},
-        {"16/6/24", "Entry Error: Date entered is beyond today!"},
-        {"1/7/24", "Entry Error: Date entered is beyond today!"},
-        {"1/1/2025", "Entry Error: Invalid Date"}, // 01/Jan/2020, then 25
-        {"5/3/2001", "Entry Error: Invalid Date"}, // 05/Mar/2020 and then 01
-        {"today", "Entry Error: Invalid Date"},
+        // Four-digit years, in each form.
+        {"05/Mar/2021", "05/Mar/2021", ""},
+        {"5/3/2021", "05/Mar/2021", ""},
+        {"05/03/2021", "05/Mar/2021", ""},
+        {"21-03-2021", "21/Mar/2021", ""},
+        {"2021-03-05", "05/Mar/2021", ""},
+        {"2021-3-5", "05/Mar/2021", ""},
+        {"5 march 1999", "05/Mar/1999", ""},
+        {"29/Feb/2000", "29/Feb/2000", ""},
+        // Two-digit years: 00-29 this century, 30-99 the last.
+        {"05/Mar/21", "05/Mar/2021", ""},
+        {"5/3/21", "05/Mar/2021", ""},
+        {"31/12/99", "31/Dec/1999", ""},
+        {"1/1/30", "01/Jan/1930", ""},
+        {"1/1/00", "01/Jan/2000", ""},
+        // Today is the last day taken.
+        {"15/6/24", "15/Jun/2024", ""},
+        {"2024-06-15", "15/Jun/2024", ""},
+        {"16/Jun/2024", "16/Jun/2024", beyond},
+        {"16/6/24", "16/6/24", beyond},
+        {"2024-06-16", "2024-06-16", beyond},
+        {"1/1/29", "1/1/29", beyond},
+        // No such date, or a year not finished.
+        {"31/Feb/2001", "31/Feb/2001", invalid},
+        {"29/2/2001", "29/2/2001", invalid},
+        {"5/13/21", "5/13/21", invalid},
+        {"2021-13-05", "2021-13-05", invalid},
+        {"2020-20-20", "2020-20-20", invalid},
+        {"2021-02-30", "2021-02-30", invalid},
+        {"5/3/2", "5/3/2", invalid},
+        {"5/3/202", "5/3/202", invalid},
+        {"05/Mar/202021", "05/Mar/202021", invalid},
+        {"today", "today", invalid},
+        // Left empty.
+        {"", "", ""},
     };
-    std::size_t shown = 0;
-    for (const auto& c : cases) {
-        box->clear();
-        t.prompts.answerMessage();
-        typeAndLeave(QString::fromLatin1(c.typed));
-        ASSERT_EQ(t.prompts.messages().size(), ++shown) << c.typed;
-        EXPECT_EQ(messages().last().toStdString(), c.message);
-        EXPECT_EQ(t.prompts.messages().back().icon, Icon::Exclamation);
-        EXPECT_TRUE(box->hasFocus()) << c.typed;
-        EXPECT_TRUE(box->isRefused());
-    }
-}
-
-TEST_F(DateBoxTest, TodayAnEarlierDateAndAnEmptyBoxPass) {
     QSignalSpy accepted(box, &DateBox::entryAccepted);
-    const struct {
-        const char* typed;
-        const char* kept;
-    } cases[] = {
-        {"15/6/24", "15/Jun/2024"},
-        {"5-Mar-2001", "05/Mar/2001"}, // reformatted on leaving
-        {"1 january 24", "01/Jan/2024"},
-        {"", ""},
-    };
-    int leaves = 0;
+    std::size_t shown = 0;
+    int taken = 0;
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QString typed = QString::fromLatin1(c.typed);
+        const bool refused = *c.message != '\0';
         box->clear();
-        typeAndLeave(QString::fromLatin1(c.typed));
-        EXPECT_EQ(box->text().toStdString(), c.kept);
-        EXPECT_TRUE(other->hasFocus()) << c.typed;
-        EXPECT_FALSE(box->isRefused());
-        EXPECT_EQ(accepted.count(), ++leaves);
+        box->setFocus();
+        for (qsizetype n = 1; n <= typed.size(); ++n) {
+            QTest::keyClicks(box, typed.sliced(n - 1, 1));
+            ASSERT_EQ(box->text(), typed.left(n));
+        }
+        if (refused)
+            t.prompts.answerMessage();
+        QTest::mouseClick(other, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(box->text().toStdString(), c.shown);
+        EXPECT_EQ(box->isRefused(), refused);
+        EXPECT_EQ(box->hasFocus(), refused);
+        if (refused) {
+            ASSERT_EQ(t.prompts.messages().size(), ++shown);
+            EXPECT_EQ(messages().last().toStdString(), c.message);
+            EXPECT_EQ(t.prompts.messages().back().icon, Icon::Exclamation);
+        } else {
+            EXPECT_EQ(t.prompts.messages().size(), shown);
+            EXPECT_EQ(accepted.count(), ++taken);
+        }
     }
-    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
+// Return ends the entry as leaving does: a refused date does not press the default button.
+TEST(DateBoxReturn, ARefusedDateStopsReturnBeforeTheDefaultButton) {
+    test::TestServices t;
+    QDialog dialog;
+    auto* box = new DateBox(t.services, &dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(box);
+    layout->addWidget(ok);
+    test::showActive(dialog);
+    box->setFocus();
+
+    t.prompts.answerMessage();
+    QTest::keyClicks(box, QStringLiteral("16/6/24"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_EQ(t.prompts.messages().back().text, QStringLiteral("Date entered is beyond today!"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(box->hasFocus());
+
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("2024-06-14"));
+    QTest::keyClick(box, Qt::Key_Enter);
+    EXPECT_EQ(box->text(), QStringLiteral("14/Jun/2024"));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(t.prompts.messages().size(), 1u);
 }
 
 TEST_F(DateBoxTest, CorrectingTheTextClearsTheRefusal) {
@@ -116,9 +168,10 @@ TEST_F(DateBoxTest, CorrectingTheTextClearsTheRefusal) {
     box->selectAll();
     QTest::keyClicks(box, QStringLiteral("28/2/01"));
     EXPECT_FALSE(box->isRefused());
-    EXPECT_EQ(box->text(), QStringLiteral("28/Feb/2001"));
+    EXPECT_EQ(box->text(), QStringLiteral("28/2/01"));
     QTest::mouseClick(other, Qt::LeftButton);
     QApplication::processEvents();
+    EXPECT_EQ(box->text(), QStringLiteral("28/Feb/2001"));
     EXPECT_TRUE(other->hasFocus());
     EXPECT_EQ(t.prompts.messages().size(), 1u);
 }
@@ -130,9 +183,9 @@ TEST_F(DateBoxTest, OnlyLeavingWithinTheWindowIsChecked) {
     QApplication::sendEvent(box, &away);
     EXPECT_TRUE(t.prompts.messages().empty());
     box->setText(QStringLiteral("2001-03-05"));
-    EXPECT_TRUE(t.prompts.messages().empty());
     box->setText(QStringLiteral("5/3/01"));
-    EXPECT_EQ(box->text(), QStringLiteral("05/Mar/2001"));
+    EXPECT_EQ(box->text(), QStringLiteral("5/3/01"));
+    EXPECT_TRUE(t.prompts.messages().empty());
 }
 
 TEST_F(DateBoxTest, TheRefusingBoxIsBroughtToTheFrontOfItsTab) {

@@ -1,12 +1,15 @@
 #include "shell/HelpViewer.h"
 
+#include "common/DataFolders.h"
 #include "shell/MainWindow.h"
+#include "support/ActiveWindow.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "support/TestServices.h"
 
 #include <QAction>
 #include <QDir>
+#include <QPushButton>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
@@ -56,21 +59,51 @@ TEST_F(InHelpFolder, EachTopicHasItsCaptionAndDocument) {
     }
 }
 
-TEST_F(InHelpFolder, UnknownTopicOrMissingDocumentShowsAnEmptyBox) {
+TEST_F(InHelpFolder, UnknownTopicShowsAnEmptyBox) {
     Session session;
     session.HelpTopic = 20; // the Print Dialog's caller code, not a help topic
     HelpViewer unknown(session);
     EXPECT_EQ(unknown.windowTitle(), QStringLiteral("About Korvane 2000"));
     EXPECT_TRUE(shownText(unknown).isEmpty());
+}
 
+// A document found nowhere is named in the box with every folder it was looked for in, and the
+// viewer works on as usual.
+TEST(HelpViewer, AMissingDocumentIsNamedWithWhereItWasLookedFor) {
     test::TempDir empty;
+    const QStringList folders{empty.path(), empty.filePath(QStringLiteral("program")),
+                              empty.filePath(QStringLiteral("share/korvane/help"))};
+    Session session;
+    for (const int topic : {3, 0}) {
+        session.HelpTopic = static_cast<quint8>(topic);
+        HelpViewer missing(session, folders);
+        test::showActive(missing);
+        EXPECT_EQ(missing.windowTitle(), HelpViewer::topicCaption(topic));
+        const QStringList lines = shownText(missing).split(u'\n');
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_EQ(lines[0], QStringLiteral("The help document \"%1\" was not found.")
+                                .arg(HelpViewer::topicDocument(topic)));
+        for (const QString& folder : folders)
+            EXPECT_TRUE(lines.contains(QStringLiteral("    ") + folder)) << folder.toStdString();
+        missing.findChild<QPushButton*>(QStringLiteral("Cmd_OK"))->click();
+        EXPECT_EQ(missing.result(), QDialog::Accepted);
+    }
+}
+
+// The program started from where the build puts it finds the documents of its source tree,
+// whatever the current folder.
+TEST(HelpViewer, TheBuiltProgramShowsTheDocumentsOfItsSourceTree) {
+    test::TempDir empty;
+    const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(empty.path()));
-    if (!HelpViewer::findDocument(QStringLiteral("kv_inst3.rtf")).isEmpty())
-        GTEST_SKIP() << "the help documents are installed beside the program";
-    session.HelpTopic = 3;
-    HelpViewer missing(session);
-    EXPECT_EQ(missing.windowTitle(), QStringLiteral("Inspection & Thickness Instructions"));
-    EXPECT_TRUE(shownText(missing).isEmpty());
+    Session session;
+    session.HelpTopic = 1;
+    HelpViewer viewer(session,
+                      datafiles::folders(QStringLiteral("help"), QStringLiteral(KORVANE_APP_DIR)));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Main Screen Instructions"));
+    EXPECT_TRUE(shownText(viewer).startsWith(QStringLiteral("Main Screen")))
+        << shownText(viewer).left(80).toStdString();
 }
 
 TEST_F(InHelpFolder, HelpMenuOpensTheViewerWithItsTopicEachTimeAfresh) {

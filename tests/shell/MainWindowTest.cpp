@@ -1,6 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "data/DatabaseCheck.h"
+#include "shell/RecentDatabases.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
@@ -8,10 +9,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -160,6 +163,48 @@ TEST_F(MainWindowTest, RecentDatabasesKeepFourAndDropAVanishedOne) {
         t.prompts.messages().back().text.startsWith(QStringLiteral("\"d.mdb\" is no longer at")));
     EXPECT_EQ(listed(), QStringList({"&1 e.mdb", "&2 c.mdb", "&3 b.mdb"}));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - e.mdb"));
+}
+
+// Two files of the same name in different folders are told apart by their folders; a name
+// used once is shown alone, and an '&' of a name is shown, not taken for an access key.
+TEST_F(MainWindowTest, RecentDatabasesOfTheSameNameShowTheirFolders) {
+    QSettings().remove(QStringLiteral("RecentDatabases"));
+    test::TestDatabase north;
+    test::TestDatabase south;
+    test::TestDatabase rd(QStringLiteral("R&D.mdb"));
+    for (const test::TestDatabase* file : {&north, &rd, &south})
+        window.openDatabaseFile(file->path());
+    QStringList texts, tips;
+    for (int i = 1; i <= 3; ++i) {
+        const auto* a = window.findChild<QAction*>(QStringLiteral("mnuFileRecent_%1").arg(i));
+        ASSERT_NE(a, nullptr) << i;
+        texts << a->text();
+        tips << a->toolTip();
+    }
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("&1 plant.mdb in ") + south.folder(),
+                                  QStringLiteral("&2 R&&D.mdb"),
+                                  QStringLiteral("&3 plant.mdb in ") + north.folder()}));
+    EXPECT_EQ(tips, (QStringList{south.path(), rd.path(), north.path()}));
+    window.findChild<QAction*>(QStringLiteral("mnuFileRecent_3"))->trigger();
+    EXPECT_EQ(session.DatabaseName, north.path());
+    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
+TEST(RecentDatabases, FoldersBesideNamesOnlyWhereTheNamesAreShared) {
+    const QString home = QDir::homePath();
+    const QString server = QStringLiteral("postgresql://anna@db.example.org/plant.mdb");
+    const QStringList paths{home + QStringLiteral("/north/plant.mdb"),
+                            QStringLiteral("/srv/plant.mdb"),
+                            home + QStringLiteral("/plant.mdb"),
+                            QStringLiteral("/srv/terminal.mdb"),
+                            server,
+                            QStringLiteral("/srv/old/Plant.mdb")};
+    EXPECT_EQ(
+        RecentDatabases::displayNames(paths),
+        (QStringList{QStringLiteral("plant.mdb in ~/north"), QStringLiteral("plant.mdb in /srv"),
+                     QStringLiteral("plant.mdb in ~"), QStringLiteral("terminal.mdb"),
+                     RecentDatabases::displayName(server), QStringLiteral("Plant.mdb")}));
+    EXPECT_EQ(RecentDatabases::displayNames({}), QStringList());
 }
 
 TEST_F(MainWindowTest, HelpSearchIsOnlyAMessage) {

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -181,7 +182,112 @@ TEST_F(OpenDatabaseTest, CancelAndCloseBox) {
     EXPECT_EQ(session.DatabaseName, file.path());
 }
 
-TEST(OpenDatabaseWindow, StartsInTheCurrentFolderAndListsDatabaseFiles) {
+// Where Open DataBase and New start: the folder of the database open now, else the folder a
+// database file was last chosen in (this run or an earlier one), else the home folder; never the
+// working folder.
+class StartFolderTest : public testing::Test {
+protected:
+    // Records where each save dialog starts, and cancels it.
+    class SaveDialogStarts final : public Prompts {
+    public:
+        Answer message(const QString& text, const QString&, Icon, Buttons) override {
+            ADD_FAILURE() << "unexpected message: " << text.toStdString();
+            return Answer::Ok;
+        }
+        QString input(const QString& prompt, const QString&, const QString&) override {
+            ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+            return {};
+        }
+        QString saveFileName(const QString&, const QString&, const QString& suggestion) override {
+            starts.push_back(suggestion);
+            return {};
+        }
+        std::vector<QString> starts;
+    };
+
+    void SetUp() override {
+        ASSERT_TRUE(QDir::setCurrent(working.path()));
+        QSettings().remove(QStringLiteral("LastFolder"));
+    }
+    void TearDown() override { QDir::setCurrent(previous_); }
+
+    // Where File > Open and File > New of the window start; both windows are cancelled.
+    std::pair<QString, QString> starts(MainWindow& window) {
+        QString open;
+        t.windows.expect([&](QDialog& dialog) {
+            open = static_cast<OpenDatabaseWindow&>(dialog).openedDirectory();
+            EXPECT_EQ(session.DBDir, open);
+            dialog.findChild<QPushButton*>(QStringLiteral("Cmd_Cancel"))->click();
+            return dialog.result();
+        });
+        window.findChild<QAction*>(QStringLiteral("mnuFileOpen_File"))->trigger();
+        const std::size_t asked = prompts.starts.size();
+        window.findChild<QAction*>(QStringLiteral("mnuFileNew_File"))->trigger();
+        EXPECT_EQ(prompts.starts.size(), asked + 1);
+        return {open, prompts.starts.empty() ? QString() : prompts.starts.back()};
+    }
+    static std::pair<QString, QString> both(const QString& folder) { return {folder, folder}; }
+
+    test::TempDir working;
+    Session session;
+    test::TestServices t;
+    SaveDialogStarts prompts;
+    Services services{prompts,   t.clock, t.printers, t.windows,
+                      t.pointer, t.help,  t.reports,  t.history};
+
+private:
+    QString previous_ = QDir::currentPath();
+};
+
+TEST_F(StartFolderTest, NeitherADatabaseNorALastFolder) {
+    MainWindow window{session, services};
+    EXPECT_EQ(starts(window), both(QDir::homePath()));
+}
+
+TEST_F(StartFolderTest, NoDatabaseOpenStartsInTheLastFolder) {
+    test::TempDir last;
+    QSettings().setValue(QStringLiteral("LastFolder"), last.path());
+    MainWindow window{session, services}; // as at the start of the next run
+    EXPECT_EQ(starts(window), both(last.path()));
+
+    // A folder that is gone no longer counts.
+    QSettings().setValue(QStringLiteral("LastFolder"), last.filePath(QStringLiteral("gone")));
+    EXPECT_EQ(starts(window), both(QDir::homePath()));
+}
+
+TEST_F(StartFolderTest, TheFolderOfTheOpenDatabaseComesFirst) {
+    test::TestDatabase plant;
+    MainWindow window{session, services};
+    window.openDatabaseFile(plant.path());
+    ASSERT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - plant.mdb"));
+    test::TempDir elsewhere;
+    QSettings().setValue(QStringLiteral("LastFolder"), elsewhere.path());
+    EXPECT_EQ(starts(window), both(plant.folder()));
+    EXPECT_EQ(session.DatabaseName, plant.path()); // cancelling changed nothing
+    // Opening a file keeps its folder for the next run, which starts with no database open.
+    window.openDatabaseFile(plant.path());
+    MainWindow next{session, services};
+    EXPECT_EQ(starts(next), both(plant.folder()));
+}
+
+// A file chosen that is no database still leaves its folder as the last one used.
+TEST_F(StartFolderTest, ARejectedFileLeavesItsFolderAsTheLastOne) {
+    test::TempDir folder;
+    const QString notes = folder.filePath(QStringLiteral("notes.mdb"));
+    writeFile(notes, "not a database");
+    test::ScriptedPrompts scripted;
+    Services answering{scripted,  t.clock, t.printers, t.windows,
+                       t.pointer, t.help,  t.reports,  t.history};
+    MainWindow window{session, answering};
+    scripted.answerMessage();
+    window.openDatabaseFile(notes);
+    ASSERT_EQ(scripted.messages().size(), 1u);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
+    MainWindow next{session, services};
+    EXPECT_EQ(starts(next), both(folder.path()));
+}
+
+TEST(OpenDatabaseWindow, StartsInTheFolderGivenAndListsDatabaseFiles) {
     test::TempDir dir;
     for (const char* name : {"b.mdb", "A.MDB", "c.Mdb", "notes.txt", "mdb.bak"})
         writeFile(dir.filePath(QString::fromLatin1(name)), "x");
@@ -189,20 +295,18 @@ TEST(OpenDatabaseWindow, StartsInTheCurrentFolderAndListsDatabaseFiles) {
     EXPECT_EQ(OpenDatabaseWindow::databaseFiles(dir.path()),
               (QStringList{"A.MDB", "b.mdb", "c.Mdb"}));
 
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
     Session session;
     session.DatabaseName = QStringLiteral("unchanged");
     {
         test::TestServices t;
-        OpenDatabaseWindow chooser(session, t.services);
+        OpenDatabaseWindow chooser(session, t.services, dir.path());
         EXPECT_EQ(chooser.findChild<QListWidget*>(QStringLiteral("File1"))->count(), 3);
-        EXPECT_EQ(session.DBDir, QDir::currentPath());
+        EXPECT_EQ(session.DBDir, dir.path());
+        EXPECT_EQ(chooser.openedDirectory(), dir.path());
         // OK with no file highlighted names the folder only, which is no database.
         chooser.findChild<QPushButton*>(QStringLiteral("Cmd_OK"))->click();
         EXPECT_FALSE(session.DatabaseName.contains(QLatin1String("mdb"), Qt::CaseInsensitive));
     }
-    QDir::setCurrent(previous);
 
     EXPECT_EQ(OpenDatabaseWindow::driveOf(QStringLiteral("/media/usb/site"),
                                           {QStringLiteral("/"), QStringLiteral("/media/usb")}),

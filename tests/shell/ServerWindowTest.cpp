@@ -233,6 +233,8 @@ TEST_F(ServerTest, AnUnreachableServerChangesNothing) {
 // database is then listed in File and the Server window offers it again.
 TEST_F(ServerTest, AServerDatabaseOpensThroughTheServerWindowAndTheRecentList) {
     KORVANE_REQUIRE_SERVER();
+    // A plant.mdb of an earlier test would be listed beside this one's, each with its folder.
+    QSettings().remove(QStringLiteral("RecentDatabases"));
     test::TestDatabase db(test::Engine::Server);
     db.addTank(
         db.addLocation(db.addCompany(QStringLiteral("Gulf Plains")), QStringLiteral("Port Arthur")),
