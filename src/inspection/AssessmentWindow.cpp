@@ -16,7 +16,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -29,9 +31,15 @@ using assessment::PointStatus;
 
 namespace {
 
+// The verdict of each point (its status, remaining life and the intervals it allows) stands
+// beside its name, where it is seen without scrolling however narrow the screen; the readings
+// and rates it comes from follow.
 enum Column {
     Point,
     StatusColumn,
+    RemainingLife,
+    UtInterval,
+    ExternalInterval,
     Course,
     First,
     FirstDate,
@@ -44,11 +52,25 @@ enum Column {
     ShortTermRate,
     Rate,
     Rca,
-    RemainingLife,
-    UtInterval,
-    ExternalInterval,
     ColumnCount
 };
+
+// Columns that give up width first when the window cannot show every column whole: the history
+// of the readings. Their texts are then elided, and their tooltips give them whole.
+bool yieldsWidth(int column) {
+    switch (column) {
+    case First:
+    case FirstDate:
+    case Previous:
+    case PreviousDate:
+    case LatestDate:
+    case LongTermRate:
+    case ShortTermRate:
+        return true;
+    default:
+        return false;
+    }
+}
 
 constexpr int SortRole = Qt::UserRole;
 
@@ -107,9 +129,14 @@ public:
             if (role == Qt::ForegroundRole && p.status == PointStatus::BelowMinimum)
                 return statusColor(p.status);
         }
-        if (role == Qt::ToolTipRole && column == Rate && p.scatter)
-            return QStringLiteral("A thickness grew between readings (measurement scatter); "
-                                  "that rate counts as 0");
+        if (role == Qt::ToolTipRole) {
+            if (column == Rate && p.scatter)
+                return QStringLiteral("A thickness grew between readings (measurement scatter); "
+                                      "that rate counts as 0");
+            // The whole text, for a column too narrow to show it.
+            const QString shown = data(index, Qt::DisplayRole).toString();
+            return shown.isEmpty() ? QVariant() : QVariant(shown);
+        }
         if (role == Qt::TextAlignmentRole)
             return column == Point || column == Course || column == StatusColumn
                        ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
@@ -157,24 +184,66 @@ public:
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount ||
+            (role != Qt::DisplayRole && role != Qt::ToolTipRole))
             return QAbstractTableModel::headerData(section, orientation, role);
-        const QString t = us_ ? QStringLiteral("\n(in.)") : QStringLiteral("\n(mm)");
-        const QString r = us_ ? QStringLiteral("\n(in/yr)") : QStringLiteral("\n(mm/yr)");
-        const QString titles[ColumnCount] = {
-            QStringLiteral("Point"),         QStringLiteral("Status"),
-            QStringLiteral("Course"),        QStringLiteral("First") + t,
-            QStringLiteral("Taken"),         QStringLiteral("Previous") + t,
-            QStringLiteral("Taken"),         QStringLiteral("Latest") + t,
-            QStringLiteral("Taken"),         QStringLiteral("Minimum") + t,
-            QStringLiteral("Long-Term") + r, QStringLiteral("Short-Term") + r,
-            QStringLiteral("Rate") + r,      QStringLiteral("RCA") + t,
-            QStringLiteral("Life\n(yr)"),    QStringLiteral("UT\n(yr)"),
-            QStringLiteral("External\n(yr)")};
-        return section >= 0 && section < ColumnCount ? titles[section] : QString();
+        const ColumnTitle c = columnTitle(section);
+        if (role == Qt::ToolTipRole)
+            return c.unit.isEmpty() ? c.meaning : c.meaning + QStringLiteral(" (") + c.unit + u')';
+        return c.unit.isEmpty() ? c.title : c.title + QStringLiteral("\n(") + c.unit + u')';
     }
 
 private:
+    // A column's title, the unit of its figures and what it holds (its header's tooltip).
+    struct ColumnTitle {
+        QString title, unit, meaning;
+    };
+    ColumnTitle columnTitle(int column) const {
+        const QString t = us_ ? QStringLiteral("in.") : QStringLiteral("mm");
+        const QString r = us_ ? QStringLiteral("in/yr") : QStringLiteral("mm/yr");
+        const QString yr = QStringLiteral("yr");
+        switch (column) {
+        case Point:
+            return {QStringLiteral("Point"), {}, QStringLiteral("Point ID")};
+        case StatusColumn:
+            return {QStringLiteral("Status"), {}, QStringLiteral("Status of the latest reading")};
+        case RemainingLife:
+            return {QStringLiteral("Life"), yr, QStringLiteral("Remaining life")};
+        case UtInterval:
+            return {QStringLiteral("UT"), yr,
+                    QStringLiteral("Longest ultrasonic thickness inspection interval allowed")};
+        case ExternalInterval:
+            return {QStringLiteral("External"), yr,
+                    QStringLiteral("Longest routine external inspection interval allowed")};
+        case Course:
+            return {QStringLiteral("Course"), {}, QStringLiteral("Course of the latest reading")};
+        case First:
+            return {QStringLiteral("First"), t, QStringLiteral("First reading")};
+        case Previous:
+            return {QStringLiteral("Previous"), t, QStringLiteral("Reading before the latest")};
+        case Latest:
+            return {QStringLiteral("Latest"), t, QStringLiteral("Latest reading")};
+        case FirstDate:
+        case PreviousDate:
+        case LatestDate:
+            return {QStringLiteral("Taken"), {}, QStringLiteral("Date the reading was taken")};
+        case Minimum:
+            return {QStringLiteral("Minimum"), t, QStringLiteral("Minimum thickness")};
+        case LongTermRate:
+            return {QStringLiteral("Long-Term"), r,
+                    QStringLiteral("Corrosion rate from the first reading to the latest")};
+        case ShortTermRate:
+            return {QStringLiteral("Short-Term"), r,
+                    QStringLiteral("Corrosion rate from the previous reading to the latest")};
+        case Rate:
+            return {QStringLiteral("Rate"), r, QStringLiteral("Corrosion rate used")};
+        case Rca:
+            return {QStringLiteral("RCA"), t, QStringLiteral("Remaining corrosion allowance")};
+        default:
+            return {};
+        }
+    }
+
     QString reading(const std::optional<assessment::Reading>& r) const {
         return r ? thickness::shownThickness(r->inches, us_) : QString();
     }
@@ -263,7 +332,11 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     setUpRowGrid(*Grid_Assessment);
     Grid_Assessment->setSortingEnabled(true);
     Grid_Assessment->sortByColumn(StatusColumn, Qt::AscendingOrder);
-    Grid_Assessment->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Grid_Assessment->setTextElideMode(Qt::ElideRight);
+    Grid_Assessment->horizontalHeader()->setTextElideMode(Qt::ElideRight);
+    Grid_Assessment->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // The last column keeps its own width: stretched, it would take what the others need.
+    Grid_Assessment->horizontalHeader()->setStretchLastSection(false);
 
     Cmd_Print = commandButton(this, "Cmd_Print", QStringLiteral("Print"),
                               QStringLiteral("The assessment as a report"));
@@ -284,7 +357,7 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     layout->addLayout(summary);
     layout->addWidget(Grid_Assessment, 1);
     layout->addLayout(buttons);
-    resize(1240, 600);
+    sizeToContent();
 }
 
 AssessmentWindow::~AssessmentWindow() = default;
@@ -295,7 +368,86 @@ Status AssessmentWindow::load() {
         return tank.takeError();
     showSummary(*tank);
     model_->setPoints(std::move(tank->points));
+    sizeToContent();
     return {};
+}
+
+void AssessmentWindow::sizeToContent() {
+    // A column is as wide as its widest cell or its title's longer line with room for the sort
+    // mark; the header's own size hint would give every column room for the mark beside the
+    // whole two-line title, and the grid would not fit a screen.
+    QHeaderView* header = Grid_Assessment->horizontalHeader();
+    const QFontMetrics titleMetrics(header->font());
+    const int titleRoom = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) +
+                          style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header) + 4;
+    header->setSortIndicatorShown(false);
+    Grid_Assessment->resizeColumnsToContents();
+    header->setSortIndicatorShown(true);
+    preferredWidths_.assign(ColumnCount, 0);
+    int columnsWidth = 0;
+    for (int c = 0; c < ColumnCount; ++c) {
+        int title = 0;
+        const QString text = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        for (const QString& line : text.split(u'\n'))
+            title = std::max(title, titleMetrics.horizontalAdvance(line));
+        int width = std::max(header->sectionSize(c), title + titleRoom);
+        // A point ID may be long; beyond a sensible width it is elided, whole in its tooltip.
+        if (c == Point)
+            width = std::min(width, Grid_Assessment->fontMetrics().averageCharWidth() * 20);
+        preferredWidths_[static_cast<std::size_t>(c)] = width;
+        Grid_Assessment->setColumnWidth(c, width);
+        columnsWidth += width;
+    }
+    const QMargins margins = layout()->contentsMargins();
+    const int frame = 2 * Grid_Assessment->frameWidth();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int rows = std::clamp(model_->rowCount(), 8, 40);
+    const int gridHeight = header->sizeHint().height() +
+                           rows * Grid_Assessment->verticalHeader()->defaultSectionSize() + frame +
+                           scrollBar;
+    const QSize wanted(columnsWidth + frame + scrollBar + margins.left() + margins.right(),
+                       sizeHint().height() - Grid_Assessment->sizeHint().height() + gridHeight);
+    // Within the screen, leaving room for the window's frame and the desktop's panels.
+    const QScreen* where = parentWidget() ? parentWidget()->screen() : screen();
+    const QRect available = where ? where->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(std::min(wanted.width(), available.width() - 32),
+           std::min(wanted.height(), available.height() * 9 / 10));
+    fitted_ = false;
+}
+
+void AssessmentWindow::fitColumns() {
+    if (preferredWidths_.size() != ColumnCount)
+        return;
+    const int room = Grid_Assessment->viewport()->width();
+    int wanted = 0;
+    int slack = 0;
+    std::vector<int> minimum(ColumnCount);
+    for (int c = 0; c < ColumnCount; ++c) {
+        const int preferred = preferredWidths_[static_cast<std::size_t>(c)];
+        minimum[static_cast<std::size_t>(c)] =
+            yieldsWidth(c) ? std::min(preferred, std::max(preferred / 2, 40)) : preferred;
+        wanted += preferred;
+        slack += preferred - minimum[static_cast<std::size_t>(c)];
+    }
+    const int excess = std::max(wanted - room, 0);
+    for (int c = 0; c < ColumnCount; ++c) {
+        const int preferred = preferredWidths_[static_cast<std::size_t>(c)];
+        const int give = preferred - minimum[static_cast<std::size_t>(c)];
+        // Shares of the excess by what each column can give, rounded up so that they cover it.
+        const int cut =
+            slack > 0 ? std::min(give, (std::min(excess, slack) * give + slack - 1) / slack) : 0;
+        Grid_Assessment->setColumnWidth(c, preferred - cut);
+    }
+}
+
+void AssessmentWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (fitted_)
+        return;
+    // The grid has its width once the window is laid out at its opening size.
+    layout()->activate();
+    fitColumns();
+    fitted_ = true;
 }
 
 void AssessmentWindow::showSummary(const assessment::TankAssessment& tank) {

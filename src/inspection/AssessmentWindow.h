@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -30,11 +32,20 @@ public:
     // Reads the tank's readings and fills the window; the error when they cannot be read.
     Status load();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private slots:
     void Cmd_Print_Click();
 
 private:
     void showSummary(const assessment::TankAssessment& tank);
+    // Sizes the window to its columns and rows, within the screen it opens on.
+    void sizeToContent();
+    // Sets the column widths for the grid's present width: every column whole when they fit;
+    // otherwise the history of the readings gives up width first (elided, with tooltips), so
+    // that the figures the window is opened for stay whole.
+    void fitColumns();
 
     Session& session_;
     Services& services_;
@@ -45,6 +56,8 @@ private:
     QLabel* Label_External = nullptr;
     QPushButton* Cmd_Print = nullptr;
     QPushButton* Cmd_Close = nullptr;
+    std::vector<int> preferredWidths_; // each column's width for its whole texts
+    bool fitted_ = false;
 };
 
 // Opens the window over `opener` for the session's current tank; a tank that cannot be read is

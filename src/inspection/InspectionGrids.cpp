@@ -96,6 +96,14 @@ void TankReadingsModel::clear() {
     endResetModel();
 }
 
+void TankReadingsModel::setUnitsUS(bool unitsUS) {
+    if (unitsUS == unitsUS_)
+        return;
+    beginResetModel();
+    unitsUS_ = unitsUS;
+    endResetModel();
+}
+
 void TankReadingsModel::setReadings(std::vector<TankReading> readings,
                                     const thickness::Minimums& minimums, bool unitsUS) {
     beginResetModel();
@@ -169,8 +177,16 @@ QVariant TankReadingsModel::data(const QModelIndex& index, int role) const {
 QVariant TankReadingsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[] = {"Date", "PointID", "Reading"};
-    return section >= 0 && section < 3 ? QString::fromLatin1(titles[section]) : QVariant();
+    switch (section) {
+    case 0:
+        return QStringLiteral("Date");
+    case 1:
+        return QStringLiteral("PointID");
+    case 2:
+        return unitsUS_ ? QStringLiteral("Reading (in.)") : QStringLiteral("Reading (mm)");
+    default:
+        return {};
+    }
 }
 
 } // namespace korvane

@@ -55,6 +55,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void clear();
+    // The unit of the thickness column, named in its title as well.
+    void setUnitsUS(bool unitsUS);
     void setReadings(std::vector<TankReading> readings, const thickness::Minimums& minimums,
                      bool unitsUS);
 

@@ -130,6 +130,7 @@ Status InspectionReportPanel::openNew() {
     Data_Inspection->showCurrentRow();
     setLocked(false);
     List_InspType->setCurrentIndex(-1);
+    opened_ = shownValues();
     return {};
 }
 
@@ -153,6 +154,7 @@ Status InspectionReportPanel::openExisting() {
     List_InspType->setCurrentIndex(
         inspectiontype::listPosition(rs.value(QStringLiteral("InspectionType"))));
     setLocked(true);
+    opened_ = shownValues();
     return {};
 }
 
@@ -165,10 +167,24 @@ void InspectionReportPanel::clear() {
     Data_Inspection->showCurrentRow();
     List_InspType->setCurrentIndex(-1);
     setLocked(false);
+    opened_.clear();
 }
 
 QString InspectionReportPanel::inspectionNumber() const {
     return Text_INum->text().trimmed();
+}
+
+QStringList InspectionReportPanel::shownValues() const {
+    return {Text_IDate->text(),
+            Text_INum->text(),
+            Text_IBy->text(),
+            Text_IReason->text(),
+            Text_IResults->toPlainText(),
+            QString::number(List_InspType->currentIndex())};
+}
+
+bool InspectionReportPanel::isChanged() const {
+    return !opened_.isEmpty() && shownValues() != opened_;
 }
 
 bool InspectionReportPanel::isNew() const {
@@ -208,6 +224,10 @@ Status InspectionReportPanel::storeAsItStands() {
     if (stored)
         stored = Data_Inspection->recordset().edit();
     return stored;
+}
+
+void InspectionReportPanel::markStored() {
+    opened_ = shownValues();
 }
 
 Database InspectionReportPanel::database() const {

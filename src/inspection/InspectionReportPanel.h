@@ -46,6 +46,9 @@ public:
     bool isNew() const;
     // The inspection's number as the tab shows it.
     QString inspectionNumber() const;
+    // Whether the boxes or the kind differ from what the inspection held when it was opened
+    // or last stored.
+    bool isChanged() const;
 
     // The inspection check: a number must be given (its message, and the focus goes to the
     // box), and the date box must hold no refused text.
@@ -56,6 +59,9 @@ public:
     // Stores the new inspection as it stands and keeps it open for further changes, which are
     // then pending as for an existing inspection.
     Status storeAsItStands();
+    // What the boxes show is what is stored (the transaction that stored it went through):
+    // changes are counted from here.
+    void markStored();
     // The connection the open inspection is read and written through, for the window's
     // transaction.
     Database database() const;
@@ -75,6 +81,8 @@ protected:
 private:
     QLineEdit* boundBox(const char* name, const char* field, const QString& toolTip);
     void setLocked(bool locked);
+    // What the boxes and the kind show, to tell a change from a record left as it was.
+    QStringList shownValues() const;
 
     Session& session_;
     Services& services_;
@@ -88,6 +96,8 @@ private:
     QPushButton* Cmd_AddThickness = nullptr;
     QPushButton* Cmd_AddBottom = nullptr;
     QPushButton* Cmd_AddShell = nullptr;
+    // shownValues() when the inspection was opened or last stored; empty while none is open.
+    QStringList opened_;
 };
 
 } // namespace korvane

@@ -102,13 +102,19 @@ Status printSurveyReport(QPrinter& printer, const SurveyReport& report) {
         {{0, QStringLiteral("Survey Points")}, {valueColumn, QString::number(report.points)}});
     page.emptyLine();
 
-    const auto printColumnHeader = [](PagePrinter& p) {
+    const auto printColumnHeader = [&report](PagePrinter& p) {
         p.printZones({QStringLiteral("Survey"), QStringLiteral(" Location"),
                       QStringLiteral("    Actual"), QStringLiteral("Out-of-Plane"),
                       QStringLiteral("Out-of-Plane"), QStringLiteral("Allowable")});
         p.printZones({QStringLiteral("Point"), QStringLiteral("(Degrees)"),
                       QStringLiteral("Settlement"), QStringLiteral(" Settlement"),
                       QStringLiteral("  Deflection"), QStringLiteral("Deflection")});
+        // The lengths' unit under their titles.
+        if (!report.unit.isEmpty()) {
+            const QString unit = QStringLiteral("(%1)").arg(report.unit);
+            p.printZones({QString(), QString(), QStringLiteral("    ") + unit,
+                          QStringLiteral("    ") + unit, QStringLiteral("    ") + unit, QString()});
+        }
     };
     printColumnHeader(page);
     page.setContinuationHeading([&](PagePrinter& next) {
@@ -124,8 +130,10 @@ Status printSurveyReport(QPrinter& printer, const SurveyReport& report) {
             pieces.emplace_back(rowColumns[i], row[i]);
         page.printLine(pieces);
     }
-    if (!report.fitText.isEmpty() || report.changed)
+    if (!report.allowanceText.isEmpty() || !report.fitText.isEmpty() || report.changed)
         page.emptyLine();
+    if (!report.allowanceText.isEmpty())
+        page.printLine(report.allowanceText);
     if (!report.fitText.isEmpty())
         page.printLine(report.fitText);
     if (report.changed)

@@ -34,8 +34,9 @@ Status printThicknessReport(QPrinter& printer, const ThicknessReport& report);
 
 // "Shell Settlement Survey Readings": the heading, the survey's date, number, inspector and
 // points, the N + 1 rows of the survey grid as shown (point, angle, actual, out-of-plane
-// settlement, deflection, "Yes"/"No"), the quality of the fit, and the changed-data line when
-// readings were changed after the survey was stored.
+// settlement, deflection, "Yes"/"No") under the unit of their lengths, the allowance they are
+// judged by, the quality of the fit, and the changed-data line when readings were changed after
+// the survey was stored.
 struct SurveyReport {
     ReportHeading heading;
     QString date;
@@ -43,7 +44,9 @@ struct SurveyReport {
     QString inspector;
     int points = 0;
     std::vector<std::array<QString, 6>> rows;
-    QString fitText; // "R² = 0.97", with its warning when the fit is poor; empty when none
+    QString unit;          // of the three lengths: "in." or "mm"
+    QString allowanceText; // "Allowable deflection: 0.814 in. ..."; empty when none
+    QString fitText;       // "R² = 0.97", with its warning when the fit is poor; empty when none
     bool changed = false;
 };
 Status printSurveyReport(QPrinter& printer, const SurveyReport& report);

@@ -3,7 +3,9 @@
 #include "inspection/InspectionGrids.h"
 #include "platform/BusyScope.h"
 #include "platform/WindowControls.h"
+#include "tank/TankGrid.h"
 
+#include <QBrush>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -11,6 +13,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace korvane {
 
@@ -45,6 +49,8 @@ InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& service
     });
     connect(chain_, &SelectionChain::locationChosen, this, [this] {
         clearInspections();
+        if (use_ == Use::Recording)
+            markDueTanks();
         emit selectionCleared();
     });
     connect(chain_, &SelectionChain::tankChosen, this, [this] {
@@ -71,6 +77,30 @@ Status InspectionSelectPanel::open() {
     chain_->tankList()->setEnabled(false);
     clearInspections();
     return chain_->open();
+}
+
+void InspectionSelectPanel::markDueTanks() {
+    QListWidget* list = chain_->tankList();
+    if (!list || list->count() == 0)
+        return;
+    auto tanks =
+        readTankGrid(session_.DatabaseName, chain_->chosenLocation(), services_.clock.today());
+    if (!tanks) {
+        services_.prompts.message(tanks.error(), caption_, Prompts::Icon::Exclamation);
+        return;
+    }
+    // Both lists read the location's tanks in the order the table holds them; a tank is marked
+    // only where the two agree, so a tank added or renamed in between is never marked wrongly.
+    const int count = std::min(list->count(), static_cast<int>(tanks->size()));
+    for (int row = 0; row < count; ++row) {
+        const TankGridRow& tank = (*tanks)[static_cast<std::size_t>(row)];
+        QListWidgetItem* item = list->item(row);
+        if (!tank.due || item->text() != tank.name)
+            continue;
+        item->setBackground(QBrush(QColor(255, 0, 0)));
+        item->setForeground(QBrush(Qt::white));
+        item->setToolTip(QStringLiteral("An inspection of this tank is due this year or earlier"));
+    }
 }
 
 void InspectionSelectPanel::clearInspections() {

@@ -57,6 +57,10 @@ private slots:
     void Grid_Inspection_DblClick(const QModelIndex& index);
 
 private:
+    // Marks the tanks with an inspection due in white on red, by the rule and the reading of
+    // the Tank Information grid.
+    void markDueTanks();
+
     Session& session_;
     Services& services_;
     QString caption_;

@@ -154,10 +154,14 @@ bool InspectionWindow::confirmDiscard() {
                Prompts::Buttons::OkCancel) == Prompts::Answer::Ok;
 }
 
+bool InspectionWindow::hasPendingChanges() const {
+    return report_->isChanged() || survey_->isChanged() || thickness_->hasPendingEntry();
+}
+
 bool InspectionWindow::mayCloseOpenInspection() {
     if (!session_.RecordMode)
         return true;
-    if (!confirmDiscard())
+    if (hasPendingChanges() && !confirmDiscard())
         return false;
     session_.RecordMode = false;
     clearInspectionTabs();
@@ -230,6 +234,7 @@ void InspectionWindow::Cmd_AddThickness_Click() {
             services_.prompts.message(stored.error(), WindowCaption, Prompts::Icon::Exclamation);
             return;
         }
+        report_->markStored();
         enableHistory();
     }
     Tabs->setTabEnabled(TabThickness, true);
@@ -288,7 +293,8 @@ void InspectionWindow::Cmd_OK_Click() {
 
 void InspectionWindow::Cmd_Cancel_Click() {
     if (session_.RecordMode) {
-        if (!confirmDiscard())
+        // A record opened and left as it was closes without a question.
+        if (hasPendingChanges() && !confirmDiscard())
             return;
         if (thickness_->sessionOpen())
             thickness_->endSession();

@@ -68,6 +68,9 @@ private:
     // Lets a new choice of company, location or tank go ahead while an inspection is open,
     // after asking whether its changes may be discarded.
     bool mayCloseOpenInspection();
+    // Whether the open inspection holds anything that Cancel would drop: a change to the
+    // record, a new survey with something in it, or a reading typed but not saved.
+    bool hasPendingChanges() const;
     bool confirmDiscard();
     void showAccessError(const QString& message);
     ReportHeading reportHeading() const;

@@ -2,6 +2,7 @@
 
 #include "common/DateText.h"
 #include "common/Units.h"
+#include "inspection/ShellSettlement.h"
 #include "platform/BusyScope.h"
 #include "platform/WindowControls.h"
 
@@ -13,10 +14,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScatterSeries>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -45,6 +49,14 @@ struct Line {
     std::vector<double> values; // one per point, point 1 first
     QPen pen;
     bool markers = false;
+    bool inLegend = true;
+};
+
+// Points drawn as marks alone, over the lines.
+struct Marks {
+    QString name;
+    std::vector<QPointF> points; // (point number, value)
+    QColor colour;
 };
 
 QPen linePen(Qt::GlobalColor colour, Qt::PenStyle style) {
@@ -62,10 +74,11 @@ double pointStep(int points) {
     return 10;
 }
 
-// A line graph of one value per survey point. The second line of the title heads the legend,
-// which stands right below it.
+// A line graph of one value per survey point, with marks over it. The second line of the title
+// heads the legend, which stands beside the plot so that the plot keeps the height its left
+// title needs.
 QChart* lineChart(const QString& title, const QString& legendHeading, const QString& leftTitle,
-                  const std::vector<Line>& lines) {
+                  const std::vector<Line>& lines, const Marks& marks = {}) {
     auto* chart = new QChart;
     QFont titleFont = chart->titleFont();
     titleFont.setPointSizeF(11);
@@ -74,8 +87,11 @@ QChart* lineChart(const QString& title, const QString& legendHeading, const QStr
     chart->setTitle(QStringLiteral("%1<br><span style=\"font-weight:normal; font-size:9pt\">%2"
                                    "</span>")
                         .arg(title.toHtmlEscaped(), legendHeading.toHtmlEscaped()));
-    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->legend()->setAlignment(Qt::AlignRight);
+    // Dashed lines, solid lines and marks are told apart in the legend as on the plot.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(6, 4, 6, 4));
 
     int points = 0;
     double low = 0;
@@ -94,6 +110,19 @@ QChart* lineChart(const QString& title, const QString& legendHeading, const QStr
             first = false;
         }
         points = std::max(points, static_cast<int>(line.values.size()));
+        chart->addSeries(series);
+        if (!line.inLegend)
+            for (QLegendMarker* marker : chart->legend()->markers(series))
+                marker->setVisible(false);
+    }
+    if (!marks.points.empty()) {
+        auto* series = new QScatterSeries(chart);
+        series->setName(marks.name);
+        series->setColor(marks.colour);
+        series->setBorderColor(marks.colour.darker(150));
+        series->setMarkerSize(11);
+        for (const QPointF& point : marks.points)
+            series->append(point);
         chart->addSeries(series);
     }
 
@@ -126,6 +155,15 @@ QChart* lineChart(const QString& title, const QString& legendHeading, const QStr
         series->attachAxis(left);
     }
     return chart;
+}
+
+// Gives both graphs the wider legend, so that their plots stand one above the other and a point
+// of one is read straight down on the other.
+void alignLegends(QChart& first, QChart& second) {
+    const qreal width = std::max(first.legend()->effectiveSizeHint(Qt::PreferredSize).width(),
+                                 second.legend()->effectiveSizeHint(Qt::PreferredSize).width());
+    first.legend()->setPreferredWidth(width);
+    second.legend()->setPreferredWidth(width);
 }
 
 // Draws a graph into a place on the page, as vectors. The graph is laid out at screen scale for
@@ -198,11 +236,12 @@ SettlementGraphWindow::SettlementGraphWindow(Session& session, Services& service
         auto* view = new QChartView(chart, this);
         view->setObjectName(QString::fromLatin1(name));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumSize(640, 300);
+        view->setMinimumSize(480, 220);
         return view;
     };
     GSettlement = chartView("GSettlement", settlementChart());
     GDeflection = chartView("GDeflection", deflectionChart());
+    alignLegends(*GSettlement->chart(), *GDeflection->chart());
 
     LabelFit = new QLabel(fitText_, this);
     LabelFit->setObjectName(QStringLiteral("LabelFit"));
@@ -223,23 +262,24 @@ SettlementGraphWindow::SettlementGraphWindow(Session& session, Services& service
     outer->addWidget(GDeflection, 1);
     outer->addWidget(LabelFit);
     outer->addLayout(buttons);
+
+    // As large as the graphs read well, within the screen it opens on.
+    const QScreen* where = parentWidget() ? parentWidget()->screen() : screen();
+    const QRect available = where ? where->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(std::min(940, available.width() - 32), std::min(880, available.height() * 9 / 10));
 }
 
 SettlementGraphWindow::~SettlementGraphWindow() = default;
 
 QChart* SettlementGraphWindow::settlementChart() const {
-    // US: inches above the lowest reading. Metric: millimetres as measured, without the shift.
+    // The settlement as measured, in either unit: the values the survey grid shows.
     const bool us = session_.UnitsUS;
-    const auto shown = [&](float inches) {
-        return us ? static_cast<double>(inches - session_.SettleMinimum)
-                  : inches * units::MillimetresPerInch;
-    };
+    const double factor = us ? 1.0 : units::MillimetresPerInch;
     Line optimum{QStringLiteral("Optimum cosine curve"), {}, linePen(Qt::darkGreen, Qt::DashLine)};
-    Line measured{
-        QStringLiteral("Measured settlement"), {}, linePen(Qt::blue, Qt::SolidLine), true};
+    Line measured{QStringLiteral("Actual settlement"), {}, linePen(Qt::blue, Qt::SolidLine), true};
     for (int p = 1; p <= points_; ++p) {
-        optimum.values.push_back(shown(session_.SettleOptimum[p]));
-        measured.values.push_back(shown(session_.SettleActual[p]));
+        optimum.values.push_back(session_.SettleOptimum[p] * factor);
+        measured.values.push_back(session_.SettleActual[p] * factor);
     }
     return lineChart(QStringLiteral("Out of Plane Settlement"),
                      QStringLiteral("Settlement Relative to Optimum"),
@@ -250,19 +290,28 @@ QChart* SettlementGraphWindow::settlementChart() const {
 QChart* SettlementGraphWindow::deflectionChart() const {
     const bool us = session_.UnitsUS;
     const double factor = us ? 1.0 : units::MillimetresPerInch;
-    const double allowance = session_.SettleActual[Session::SettleSlots - 1] * factor;
-    Line above{QStringLiteral("Allowable deflection (+)"), std::vector<double>(points_, allowance),
-               linePen(Qt::red, Qt::DashLine)};
+    const float allowanceIn = session_.SettleActual[Session::SettleSlots - 1];
+    const double allowance = allowanceIn * factor;
+    // One legend entry for the pair of limits.
+    Line above{QStringLiteral("Allowable deflection (\u00b1)"),
+               std::vector<double>(points_, allowance), linePen(Qt::red, Qt::DashLine)};
     Line below{QStringLiteral("Allowable deflection (-)"),
-               std::vector<double>(points_, -1 * allowance), linePen(Qt::red, Qt::DashLine)};
+               std::vector<double>(points_, -1 * allowance), linePen(Qt::red, Qt::DashLine), false,
+               false};
     Line deflection{
         QStringLiteral("Out-of-plane deflection"), {}, linePen(Qt::blue, Qt::SolidLine), true};
-    for (int p = 1; p <= points_; ++p)
-        deflection.values.push_back(session_.SettleDeflection[p] * factor);
+    // The points the survey grid marks "No", by the grid's own comparison.
+    Marks failing{QStringLiteral("Not allowed (No)"), {}, QColor(220, 0, 0)};
+    for (int p = 1; p <= points_; ++p) {
+        const float inches = session_.SettleDeflection[p];
+        deflection.values.push_back(inches * factor);
+        if (!settlement::withinAllowance(inches, allowanceIn))
+            failing.points.emplace_back(p, inches * factor);
+    }
     return lineChart(
         QStringLiteral("Out of Plane Deflection"), QStringLiteral("Deflection Relative to Maximum"),
         us ? QStringLiteral("Deflection (Si)(in)") : QStringLiteral("Deflection (Si)(mm)"),
-        {std::move(above), std::move(below), std::move(deflection)});
+        {std::move(above), std::move(below), std::move(deflection)}, failing);
 }
 
 void SettlementGraphWindow::Cmd_Graph_Click() {
@@ -300,8 +349,11 @@ Status SettlementGraphWindow::printGraphs(QPrinter& printer) const {
     const double height = std::min((page.height() - page.top() - gap) / 2, page.width() * 2 / 3);
     if (height > 0) {
         const QRectF first(0, page.top(), page.width(), height);
-        renderChart(painter, settlementChart(), first);
-        renderChart(painter, deflectionChart(), first.translated(0, height + gap));
+        QChart* settlement = settlementChart();
+        QChart* deflection = deflectionChart();
+        alignLegends(*settlement, *deflection);
+        renderChart(painter, settlement, first);
+        renderChart(painter, deflection, first.translated(0, height + gap));
     }
     if (!painter.end())
         return Error{tr("The printer could not finish printing the graphs.")};

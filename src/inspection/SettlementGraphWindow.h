@@ -17,9 +17,10 @@ namespace korvane {
 
 // The "Shell Settlement Graphics" window (Form7): the survey open in the inspection window as
 // two line graphs, the out-of-plane settlement (the optimum cosine curve and the measured
-// settlement) and the out-of-plane deflection between the allowable limits, with "Print Graph"
-// and "OK". It reads the session's settlement arrays (SettleActual with the allowance in
-// element 50, SettleOptimum, SettleDeflection, SettleMinimum) for points 1 .. P, P being N + 1.
+// settlement, as the survey grid shows them) and the out-of-plane deflection between the
+// allowable limits, the points beyond them marked, with "Print Graph" and "OK". It reads the
+// session's settlement arrays (SettleActual with the allowance in element 50, SettleOptimum,
+// SettleDeflection) for points 1 .. P, P being N + 1.
 class SettlementGraphWindow : public QDialog {
     Q_OBJECT
 

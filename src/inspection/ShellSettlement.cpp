@@ -160,12 +160,13 @@ Analysis analyse(const std::vector<double>& readingsIn, const TankValues& tank) 
     result.rSquared = fitQuality(result, n);
     deflections(result, n);
 
-    // Compared as the single-precision values the survey records hold, so that a deflection that
-    // equals the allowance to the precision stored is allowed.
-    const float allowance = static_cast<float>(result.allowanceIn);
     for (SurveyRow& row : result.rows)
-        row.allowed = !(static_cast<float>(row.deflection) > allowance);
+        row.allowed = withinAllowance(row.deflection, result.allowanceIn);
     return result;
+}
+
+bool withinAllowance(double deflectionIn, double allowanceIn) {
+    return !(static_cast<float>(deflectionIn) > static_cast<float>(allowanceIn));
 }
 
 } // namespace korvane::settlement

@@ -63,6 +63,11 @@ struct Analysis {
     double minimum = 0;          // smallest actual of points 1 .. N
 };
 
+// Whether a deflection stays within the allowance (both in inches): compared as the
+// single-precision values the survey records hold, so that a deflection equal to the allowance
+// to the precision stored is allowed; signed, so a negative deflection always is.
+bool withinAllowance(double deflectionIn, double allowanceIn);
+
 // The fit below which the cosine curve is not a sound basis for the allowance.
 inline constexpr double SoundFit = 0.90;
 

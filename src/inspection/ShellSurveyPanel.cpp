@@ -100,16 +100,13 @@ ShellSurveyPanel::ShellSurveyPanel(Session& session, Services& services, QWidget
 
     Grid_Edge = new QTableWidget(0, ColumnCount, this);
     Grid_Edge->setObjectName(QStringLiteral("Grid_Edge"));
-    Grid_Edge->setHorizontalHeaderLabels(
-        {QStringLiteral("Survey\nPoint"), QStringLiteral("Location\n(Degrees)"),
-         QStringLiteral("Actual\nSettlement"), QStringLiteral("Out-of-Plane\nSettlement"),
-         QStringLiteral("Out-of-Plane\nDeflection"), QStringLiteral("Allowable\nDeflection"),
-         QString()});
     setUpRowGrid(*Grid_Edge);
     Grid_Edge->setColumnHidden(WorkingColumn, true);
     Grid_Edge->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     connect(Grid_Edge, &QTableWidget::cellDoubleClicked, this,
             &ShellSurveyPanel::Grid_Edge_DblClick);
+    LabelAllowance = new QLabel(this);
+    LabelAllowance->setObjectName(QStringLiteral("LabelAllowance"));
     LabelFit = new QLabel(this);
     LabelFit->setObjectName(QStringLiteral("LabelFit"));
     LabelFit->setWordWrap(true);
@@ -126,6 +123,7 @@ ShellSurveyPanel::ShellSurveyPanel(Session& session, Services& services, QWidget
     form->addRow(QStringLiteral("Comments"), Text_SComments);
     auto* right = new QVBoxLayout;
     right->addWidget(Grid_Edge, 1);
+    right->addWidget(LabelAllowance);
     right->addWidget(LabelFit);
     auto* graphRow = new QHBoxLayout;
     graphRow->addStretch();
@@ -134,6 +132,7 @@ ShellSurveyPanel::ShellSurveyPanel(Session& session, Services& services, QWidget
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(survey, 2);
     layout->addLayout(right, 5);
+    SetToolTipsByUnits();
     reset();
 }
 
@@ -144,12 +143,24 @@ void ShellSurveyPanel::setDatabaseName(const QString& path) {
 }
 
 void ShellSurveyPanel::SetToolTipsByUnits() {
-    Grid_Edge->setToolTip(session_.UnitsUS ? QStringLiteral("Survey Readings (in.)")
-                                           : QStringLiteral("Survey Readings (mm)"));
+    const QString unit = session_.UnitsUS ? QStringLiteral("(in.)") : QStringLiteral("(mm)");
+    Grid_Edge->setToolTip(QStringLiteral("Survey Readings ") + unit);
+    // The three lengths name their unit below their two-line titles.
+    Grid_Edge->setHorizontalHeaderLabels({QStringLiteral("Survey\nPoint"),
+                                          QStringLiteral("Location\n(Degrees)"),
+                                          QStringLiteral("Actual\nSettlement\n") + unit,
+                                          QStringLiteral("Out-of-Plane\nSettlement\n") + unit,
+                                          QStringLiteral("Out-of-Plane\nDeflection\n") + unit,
+                                          QStringLiteral("Allowable\nDeflection"), QString()});
 }
 
 QString ShellSurveyPanel::shownLength(double inches) const {
     return formatThickness(inches, session_.UnitsUS);
+}
+
+QString ShellSurveyPanel::lengthWithUnit(double inches) const {
+    return shownLength(inches) +
+           (session_.UnitsUS ? QStringLiteral(" in.") : QStringLiteral(" mm"));
 }
 
 void ShellSurveyPanel::setBoxesLocked(bool locked) {
@@ -170,6 +181,7 @@ void ShellSurveyPanel::reset() {
     changed_ = false;
     Grid_Edge->setRowCount(0);
     Grid_Edge->hide();
+    LabelAllowance->clear();
     LabelFit->clear();
     Cmd_SurveyPoints->setEnabled(false);
     Cmd_Graph->setEnabled(false);
@@ -225,9 +237,19 @@ Status ShellSurveyPanel::beginNew(const Database& db) {
     Data_ShellSurvey->showCurrentRow();
     setBoxesLocked(false);
     Text_SurveyPoints->setText(QString::number(MinSurveyPoints));
+    begun_ = boxTexts();
     Cmd_SurveyPoints->setEnabled(true);
     Text_STakenBy->setFocus();
     return {};
+}
+
+QStringList ShellSurveyPanel::boxTexts() const {
+    return {Text_STakenBy->text(), Text_SDateTaken->text(), Text_SNum->text(),
+            Text_SurveyPoints->text(), Text_SComments->toPlainText()};
+}
+
+bool ShellSurveyPanel::isChanged() const {
+    return adding_ && (points_ > 0 || boxTexts() != begun_);
 }
 
 void ShellSurveyPanel::Text_SurveyPoints_LostFocus() {
@@ -299,6 +321,12 @@ void ShellSurveyPanel::CalcSettlementGrid() {
     analysis_ = settlement::analyse(readings_, tank_);
     FillSurveyGrid();
     storeInSession();
+    // What "Yes" and "No" are judged against.
+    LabelAllowance->setText(analysis_.analysed
+                                ? QStringLiteral("Allowable deflection: %1 (a greater out-of-plane "
+                                                 "deflection is marked No)")
+                                      .arg(lengthWithUnit(analysis_.allowanceIn))
+                                : QString());
     LabelFit->setText(fitText());
     if (!analysis_.analysed)
         services_.prompts.message(analysis_.missing, SurveyTitle, Icon::Exclamation);
@@ -430,6 +458,8 @@ SurveyReport ShellSurveyPanel::surveyReport(const ReportHeading& heading) const 
             texts[static_cast<std::size_t>(c)] = Grid_Edge->item(r, c)->text();
         report.rows.push_back(texts);
     }
+    report.unit = session_.UnitsUS ? QStringLiteral("in.") : QStringLiteral("mm");
+    report.allowanceText = LabelAllowance->text();
     report.fitText = fitText();
     report.changed = changed_;
     return report;

@@ -48,6 +48,8 @@ public:
     // connection the inspection is written through, in its transaction.
     Status beginNew(const Database& db);
     bool isAdding() const { return adding_; }
+    // Whether a new survey holds anything typed or entered since it was begun.
+    bool isChanged() const;
     // Whether a survey (new with its readings, or stored) is shown.
     bool hasSurvey() const { return points_ > 0; }
     // A new survey still without readings cannot be saved.
@@ -85,6 +87,9 @@ private:
     void FillSurveyGrid();
     void storeInSession();
     QString shownLength(double inches) const;
+    // A length with its unit: "0.814 in." or "20.68 mm".
+    QString lengthWithUnit(double inches) const;
+    QStringList boxTexts() const;
 
     Session& session_;
     Services& services_;
@@ -98,6 +103,7 @@ private:
     QPushButton* Cmd_SurveyPoints = nullptr;
     QPushButton* Cmd_Graph = nullptr;
     QTableWidget* Grid_Edge = nullptr;
+    QLabel* LabelAllowance = nullptr;
     QLabel* LabelFit = nullptr;
 
     int MinSurveyPoints = settlement::MinimumPoints;
@@ -106,6 +112,8 @@ private:
     settlement::TankValues tank_;
     settlement::Analysis analysis_;
     bool adding_ = false;
+    // boxTexts() when the new survey was begun.
+    QStringList begun_;
     // Readings of a stored survey were changed in the grid (shown, not saved).
     bool changed_ = false;
 };

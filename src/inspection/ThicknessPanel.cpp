@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,6 +117,7 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
         const auto inches = typedThickness(text, session_.UnitsUS);
         Text_Thickness->setTag(inches ? QString::number(*inches, 'g', 17) : QString());
     });
+    Text_Thickness->installEventFilter(this);
     Data_Thickness->bind(Text_TTakenBy, QStringLiteral("TakenBy"));
     Data_Thickness->bind(Text_TDateTaken, QStringLiteral("DateTaken"));
     Data_Thickness->bind(Text_PointID, QStringLiteral("PointID"));
@@ -153,7 +155,10 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
     form->addRow(QStringLiteral("Date Taken"), Text_TDateTaken);
     form->addRow(QStringLiteral("Course"), List_Course);
     form->addRow(QStringLiteral("PointID"), Text_PointID);
-    form->addRow(QStringLiteral("Thickness"), Text_Thickness);
+    LabelThickness = new QLabel(this);
+    LabelThickness->setObjectName(QStringLiteral("LabelThickness"));
+    LabelThickness->setBuddy(Text_Thickness);
+    form->addRow(LabelThickness, Text_Thickness);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Cmd_Next);
     buttons->addWidget(Cmd_Done);
@@ -193,6 +198,7 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
     setTabOrder(Cmd_Next, Cmd_Done);
     setTabOrder(Cmd_Done, Cmd_TCancel);
     setEntryEnabled(false);
+    SetToolTipsByUnits();
 }
 
 ThicknessPanel::~ThicknessPanel() = default;
@@ -203,10 +209,16 @@ void ThicknessPanel::setDatabaseName(const QString& path) {
 
 void ThicknessPanel::SetToolTipsByUnits() {
     const bool us = session_.UnitsUS;
-    Grid_MinWall->setToolTip(us ? QStringLiteral("Min. Wall Data (in.)")
-                                : QStringLiteral("Min. Wall Data (mm)"));
-    Text_Thickness->setToolTip(us ? QStringLiteral("Thickness for this PointID (in.)")
-                                  : QStringLiteral("Thickness for this PointID (mm)"));
+    const QString unit = us ? QStringLiteral("in.") : QStringLiteral("mm");
+    Grid_MinWall->setToolTip(QStringLiteral("Min. Wall Data (%1)").arg(unit));
+    Text_Thickness->setToolTip(QStringLiteral("Thickness for this PointID (%1)").arg(unit));
+    // Every thickness on the tab is in the one unit, named where the numbers stand.
+    Grid_MinWall->setHorizontalHeaderItem(0,
+                                          new QTableWidgetItem(QStringLiteral("(%1)").arg(unit)));
+    LabelThickness->setText(QStringLiteral("Thickness (%1)").arg(unit));
+    Grid_ReportReadings->setHorizontalHeaderItem(
+        ReadingColumn, new QTableWidgetItem(QStringLiteral("Reading (%1)").arg(unit)));
+    tankReadings_->setUnitsUS(us);
 }
 
 void ThicknessPanel::setEntryEnabled(bool enabled) {
@@ -392,9 +404,16 @@ void ThicknessPanel::Cmd_Next_Click() {
 }
 
 void ThicknessPanel::Cmd_Done_Click() {
-    if (!sessionOpen_ || !saveReading())
+    if (!sessionOpen_)
         return;
-    endSession();
+    // After Next the pending row holds only the carried-over name and date: nothing was
+    // measured, so there is nothing to store or to complain about.
+    if (!hasPendingEntry()) {
+        endSession();
+        return;
+    }
+    if (saveReading())
+        endSession();
 }
 
 void ThicknessPanel::Cmd_TCancel_Click() {
@@ -491,6 +510,18 @@ Status ThicknessPanel::rewrite(qint32 thicknessId, const QString& field, const Q
         written = db.transaction([&rs] { return rs->update(); });
     }
     return written;
+}
+
+bool ThicknessPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text_Thickness && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Cmd_Next->isEnabled())
+                Cmd_Next_Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ThicknessPanel::showError(const QString& text, const QString& title) {

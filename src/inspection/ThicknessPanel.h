@@ -13,6 +13,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -63,6 +64,10 @@ signals:
     // "Corrosion Assessment" was clicked.
     void assessClicked();
 
+protected:
+    // Enter in the thickness box is "Next".
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void Cmd_Next_Click();
     void Cmd_Done_Click();
@@ -96,6 +101,7 @@ private:
     DateBox* Text_TDateTaken = nullptr;
     QLineEdit* Text_PointID = nullptr;
     TagBox* Text_Thickness = nullptr;
+    QLabel* LabelThickness = nullptr;
     QPushButton* Cmd_Next = nullptr;
     QPushButton* Cmd_Done = nullptr;
     QPushButton* Cmd_TCancel = nullptr;

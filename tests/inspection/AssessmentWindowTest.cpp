@@ -1,9 +1,19 @@
 #include "inspection/InspectionWindowFixture.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 
 namespace korvane::test {
 namespace {
+
+// The column whose title is `title`; -1 when none is.
+int columnTitled(const QAbstractItemModel& model, const QString& title) {
+    for (int c = 0; c < model.columnCount(); ++c)
+        if (model.headerData(c, Qt::Horizontal).toString() == title)
+            return c;
+    return -1;
+}
 
 // T-101 (course 1 minimum 0.30 in, course 2 0.28 in) with A-1 at 0.29 in course 1, and B-2 of
 // course 2 read in three inspections four years apart: 0.40, 0.38, 0.34. Long term 0.06 / 8 =
@@ -29,10 +39,15 @@ TEST_F(InspectionWindowTest, TheCorrosionAssessmentOfTheTankWorstFirst) {
     QString ut, external;
     t.windows.expect([&](QDialog& shown) {
         const auto* grid = shown.findChild<QTableView*>(QStringLiteral("Grid_Assessment"));
-        for (int r = 0; r < grid->model()->rowCount(); ++r) {
+        const QAbstractItemModel* model = grid->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
             QStringList cells;
-            for (int c : {0, 2, 7, 9, 12, 13, 14, 15, 16, 1})
-                cells << grid->model()->index(r, c).data().toString();
+            for (const char* title :
+                 {"Point", "Course", "Latest\n(in.)", "Minimum\n(in.)", "Rate\n(in/yr)",
+                  "RCA\n(in.)", "Life\n(yr)", "UT\n(yr)", "External\n(yr)", "Status"})
+                cells << model->index(r, columnTitled(*model, QLatin1String(title)))
+                             .data()
+                             .toString();
             rows << cells.join(QLatin1Char('|'));
         }
         ut = shown.findChild<QLabel*>(QStringLiteral("Label_UT"))->text();
@@ -46,6 +61,69 @@ TEST_F(InspectionWindowTest, TheCorrosionAssessmentOfTheTankWorstFirst) {
                                              "on the schedule: 5.0 years")));
     EXPECT_TRUE(ut.contains(QStringLiteral("longer than allowed")));
     EXPECT_TRUE(external.contains(QStringLiteral("1.5 years; on the schedule: 5.0 years")));
+}
+
+// The figures the window is opened for, each point's remaining life and the intervals it
+// allows, are seen whole without scrolling at the size it opens at, within the screen, in both
+// unit systems, however long its point IDs; a column too narrow for its text gives it whole in
+// its tooltip.
+TEST_F(InspectionWindowTest, TheAssessmentOpensWithLifeAndIntervalsInView) {
+    const QString longPoint = QStringLiteral("SHELL-COURSE-1-NORTH-EAST-QUADRANT-NOZZLE-N12-"
+                                             "REINFORCING-PAD-WELD-TOE-UPSTREAM-SIDE-AT-0600");
+    for (int i = 0; i < 40; ++i)
+        file.add(QStringLiteral("Thickness"),
+                 {{"InspectionID", i % 2 ? i2023 : unnumbered},
+                  {"PointID", i == 7 ? longPoint : QStringLiteral("B-%1").arg(i / 2)},
+                  {"DateTaken", i % 2 ? "01/Mar/2023" : "02/Apr/2019"},
+                  {"Reading", 0.40 - 0.001 * i},
+                  {"Course", 2 + i % 4}});
+    for (const bool unitsUS : {true, false}) {
+        SCOPED_TRACE(unitsUS ? "US" : "metric");
+        session.UnitsUS = unitsUS;
+        openInspection(1);
+        tabs()->setCurrentIndex(InspectionWindow::TabThickness);
+        t.windows.expect([&](QDialog& shown) -> int {
+            shown.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&shown));
+            QApplication::processEvents();
+            const QRect screen = shown.screen()->availableGeometry();
+            EXPECT_LE(shown.frameGeometry().width(), screen.width());
+            EXPECT_LE(shown.frameGeometry().height(), screen.height());
+
+            auto* grid = shown.findChild<QTableView*>(QStringLiteral("Grid_Assessment"));
+            const QAbstractItemModel* model = grid->model();
+            EXPECT_GT(model->rowCount(), 20);
+            EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+            const int room = grid->viewport()->width();
+            const QFontMetrics metrics(grid->font());
+            for (const char* title :
+                 {"Point", "Status", "Life\n(yr)", "UT\n(yr)", "External\n(yr)"}) {
+                SCOPED_TRACE(title);
+                const int c = columnTitled(*model, QLatin1String(title));
+                EXPECT_GE(c, 0);
+                if (c < 0)
+                    continue;
+                const int left = grid->columnViewportPosition(c);
+                EXPECT_GE(left, 0);
+                EXPECT_LE(left + grid->columnWidth(c), room);
+                if (QLatin1String(title) == QLatin1String("Point"))
+                    continue; // a long point ID may be elided
+                for (int r = 0; r < model->rowCount(); ++r)
+                    EXPECT_LE(metrics.horizontalAdvance(model->index(r, c).data().toString()),
+                              grid->columnWidth(c))
+                        << "row " << r;
+            }
+            // A text cut short is there whole in its tooltip.
+            const int point = columnTitled(*model, QStringLiteral("Point"));
+            for (int r = 0; r < model->rowCount(); ++r)
+                EXPECT_EQ(model->index(r, point).data(Qt::ToolTipRole),
+                          model->index(r, point).data());
+            return 0;
+        });
+        click("Cmd_Assess");
+        EXPECT_EQ(t.windows.shown(), unitsUS ? 1 : 2);
+        click("Cmd_Cancel");
+    }
 }
 
 } // namespace

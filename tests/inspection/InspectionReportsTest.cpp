@@ -166,8 +166,9 @@ TEST_F(InspectionReportsTest, LongThicknessListRunsOverPagesWithItsHeader) {
     EXPECT_TRUE(std::is_sorted(points.begin(), points.end()));
 }
 
-// A survey of eight points prints nine table lines (the last closing the circle at 360), the
-// quality of the fit, and the changed-data warning only when it is raised.
+// A survey of eight points prints nine table lines (the last closing the circle at 360) under
+// the unit of their lengths, the allowance, the quality of the fit, and the changed-data warning
+// only when it is raised.
 TEST_F(InspectionReportsTest, SurveyReportPrintsEveryRowAndItsWarnings) {
     const QString warning =
         QStringLiteral("Data may have been changed. Calculations may be inaccurate!!");
@@ -185,6 +186,8 @@ TEST_F(InspectionReportsTest, SurveyReportPrintsEveryRowAndItsWarnings) {
                                    QStringLiteral("1.%1").arg(p), QStringLiteral("0.0%1").arg(p),
                                    QStringLiteral("-0.00%1").arg(p),
                                    p == 4 ? QStringLiteral("No") : QStringLiteral("Yes")});
+        report.unit = QStringLiteral("mm");
+        report.allowanceText = QStringLiteral("Allowable deflection: 20.68 mm");
         report.fitText = QStringLiteral("R² = 0.97");
         report.changed = changed;
         ASSERT_TRUE(printSurveyReport(printer, report).ok());
@@ -200,6 +203,9 @@ TEST_F(InspectionReportsTest, SurveyReportPrintsEveryRowAndItsWarnings) {
             EXPECT_EQ(linesMatching(QString::fromUtf8(label)).size(), 1) << label;
         EXPECT_EQ(linesMatching(QStringLiteral("Survey\\s+Location\\s+Actual")).size(), 1);
         EXPECT_EQ(linesMatching(QStringLiteral("Point\\s+\\(Degrees\\)\\s+Settlement")).size(), 1);
+        EXPECT_EQ(linesMatching(QStringLiteral("^\\(mm\\)\\s+\\(mm\\)\\s+\\(mm\\)$")).size(), 1);
+        // "fl" may come back as its ligature.
+        EXPECT_EQ(linesMatching(QStringLiteral("^Allowable de\\S+ection: 20\\.68 mm$")).size(), 1);
         EXPECT_EQ(linesMatching(QStringLiteral("R² = 0.97")).size(), 1);
         EXPECT_EQ(linesMatching(QStringLiteral("Data may have been changed")),
                   changed ? QStringList{warning} : QStringList{});

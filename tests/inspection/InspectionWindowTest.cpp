@@ -1,6 +1,10 @@
 #include "inspection/InspectionWindowFixture.h"
 #include "support/LockHolderProcess.h"
 
+#include <QListWidget>
+
+#include <functional>
+
 namespace korvane {
 namespace {
 
@@ -291,13 +295,24 @@ TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
     EXPECT_EQ(inspectionField(unnumbered, "InspectionNum"), QStringLiteral("I-2023b"));
 }
 
-TEST_F(InspectionWindowTest, ANewChoiceAboveAnOpenInspectionAsksFirst) {
+TEST_F(InspectionWindowTest, ANewChoiceAboveAnOpenInspectionAsksFirstWhenItWasChanged) {
+    // Left as it was: the other tank is chosen without a question.
     openInspection(2);
     ASSERT_TRUE(session.RecordMode);
+    tabs()->setCurrentIndex(InspectionWindow::TabSelect);
+    doubleClickList("List_Tank", 1);
+    EXPECT_FALSE(session.RecordMode);
+    EXPECT_EQ(session.CurTankID, obrien);
+    EXPECT_TRUE(t.prompts.messages().empty());
+
+    doubleClickList("List_Tank", 0);
+    doubleClickRow(inspectionGrid(), 2);
+    typeInto("Text_INum", QStringLiteral("I-2023b"));
     // Kept: the inspection stays open.
     t.prompts.answerMessage(Answer::Cancel);
     tabs()->setCurrentIndex(InspectionWindow::TabSelect);
     doubleClickList("List_Tank", 1);
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Cancel Update"));
     EXPECT_TRUE(session.RecordMode);
     EXPECT_EQ(session.CurTankID, t101);
     // Given up: the tabs are emptied and the other tank's inspections listed.
@@ -308,10 +323,147 @@ TEST_F(InspectionWindowTest, ANewChoiceAboveAnOpenInspectionAsksFirst) {
     EXPECT_EQ(tabsEnabled(), (std::vector<bool>{false, false, true, false}));
     EXPECT_EQ(gridColumn(tankReadings(), 1), QStringList());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Inspection & Thickness"));
+    EXPECT_EQ(inspectionField(unnumbered, "InspectionNum"), QVariant());
     // The claim was given up with it.
     test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
                                    QStringLiteral("Inspection:%1").arg(unnumbered));
     EXPECT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+}
+
+// Enter in the thickness box stores the reading and begins the next; Done on the empty row that
+// follows closes the session without storing anything more or saying anything.
+TEST_F(InspectionWindowTest, EnterIsNextAndDoneAfterNextStoresNothingMore) {
+    openInspection(1);
+    click("Cmd_AddThickness");
+    typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
+    typeInto("Text_TDateTaken", QStringLiteral("14/6/24"));
+    for (const auto& [point, thickness] : {std::pair{"K-1", "0.310"}, std::pair{"K-2", "0.295"}}) {
+        combo("List_Course")->setCurrentIndex(2);
+        typeInto("Text_PointID", QString::fromLatin1(point));
+        typeKeys("Text_Thickness", QString::fromLatin1(thickness));
+        QTest::keyClick(find<QWidget>("Text_Thickness"), Qt::Key_Return);
+        EXPECT_EQ(thicknessField(QString::fromLatin1(point), "Reading").toDouble(),
+                  QString::fromLatin1(thickness).toDouble());
+        EXPECT_EQ(thicknessField(QString::fromLatin1(point), "Course"), 2);
+        EXPECT_EQ(text("Text_PointID"), QString());
+        EXPECT_EQ(text("Text_Thickness"), QString());
+        EXPECT_EQ(QApplication::focusWidget(), combo("List_Course"));
+    }
+    EXPECT_EQ(gridColumn(sessionGrid(), 1), (QStringList{"K-1", "K-2"}));
+
+    click("Cmd_Done"); // an unexpected message fails the test
+    EXPECT_TRUE(t.prompts.messages().empty()) << messageTexts().join('\n').toStdString();
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
+    EXPECT_FALSE(find<QWidget>("Cmd_Next")->isEnabled());
+    EXPECT_TRUE(find<QWidget>("Cmd_AddThickness")->isEnabled());
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
+}
+
+// Cancel asks only when it would drop something: a change to the record, a new survey with
+// something in it, a reading typed but not stored. What was stored stays either way.
+TEST_F(InspectionWindowTest, CancelAsksOnlyWhenSomethingWouldBeLost) {
+    struct Case {
+        const char* name;
+        int row; // of the inspection grid: 0 new, 1 I-2023
+        std::function<void()> change;
+        bool asks;
+    };
+    const auto results = [this] {
+        QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("Pitted."));
+    };
+    const Case cases[] = {
+        {"opened and left", 1, [] {}, false},
+        {"results typed", 1, results, true},
+        {"results typed and taken back", 1,
+         [&] {
+             results();
+             find<QPlainTextEdit>("Text_IResults")->clear();
+         },
+         false},
+        {"new, left empty", 0, [] {}, false},
+        {"new, a type chosen", 0, [this] { combo("List_InspType")->setCurrentIndex(2); }, true},
+        {"new, stored by Add Thickness, nothing since", 0,
+         [this] {
+             typeInto("Text_INum", QStringLiteral("I-9"));
+             click("Cmd_AddThickness");
+             click("Cmd_TCancel");
+         },
+         false},
+        {"a reading typed, not stored", 1,
+         [this] {
+             click("Cmd_AddThickness");
+             typeInto("Text_PointID", QStringLiteral("K-9"));
+         },
+         true},
+        {"a session open, nothing typed", 1, [this] { click("Cmd_AddThickness"); }, false},
+        {"a survey begun, nothing typed", 1, [this] { click("Cmd_AddShell"); }, false},
+        {"a survey begun, its inspector typed", 1,
+         [this] {
+             click("Cmd_AddShell");
+             typeInto("Text_STakenBy", QStringLiteral("L. Ng"));
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openInspection(c.row);
+        ASSERT_TRUE(session.RecordMode);
+        c.change();
+        const qint64 inspections = file.count(QStringLiteral("Inspection"));
+        const std::size_t said = t.prompts.messages().size();
+        if (c.asks) {
+            t.prompts.answerMessage(Answer::Cancel).answerMessage(Answer::Ok);
+            click("Cmd_Cancel");
+            EXPECT_TRUE(window->isVisible());
+            ASSERT_EQ(t.prompts.messages().size(), said + 1);
+            EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Cancel Update"));
+        }
+        click("Cmd_Cancel");
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->result(), QDialog::Rejected);
+        EXPECT_EQ(t.prompts.messages().size(), said + (c.asks ? 2 : 0));
+        EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspections);
+        EXPECT_EQ(inspectionField(i2023, "Results"), QVariant());
+        EXPECT_EQ(file.count(QStringLiteral("ShellSurvey")), 0);
+    }
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 1);
+}
+
+// White on red, as in Tank Information: a tank with an inspection due this calendar year or
+// earlier, by years or by months; due next year, unscheduled, or scheduled without a last date,
+// it is not marked.
+TEST_F(InspectionWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
+    ASSERT_TRUE(file.open().exec(QStringLiteral("UPDATE Tank SET ExternalFreq = 5, "
+                                                "ExternalLast = '15/Jun/2019' WHERE TankID = ?"),
+                                 {t101}));
+    const qint32 portArthur = file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), t101,
+                                         QStringLiteral("LocationID"))
+                                  .toInt();
+    file.add(QStringLiteral("Tank"), {{"LocationID", portArthur},
+                                      {"Name", "T-200"},
+                                      {"ExternalFreq", 5},
+                                      {"ExternalLast", "01/Jan/2020"}});
+    file.add(
+        QStringLiteral("Tank"),
+        {{"LocationID", portArthur}, {"Name", "T-300"}, {"UTFreq", -6}, {"UTLast", "31/Dec/2023"}});
+    file.add(QStringLiteral("Tank"),
+             {{"LocationID", portArthur}, {"Name", "T-400"}, {"InternalFreq", 1}});
+
+    openWindow();
+    chooseLocation(0, 0);
+    const auto* list = find<QListWidget>("List_Tank");
+    QStringList marks;
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem* item = list->item(row);
+        const bool red = item->background().color() == QColor(255, 0, 0);
+        const bool white = item->foreground().color() == QColor(Qt::white);
+        EXPECT_EQ(red, white) << item->text().toStdString();
+        EXPECT_EQ(red, !item->toolTip().isEmpty());
+        marks << item->text() + (red ? QStringLiteral(": due") : QString());
+    }
+    EXPECT_EQ(marks, (QStringList{"T-101: due", "O'Brien #3", "T-200", "T-300: due", "T-400"}));
 }
 
 } // namespace

@@ -8,10 +8,18 @@
 #include <QChart>
 #include <QChartView>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScatterSeries>
+#include <QScreen>
+#include <QTest>
+#include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
 
@@ -21,11 +29,12 @@ namespace {
 using test::runTool;
 
 // An 8-point survey (P = 9, point 9 closing the circle on point 1), lowest reading 1.0 in,
-// allowance 0.5 in.
+// allowance 0.5 in. Point 4 is deflected beyond the allowance; points 1 and 9 stand at it, and
+// point 8 lies beyond the negative allowance, which a downward deflection may.
 void fillSurvey(Session& session) {
     const float actual[] = {1.5f, 1.0f, 1.25f, 2.0f, 1.0f, 1.5f, 1.75f, 1.0f, 1.5f};
     const float optimum[] = {1.25f, 1.0f, 1.0f, 1.5f, 1.75f, 1.5f, 1.25f, 1.0f, 1.25f};
-    const float deflection[] = {0.5f, -0.25f, -0.5f, 0.25f, 0, 0.125f, 0, -0.125f, 0.5f};
+    const float deflection[] = {0.5f, -0.25f, -0.5f, 0.75f, 0, 0.125f, 0, -0.625f, 0.5f};
     for (int p = 1; p <= 9; ++p) {
         session.SettleActual[p] = actual[p - 1];
         session.SettleOptimum[p] = optimum[p - 1];
@@ -55,16 +64,26 @@ struct GraphCase {
     const char* name;
     bool unitsUS;
     int points; // as the window is given
-    int drawn;  // points in every series
+    int drawn;  // points in every line
     const char* settlementTitle;
     const char* deflectionTitle;
     std::vector<Expected> settlement; // set 1 optimum, set 2 measured
     std::vector<Expected> deflection; // set 1 +allowance, set 2 -allowance, set 3 deflection
+    std::vector<QPointF> marked;      // the points beyond the allowance
 };
 
-// Both graphs draw P points per series. In US units the settlement is shown above the lowest
-// reading; in metric it is converted to millimetres without that shift, and the deflection and
-// its allowance are converted alike.
+// The values of every line of a graph, series by series.
+std::vector<QList<QPointF>> linesOf(QChart& chart) {
+    std::vector<QList<QPointF>> lines;
+    for (QAbstractSeries* s : chart.series())
+        if (const auto* line = qobject_cast<QLineSeries*>(s))
+            lines.push_back(line->points());
+    return lines;
+}
+
+// Both graphs draw P points per line, the settlement as measured, in inches or in millimetres
+// alike; the deflection and its allowance are converted the same way, and the points beyond the
+// allowance are marked.
 TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
     const GraphCase cases[] = {
         {"US",
@@ -73,20 +92,39 @@ TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
          9,
          "Settlement (inches)",
          "Deflection (Si)(in)",
-         {{0, 4, 0.5}, {1, 4, 1.0}, {1, 2, 0.0}, {0, 5, 0.75}, {1, 9, 0.5}},
-         {{0, 1, 0.5}, {0, 9, 0.5}, {1, 3, -0.5}, {2, 3, -0.5}, {2, 6, 0.125}}},
+         {{0, 4, 1.5}, {1, 4, 2.0}, {1, 2, 1.0}, {0, 5, 1.75}, {1, 9, 1.5}},
+         {{0, 1, 0.5}, {0, 9, 0.5}, {1, 3, -0.5}, {2, 3, -0.5}, {2, 8, -0.625}},
+         {{4, 0.75}}},
         {"metric",
          false,
          9,
          9,
          "Settlement (mm)",
          "Deflection (Si)(mm)",
-         {{0, 4, 38.099979}, {1, 4, 50.799972}, {1, 2, 25.399986}, {1, 9, 38.099979}},
-         {{0, 1, 12.699993}, {1, 9, -12.699993}, {2, 4, 6.3499965}, {2, 8, -3.17499825}}},
+         // The US case's points times 25.399986: the same curves.
+         {{0, 4, 38.099979},
+          {1, 4, 50.799972},
+          {1, 2, 25.399986},
+          {0, 5, 44.4499755},
+          {1, 9, 38.099979}},
+         {{0, 1, 12.699993},
+          {0, 9, 12.699993},
+          {1, 3, -12.699993},
+          {2, 3, -12.699993},
+          {2, 8, -15.87499125}},
+         {{4, 19.0499895}}},
         // P beyond the arrays is cut at 49 (element 50 is the allowance, never a point); a
         // survey without points still draws a line of two.
-        {"too many points", true, 60, 49, "Settlement (inches)", "Deflection (Si)(in)", {}, {}},
-        {"no points", true, 0, 2, "Settlement (inches)", "Deflection (Si)(in)", {}, {}},
+        {"too many points",
+         true,
+         60,
+         49,
+         "Settlement (inches)",
+         "Deflection (Si)(in)",
+         {},
+         {},
+         {{4, 0.75}}},
+        {"no points", true, 0, 2, "Settlement (inches)", "Deflection (Si)(in)", {}, {}, {}},
     };
     for (const GraphCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -103,7 +141,7 @@ TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
             const char* title;
             const char* legendHeading;
             const char* leftTitle;
-            int series;
+            int lines;
             const std::vector<Expected>& values;
         };
         const Graph graphs[] = {
@@ -122,22 +160,83 @@ TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
             EXPECT_EQ(axisTitle(*chart, Qt::Horizontal), QStringLiteral("Survey Points"));
             EXPECT_EQ(axisTitle(*chart, Qt::Vertical), QLatin1String(g.leftTitle));
 
-            const QList<QAbstractSeries*> all = chart->series();
-            ASSERT_EQ(all.size(), g.series);
-            for (QAbstractSeries* s : all) {
-                const auto* line = qobject_cast<QLineSeries*>(s);
-                ASSERT_NE(line, nullptr);
-                EXPECT_FALSE(line->name().isEmpty()); // the legend names every line
-                const QList<QPointF> points = line->points();
-                ASSERT_EQ(points.size(), c.drawn) << line->name().toStdString();
+            const std::vector<QList<QPointF>> lines = linesOf(*chart);
+            ASSERT_EQ(static_cast<int>(lines.size()), g.lines);
+            for (const QList<QPointF>& points : lines) {
+                ASSERT_EQ(points.size(), c.drawn);
                 for (int p = 1; p <= c.drawn; ++p)
                     EXPECT_EQ(points[p - 1].x(), p);
             }
-            for (const Expected& e : g.values) {
-                const auto* line = qobject_cast<QLineSeries*>(all[e.series]);
-                EXPECT_NEAR(line->points()[e.point - 1].y(), e.value, 1e-5)
+            for (const Expected& e : g.values)
+                EXPECT_NEAR(lines[static_cast<std::size_t>(e.series)][e.point - 1].y(), e.value,
+                            1e-5)
                     << "set " << e.series + 1 << ", point " << e.point;
+            // The legend names every series; the lower limit shares the upper one's entry.
+            const QList<QAbstractSeries*> series = chart->series();
+            for (QLegendMarker* marker : chart->legend()->markers()) {
+                const bool lowerLimit = g.lines == 3 && marker->series() == series.value(1);
+                EXPECT_EQ(marker->isVisible(), !lowerLimit) << marker->label().toStdString();
+                EXPECT_FALSE(marker->label().isEmpty());
             }
+        }
+
+        std::vector<QPointF> marked;
+        for (QAbstractSeries* s : chartOf(window, "GDeflection")->series())
+            if (const auto* scatter = qobject_cast<QScatterSeries*>(s)) {
+                EXPECT_EQ(scatter->name(), QStringLiteral("Not allowed (No)"));
+                for (const QPointF& p : scatter->points())
+                    marked.push_back(p);
+            }
+        ASSERT_EQ(marked.size(), c.marked.size());
+        for (std::size_t i = 0; i < marked.size(); ++i) {
+            EXPECT_EQ(marked[i].x(), c.marked[i].x());
+            EXPECT_NEAR(marked[i].y(), c.marked[i].y(), 1e-5);
+        }
+    }
+}
+
+// At the size the window opens at, within the screen, every title and legend entry of both
+// graphs is drawn whole, in both unit systems: a text that does not fit is cut short with "...".
+TEST(SettlementGraph, TitlesAndLegendsAreWholeAtTheOpeningSize) {
+    for (const bool unitsUS : {true, false}) {
+        SCOPED_TRACE(unitsUS ? "US" : "metric");
+        test::TestServices t;
+        Session session;
+        fillSurvey(session);
+        session.UnitsUS = unitsUS;
+        SettlementGraphWindow window(session, t.services, 9, {}, {},
+                                     QStringLiteral("Fit of the cosine curve: R² = 0.97"));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::processEvents();
+        const QRect screen = window.screen()->availableGeometry();
+        EXPECT_LE(window.frameGeometry().width(), screen.width());
+        EXPECT_LE(window.frameGeometry().height(), screen.height());
+
+        for (const char* name : {"GSettlement", "GDeflection"}) {
+            SCOPED_TRACE(name);
+            QChart* chart = chartOf(window, name);
+            ASSERT_NE(chart, nullptr);
+            // The title's two lines are one text: its lines are joined by a blank.
+            const auto oneLine = [](QString text) {
+                return text.replace(QChar::LineSeparator, u' ').replace(u'\n', u' ');
+            };
+            QStringList drawn;
+            for (QGraphicsItem* item : chart->scene()->items())
+                if (const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+                    text && text->isVisible())
+                    drawn << oneLine(text->toPlainText());
+            QStringList wanted{
+                oneLine(QTextDocumentFragment::fromHtml(chart->title()).toPlainText()),
+                axisTitle(*chart, Qt::Horizontal), axisTitle(*chart, Qt::Vertical)};
+            for (QLegendMarker* marker : chart->legend()->markers())
+                if (marker->isVisible())
+                    wanted << marker->label();
+            for (const QString& text : wanted)
+                EXPECT_TRUE(drawn.contains(text))
+                    << text.toStdString() << " in " << drawn.join(" | ").toStdString();
+            EXPECT_FALSE(drawn.join(u' ').contains(QStringLiteral("...")))
+                << drawn.join(" | ").toStdString();
         }
     }
 }

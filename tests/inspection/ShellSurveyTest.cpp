@@ -139,19 +139,34 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_EQ(surveyGrid()->item(0, 2)->text(), QStringLiteral("0.600"));
     EXPECT_FLOAT_EQ(session.SettleActual[1], 0.6f);
 
-    t.windows.expect([](QDialog& form7) {
+    // The graphs draw every point, and mark on the deflection those the grid says "No" to.
+    QStringList marked;
+    t.windows.expect([&marked](QDialog& form7) {
         EXPECT_EQ(form7.objectName(), QStringLiteral("Form7"));
         for (const char* name : {"GSettlement", "GDeflection"}) {
             auto* view = form7.findChild<QChartView*>(QString::fromLatin1(name));
             EXPECT_NE(view, nullptr) << name;
             for (QAbstractSeries* series :
-                 view ? view->chart()->series() : QList<QAbstractSeries*>())
-                EXPECT_EQ(static_cast<QXYSeries*>(series)->count(), 9) << name;
+                 view ? view->chart()->series() : QList<QAbstractSeries*>()) {
+                const auto* xy = static_cast<QXYSeries*>(series);
+                if (series->type() != QAbstractSeries::SeriesTypeScatter) {
+                    EXPECT_EQ(xy->count(), 9) << name;
+                    continue;
+                }
+                for (const QPointF& p : xy->points())
+                    marked << QString::number(p.x());
+            }
         }
         return int(QDialog::Accepted);
     });
     click("Cmd_Graph");
     EXPECT_EQ(t.windows.shown(), 1);
+    QStringList failing;
+    for (int r = 0; r < surveyGrid()->rowCount(); ++r)
+        if (surveyGrid()->item(r, 5)->text() == QStringLiteral("No"))
+            failing << QString::number(r + 1);
+    EXPECT_EQ(marked, QStringList{"3"});
+    EXPECT_EQ(marked, failing);
 
     t.printers.setFallbackPdf(pdfPath);
     t.prompts.answerMessage(Answer::Ok);
@@ -166,6 +181,69 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_FLOAT_EQ(surveyField(i2023, "Point03_Settle").toFloat(), 0.5f);
     EXPECT_EQ(file.count(QStringLiteral("ShellSurvey")), 1);
+}
+
+// Every length on the Thickness and Shell Survey tabs says its unit, in the headers above the
+// figures and beside the allowance the survey is judged by; shown here at the top course and
+// the survey's closing point, in both unit systems.
+TEST_F(ShellSurveyTest, EveryLengthShownNamesItsUnit) {
+    storeSurvey(0.5); // level: nothing out of plane
+    struct Case {
+        bool unitsUS;
+        const char* unit;
+        const char* topCourse; // course 4: 0.20 in
+        const char* reading;   // 0.29 in
+        QStringList lastRow;   // the closing point, point 1 again
+        const char* allowance;
+    };
+    const Case cases[] = {
+        {true,
+         "in.",
+         "0.200",
+         "0.290",
+         {"9", "360", "0.500", "0.000", "0.000", "Yes"},
+         "0.814 in."},
+        {false, "mm", "5.08", "7.37", {"9", "360", "12.70", "0.00", "0.00", "Yes"}, "20.68 mm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unit);
+        session.UnitsUS = c.unitsUS;
+        openInspection(1);
+        const QString unit = QStringLiteral("(%1)").arg(QLatin1String(c.unit));
+        const auto header = [](const QAbstractItemView* grid, int column) {
+            return grid->model()->headerData(column, Qt::Horizontal).toString();
+        };
+
+        auto* minWall = find<QTableWidget>("Grid_MinWall");
+        EXPECT_EQ(header(minWall, 0), unit);
+        EXPECT_EQ(minWall->item(0, 0)->text(), QStringLiteral("Min. Wall"));
+        EXPECT_EQ(header(minWall, 5), QStringLiteral("Course 4"));
+        EXPECT_EQ(minWall->item(0, 5)->text(), QLatin1String(c.topCourse));
+        EXPECT_EQ(find<QLabel>("LabelThickness")->text(), QStringLiteral("Thickness ") + unit);
+        EXPECT_EQ(header(sessionGrid(), 2), QStringLiteral("Reading ") + unit);
+        EXPECT_EQ(header(tankReadings(), 2), QStringLiteral("Reading ") + unit);
+        EXPECT_EQ(gridColumn(tankReadings(), 2).last(), QLatin1String(c.reading));
+
+        const QStringList titles{"Survey\nPoint",
+                                 "Location\n(Degrees)",
+                                 "Actual\nSettlement\n" + unit,
+                                 "Out-of-Plane\nSettlement\n" + unit,
+                                 "Out-of-Plane\nDeflection\n" + unit,
+                                 "Allowable\nDeflection"};
+        QStringList shownTitles, lastRow;
+        for (int column = 0; column < 6; ++column) {
+            shownTitles << header(surveyGrid(), column);
+            lastRow << surveyColumn(column).last();
+        }
+        EXPECT_EQ(shownTitles, titles);
+        EXPECT_EQ(lastRow, c.lastRow);
+        EXPECT_EQ(find<QLabel>("LabelAllowance")->text(),
+                  QStringLiteral("Allowable deflection: %1 (a greater out-of-plane deflection is "
+                                 "marked No)")
+                      .arg(QLatin1String(c.allowance)));
+        click("Cmd_Cancel");
+        EXPECT_FALSE(window->isVisible());
+    }
 }
 
 TEST_F(ShellSurveyTest, TheThicknessTabPrintsEveryReadingOfTheTank) {
@@ -186,8 +264,8 @@ TEST_F(ShellSurveyTest, TheThicknessTabPrintsEveryReadingOfTheTank) {
     click("Cmd_Print");
     EXPECT_EQ(t.reports.topics, std::vector<int>{20});
 
-    // A tank without readings has nothing to print.
-    t.prompts.answerMessage(Answer::Ok); // give the open inspection up
+    // A tank without readings has nothing to print. The open inspection was left as it was, so
+    // another tank is chosen without a question.
     tabs()->setCurrentIndex(InspectionWindow::TabSelect);
     doubleClickList("List_Tank", 1);
     doubleClickRow(inspectionGrid(), 0);
