@@ -5,6 +5,7 @@
 #include "common/Units.h"
 #include "inspection/AssessmentStatus.h"
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 
 #include <QAbstractTableModel>
@@ -357,6 +358,7 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     layout->addLayout(summary);
     layout->addWidget(Grid_Assessment, 1);
     layout->addLayout(buttons);
+    orderFocusByLayout(*this);
     sizeToContent();
 }
 

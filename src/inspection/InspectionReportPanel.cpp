@@ -4,6 +4,7 @@
 #include "data/Select.h"
 #include "inspection/InspectionTypes.h"
 #include "platform/DateBox.h"
+#include "platform/FormState.h"
 #include "platform/WindowControls.h"
 
 #include <QComboBox>
@@ -175,12 +176,7 @@ QString InspectionReportPanel::inspectionNumber() const {
 }
 
 QStringList InspectionReportPanel::shownValues() const {
-    return {Text_IDate->text(),
-            Text_INum->text(),
-            Text_IBy->text(),
-            Text_IReason->text(),
-            Text_IResults->toPlainText(),
-            QString::number(List_InspType->currentIndex())};
+    return formState({this});
 }
 
 bool InspectionReportPanel::isChanged() const {

@@ -5,16 +5,14 @@
 #include "platform/WindowControls.h"
 #include "tank/TankGrid.h"
 
-#include <QBrush>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 #include <QTableView>
-
-#include <algorithm>
 
 namespace korvane {
 
@@ -89,17 +87,16 @@ void InspectionSelectPanel::markDueTanks() {
         services_.prompts.message(tanks.error(), caption_, Prompts::Icon::Exclamation);
         return;
     }
-    // Both lists read the location's tanks in the order the table holds them; a tank is marked
-    // only where the two agree, so a tank added or renamed in between is never marked wrongly.
-    const int count = std::min(list->count(), static_cast<int>(tanks->size()));
-    for (int row = 0; row < count; ++row) {
-        const TankGridRow& tank = (*tanks)[static_cast<std::size_t>(row)];
-        QListWidgetItem* item = list->item(row);
-        if (!tank.due || item->text() != tank.name)
+    QSet<qint32> due;
+    for (const TankGridRow& tank : *tanks)
+        if (tank.due)
+            due.insert(tank.tankId);
+    for (int row = 0; row < list->count(); ++row) {
+        if (!due.contains(chain_->tankKey(row)))
             continue;
-        item->setBackground(QBrush(QColor(255, 0, 0)));
-        item->setForeground(QBrush(Qt::white));
-        item->setToolTip(QStringLiteral("An inspection of this tank is due this year or earlier"));
+        QListWidgetItem* item = list->item(row);
+        for (const int role : {Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole})
+            item->setData(role, dueMark(role));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "inspection/ShellSurveyPanel.h"
 #include "inspection/ThicknessPanel.h"
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 
 #include <QLabel>
@@ -90,6 +91,7 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
                                                  "its readings, surveys and drawings"));
     connect(Cmd_History, &QPushButton::clicked, this, &InspectionWindow::Cmd_History_Click);
     resize(900, 620);
+    orderFocusByLayout(*this);
 
     Form_Load();
 }

@@ -4,6 +4,7 @@
 #include "common/Units.h"
 #include "inspection/ShellSettlement.h"
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 
 #include <QChart>
@@ -262,6 +263,7 @@ SettlementGraphWindow::SettlementGraphWindow(Session& session, Services& service
     outer->addWidget(GDeflection, 1);
     outer->addWidget(LabelFit);
     outer->addLayout(buttons);
+    orderFocusByLayout(*this);
 
     // As large as the graphs read well, within the screen it opens on.
     const QScreen* where = parentWidget() ? parentWidget()->screen() : screen();

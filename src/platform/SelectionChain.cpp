@@ -160,6 +160,11 @@ qint32 SelectionChain::highlightedLocation() const {
 qint32 SelectionChain::highlightedTank() const {
     return keyAt(List_Tank, tankKeys_);
 }
+qint32 SelectionChain::tankKey(int row) const {
+    return row >= 0 && row < static_cast<int>(tankKeys_.size())
+               ? tankKeys_[static_cast<std::size_t>(row)]
+               : 0;
+}
 
 namespace {
 

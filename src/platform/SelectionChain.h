@@ -62,6 +62,8 @@ public:
     qint32 highlightedCompany() const;
     qint32 highlightedLocation() const;
     qint32 highlightedTank() const;
+    // The key of the tank listed in a row of the tank list; 0 for a row past the end.
+    qint32 tankKey(int row) const;
     qint32 chosenCompany() const { return chosenCompany_; }
     qint32 chosenLocation() const { return chosenLocation_; }
     qint32 chosenTank() const { return chosenTank_; }

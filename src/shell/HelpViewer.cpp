@@ -1,6 +1,7 @@
 #include "shell/HelpViewer.h"
 
 #include "common/DataFolders.h"
+#include "platform/Keyboard.h"
 #include "shell/RtfReader.h"
 
 #include <QCoreApplication>
@@ -84,6 +85,7 @@ HelpViewer::HelpViewer(const Session& session, const QStringList& folders, QWidg
     layout->addWidget(RichTextBox1, 1);
     layout->addLayout(bottom);
     resize(720, 620);
+    orderFocusByLayout(*this);
 
     Form_Load();
 }

@@ -1,5 +1,6 @@
 #include "shell/OpenDatabaseWindow.h"
 
+#include "platform/Keyboard.h"
 #include "shell/ServerWindow.h"
 
 #include <QComboBox>
@@ -98,6 +99,7 @@ OpenDatabaseWindow::OpenDatabaseWindow(Session& session, Services& services,
     connect(Dir1, &QTreeView::pressed, this, [this] { followOpenDirectory_ = false; });
     connect(Dir1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { followOpenDirectory_ = false; });
+    orderFocusByLayout(*this);
     File1->setFocus();
     connect(Drive1, &QComboBox::currentTextChanged, this, &OpenDatabaseWindow::Drive1_Change);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,

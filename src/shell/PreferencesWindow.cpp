@@ -2,6 +2,7 @@
 
 #include "data/DataSource.h"
 #include "data/PreferencesRow.h"
+#include "platform/Keyboard.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -114,6 +115,7 @@ PreferencesWindow::PreferencesWindow(Session& session, Services& services, QWidg
     layout->addLayout(fields);
     layout->addLayout(buttons);
     resize(760, 420);
+    orderFocusByLayout(*this);
 
     Form_Load();
 }

@@ -1,6 +1,7 @@
 #include "shell/ServerWindow.h"
 
 #include "platform/BusyScope.h"
+#include "platform/Keyboard.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -134,6 +135,7 @@ ServerWindow::ServerWindow(Services& services, QWidget* parent)
         Text_Database->setText(last->database);
         Text_User->setText(last->user);
     }
+    orderFocusByLayout(*this);
     if (Text_Database->text().isEmpty())
         Text_Host->setFocus();
     else

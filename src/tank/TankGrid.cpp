@@ -136,17 +136,22 @@ QVariant TankGridModel::data(const QModelIndex& index, int role) const {
             return {};
         }
     case Qt::BackgroundRole:
-        if (markDue)
-            return QBrush(QColor(255, 0, 0));
-        return {};
     case Qt::ForegroundRole:
-        if (markDue)
-            return QBrush(Qt::white);
-        return {};
     case Qt::ToolTipRole:
-        if (markDue)
-            return QStringLiteral("An inspection of this tank is due this year or earlier");
+        return markDue ? dueMark(role) : QVariant();
+    default:
         return {};
+    }
+}
+
+QVariant dueMark(int role) {
+    switch (role) {
+    case Qt::BackgroundRole:
+        return QBrush(QColor(255, 0, 0));
+    case Qt::ForegroundRole:
+        return QBrush(Qt::white);
+    case Qt::ToolTipRole:
+        return QStringLiteral("An inspection of this tank is due this year or earlier");
     default:
         return {};
     }

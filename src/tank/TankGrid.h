@@ -24,6 +24,10 @@ struct TankGridRow {
 // The query of the tanks of one location, in the order the table holds them.
 Select tankGridQuery(qint32 locationId);
 
+// How a tank with an inspection due is marked wherever tanks are listed (white on red, with a
+// tool tip): the value of a background, foreground or tool tip role; nothing for other roles.
+QVariant dueMark(int role);
+
 // Reads the tanks of one location with their due marks, as of today.
 Result<std::vector<TankGridRow>> readTankGrid(const QString& databaseName, qint32 locationId,
                                               const QDate& today);

@@ -2,6 +2,7 @@
 
 #include "history/HistoryView.h"
 #include "inspection/InspectionWindowFixture.h"
+#include "support/FocusChain.h"
 #include "tank/TankWindowFixture.h"
 
 #include <QComboBox>
@@ -91,6 +92,7 @@ TEST_F(TankHistoryTest, ChangesSavedToATankAreShownFilteredAndExported) {
     const QString exported = file.folder() + QStringLiteral("/t101.csv");
     t.windows.expect([&](QDialog& shown) {
         test::showActive(shown);
+        test::expectTabOrderFollowsLayout(shown);
         QStringList rows = shownRows(shown);
         rows.sort();
         EXPECT_EQ(rows, QStringList({"Tank|T-101|changed|Diameter|120.50 ft.|121.00 ft.",
@@ -153,7 +155,7 @@ TEST_F(InspectionWindowTest, AReadingAddedShowsInTheInspectionsHistory) {
     session.UnitsUS = false;
     openInspection(0);
     EXPECT_FALSE(find<QPushButton>("Cmd_History")->isEnabled());
-    typeInto("Text_INum", QStringLiteral("I-8"));
+    typeKeys("Text_INum", QStringLiteral("I-8"));
     click("Cmd_AddThickness");
     EXPECT_TRUE(find<QPushButton>("Cmd_History")->isEnabled());
     typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));

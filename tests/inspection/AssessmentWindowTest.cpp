@@ -1,4 +1,5 @@
 #include "inspection/InspectionWindowFixture.h"
+#include "support/FocusChain.h"
 
 #include <QLabel>
 #include <QScreen>
@@ -86,6 +87,7 @@ TEST_F(InspectionWindowTest, TheAssessmentOpensWithLifeAndIntervalsInView) {
             shown.show();
             EXPECT_TRUE(QTest::qWaitForWindowExposed(&shown));
             QApplication::processEvents();
+            test::expectTabOrderFollowsLayout(shown);
             const QRect screen = shown.screen()->availableGeometry();
             EXPECT_LE(shown.frameGeometry().width(), screen.width());
             EXPECT_LE(shown.frameGeometry().height(), screen.height());

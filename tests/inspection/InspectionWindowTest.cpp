@@ -1,4 +1,5 @@
 #include "inspection/InspectionWindowFixture.h"
+#include "support/FocusChain.h"
 #include "support/LockHolderProcess.h"
 
 #include <QListWidget>
@@ -86,10 +87,12 @@ TEST_F(InspectionWindowTest, NewInspectionWithAThicknessSession) {
     typeInto("Text_IDate", QStringLiteral("12/3/24"));
     EXPECT_EQ(text("Text_IDate"), QStringLiteral("12/Mar/2024"));
     typeInto("Text_INum", QStringLiteral("O'Neil-24"));
+    // Tab has brought the focus to the kind of inspection, which stands next.
+    EXPECT_EQ(QApplication::focusWidget(), combo("List_InspType"));
+    combo("List_InspType")->setCurrentIndex(3); // Ultrasonic
     typeInto("Text_IBy", QStringLiteral("J. O'Hara"));
     typeInto("Text_IReason", QStringLiteral("Five-year external"));
     QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("Shell sound."));
-    combo("List_InspType")->setCurrentIndex(3); // Ultrasonic
 
     click("Cmd_AddThickness");
     // The inspection is stored before its first reading, with what was typed so far.
@@ -178,7 +181,7 @@ TEST_F(InspectionWindowTest, EntriesThatAreIncompleteAreRefusedAndNothingIsWritt
     EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("Text_INum"));
     EXPECT_EQ(file.count(QStringLiteral("Inspection")), 2);
 
-    typeInto("Text_INum", QStringLiteral("I-7"));
+    typeKeys("Text_INum", QStringLiteral("I-7"));
     click("Cmd_AddThickness");
     typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
     typeInto("Text_TDateTaken", QStringLiteral("13/3/24"));
@@ -212,7 +215,7 @@ TEST_F(InspectionWindowTest, EntriesThatAreIncompleteAreRefusedAndNothingIsWritt
 
 TEST_F(InspectionWindowTest, CancelKeepsTheReadingsAndTheInspectionTheyBelongTo) {
     openInspection(0);
-    typeInto("Text_INum", QStringLiteral("I-8"));
+    typeKeys("Text_INum", QStringLiteral("I-8"));
     click("Cmd_AddThickness");
     const qint32 id = session.CurInspectionID;
     typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
@@ -386,7 +389,7 @@ TEST_F(InspectionWindowTest, CancelAsksOnlyWhenSomethingWouldBeLost) {
         {"new, a type chosen", 0, [this] { combo("List_InspType")->setCurrentIndex(2); }, true},
         {"new, stored by Add Thickness, nothing since", 0,
          [this] {
-             typeInto("Text_INum", QStringLiteral("I-9"));
+             typeKeys("Text_INum", QStringLiteral("I-9"));
              click("Cmd_AddThickness");
              click("Cmd_TCancel");
          },
@@ -464,6 +467,16 @@ TEST_F(InspectionWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
         marks << item->text() + (red ? QStringLiteral(": due") : QString());
     }
     EXPECT_EQ(marks, (QStringList{"T-101: due", "O'Brien #3", "T-200", "T-300: due", "T-400"}));
+}
+
+// Tab runs through every tab of an open inspection in reading order, the thickness session's
+// entry boxes included once a session is open.
+TEST_F(InspectionWindowTest, TabFollowsTheLayoutOnEveryTab) {
+    openInspection(1);
+    test::expectTabOrderOnEveryTab(*window);
+    click("Cmd_AddThickness");
+    ASSERT_EQ(tabs()->currentIndex(), InspectionWindow::TabThickness);
+    test::expectTabOrderOnEveryTab(*window);
 }
 
 } // namespace

@@ -113,9 +113,9 @@ TEST_F(ServerRoadTest, ATankAndItsInspectionAreKeptOnTheServer) {
     ASSERT_TRUE(session.RecordMode);
     typeInto("Text_IDate", QStringLiteral("12/3/24"));
     typeInto("Text_INum", QStringLiteral("O'Neil-24"));
+    find<QComboBox>("List_InspType")->setCurrentIndex(3);
     typeInto("Text_IBy", QStringLiteral("J. O'Hara"));
     QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("Shell sound."));
-    find<QComboBox>("List_InspType")->setCurrentIndex(3);
     click("Cmd_AddThickness");
     const qint32 inspection = session.CurInspectionID;
     typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));

@@ -1,4 +1,5 @@
 #include "inspection/SettlementGraphWindow.h"
+#include "support/FocusChain.h"
 #include "support/PdfText.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
@@ -209,6 +210,7 @@ TEST(SettlementGraph, TitlesAndLegendsAreWholeAtTheOpeningSize) {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         QApplication::processEvents();
+        test::expectTabOrderFollowsLayout(window);
         const QRect screen = window.screen()->availableGeometry();
         EXPECT_LE(window.frameGeometry().width(), screen.width());
         EXPECT_LE(window.frameGeometry().height(), screen.height());

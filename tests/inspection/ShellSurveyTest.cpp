@@ -45,7 +45,7 @@ protected:
 
 TEST_F(ShellSurveyTest, ANewSurveyIsEnteredAndStoredWithTheInspectionByOK) {
     openInspection(0);
-    typeInto("Text_INum", QStringLiteral("I-2024"));
+    typeKeys("Text_INum", QStringLiteral("I-2024"));
     click("Cmd_AddShell");
     const qint32 id = session.CurInspectionID;
     EXPECT_EQ(tabs()->currentIndex(), InspectionWindow::TabShell);

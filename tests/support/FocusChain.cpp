@@ -165,6 +165,7 @@ QStringList readingOrder(const QWidget& window) {
 void expectTabOrderOnEveryTab(QWidget& window) {
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("Tabs"));
     ASSERT_NE(tabs, nullptr);
+    QApplication::setActiveWindow(&window);
     for (int tab = 0; tab < tabs->count(); ++tab) {
         if (!tabs->isTabEnabled(tab))
             continue;
@@ -176,6 +177,17 @@ void expectTabOrderOnEveryTab(QWidget& window) {
         EXPECT_EQ(rotatedTo(tabChain(window), expected.value(0)), expected)
             << tabs->tabText(tab).toStdString();
     }
+}
+
+void expectTabOrderFollowsLayout(QWidget& window) {
+    QApplication::setActiveWindow(&window);
+    const QStringList expected = readingOrder(window);
+    ASSERT_FALSE(expected.isEmpty());
+    QWidget* first = window.findChild<QWidget*>(expected.front());
+    ASSERT_NE(first, nullptr) << expected.front().toStdString();
+    first->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(rotatedTo(tabChain(window), expected.front()), expected);
 }
 
 QStringList rotatedTo(const QStringList& chain, const QString& first) {

@@ -20,6 +20,10 @@ QStringList readingOrder(const QWidget& window);
 // the page to the controls below it and round again, in reading order. Failures name the tab.
 void expectTabOrderOnEveryTab(QWidget& window);
 
+// For a window without tabs: Tab runs from the first control through every other in reading
+// order and round again.
+void expectTabOrderFollowsLayout(QWidget& window);
+
 // The chain as it runs from `first`, for comparing with readingOrder: the walk is turned so that
 // it starts where the reading order starts.
 QStringList rotatedTo(const QStringList& chain, const QString& first);
