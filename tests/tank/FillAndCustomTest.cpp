@@ -163,7 +163,7 @@ TEST_F(FillAndCustomTest, CustomFieldsFollowThePreferences) {
     EXPECT_EQ(tagBox("CustomText(7)")->tag(), QStringLiteral("2"));
     EXPECT_EQ(customBox(7)->text(), QStringLiteral("1/2/03")); // shown as stored
 
-    // A date reformats while typed; a number and a text take any text.
+    // A date is shown as dd/Mmm/yyyy once the box is left; a number and a text take any text.
     typeInto("CustomText(7)", QStringLiteral("3/5/01"));
     EXPECT_EQ(customBox(7)->text(), QStringLiteral("03/May/2001"));
     typeInto("CustomText(8)", QStringLiteral("about 12"));
