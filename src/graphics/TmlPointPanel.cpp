@@ -32,6 +32,10 @@ TmlPointPanel::TmlPointPanel(Session& session, Services& services, DrawingTab& t
     thickness_->setToolTip(QStringLiteral("The latest reading of the point clicked last"));
     thickness_->setWordWrap(true);
     thickness_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    thickness_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the reading, its date and inspection from the start: the buttons below must not
+    // move away from the pointer when a point is clicked.
+    thickness_->setMinimumHeight(thickness_->fontMetrics().lineSpacing() * 3);
     addRow(QStringLiteral("Current Thickness"), thickness_);
     connect(&tab, &DrawingTab::pageShown, thickness_, &QLabel::clear);
     // What the markers beside the points say.

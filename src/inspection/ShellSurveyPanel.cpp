@@ -266,7 +266,8 @@ void ShellSurveyPanel::Text_SurveyPoints_LostFocus() {
                    .arg(settlement::MaximumPoints);
         title = QStringLiteral("Maximum Survey Points");
     }
-    Cmd_SurveyPoints->setEnabled(text.isEmpty());
+    // The button stays enabled, so that Tab reaches it from the count: pressed with a count
+    // out of range, it says so as leaving the box does.
     if (text.isEmpty())
         return;
     services_.prompts.message(text, title, Icon::Exclamation);
@@ -298,7 +299,8 @@ void ShellSurveyPanel::Cmd_SurveyPoints_Click() {
         return;
     const int points = wholeNumber(Text_SurveyPoints->text()).value_or(0);
     if (points < MinSurveyPoints || points > settlement::MaximumPoints) {
-        Text_SurveyPoints_LostFocus();
+        // Leaving the box to reach the button has said what is wrong with the count.
+        bringForwardAndFocus(*Text_SurveyPoints);
         return;
     }
     std::vector<double> readings;

@@ -299,6 +299,9 @@ bool ThicknessPanel::hasPendingEntry() const {
 
 void ThicknessPanel::endSession() {
     Data_Thickness->cancelUpdate();
+    // The closed entry shows no reading: the last point stored is in the grids.
+    Text_PointID->clear();
+    Text_Thickness->clear();
     sessionOpen_ = false;
     setEntryEnabled(false);
     emit sessionEnded();

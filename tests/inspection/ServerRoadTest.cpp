@@ -151,8 +151,11 @@ TEST_F(ServerRoadTest, ATankAndItsInspectionAreKeptOnTheServer) {
     doubleClickRow(find<QTableView>("Grid_Tanks"), 1);
     EXPECT_EQ(text("Text_TankID"), tankName);
     EXPECT_EQ(text("Text_Diameter"), QStringLiteral("120.00"));
-    t.prompts.answerMessage(Answer::Ok); // "all changes to be ignored": there are none
+    // Nothing was changed: Cancel closes without asking.
+    const std::size_t asked = t.prompts.messages().size();
     click("Cmd_Cancel");
+    EXPECT_EQ(t.prompts.messages().size(), asked);
+    EXPECT_FALSE(window->isVisible());
     window.reset();
 
     open<InspectionWindow>();

@@ -61,7 +61,14 @@ TEST_F(ShellSurveyTest, ANewSurveyIsEnteredAndStoredWithTheInspectionByOK) {
     EXPECT_EQ(t.prompts.messages()[0].text,
               QStringLiteral("The minimum number of survey points is 8"));
     EXPECT_EQ(t.prompts.messages()[1].title, QStringLiteral("Maximum Survey Points"));
-    EXPECT_FALSE(find<QWidget>("Cmd_SurveyPoints")->isEnabled());
+    // Tab reaches the button from the count; pressed with the count out of range, it asks for
+    // no reading and sends the user back to the count, which has said what is wrong.
+    EXPECT_TRUE(find<QWidget>("Cmd_SurveyPoints")->isEnabled());
+    t.prompts.answerMessage();
+    click("Cmd_SurveyPoints");
+    EXPECT_EQ(t.prompts.messages().size(), 3u);
+    EXPECT_TRUE(t.prompts.inputs().empty());
+    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("Text_SurveyPoints"));
     typeInto("Text_SurveyPoints", QStringLiteral("8"));
 
     // Point 3 needs a second asking, point 5 is refused once, point 8 is left empty twice.
