@@ -1,6 +1,7 @@
 #include "common/Clock.h"
 #include "data/ServerAddress.h"
 #include "history/HistoryWindow.h"
+#include "inspection/AssessmentWindow.h"
 #include "platform/Keyboard.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
@@ -29,7 +30,9 @@ int main(int argc, char** argv) {
     korvane::HelpViewerService help(session, windows, pointer);
     korvane::PrintDialogShower reports;
     korvane::HistoryWindowShower history;
-    korvane::Services services{prompts, clock, printers, windows, pointer, help, reports, history};
+    korvane::AssessmentWindowShower assessment;
+    korvane::Services services{prompts, clock,   printers, windows,   pointer,
+                               help,    reports, history,  assessment};
 
     korvane::MainWindow window(session, services);
     window.show();

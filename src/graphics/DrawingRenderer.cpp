@@ -141,6 +141,13 @@ void paintDrawing(QPainter& painter, const Drawing& drawing, const RenderOptions
     painter.restore();
 }
 
+namespace {
+
+// How far (in the page's units of 1000) a text may stand from an element and still name it.
+constexpr double NearText = 60;
+
+} // namespace
+
 void paintLinkLabels(QPainter& painter, const Drawing& drawing, const QTransform& toDevice,
                      const QFont& font, const std::vector<ElementId>* only) {
     const QFontMetricsF metrics(font, painter.device());
@@ -148,6 +155,17 @@ void paintLinkLabels(QPainter& painter, const Drawing& drawing, const QTransform
     const double pad = std::max(1.0, metrics.height() / 8);
     // Clear of the status marker that may sit above the corner.
     const double gap = metrics.height() * 0.8;
+    // Texts the page writes itself: an element named by a text beside it needs no label.
+    std::vector<std::pair<QString, QRectF>> written;
+    for (const Element& e : drawing.elements())
+        if (e.kind == ElementKind::Text && !e.text.isEmpty())
+            written.emplace_back(e.text.simplified(), elementBounds(e));
+    const auto namedBeside = [&written](const QString& text, const QRectF& bounds) {
+        const QRectF near = bounds.adjusted(-NearText, -NearText, NearText, NearText);
+        return std::any_of(written.begin(), written.end(), [&](const auto& w) {
+            return w.first.compare(text, Qt::CaseInsensitive) == 0 && near.intersects(w.second);
+        });
+    };
     painter.save();
     painter.setFont(font);
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -158,6 +176,8 @@ void paintLinkLabels(QPainter& painter, const Drawing& drawing, const QTransform
             continue;
         // One line, however the ID was typed.
         const QString text = e.text.simplified();
+        if (namedBeside(text, elementBounds(e)))
+            continue;
         const QPointF corner = toDevice.map(elementBounds(e).topRight());
         QRectF box(0, 0, metrics.horizontalAdvance(text) + 2 * pad, metrics.height() + pad);
         box.moveBottomLeft(QPointF(corner.x() + gap, corner.y()));

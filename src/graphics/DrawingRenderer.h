@@ -40,7 +40,9 @@ void paintDrawing(QPainter& painter, const Drawing& drawing, const RenderOptions
 // where it would stick out. The painter paints in device units: toDevice maps the page's logical
 // units there, and the font's size is the label's on that device. Labels go over a drawing on
 // the screen and on paper but are never elements of it, so no drawing file holds them. A text
-// element shows its text already and gets no label. `only` limits them as in RenderOptions.
+// element shows its text already and gets no label, nor does an element that a text element of
+// the same words stands beside (a page that names its points itself). `only` limits them as in
+// RenderOptions.
 void paintLinkLabels(QPainter& painter, const Drawing& drawing, const QTransform& toDevice,
                      const QFont& font, const std::vector<ElementId>* only = nullptr);
 

@@ -64,4 +64,14 @@ private:
 // shown as a message instead.
 void showAssessment(QWidget& opener, Session& session, Services& services, const QString& tankName);
 
+// The assessment service of the program: showAssessment for the windows that open it through
+// their services.
+class AssessmentWindowShower final : public AssessmentShower {
+public:
+    void showAssessment(QWidget& opener, Session& session, Services& services,
+                        const QString& tankName) override {
+        korvane::showAssessment(opener, session, services, tankName);
+    }
+};
+
 } // namespace korvane

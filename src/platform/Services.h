@@ -76,6 +76,15 @@ public:
                              qint32 id, const QString& name) = 0;
 };
 
+// Opens the Corrosion Assessment of the session's current tank over a window, modally. The
+// window lives with the inspections; the tank window opens it through here.
+class AssessmentShower {
+public:
+    virtual ~AssessmentShower() = default;
+    virtual void showAssessment(QWidget& opener, Session& session, Services& services,
+                                const QString& tankName) = 0;
+};
+
 // What a window needs from outside itself.
 struct Services {
     Prompts& prompts;
@@ -86,6 +95,7 @@ struct Services {
     HelpShower& help;
     ReportShower& reports;
     HistoryShower& history;
+    AssessmentShower& assessment;
 };
 
 // Help that is never shown, for programs without the help viewer (benchmarks, tools).
@@ -107,12 +117,19 @@ public:
     void showHistory(QWidget&, Session&, Services&, HistoryOf, qint32, const QString&) override {}
 };
 
+// An assessment that is never shown, for programs without the Corrosion Assessment window.
+class NoAssessment final : public AssessmentShower {
+public:
+    void showAssessment(QWidget&, Session&, Services&, const QString&) override {}
+};
+
 // The real services for a program that runs windows without the main window, its help viewer
 // and the Print Dialog: the system clock, the default printer, modal windows and the busy
 // pointer, with the prompts it is given.
 struct StandaloneServices {
     explicit StandaloneServices(Prompts& prompts)
-        : services{prompts, clock, printers, windows, pointer, help, reports, history} {}
+        : services{prompts, clock, printers, windows, pointer, help, reports, history, assessment} {
+    }
     SystemClock clock;
     PrinterProvider printers;
     WindowShower windows;
@@ -120,6 +137,7 @@ struct StandaloneServices {
     NoHelp help;
     NoReports reports;
     NoHistory history;
+    NoAssessment assessment;
     Services services;
 };
 

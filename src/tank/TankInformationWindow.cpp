@@ -6,7 +6,6 @@
 #include "common/TextValue.h"
 #include "data/Database.h"
 #include "data/Select.h"
-#include "inspection/AssessmentWindow.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
 #include "platform/FormState.h"
@@ -303,14 +302,16 @@ QWidget* TankInformationWindow::buildGeneralTab() {
 }
 
 void TankInformationWindow::Cmd_Assess_Click() {
-    if (session_.CurTankID <= 0) {
+    // A new tank is not the tank last highlighted, whose key the session may still hold.
+    if (session_.CurTankID <= 0 ||
+        Data_Tank->recordset().editMode() == Recordset::EditMode::AddNew) {
         services_.prompts.message(QStringLiteral("A new tank has no readings yet: save it, and "
                                                  "record its inspections first."),
                                   QStringLiteral("Corrosion Assessment"),
                                   Prompts::Icon::Information);
         return;
     }
-    showAssessment(*this, session_, services_, Text_TankID->text());
+    services_.assessment.showAssessment(*this, session_, services_, Text_TankID->text());
 }
 
 void TankInformationWindow::Cmd_History_Click() {

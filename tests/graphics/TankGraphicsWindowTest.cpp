@@ -570,6 +570,29 @@ TEST_F(TankGraphicsWindowTest, PointIdsAreLabelledOnScreenAndInPrintButNotInTheF
     const QString bareFile = QDir(temp).filePath(QStringLiteral("bare.svg"));
     ASSERT_TRUE(s.SaveDrawing(bareFile));
     EXPECT_EQ(fileBytes(saved), fileBytes(bareFile));
+    s.setLinkLabels(true);
+
+    // A page that names the point itself, in a text beside it, gets no second name over its
+    // own; the same words far away name nothing.
+    const auto labelShown = [&] {
+        SurfaceDriver(s).click({800, 800});
+        const QImage now = s.viewport()->grab().toImage();
+        s.setLinkLabels(false);
+        const QImage without = s.viewport()->grab().toImage();
+        s.setLinkLabels(true);
+        return now.copy(changed) != without.copy(changed);
+    };
+    SurfaceDriver writer(s);
+    tool("Opt_RFDraw", 7);
+    writer.click({150, 900});
+    writer.type(QStringLiteral("o'neil-1"));
+    tool("Opt_RFDraw", 0);
+    EXPECT_TRUE(labelShown());
+    tool("Opt_RFDraw", 7);
+    writer.click({520, 470});
+    writer.type(QStringLiteral("O'Neil-1"));
+    tool("Opt_RFDraw", 0);
+    EXPECT_FALSE(labelShown());
 }
 
 // The tanks of Tank Select carry the due marks of Tank Information: the Tank ID of a tank with

@@ -110,8 +110,8 @@ TEST_F(InHelpFolder, HelpMenuOpensTheViewerWithItsTopicEachTimeAfresh) {
     Session session;
     test::TestServices t;
     HelpViewerService help(session, t.windows, t.pointer);
-    Services services{t.prompts, t.clock, t.printers, t.windows,
-                      t.pointer, help,    t.reports,  t.history};
+    Services services{t.prompts, t.clock,   t.printers, t.windows,   t.pointer,
+                      help,      t.reports, t.history,  t.assessment};
     MainWindow window(session, services);
     std::vector<QString> captions;
     for (int i = 0; i < 3; ++i)

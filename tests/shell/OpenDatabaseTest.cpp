@@ -232,8 +232,8 @@ protected:
     Session session;
     test::TestServices t;
     SaveDialogStarts prompts;
-    Services services{prompts,   t.clock, t.printers, t.windows,
-                      t.pointer, t.help,  t.reports,  t.history};
+    Services services{prompts, t.clock,   t.printers, t.windows,   t.pointer,
+                      t.help,  t.reports, t.history,  t.assessment};
 
 private:
     QString previous_ = QDir::currentPath();
@@ -276,8 +276,8 @@ TEST_F(StartFolderTest, ARejectedFileLeavesItsFolderAsTheLastOne) {
     const QString notes = folder.filePath(QStringLiteral("notes.mdb"));
     writeFile(notes, "not a database");
     test::ScriptedPrompts scripted;
-    Services answering{scripted,  t.clock, t.printers, t.windows,
-                       t.pointer, t.help,  t.reports,  t.history};
+    Services answering{scripted, t.clock,   t.printers, t.windows,   t.pointer,
+                       t.help,   t.reports, t.history,  t.assessment};
     MainWindow window{session, answering};
     scripted.answerMessage();
     window.openDatabaseFile(notes);

@@ -61,6 +61,20 @@ public:
     HistoryShower* shower = nullptr;
 };
 
+// Records the tanks whose assessment was asked for; with `shower` set, opens it through it too
+// (the real window, in the tests of that window).
+class RecordingAssessment final : public AssessmentShower {
+public:
+    void showAssessment(QWidget& opener, Session& session, Services& services,
+                        const QString& tankName) override {
+        shown.push_back(tankName);
+        if (shower)
+            shower->showAssessment(opener, session, services, tankName);
+    }
+    std::vector<QString> shown;
+    AssessmentShower* shower = nullptr;
+};
+
 // Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.
 struct TestServices {
     ScriptedPrompts prompts;
@@ -71,7 +85,9 @@ struct TestServices {
     RecordingHelp help;
     RecordingReports reports;
     RecordingHistory history;
-    Services services{prompts, clock, printers, windows, pointer, help, reports, history};
+    RecordingAssessment assessment;
+    Services services{prompts, clock,   printers, windows,   pointer,
+                      help,    reports, history,  assessment};
 };
 
 } // namespace korvane::test

@@ -545,5 +545,19 @@ TEST_F(TankEditTest, CancelAsksOnlyAfterAChange) {
     EXPECT_EQ(file.count(QStringLiteral("Tank")), 1);
 }
 
+// Corrosion Assessment on General Info opens the assessment of the open tank by its name; a new
+// tank has none yet and says so.
+TEST_F(TankEditTest, TheAssessmentOfTheOpenTankIsOpenedThroughTheServices) {
+    openTank();
+    click("Cmd_Assess");
+    EXPECT_EQ(t.assessment.shown, (std::vector<QString>{QStringLiteral("T-101")}));
+    click("Cmd_Cancel");
+    openNewTank();
+    t.prompts.answerMessage();
+    click("Cmd_Assess");
+    EXPECT_EQ(t.assessment.shown.size(), 1u);
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Corrosion Assessment"));
+}
+
 } // namespace
 } // namespace korvane

@@ -556,6 +556,7 @@ int main(int argc, char** argv) {
     PrintedPrompts prompts;
     StandaloneServices standalone(prompts);
     PdfPrinters printers;
+    AssessmentWindowShower assessment;
     Services services{prompts,
                       standalone.clock,
                       printers,
@@ -563,7 +564,8 @@ int main(int argc, char** argv) {
                       standalone.pointer,
                       standalone.help,
                       standalone.reports,
-                      standalone.history};
+                      standalone.history,
+                      assessment};
 
     const bool ok =
         tankWindow(session, services, folder) && inspectionWindow(session, services, folder) &&
