@@ -172,7 +172,6 @@ DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), n
             b->setToolTip(what);
             b->setAccessibleName(what);
             b->setAutoRepeat(false);
-            b->setAutoDefault(true); // Enter on the focused button presses it
             b->setFocusPolicy(Qt::StrongFocus);
             return b;
         };

@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStackedWidget>
@@ -138,6 +139,13 @@ void orderFocusByLayout(QWidget& window) {
         collectLayout(*layout, chain);
     for (std::size_t i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
+    // A push button of a dialog would otherwise become its default button by having had the
+    // focus once, and Enter in any box afterwards would press it (turn a page, close the
+    // window). Enter presses the focused button anyway (installKeyboardConventions), and the
+    // window's own default button stays the only one.
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (!button->isDefault())
+            button->setAutoDefault(false);
 }
 
 void installKeyboardConventions(QApplication& app) {

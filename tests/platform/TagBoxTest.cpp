@@ -1,5 +1,6 @@
 #include "platform/TagBox.h"
 
+#include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
 #include "support/ActiveWindow.h"
 #include "support/QtPrinters.h"
@@ -111,6 +112,34 @@ TEST(CommandButton, IsPressedByEnterOnlyWhenItHasTheFocus) {
     QTest::keyClick(button, Qt::Key_Return);
     EXPECT_EQ(pressed.count(), 3);
     EXPECT_TRUE(window.isVisible());
+}
+
+// A plain push button of a window that has had the focus does not take Enter from the boxes
+// afterwards: in a window without a default button Enter in a box presses nothing, and in one
+// with a default button it presses that one.
+TEST(CommandButton, AButtonOnceFocusedNeverTakesEnterFromABox) {
+    for (const bool withDefault : {false, true}) {
+        QDialog window;
+        auto* edit = new QLineEdit(&window);
+        auto* page = new QPushButton(QStringLiteral("Next page"), &window);
+        QPushButton* ok = commandButton(&window, "Cmd_OK", QStringLiteral("OK"));
+        ok->setDefault(withDefault);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(edit);
+        layout->addWidget(page);
+        layout->addWidget(ok);
+        orderFocusByLayout(window);
+        test::showActive(window);
+        QSignalSpy turned(page, &QPushButton::clicked);
+        QSignalSpy accepted(ok, &QPushButton::clicked);
+        page->setFocus();
+        QTest::keyClick(page, Qt::Key_Return);
+        EXPECT_EQ(turned.count(), 1);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(turned.count(), 1) << withDefault;
+        EXPECT_EQ(accepted.count(), withDefault ? 1 : 0);
+    }
 }
 
 } // namespace
