@@ -1,4 +1,5 @@
 #include "inspection/InspectionWindowFixture.h"
+#include "platform/SelectionChain.h"
 #include "support/FocusChain.h"
 #include "support/LockHolderProcess.h"
 
@@ -467,6 +468,12 @@ TEST_F(InspectionWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
         marks << item->text() + (red ? QStringLiteral(": due") : QString());
     }
     EXPECT_EQ(marks, (QStringList{"T-101: due", "O'Brien #3", "T-200", "T-300: due", "T-400"}));
+    // The marks go by the key behind each row; no row past either end has one.
+    const auto* chain = window->findChild<SelectionChain*>();
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->tankKey(0), t101);
+    EXPECT_EQ(chain->tankKey(-1), 0);
+    EXPECT_EQ(chain->tankKey(list->count()), 0);
 }
 
 // Tab runs through every tab of an open inspection in reading order, the thickness session's
