@@ -123,8 +123,9 @@ protected:
             return false;
         auto* button = qobject_cast<QAbstractButton*>(watched);
         // A check box or an option button is set with Space; Enter there is the window's.
+        // Keys go to the control with the focus: a key press at a button is one the button has.
         if (!button || qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button) ||
-            !button->isEnabled() || !button->hasFocus())
+            !button->isEnabled())
             return false;
         button->click();
         return true;
