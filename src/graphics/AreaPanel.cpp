@@ -45,7 +45,7 @@ constexpr std::array<Measure, 3> CorrosionMeasures{{{"Width", "Width", "Area Wid
 
 AreaPanel::AreaPanel(Session& session, Services& services, DrawingTab& tab, AreaTable table)
     : LinkedEntryPanel(services, tab, QStringLiteral("Frame_%1Area").arg(lettersOf(table))),
-      session_(session), table_(table) {
+      session_(session), table_(table), rows_(areas::access(table)) {
     const QString letters = lettersOf(table);
     const QString text = QStringLiteral("Text_") + letters;
     takenBy_ = new QLineEdit;
@@ -149,7 +149,7 @@ QString AreaPanel::entryKey() const {
     return areaId_->text();
 }
 
-AreaPanel::Outcome AreaPanel::writeEntry() {
+AreaPanel::Outcome AreaPanel::writeEntry(RowChange& change) {
     if (!date_->checkEntry())
         return Outcome::Refused;
     AreaRow area;
@@ -158,7 +158,8 @@ AreaPanel::Outcome AreaPanel::writeEntry() {
     area.date = date_->text();
     area.readingType = type_[0] ? type_[0]->isChecked() : true;
     area.stressAnalysis = Chk_Stress && Chk_Stress->isChecked();
-    area.page = tab_.currentPage();
+    if (table_ == AreaTable::SCorrosion)
+        area.page = tab_.currentPage();
     for (std::size_t i = 0; i < measures_.size(); ++i) {
         if (measures_[i]->tag().isEmpty()) {
             showError(QStringLiteral("The %1 must be a number.").arg(measureNames_[i]));
@@ -169,25 +170,31 @@ AreaPanel::Outcome AreaPanel::writeEntry() {
     }
 
     const qint32 inspection = session_.CurInspectionID;
-    auto existing = areas::find(session_.DatabaseName, table_, inspection, area.areaId);
+    auto existing = rows_.find(session_.DatabaseName, inspection, area.areaId);
     if (!existing) {
         showError(existing.error());
         return Outcome::Refused;
     }
-    if (existing.value() &&
-        services_.prompts.message(QStringLiteral("AreaID - %1 already exists.").arg(area.areaId),
-                                  QStringLiteral("Duplication Warning"), Prompts::Icon::Exclamation,
-                                  Prompts::Buttons::OkCancel) != Prompts::Answer::Ok)
-        return Outcome::Declined;
-    if (Status written = areas::write(session_.DatabaseName, table_, inspection, area); !written) {
-        showError(written.error());
+    if (existing.value()) {
+        if (services_.prompts.message(
+                QStringLiteral("AreaID - %1 already exists.").arg(area.areaId),
+                QStringLiteral("Duplication Warning"), Prompts::Icon::Exclamation,
+                Prompts::Buttons::OkCancel) != Prompts::Answer::Ok)
+            return Outcome::Declined;
+        // New measurements for the area; its ID stays as it was written.
+        area.areaId = existing.value()->areaId;
+    }
+    auto made = changeOf(rows_, session_.DatabaseName, inspection, area.areaId, area);
+    if (!made) {
+        showError(made.error());
         return Outcome::Refused;
     }
+    change = std::move(made.value());
     return Outcome::Written;
 }
 
 void AreaPanel::showRow(const QString& areaId) {
-    auto row = areas::find(session_.DatabaseName, table_, session_.CurInspectionID, areaId);
+    auto row = rows_.find(session_.DatabaseName, session_.CurInspectionID, areaId);
     if (!row || !row.value())
         return;
     const AreaRow& area = *row.value();
@@ -202,8 +209,17 @@ void AreaPanel::showRow(const QString& areaId) {
         Chk_Stress->setChecked(area.stressAnalysis);
 }
 
-Result<bool> AreaPanel::removeRow(const QString& areaId) {
-    return areas::remove(session_.DatabaseName, table_, session_.CurInspectionID, areaId);
+Result<std::optional<LinkedEntryPanel::RowChange>> AreaPanel::removeRow(const QString& areaId) {
+    const qint32 inspection = session_.CurInspectionID;
+    auto row = rows_.find(session_.DatabaseName, inspection, areaId);
+    if (!row)
+        return row.takeError();
+    if (!row.value())
+        return std::optional<RowChange>();
+    auto made = changeOf(rows_, session_.DatabaseName, inspection, areaId, std::nullopt);
+    if (!made)
+        return made.takeError();
+    return std::optional<RowChange>(std::move(made.value()));
 }
 
 } // namespace korvane

@@ -17,7 +17,8 @@ class TagBox;
 // The marked areas of a drawing tab of the Inspection Graphics window: settled areas of the
 // bottom on the edge tab (EdgeSettle; letters "E"), corroded areas of the roof and floor
 // (RFCorrosion; "RF") and of the shell (SCorrosion; "S"). An area is a drawing element whose
-// text is its area ID, tied to the inspection's row of that ID.
+// text is its area ID, tied to the inspection's row of that ID. The panel holds the rows of its
+// table accepted and deleted in the window (for every inspection picked) until OK stores them.
 //
 // Add asks the kind of reading (edge or floor, corrosion or pitting; the shell asks nothing);
 // the boxes are then filled in order: taken by, date, area ID and three measurements in the
@@ -29,13 +30,15 @@ class AreaPanel : public LinkedEntryPanel {
 public:
     AreaPanel(Session& session, Services& services, DrawingTab& tab, AreaTable table);
 
+    PendingRows& pendingRows() { return rows_; }
+
 protected:
     bool startEntry() override;
-    Outcome writeEntry() override;
+    Outcome writeEntry(RowChange& change) override;
     QString entryKey() const override;
     QString rowName() const override { return QStringLiteral("area"); }
     void showRow(const QString& areaId) override;
-    Result<bool> removeRow(const QString& areaId) override;
+    Result<std::optional<RowChange>> removeRow(const QString& areaId) override;
     void resetExtras() override;
 
 private:
@@ -44,6 +47,7 @@ private:
 
     Session& session_;
     AreaTable table_;
+    LinkedRows<AreaRow> rows_;
     QLineEdit* takenBy_ = nullptr;
     DateBox* date_ = nullptr;
     QLineEdit* areaId_ = nullptr;

@@ -42,12 +42,9 @@ std::array<QString, 3> measureFields(AreaTable table) {
     return {QStringLiteral("Width"), QStringLiteral("Length"), QStringLiteral("Reading")};
 }
 
-Result<std::optional<AreaRow>> find(const QString& databaseName, AreaTable table,
-                                    qint32 inspectionId, const QString& areaId) {
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    auto rs = db->openRecordset(rowOf(table, inspectionId, areaId));
+Result<std::optional<AreaRow>> find(const Database& db, AreaTable table, qint32 inspectionId,
+                                    const QString& areaId) {
+    auto rs = db.openRecordset(rowOf(table, inspectionId, areaId));
     if (!rs)
         return rs.takeError();
     if (rs->eof())
@@ -68,13 +65,9 @@ Result<std::optional<AreaRow>> find(const QString& databaseName, AreaTable table
     return std::optional<AreaRow>(row);
 }
 
-Status write(const QString& databaseName, AreaTable table, qint32 inspectionId,
-             const AreaRow& area) {
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    return db->transaction([&]() -> Status {
-        auto rs = db->openRecordset(rowOf(table, inspectionId, area.areaId), true);
+Status write(Database& db, AreaTable table, qint32 inspectionId, const AreaRow& area) {
+    return db.transaction([&]() -> Status {
+        auto rs = db.openRecordset(rowOf(table, inspectionId, area.areaId), true);
         if (!rs)
             return rs.takeError();
         const bool adding = rs->eof();
@@ -104,14 +97,28 @@ Status write(const QString& databaseName, AreaTable table, qint32 inspectionId,
     });
 }
 
-Result<bool> remove(const QString& databaseName, AreaTable table, qint32 inspectionId,
-                    const QString& areaId) {
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    return db->deleteFirstRow(tableName(table),
-                              {QStringLiteral("InspectionID"), QStringLiteral("AreaID")},
-                              {inspectionId, areaId});
+Result<bool> remove(Database& db, AreaTable table, qint32 inspectionId, const QString& areaId) {
+    return db.deleteFirstRow(tableName(table),
+                             {QStringLiteral("InspectionID"), QStringLiteral("AreaID")},
+                             {inspectionId, areaId});
+}
+
+LinkedRows<AreaRow>::Access access(AreaTable table) {
+    LinkedRows<AreaRow>::Access a;
+    a.read = [table](const Database& db, qint32 inspectionId, const QString& areaId) {
+        return find(db, table, inspectionId, areaId);
+    };
+    a.write = [table](Database& db, qint32 inspectionId, const QString& areaId,
+                      const std::optional<AreaRow>& area) -> Status {
+        if (area)
+            return write(db, table, inspectionId, *area);
+        auto removed = remove(db, table, inspectionId, areaId);
+        if (!removed)
+            return removed.takeError();
+        return {};
+    };
+    a.noun = QStringLiteral("Area");
+    return a;
 }
 
 QString measureText(double inches, bool depth, bool unitsUS) {

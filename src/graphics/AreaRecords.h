@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "graphics/LinkedRows.h"
 
 #include <QString>
 
@@ -25,6 +26,8 @@ struct AreaRow {
     std::array<double, 3> measures{};
     bool stressAnalysis = false; // settled areas only
     int page = 1;                // GraphicType: the shell page of a shell area
+
+    bool operator==(const AreaRow&) const = default;
 };
 
 namespace areas {
@@ -32,17 +35,19 @@ namespace areas {
 // The three measurement fields of a table, in entry order.
 std::array<QString, 3> measureFields(AreaTable table);
 
-Result<std::optional<AreaRow>> find(const QString& databaseName, AreaTable table,
-                                    qint32 inspectionId, const QString& areaId);
+Result<std::optional<AreaRow>> find(const Database& db, AreaTable table, qint32 inspectionId,
+                                    const QString& areaId);
 
 // Adds the area's row, or writes the measurements of an existing row of the same area ID (its
-// InspectionID and AreaID stay as stored).
-Status write(const QString& databaseName, AreaTable table, qint32 inspectionId,
-             const AreaRow& area);
+// InspectionID and AreaID stay as stored). Inside the caller's transaction, if any.
+Status write(Database& db, AreaTable table, qint32 inspectionId, const AreaRow& area);
 
 // Deletes the inspection's row of an area; false when there was none.
-Result<bool> remove(const QString& databaseName, AreaTable table, qint32 inspectionId,
-                    const QString& areaId);
+Result<bool> remove(Database& db, AreaTable table, qint32 inspectionId, const QString& areaId);
+
+// How a graphics window reads and stores the areas of a table it holds until OK: by
+// inspection and area ID.
+LinkedRows<AreaRow>::Access access(AreaTable table);
 
 // A stored measurement as the boxes show it: a length "##0.00" in inches or "###0.0" in
 // millimetres; a depth reading "#0.000" in inches or "##0.00" in millimetres.

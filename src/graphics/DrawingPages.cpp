@@ -8,6 +8,8 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace korvane {
 
 DrawingPages::DrawingPages(Services& services, QWidget& window, GraphicStore::Owner owner)
@@ -184,6 +186,9 @@ bool DrawingPages::anyChanges() const {
     for (const TabPages& pages : tabs_)
         if (pages.tab->isChanged())
             return true;
+    for (const PendingRows* rows : rows_)
+        if (rows->hasChanges())
+            return true;
     return false;
 }
 
@@ -194,14 +199,32 @@ Status DrawingPages::store(const QString& databaseName) {
                 if (Status saved = savePage(pages, pages.tab->currentPage()); !saved)
                     return saved;
     }
-    if (!saved_)
+    const bool rowsChanged = std::any_of(rows_.begin(), rows_.end(),
+                                         [](const PendingRows* r) { return r->hasChanges(); });
+    if (!saved_ && !rowsChanged)
         return {};
     auto db = Database::open(databaseName);
     if (!db)
         return db.takeError();
     return db->transaction([&]() -> Status {
+        QStringList conflicts;
+        for (PendingRows* rows : rows_) {
+            auto found = rows->conflicts(*db);
+            if (!found)
+                return found.takeError();
+            conflicts += found.value();
+        }
+        if (!conflicts.isEmpty())
+            return Error{QStringLiteral("Nothing was stored: while this window was open, another "
+                                        "program changed what the window changes too.\n\n%1\n\n"
+                                        "Press OK again to store this window's changes over "
+                                        "theirs, or Cancel to leave everything as it is stored.")
+                             .arg(conflicts.join(QLatin1Char('\n')))};
         for (const auto& [key, store] : stores_)
             if (Status stored = store->SaveGraphicsToDb(*db); !stored)
+                return stored;
+        for (const PendingRows* rows : rows_)
+            if (Status stored = rows->store(*db); !stored)
                 return stored;
         return {};
     });

@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "graphics/GraphicStorage.h"
+#include "graphics/LinkedRows.h"
 #include "platform/Services.h"
 
 #include <QObject>
@@ -27,7 +28,8 @@ class DrawingTab;
 // While a page change is under way (its questions open), a further request to change pages is
 // refused, so one click turns one page and asks each question once. The pages of every owner
 // picked while the window is open are kept until the window closes, so that picking another
-// tank and coming back loses nothing and OK stores the saved pages of them all at once.
+// tank and coming back loses nothing and OK stores the saved pages of them all at once, with
+// the rows the window holds for its elements (points, areas) in the same transaction.
 class DrawingPages : public QObject {
     Q_OBJECT
 
@@ -39,6 +41,8 @@ public:
 
     // A drawing tab of the window and the pages it shows.
     void addTab(DrawingTab& tab, Kind kind);
+    // Rows tied to the elements of the pages, which OK stores with them.
+    void addRows(PendingRows& rows) { rows_.push_back(&rows); }
 
     // Makes an owner current: its stored pages are written out (the first time it is picked),
     // the pagers set to its pages, the zoom reset. Stored rows that are not pages of the owner
@@ -60,12 +64,15 @@ public:
     // Writes the page a tab shows to its file and records it for OK (the tab's save button).
     Status savePage(DrawingTab& tab);
 
-    // Whether any page was saved since the window opened, or differs from its file now.
+    // Whether any page was saved since the window opened or differs from its file now, or any
+    // row was accepted or deleted.
     bool anyChanges() const;
 
-    // OK: saves every changed page, then stores the saved pages of every owner picked, in one
-    // transaction. On a failure nothing is stored and the error is returned; the pages stay
-    // saved in their files, so OK may be pressed again.
+    // OK: saves every changed page, then stores the saved pages of every owner picked and the
+    // rows held, in one transaction. A row that another program changed since the window read
+    // it is refused with a message naming it. On a failure nothing is stored and the error is
+    // returned; the pages stay saved in their files and the rows held, so OK may be pressed
+    // again.
     Status store(const QString& databaseName);
 
 private:
@@ -86,6 +93,7 @@ private:
     QWidget& window_;
     GraphicStore::Owner owner_;
     std::vector<TabPages> tabs_;
+    std::vector<PendingRows*> rows_;
     std::map<qint32, std::unique_ptr<GraphicStore>> stores_;
     GraphicStore* store_ = nullptr;
     DrawingTab* shown_ = nullptr;

@@ -196,6 +196,15 @@ DrawingTab::DrawingTab(const Names& names, QWidget* parent) : QWidget(parent), n
     }
     applyZoom();
     updatePager();
+    connect(&surface_->undoStack(), &QUndoStack::indexChanged, this, [this](int index) {
+        lowestSinceSaved_ =
+            surface_->undoStack().isClean() ? index : std::min(lowestSinceSaved_, index);
+    });
+}
+
+DrawingTab::~DrawingTab() {
+    // The surface goes after this tab, and its history says so on the way.
+    disconnect(&surface_->undoStack(), nullptr, this, nullptr);
 }
 
 void DrawingTab::setSidePanel(QWidget* panel) {
@@ -296,12 +305,16 @@ bool DrawingTab::isChanged() const {
 
 void DrawingTab::markUnchanged() {
     surface_->undoStack().setClean();
+    lowestSinceSaved_ = surface_->undoStack().index();
 }
 
 void DrawingTab::revertChanges() {
     QUndoStack& history = surface_->undoStack();
-    if (history.cleanIndex() >= 0)
-        history.setIndex(history.cleanIndex());
+    // A change made after undoing past the state saved drops that state from the history: then
+    // everything done since the history parted from it is undone, so that no row accepted or
+    // deleted since stays held without its element.
+    history.setIndex(history.cleanIndex() >= 0 ? history.cleanIndex()
+                                               : std::min(lowestSinceSaved_, history.index()));
 }
 
 Status DrawingTab::printPage(QPrinter& printer, const QStringList& header) {

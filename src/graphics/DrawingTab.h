@@ -49,6 +49,7 @@ public:
     static constexpr std::array<int, 8> ToolModes{11, 1, 2, 3, 4, 5, 7, 10};
 
     explicit DrawingTab(const Names& names, QWidget* parent = nullptr);
+    ~DrawingTab() override;
 
     DrawingSurface& surface() const { return *surface_; }
 
@@ -124,6 +125,8 @@ private:
     ZoomSteps zoom_;
     int page_ = 1;
     int pageCount_ = 1;
+    // The lowest place the history reached since it was last at the state of the file.
+    int lowestSinceSaved_ = 0;
 };
 
 } // namespace korvane

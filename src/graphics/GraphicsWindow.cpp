@@ -67,7 +67,8 @@ QPushButton* GraphicsWindow::layOut(QWidget* selectTab, const QString& selectTit
     Tabs->setCurrentIndex(0);
     connect(Tabs, &QTabWidget::currentChanged, this, &GraphicsWindow::Tabs_Click);
     const WindowButtons buttons = layOutTabbedWindow(
-        *this, *Tabs, QStringLiteral("Store the saved pages"), QStringLiteral("Discard the pages"));
+        *this, *Tabs, QStringLiteral("Store the pages and what is marked on them"),
+        QStringLiteral("Discard the pages and what was marked on them"));
     Cmd_Help = buttons.help;
     Cmd_Cancel = buttons.cancel;
     Cmd_OK = buttons.ok;

@@ -19,9 +19,10 @@ namespace korvane {
 // pages belong to the owner picked (a tank or an inspection), and OK, Cancel and Help below.
 //
 // A drawing tab shows the current page of its pager whenever it comes to the front. OK stores the
-// saved pages in one transaction and closes the window; a failure leaves the window open with the
-// message. Cancel (also the close box and Escape) asks before throwing away a changed or saved
-// page; with nothing changed it closes at once (choosing a drawing tool changes nothing).
+// saved pages and the rows accepted or deleted on them in one transaction and closes the window;
+// a failure leaves the window open with the message and nothing stored. Cancel (also the close
+// box and Escape) asks before throwing away a changed or saved page or a row accepted or
+// deleted; with nothing changed it closes at once (choosing a drawing tool changes nothing).
 class GraphicsWindow : public QDialog {
     Q_OBJECT
 

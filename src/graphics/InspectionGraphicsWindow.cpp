@@ -35,6 +35,7 @@ InspectionGraphicsWindow::InspectionGraphicsWindow(Session& session, Services& s
     for (std::size_t i = 0; i < tabs.size(); ++i) {
         areas_[i] = new AreaPanel(session_, services_, *tabs[i].first, tabs[i].second);
         tabs[i].first->setSidePanel(areas_[i]);
+        pages_->addRows(areas_[i]->pendingRows());
     }
 
     connect(select_, &InspectionSelectPanel::inspectionChosen, this,

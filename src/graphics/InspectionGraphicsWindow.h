@@ -16,7 +16,7 @@ class InspectionSelectPanel;
 // inspections; its drawings then show on "Edge/Floor Settle" (one page of the bottom, with
 // settled areas), "Roof/Floor Corr." (the roof and the floor, with corroded areas), "Shell
 // Corrosion" (numbered pages, each a rollout or a plate, with corroded areas) and "Other". Areas
-// are written as each is accepted or deleted.
+// accepted or deleted are held with the pages and stored by OK.
 class InspectionGraphicsWindow : public GraphicsWindow {
     Q_OBJECT
 

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -16,6 +18,17 @@ namespace {
 
 constexpr int DeleteKey = 46;
 constexpr int SelectionMode = 11;
+
+// The row's part of a step of the surface's history.
+class RowStep : public QUndoCommand {
+public:
+    explicit RowStep(LinkedEntryPanel::RowChange change) : change_(std::move(change)) {}
+    void redo() override { change_(true); }
+    void undo() override { change_(false); }
+
+private:
+    LinkedEntryPanel::RowChange change_;
+};
 
 } // namespace
 
@@ -169,17 +182,19 @@ void LinkedEntryPanel::Cmd_Accept_Click() {
             return;
         relinking_ = selectedElement();
     }
-    switch (writeEntry()) {
+    RowChange change;
+    switch (writeEntry(change)) {
     case Outcome::Refused:
         return;
-    case Outcome::Written: {
-        DrawingSurface& surface = tab_.surface();
-        surface.setTargetScope(2);
-        surface.setElementText(entryKey());
-        surface.setElementHotSpot(true);
-        surface.setElementHit(true);
+    case Outcome::Written:
+        oneStep(QStringLiteral("Link"), change, [this] {
+            DrawingSurface& surface = tab_.surface();
+            surface.setTargetScope(2);
+            surface.setElementText(entryKey());
+            surface.setElementHotSpot(true);
+            surface.setElementHit(true);
+        });
         break;
-    }
     case Outcome::Declined:
         break;
     }
@@ -227,7 +242,17 @@ void LinkedEntryPanel::Surface_KeyDown(int keyCode, int) {
     }
     // An element whose row is already gone stays, as the row it names cannot be found.
     if (removed.value())
-        surface.DeleteSelected(2);
+        oneStep(QStringLiteral("Delete"), *removed.value(),
+                [&surface] { surface.DeleteSelected(2); });
+}
+
+void LinkedEntryPanel::oneStep(const QString& what, const RowChange& change,
+                               const std::function<void()>& onSurface) {
+    QUndoStack& history = tab_.surface().undoStack();
+    history.beginMacro(what);
+    history.push(new RowStep(change));
+    onSurface();
+    history.endMacro();
 }
 
 void LinkedEntryPanel::showError(const QString& text) {

@@ -2,10 +2,14 @@
 
 #include "common/Result.h"
 #include "graphics/DrawingElement.h"
+#include "graphics/LinkedRows.h"
 #include "platform/Services.h"
 
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+#include <type_traits>
 #include <vector>
 
 class QFormLayout;
@@ -24,16 +28,26 @@ class DrawingTab;
 // of an element together with its row.
 //
 // Add (with exactly one element selected) starts the entry; typing into an entry box enables the
-// next one, and the last one enables Accept. Accept writes the row and links the selected
+// next one, and the last one enables Accept. Accept makes the row and links the selected
 // element to it: its text becomes the row's key and it raises hot-spot and hit events. An
 // element already linked to a row is tied to another only when the user says so: Add asks
 // first, naming the row it holds; Yes, the button Enter presses, keeps it as it is.
 // Delete (in selection mode) removes an unlinked element at once; a linked one asks first, and
-// goes only when its row was removed. The surface shows each linked element's key beside it.
+// goes together with its row, and stays when it has no row. The surface shows each linked
+// element's key beside it.
+//
+// Rows are held by the window until its OK stores them with the pages (see LinkedRows). A link
+// and its row, or a deletion and its row, are one step of the surface's undo history: undo and
+// redo take the row back and forth with the element, and a page left unsaved takes its rows
+// back with it.
 class LinkedEntryPanel : public QWidget {
     Q_OBJECT
 
 public:
+    // A change of a row the window holds: made (forward) when its step is done or redone, taken
+    // back when it is undone.
+    using RowChange = std::function<void(bool forward)>;
+
     DrawingSurface& surface() const;
 
     // Idle: Add enabled, the boxes empty, editable and disabled, Accept and Cancel disabled.
@@ -57,19 +71,32 @@ protected:
     // abandons it.
     virtual bool startEntry() { return true; }
     enum class Outcome { Written, Declined, Refused };
-    // Accept: checks the boxes and writes the row. Written links the element to entryKey();
-    // Declined (the user kept an existing row) ends the entry; Refused keeps it for correction.
-    virtual Outcome writeEntry() = 0;
+    // Accept: checks the boxes and gives the change that makes the row. Written links the
+    // element to entryKey() and makes the change in the same step; Declined (the user kept an
+    // existing row) ends the entry; Refused keeps it for correction.
+    virtual Outcome writeEntry(RowChange& change) = 0;
     virtual QString entryKey() const = 0;
     // What a row is called in the questions: "point", "area".
     virtual QString rowName() const = 0;
     // Shows the row of a linked element in the boxes (already enabled and read-only); a key
     // without a row leaves them as they are.
     virtual void showRow(const QString& key) = 0;
-    // Deletes the row of a linked element; false when there was none.
-    virtual Result<bool> removeRow(const QString& key) = 0;
+    // The change that deletes the row of a linked element; none when it has no row.
+    virtual Result<std::optional<RowChange>> removeRow(const QString& key) = 0;
     // Resets what the panel adds beyond the boxes (options, check boxes).
     virtual void resetExtras() {}
+
+    // The change that makes `row` the row of an owner's key in `rows` (none deletes it).
+    template <class Row>
+    static Result<RowChange> changeOf(LinkedRows<Row>& rows, const QString& databaseName,
+                                      qint32 owner, const QString& key,
+                                      std::optional<std::type_identity_t<Row>> row) {
+        auto made = rows.change(databaseName, owner, key, std::move(row));
+        if (!made)
+            return made.takeError();
+        return RowChange(
+            [&rows, c = std::move(made.value())](bool forward) { rows.apply(c, forward); });
+    }
 
     void showError(const QString& text);
     // Exactly one selected element; otherwise the selection error is shown.
@@ -91,6 +118,9 @@ private:
     // The selected element is linked to `key`: asks whether to keep it so. True when the user
     // chose to tie it to another row.
     bool mayRelink(const QString& key);
+    // Does a row change and what the surface does with it as one step to undo.
+    void oneStep(const QString& what, const RowChange& change,
+                 const std::function<void()>& onSurface);
     // The one selected element; NoElement when not exactly one is selected.
     ElementId selectedElement() const;
 

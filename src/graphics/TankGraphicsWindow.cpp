@@ -26,10 +26,11 @@ TankGraphicsWindow::TankGraphicsWindow(Session& session, Services& services, QWi
                                       DrawingPages::Kind::Shell, QStringLiteral("Shell TML's"));
     addDrawingTab(tabNames(3, "Opt_ODraw", "HScroll_O", "Graph_CountO"), DrawingPages::Kind::Other,
                   QStringLiteral("Other"));
-    roofFloorPoints_ = new TmlPointPanel(session_, services_, *roofFloor, QStringLiteral("RF"),
-                                         QStringLiteral("&Add Area"));
-    shellPoints_ = new TmlPointPanel(session_, services_, *shell, QStringLiteral("S"),
+    roofFloorPoints_ = new TmlPointPanel(session_, services_, points_, *roofFloor,
+                                         QStringLiteral("RF"), QStringLiteral("&Add Area"));
+    shellPoints_ = new TmlPointPanel(session_, services_, points_, *shell, QStringLiteral("S"),
                                      QStringLiteral("A&dd Area"));
+    pages_->addRows(points_);
     roofFloor->setSidePanel(roofFloorPoints_);
     shell->setSidePanel(shellPoints_);
 
@@ -93,6 +94,12 @@ QStringList TankGraphicsWindow::printHeader() const {
 }
 
 void TankGraphicsWindow::Cmd_PrintTML_Click() {
+    // The listing is made from the database, which holds the points as they were before OK.
+    if (points_.hasChanges(session_.CurTankID))
+        services_.prompts.message(
+            QStringLiteral("The listing shows the points as they are stored. The points accepted "
+                           "or deleted in this window are stored by OK."),
+            QStringLiteral("Print TML Listing"), Prompts::Icon::Information);
     session_.SQLString = QStringLiteral("{TML.TankID} = %1").arg(session_.CurTankID);
     services_.reports.showReport(*this, session_, services_, QStringLiteral("tml_list.rpt"));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/GraphicsWindow.h"
+#include "graphics/TmlRecords.h"
 
 namespace korvane {
 
@@ -12,8 +13,9 @@ class TmlPointPanel;
 //
 // On "Tank Select" the user double-clicks a company, a location and a tank; its drawings then
 // show on "Roof/Floor TML's" (page 1 the roof, page 2 the floor), "Shell TML's" (numbered
-// pages, each a rollout or a plate) and "Other". Measurement locations are written as each is
-// accepted or deleted; "Print TML Listing" lists them with their latest readings.
+// pages, each a rollout or a plate) and "Other". Measurement locations accepted or deleted are
+// held with the pages and stored by OK; "Print TML Listing" lists the stored ones with their
+// latest readings.
 class TankGraphicsWindow : public GraphicsWindow {
     Q_OBJECT
 
@@ -36,6 +38,8 @@ private:
     // Marks every measurement location on the drawings with the status of its readings.
     void showPointStatus();
 
+    // The points accepted and deleted on every tab, for every tank picked.
+    LinkedRows<TmlPoint> points_{tml::access()};
     TankSelectPanel* select_ = nullptr;
     TmlPointPanel* roofFloorPoints_ = nullptr;
     TmlPointPanel* shellPoints_ = nullptr;

@@ -12,10 +12,10 @@
 
 namespace korvane {
 
-TmlPointPanel::TmlPointPanel(Session& session, Services& services, DrawingTab& tab,
-                             const QString& letters, const QString& addCaption)
+TmlPointPanel::TmlPointPanel(Session& session, Services& services, LinkedRows<TmlPoint>& rows,
+                             DrawingTab& tab, const QString& letters, const QString& addCaption)
     : LinkedEntryPanel(services, tab, QStringLiteral("Frame_%1Point").arg(letters)),
-      session_(session) {
+      session_(session), rows_(rows) {
     const QString prefix = QStringLiteral("Text_") + letters;
     pointId_ = new QLineEdit;
     addEntryBox(pointId_, prefix + QStringLiteral("PointID"), QStringLiteral("Point ID"),
@@ -51,7 +51,7 @@ QString TmlPointPanel::entryKey() const {
     return pointId_->text();
 }
 
-TmlPointPanel::Outcome TmlPointPanel::writeEntry() {
+TmlPointPanel::Outcome TmlPointPanel::writeEntry(RowChange& change) {
     TmlPoint point;
     point.pointId = pointId_->text();
     point.page = tab_.currentPage();
@@ -66,25 +66,31 @@ TmlPointPanel::Outcome TmlPointPanel::writeEntry() {
         *value = *number;
     }
 
-    auto existing = tml::find(session_.DatabaseName, session_.CurTankID, point.pointId);
+    auto existing = rows_.find(session_.DatabaseName, session_.CurTankID, point.pointId);
     if (!existing) {
         showError(existing.error());
         return Outcome::Refused;
     }
-    if (existing.value() &&
-        services_.prompts.message(QStringLiteral("PointID - %1 already exists.").arg(point.pointId),
-                                  QStringLiteral("Duplication Warning"), Prompts::Icon::Exclamation,
-                                  Prompts::Buttons::OkCancel) != Prompts::Answer::Ok)
-        return Outcome::Declined;
-    if (Status written = tml::write(session_.DatabaseName, session_.CurTankID, point); !written) {
-        showError(written.error());
+    if (existing.value()) {
+        if (services_.prompts.message(
+                QStringLiteral("PointID - %1 already exists.").arg(point.pointId),
+                QStringLiteral("Duplication Warning"), Prompts::Icon::Exclamation,
+                Prompts::Buttons::OkCancel) != Prompts::Answer::Ok)
+            return Outcome::Declined;
+        // The point moves to this page with new coordinates; its ID stays as it was written.
+        point.pointId = existing.value()->pointId;
+    }
+    auto made = changeOf(rows_, session_.DatabaseName, session_.CurTankID, point.pointId, point);
+    if (!made) {
+        showError(made.error());
         return Outcome::Refused;
     }
+    change = std::move(made.value());
     return Outcome::Written;
 }
 
 void TmlPointPanel::showRow(const QString& pointId) {
-    auto row = tml::find(session_.DatabaseName, session_.CurTankID, pointId);
+    auto row = rows_.find(session_.DatabaseName, session_.CurTankID, pointId);
     if (!row || !row.value())
         return;
     pointId_->setText(row.value()->pointId);
@@ -92,8 +98,17 @@ void TmlPointPanel::showRow(const QString& pointId) {
     y_->setText(numberText(row.value()->y));
 }
 
-Result<bool> TmlPointPanel::removeRow(const QString& pointId) {
-    return tml::remove(session_.DatabaseName, session_.CurTankID, pointId);
+Result<std::optional<LinkedEntryPanel::RowChange>>
+TmlPointPanel::removeRow(const QString& pointId) {
+    auto row = rows_.find(session_.DatabaseName, session_.CurTankID, pointId);
+    if (!row)
+        return row.takeError();
+    if (!row.value())
+        return std::optional<RowChange>();
+    auto made = changeOf(rows_, session_.DatabaseName, session_.CurTankID, pointId, std::nullopt);
+    if (!made)
+        return made.takeError();
+    return std::optional<RowChange>(std::move(made.value()));
 }
 
 void TmlPointPanel::Surface_HitObject(double, double) {

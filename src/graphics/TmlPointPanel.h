@@ -1,13 +1,15 @@
 #pragma once
 
 #include "graphics/LinkedEntryPanel.h"
+#include "graphics/TmlRecords.h"
 #include "platform/Session.h"
 
 namespace korvane {
 
 // The thickness measurement locations (TMLs) of a drawing tab of the Tank Graphics window. A
 // point is a drawing element whose text is its point ID, tied to the tank's TML row of that ID
-// (the page it was accepted on and its coordinates). Beyond what every linked element does,
+// (the page it was accepted on and its coordinates), held with the window's other points in
+// `rows` until OK stores them. Beyond what every linked element does,
 // clicking a point shows under "Current Thickness" the latest reading taken there over all the
 // tank's inspections, with its date and inspection, in the units of the Preferences.
 //
@@ -17,21 +19,22 @@ class TmlPointPanel : public LinkedEntryPanel {
     Q_OBJECT
 
 public:
-    TmlPointPanel(Session& session, Services& services, DrawingTab& tab, const QString& letters,
-                  const QString& addCaption);
+    TmlPointPanel(Session& session, Services& services, LinkedRows<TmlPoint>& rows, DrawingTab& tab,
+                  const QString& letters, const QString& addCaption);
 
 protected:
-    Outcome writeEntry() override;
+    Outcome writeEntry(RowChange& change) override;
     QString entryKey() const override;
     QString rowName() const override { return QStringLiteral("point"); }
     void showRow(const QString& pointId) override;
-    Result<bool> removeRow(const QString& pointId) override;
+    Result<std::optional<RowChange>> removeRow(const QString& pointId) override;
 
 private slots:
     void Surface_HitObject(double x, double y);
 
 private:
     Session& session_;
+    LinkedRows<TmlPoint>& rows_;
     QLineEdit* pointId_ = nullptr;
     QLineEdit* x_ = nullptr;
     QLineEdit* y_ = nullptr;

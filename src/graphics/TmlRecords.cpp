@@ -8,15 +8,11 @@
 
 namespace korvane::tml {
 
-Result<std::optional<TmlPoint>> find(const QString& databaseName, qint32 tankId,
-                                     const QString& pointId) {
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    auto rows = db->exec(QStringLiteral("SELECT \"PointID\", \"GraphicType\", \"XCoordinate\", "
-                                        "\"YCoordinate\" FROM \"TML\" WHERE \"TankID\" = ? AND "
-                                        "\"PointID\" = ? ORDER BY rowid LIMIT 1"),
-                         {tankId, pointId});
+Result<std::optional<TmlPoint>> find(const Database& db, qint32 tankId, const QString& pointId) {
+    auto rows = db.exec(QStringLiteral("SELECT \"PointID\", \"GraphicType\", \"XCoordinate\", "
+                                       "\"YCoordinate\" FROM \"TML\" WHERE \"TankID\" = ? AND "
+                                       "\"PointID\" = ? ORDER BY rowid LIMIT 1"),
+                        {tankId, pointId});
     if (!rows)
         return rows.takeError();
     if (!rows->next())
@@ -25,43 +21,55 @@ Result<std::optional<TmlPoint>> find(const QString& databaseName, qint32 tankId,
                                             rows->value(2).toDouble(), rows->value(3).toDouble()});
 }
 
-Status write(const QString& databaseName, qint32 tankId, const TmlPoint& point) {
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    return db->transaction([&]() -> Status {
-        auto rowid = db->firstValue(QStringLiteral("SELECT rowid FROM \"TML\" WHERE "
-                                                   "\"TankID\" = ? AND \"PointID\" = ? "
-                                                   "ORDER BY rowid LIMIT 1"),
-                                    {tankId, point.pointId});
+Status write(Database& db, qint32 tankId, const TmlPoint& point) {
+    return db.transaction([&]() -> Status {
+        auto rowid = db.firstValue(QStringLiteral("SELECT rowid FROM \"TML\" WHERE "
+                                                  "\"TankID\" = ? AND \"PointID\" = ? "
+                                                  "ORDER BY rowid LIMIT 1"),
+                                   {tankId, point.pointId});
         if (!rowid)
             return rowid.takeError();
         const QStringList place{QStringLiteral("GraphicType"), QStringLiteral("XCoordinate"),
                                 QStringLiteral("YCoordinate")};
         if (rowid->isValid()) {
-            auto written = db->updateRow(QStringLiteral("TML"), rowid->toLongLong(), place,
-                                         {point.page, point.x, point.y});
+            auto written = db.updateRow(QStringLiteral("TML"), rowid->toLongLong(), place,
+                                        {point.page, point.x, point.y});
             if (!written)
                 return written.takeError();
             return {};
         }
         auto written =
-            db->insertRow(QStringLiteral("TML"),
-                          QStringList{QStringLiteral("TankID"), QStringLiteral("PointID")} + place,
-                          {tankId, point.pointId, point.page, point.x, point.y});
+            db.insertRow(QStringLiteral("TML"),
+                         QStringList{QStringLiteral("TankID"), QStringLiteral("PointID")} + place,
+                         {tankId, point.pointId, point.page, point.x, point.y});
         if (!written)
             return written.takeError();
         return {};
     });
 }
 
-Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& pointId) {
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    return db->deleteFirstRow(QStringLiteral("TML"),
-                              {QStringLiteral("TankID"), QStringLiteral("PointID")},
-                              {tankId, pointId});
+Result<bool> remove(Database& db, qint32 tankId, const QString& pointId) {
+    return db.deleteFirstRow(QStringLiteral("TML"),
+                             {QStringLiteral("TankID"), QStringLiteral("PointID")},
+                             {tankId, pointId});
+}
+
+LinkedRows<TmlPoint>::Access access() {
+    LinkedRows<TmlPoint>::Access a;
+    a.read = [](const Database& db, qint32 tankId, const QString& pointId) {
+        return find(db, tankId, pointId);
+    };
+    a.write = [](Database& db, qint32 tankId, const QString& pointId,
+                 const std::optional<TmlPoint>& point) -> Status {
+        if (point)
+            return write(db, tankId, *point);
+        auto removed = remove(db, tankId, pointId);
+        if (!removed)
+            return removed.takeError();
+        return {};
+    };
+    a.noun = QStringLiteral("Point");
+    return a;
 }
 
 Result<std::optional<Measurement>> latestMeasurement(const QString& databaseName, qint32 tankId,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "graphics/LinkedRows.h"
 
 #include <QString>
 
@@ -16,20 +17,24 @@ struct TmlPoint {
     int page = 1; // GraphicType: the page of the tab the point was accepted on
     double x = 0;
     double y = 0;
+
+    bool operator==(const TmlPoint&) const = default;
 };
 
 namespace tml {
 
 // The tank's row of a point; no value when the tank has no such point.
-Result<std::optional<TmlPoint>> find(const QString& databaseName, qint32 tankId,
-                                     const QString& pointId);
+Result<std::optional<TmlPoint>> find(const Database& db, qint32 tankId, const QString& pointId);
 
 // Adds the point's row, or gives an existing row of the same point ID its page and
-// coordinates (the point ID as stored stays).
-Status write(const QString& databaseName, qint32 tankId, const TmlPoint& point);
+// coordinates (the point ID as stored stays). Inside the caller's transaction, if any.
+Status write(Database& db, qint32 tankId, const TmlPoint& point);
 
 // Deletes the tank's row of a point; false when there was none.
-Result<bool> remove(const QString& databaseName, qint32 tankId, const QString& pointId);
+Result<bool> remove(Database& db, qint32 tankId, const QString& pointId);
+
+// How a graphics window reads and stores the points it holds until OK: by tank and point ID.
+LinkedRows<TmlPoint>::Access access();
 
 // The latest reading of a point: the one with the latest DateTaken over all the tank's
 // inspections (the one entered last among readings of the same day).

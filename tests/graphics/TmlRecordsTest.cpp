@@ -32,24 +32,25 @@ protected:
 
 TEST_F(TmlRecordsTest, OneRowPerPointOfATankWhateverItsCharacters) {
     const QString odd = QStringLiteral("O'Neil \"7\"; DROP TABLE TML");
-    ASSERT_TRUE(tml::write(file.path(), tank, {odd, 1, 10, 20}));
-    ASSERT_TRUE(tml::write(file.path(), other, {odd, 3, 1, 2}));
+    Database db = file.open();
+    ASSERT_TRUE(tml::write(db, tank, {odd, 1, 10, 20}));
+    ASSERT_TRUE(tml::write(db, other, {odd, 3, 1, 2}));
     // Accepting the point again moves it to another page with new coordinates.
-    ASSERT_TRUE(tml::write(file.path(), tank, {odd, 2, 30.5, 40}));
+    ASSERT_TRUE(tml::write(db, tank, {odd, 2, 30.5, 40}));
     EXPECT_EQ(file.count(QStringLiteral("TML")), 2);
 
-    const auto found = tml::find(file.path(), tank, odd);
+    const auto found = tml::find(db, tank, odd);
     ASSERT_TRUE(found && found.value());
     EXPECT_EQ(found.value()->pointId, odd);
     EXPECT_EQ(found.value()->page, 2);
     EXPECT_EQ(found.value()->x, 30.5);
     EXPECT_EQ(found.value()->y, 40);
-    EXPECT_FALSE(tml::find(file.path(), tank, QStringLiteral("O'Neil")).value());
+    EXPECT_FALSE(tml::find(db, tank, QStringLiteral("O'Neil")).value());
 
-    EXPECT_TRUE(tml::remove(file.path(), tank, odd).value());
-    EXPECT_FALSE(tml::remove(file.path(), tank, odd).value());
+    EXPECT_TRUE(tml::remove(db, tank, odd).value());
+    EXPECT_FALSE(tml::remove(db, tank, odd).value());
     // The other tank's point of the same name stays.
-    EXPECT_TRUE(tml::find(file.path(), other, odd).value());
+    EXPECT_TRUE(tml::find(db, other, odd).value());
 }
 
 TEST_F(TmlRecordsTest, TheLatestReadingOverAllTheTanksInspections) {
