@@ -112,15 +112,18 @@ TEST_F(InspectionGraphicsWindowTest, AnEdgeAreaInMetricIsStoredInInchesAndShownA
     EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 0);
     box("Text_EActual")->setText(QStringLiteral("2.54"));
     click("Cmd_EAccept");
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 0); // held by the window until OK
+    EXPECT_EQ(surface(1).ElementText(), QStringLiteral("E-1"));
+    EXPECT_FALSE(find<QCheckBox>("Chk_Stress")->isChecked());
+    click("Cmd_OK");
     EXPECT_NEAR(area("EdgeSettle", "Radius").toDouble(), 25.4 / 25.399986, 1e-12);
     EXPECT_NEAR(area("EdgeSettle", "Radius").toDouble(), 1.00000055, 1e-8);
     EXPECT_EQ(area("EdgeSettle", "ReadingType").toBool(), true);
     EXPECT_EQ(area("EdgeSettle", "StressAnalysis").toBool(), true);
     EXPECT_EQ(area("EdgeSettle", "DateTaken").toString(), QStringLiteral("01/Mar/2023"));
-    EXPECT_EQ(surface(1).ElementText(), QStringLiteral("E-1"));
-    EXPECT_FALSE(find<QCheckBox>("Chk_Stress")->isChecked());
 
     // The pointer on the area shows it again, read-only, in millimetres.
+    window = openWindow();
     SurfaceDriver mouse(surface(1));
     mouse.hover({700, 700});
     mouse.hover({100, 150});
@@ -135,19 +138,27 @@ TEST_F(InspectionGraphicsWindowTest, AnEdgeAreaInMetricIsStoredInInchesAndShownA
     t.prompts.answerMessage(Answer::No).answerMessage(Answer::Ok);
     enterArea("E", {"M. Okafor", "2/3/23", "e-1", "12.7", "1", "1"});
     click("Cmd_EAccept");
+    click("Cmd_OK");
     EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 1);
     EXPECT_EQ(area("EdgeSettle", "AreaID"), QVariant("E-1"));
     EXPECT_EQ(area("EdgeSettle", "ReadingType").toBool(), false);
     EXPECT_NEAR(area("EdgeSettle", "Radius").toDouble(), 0.5, 1e-6);
     EXPECT_EQ(area("EdgeSettle", "StressAnalysis").toBool(), false);
 
-    // A linked element whose row is gone stays when deleted.
-    ASSERT_TRUE(file.open().exec(QStringLiteral("DELETE FROM EdgeSettle")));
+    // The row goes with the first of the two elements deleted; the other, its row gone, stays.
+    window = openWindow();
+    SurfaceDriver edge(surface(1));
+    find<QAbstractButton>("Opt_EDraw_0")->click();
     const int elements = surface(1).SelectedCount(5);
-    t.prompts.answerMessage(Answer::Ok);
-    mouse.click({400, 150});
-    mouse.key(Qt::Key_Delete);
-    EXPECT_EQ(surface(1).SelectedCount(5), elements);
+    t.prompts.answerMessage(Answer::Ok).answerMessage(Answer::Ok);
+    edge.click({400, 150});
+    edge.key(Qt::Key_Delete);
+    EXPECT_EQ(surface(1).SelectedCount(5), elements - 1);
+    edge.click({100, 150});
+    edge.key(Qt::Key_Delete);
+    EXPECT_EQ(surface(1).SelectedCount(5), elements - 1);
+    click("Cmd_OK");
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 0);
 
     EXPECT_EQ(messages(),
               QStringList({"Reading Type: Is this an Edge type reading?\nNo indicates a Floor "
@@ -156,6 +167,8 @@ TEST_F(InspectionGraphicsWindowTest, AnEdgeAreaInMetricIsStoredInInchesAndShownA
                            "Reading Type: Is this an Edge type reading?\nNo indicates a Floor "
                            "reading",
                            "Duplication Warning: AreaID - e-1 already exists.",
+                           "Graphic Element Deletion: The selected element has data associated "
+                           "with it that will be deleted!",
                            "Graphic Element Deletion: The selected element has data associated "
                            "with it that will be deleted!"}));
 }
@@ -167,7 +180,6 @@ TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
     t.prompts.answerMessage(Answer::Yes);
     enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "2", "3", "0.125"});
     click("Cmd_RFAccept");
-    EXPECT_EQ(area("RFCorrosion", "Reading").toDouble(), 0.125);
 
     // The floor page: the roof's area ID is taken; a pitting area reads back as pitting.
     t.prompts.answerMessage(Answer::Yes); // save the roof page
@@ -176,7 +188,6 @@ TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
     t.prompts.answerMessage(Answer::No).answerMessage(Answer::Cancel);
     enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "1", "1", "0.05"});
     click("Cmd_RFAccept");
-    EXPECT_EQ(file.count(QStringLiteral("RFCorrosion")), 1);
     t.prompts.answerMessage(Answer::No);
     enterArea("RF", {"R. Diaz", "1/3/23", "P-1", "1", "1", "0.05"});
     click("Cmd_RFAccept");
@@ -193,21 +204,26 @@ TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
     drawBox(3, "Opt_SDraw", 100);
     enterArea("S", {"R. Diaz", "1/3/23", "S'1", "4", "5", "0.2"});
     click("Cmd_SAccept");
-    EXPECT_EQ(area("SCorrosion", "GraphicType").toInt(), 1);
-    EXPECT_EQ(area("SCorrosion", "DataTaken").toString(), QStringLiteral("01/Mar/2023"));
-    t.prompts.answerMessage(Answer::No).answerMessage(Answer::Yes); // page 1 not saved; rollout
+    t.prompts.answerMessage(Answer::Yes).answerMessage(Answer::Yes); // save page 1; rollout
     click("HScroll_S_Next");
     drawBox(3, "Opt_SDraw", 100);
     t.prompts.answerMessage(Answer::Ok);
     enterArea("S", {"R. Diaz", "1/3/23", "S'1", "4", "5", "0.3"});
     click("Cmd_SAccept");
-    EXPECT_EQ(file.count(QStringLiteral("SCorrosion")), 1);
-    EXPECT_EQ(area("SCorrosion", "GraphicType").toInt(), 2);
-    EXPECT_EQ(area("SCorrosion", "AreaID"), QVariant("S'1"));
 
     click("Cmd_Help");
     EXPECT_EQ(t.help.topics, std::vector<int>({4}));
+    click("Cmd_OK");
     EXPECT_EQ(messages().size(), 10);
+    EXPECT_EQ(file.count(QStringLiteral("RFCorrosion")), 2);
+    EXPECT_EQ(file.value(QStringLiteral("RFCorrosion"), QStringLiteral("AreaID"),
+                         QStringLiteral("C-1"), QStringLiteral("Reading"))
+                  .toDouble(),
+              0.125);
+    EXPECT_EQ(file.count(QStringLiteral("SCorrosion")), 1);
+    EXPECT_EQ(area("SCorrosion", "GraphicType").toInt(), 2);
+    EXPECT_EQ(area("SCorrosion", "AreaID"), QVariant("S'1"));
+    EXPECT_EQ(area("SCorrosion", "DataTaken").toString(), QStringLiteral("01/Mar/2023"));
 }
 
 // Add Area on an area asks first, naming it; Yes keeps the element and its row. No lets the
@@ -230,7 +246,6 @@ TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo)
     enterArea("E", {"R. Diaz", "1/3/23", "E-2", "3", "4", "0.25"});
     click("Cmd_EAccept");
     EXPECT_EQ(s.ElementText(), QStringLiteral("E-2"));
-    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 2);
 
     const QString pdf = file.folder() + QStringLiteral("/edge.pdf");
     t.printers.setFallbackPdf(pdf);
@@ -245,6 +260,8 @@ TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo)
     const QString edge =
         QStringLiteral("Reading Type: Is this an Edge type reading?\nNo indicates a Floor reading");
     EXPECT_EQ(messages(), QStringList({edge, question, question, edge}));
+    click("Cmd_OK");
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 2);
 }
 
 TEST_F(InspectionGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
