@@ -215,8 +215,8 @@ Status DrawingPages::store(const QString& databaseName) {
             conflicts += found.value();
         }
         if (!conflicts.isEmpty())
-            return Error{QStringLiteral("Nothing was stored: while this window was open, another "
-                                        "program changed what the window changes too.\n\n%1\n\n"
+            return Error{QStringLiteral("Nothing was stored. While this window was open, another "
+                                        "program changed what this window changes:\n\n%1\n\n"
                                         "Press OK again to store this window's changes over "
                                         "theirs, or Cancel to leave everything as it is stored.")
                              .arg(conflicts.join(QLatin1Char('\n')))};

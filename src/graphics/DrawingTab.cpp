@@ -311,8 +311,9 @@ void DrawingTab::markUnchanged() {
 void DrawingTab::revertChanges() {
     QUndoStack& history = surface_->undoStack();
     // A change made after undoing past the state saved drops that state from the history: then
-    // everything done since the history parted from it is undone, so that no row accepted or
-    // deleted since stays held without its element.
+    // everything done since the lowest point the history reached is undone, so that no row
+    // accepted or deleted since the save stays held without its element. (A few steps the file
+    // does hold may go with them; their elements then show no row.)
     history.setIndex(history.cleanIndex() >= 0 ? history.cleanIndex()
                                                : std::min(lowestSinceSaved_, history.index()));
 }

@@ -149,8 +149,7 @@ public:
                 const QString what = !e.stored      ? QStringLiteral("added")
                                      : !now.value() ? QStringLiteral("deleted")
                                                     : QStringLiteral("changed");
-                lines << QStringLiteral("%1 %2 was %3 by another program.")
-                             .arg(access_.noun, e.key, what);
+                lines << QStringLiteral("%1 \"%2\" was %3.").arg(access_.noun, e.key, what);
                 e.stored = std::move(now.value());
             }
         return lines;

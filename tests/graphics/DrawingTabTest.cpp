@@ -66,6 +66,30 @@ TEST(DrawingTab, ToolsZoomAndTheChangedMark) {
     EXPECT_FALSE(tab.isChanged());
 }
 
+// Reverting goes back to the drawing as saved. When a change made after undoing past the save
+// dropped that state from the history, it takes back everything done since the lowest point the
+// history reached below the save, so that nothing done since the save outlives the revert.
+TEST(DrawingTab, RevertTakesBackWhatTheFileDoesNotHold) {
+    DrawingTab tab(shellNames());
+    DrawingSurface& s = tab.surface();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(s.AddElement(2, 100 * i, 100, 100 * i + 50, 200).ok());
+    tab.markUnchanged();
+    ASSERT_TRUE(s.AddElement(2, 500, 500, 600, 600).ok());
+    tab.revertChanges();
+    EXPECT_EQ(s.SelectedCount(5), 3);
+
+    s.undoStack().undo();
+    s.undoStack().undo();
+    s.undoStack().redo();
+    ASSERT_TRUE(s.AddElement(2, 500, 500, 600, 600).ok()); // the saved state is gone
+    ASSERT_TRUE(s.AddElement(2, 700, 700, 800, 800).ok());
+    ASSERT_EQ(s.undoStack().cleanIndex(), -1);
+    tab.revertChanges();
+    EXPECT_EQ(s.undoStack().index(), 1);
+    EXPECT_EQ(s.SelectedCount(5), 1);
+}
+
 // The pager is a pair of buttons around its counter. A click, a key (Space, Enter) or a button
 // held down asks for exactly one page; the page shown changes only when the window turns it.
 // A growing pager always offers one empty page after the last one shown, up to its last page;

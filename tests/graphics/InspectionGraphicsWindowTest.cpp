@@ -264,6 +264,74 @@ TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo)
     EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 2);
 }
 
+// Areas are the window's until OK: a page left unsaved takes its area back with it, Cancel leaves
+// no row, and undo and redo of a deletion take the row with the element. An area another
+// program changed since the window read it is refused at OK, with nothing stored.
+TEST_F(InspectionGraphicsWindowTest, AreasGoWithTheirElementsUntilOkStoresThem) {
+    auto window = openWindow();
+    tabs()->setCurrentIndex(InspectionGraphicsWindow::TabRoofFloor);
+    drawBox(2, "Opt_RFDraw", 100);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "2", "3", "0.125"});
+    click("Cmd_RFAccept");
+    t.prompts.answerMessage(Answer::No); // the roof page, and C-1 with it, is not saved
+    click("HScroll_RF_Next");
+    tabs()->setCurrentIndex(InspectionGraphicsWindow::TabEdge);
+    drawBox(1, "Opt_EDraw", 100);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("E", {"R. Diaz", "1/3/23", "E-1", "1", "2", "0.5"});
+    click("Cmd_EAccept");
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Cancel");
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 0);
+
+    window = openWindow();
+    drawBox(1, "Opt_EDraw", 100);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("E", {"R. Diaz", "1/3/23", "E-1", "1", "2", "0.5"});
+    click("Cmd_EAccept");
+    click("Cmd_OK");
+    EXPECT_EQ(file.count(QStringLiteral("RFCorrosion")), 0);
+    EXPECT_EQ(area("EdgeSettle", "AreaID"), QVariant("E-1"));
+    const QVariant page = file.value(QStringLiteral("IGraphic"), QStringLiteral("InspectionID"),
+                                     inspection, QStringLiteral("Graphic"));
+
+    window = openWindow();
+    DrawingSurface& s = surface(1);
+    SurfaceDriver mouse(s);
+    find<QAbstractButton>("Opt_EDraw_0")->click();
+    mouse.click({100, 150});
+    const int elements = s.SelectedCount(5);
+    t.prompts.answerMessage(Answer::Ok);
+    mouse.key(Qt::Key_Delete);
+    mouse.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.SelectedCount(5), elements);
+    mouse.hover({700, 700});
+    mouse.hover({100, 150});
+    EXPECT_EQ(boxes("E", {"AreaID", "Actual"}), QStringList({"E-1", "0.500"}));
+    mouse.hover({700, 700});
+    mouse.key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(s.SelectedCount(5), elements - 1);
+
+    ASSERT_TRUE(file.open().exec(QStringLiteral("UPDATE EdgeSettle SET TakenBy = 'M. Okafor'")));
+    t.prompts.answerMessage();
+    click("Cmd_OK");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(messages().constLast().endsWith(
+        QStringLiteral("changes:\n\nArea \"E-1\" was changed.\n\nPress OK again to store "
+                       "this window's changes over theirs, or Cancel to leave everything as it "
+                       "is stored.")));
+    EXPECT_EQ(area("EdgeSettle", "TakenBy"), QVariant("M. Okafor"));
+    EXPECT_EQ(file.value(QStringLiteral("IGraphic"), QStringLiteral("InspectionID"), inspection,
+                         QStringLiteral("Graphic")),
+              page);
+    click("Cmd_OK");
+    EXPECT_EQ(file.count(QStringLiteral("EdgeSettle")), 0);
+    EXPECT_NE(file.value(QStringLiteral("IGraphic"), QStringLiteral("InspectionID"), inspection,
+                         QStringLiteral("Graphic")),
+              page);
+}
+
 TEST_F(InspectionGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
     auto window = openWindow();
     t.prompts.answerMessage(Answer::Yes); // the shell tab's new page is a rollout

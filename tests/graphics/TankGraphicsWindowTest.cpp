@@ -448,6 +448,110 @@ TEST_F(TankGraphicsWindowTest, AFailedStoreWritesNothingAndKeepsTheWindowOpen) {
               QStringList({prefix(t101) + "_Floor.tmp/1", prefix(t101) + "_Roof.tmp/1"}));
 }
 
+// A point accepted is the window's until OK: Cancel leaves no row behind. Undo and redo of a
+// link or a deletion take the point's row back and forth with its element, and OK stores what
+// the page shows.
+TEST_F(TankGraphicsWindowTest, PointsGoWithTheirElementsUntilOkStoresThem) {
+    auto window = openWindow();
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    addPoint(QStringLiteral("P-1"), QStringLiteral("5"), QStringLiteral("6"));
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_Cancel");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 0);
+
+    window = openWindow();
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    addPoint(QStringLiteral("P-1"), QStringLiteral("5"), QStringLiteral("6"));
+    drawBox(1, "Opt_RFDraw", {400, 100}, {500, 200});
+    addPoint(QStringLiteral("P-2"), QStringLiteral("7"), QStringLiteral("8"));
+    click("Cmd_OK");
+    EXPECT_EQ(pointIds(), QStringList({"P-1", "P-2"}));
+
+    window = openWindow();
+    DrawingSurface& s = surface(1);
+    SurfaceDriver mouse(s);
+    const int elements = s.SelectedCount(5);
+    const auto undo = [&] {
+        mouse.key(Qt::Key_Z, Qt::ControlModifier);
+    };
+    const auto redo = [&] {
+        mouse.key(Qt::Key_Y, Qt::ControlModifier);
+    };
+    tool("Opt_RFDraw", 0);
+    mouse.click({100, 150});
+    t.prompts.answerMessage(Answer::Ok);
+    mouse.key(Qt::Key_Delete);
+    EXPECT_EQ(s.SelectedCount(5), elements - 1);
+    EXPECT_EQ(shownPoint(s, {100, 150}), QStringList({"", "", ""}));
+    undo();
+    EXPECT_EQ(s.SelectedCount(5), elements);
+    EXPECT_EQ(shownPoint(s, {100, 150}), QStringList({"P-1", "5", "6"}));
+    redo();
+    EXPECT_EQ(s.SelectedCount(5), elements - 1);
+
+    // A link undone leaves the element plain and its point unheld; redone, both are back.
+    drawBox(1, "Opt_RFDraw", {700, 100}, {800, 200});
+    addPoint(QStringLiteral("P-3"), QStringLiteral("9"), QStringLiteral("10"));
+    undo();
+    EXPECT_EQ(s.ElementText(), QString());
+    EXPECT_EQ(shownPoint(s, {700, 150}), QStringList({"", "", ""}));
+    redo();
+    EXPECT_EQ(shownPoint(s, {700, 150}), QStringList({"P-3", "9", "10"}));
+    // And P-2, deleted and taken back, is no change to store.
+    mouse.click({400, 150});
+    t.prompts.answerMessage(Answer::Ok);
+    mouse.key(Qt::Key_Delete);
+    undo();
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 2);
+    click("Cmd_OK");
+    EXPECT_EQ(pointIds(), QStringList({"P-2", "P-3"}));
+    EXPECT_EQ(file.value("TML", "PointID", "P-3", "XCoordinate").toDouble(), 9);
+    EXPECT_EQ(messages().size(), 3);
+}
+
+// OK writes the pages and the points in one transaction: a point row that cannot be written, or
+// a point another program stored for the tank meanwhile, leaves nothing written and the window
+// open with the message; a second OK after the refusal stores the window's point over theirs.
+TEST_F(TankGraphicsWindowTest, OkStoresPagesAndPointsTogetherOrNothing) {
+    ASSERT_TRUE(file.open().exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON TML BEGIN "
+                                                "SELECT RAISE(ABORT, 'disk full'); END")));
+    auto window = openWindow();
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    addPoint(QStringLiteral("P-1"), QStringLiteral("5"), QStringLiteral("6"));
+    t.prompts.answerMessage();
+    click("Cmd_OK");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(messages().value(0).contains(QStringLiteral("disk full")));
+    EXPECT_EQ(file.count(QStringLiteral("TGraphic")), 0);
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 0);
+
+    ASSERT_TRUE(file.open().exec(QStringLiteral("DROP TRIGGER full")));
+    file.add(QStringLiteral("TML"), {{"TankID", t101},
+                                     {"PointID", "p-1"},
+                                     {"GraphicType", 2},
+                                     {"XCoordinate", 50},
+                                     {"YCoordinate", 60}});
+    t.prompts.answerMessage();
+    click("Cmd_OK");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(messages().value(1),
+              QStringLiteral("Error Accessing Record: Nothing was stored. While this window was "
+                             "open, another program changed what this window changes:\n\n"
+                             "Point \"P-1\" was added.\n\nPress OK again to store this "
+                             "window's changes over theirs, or Cancel to leave everything as it "
+                             "is stored."));
+    EXPECT_EQ(file.count(QStringLiteral("TGraphic")), 0);
+    EXPECT_EQ(file.value("TML", "TankID", t101, "XCoordinate").toDouble(), 50);
+
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(storedLabels(t101), QStringList({prefix(t101) + "_Roof.tmp/1"}));
+    EXPECT_EQ(pointIds(), QStringList({"p-1"}));
+    EXPECT_EQ(file.value("TML", "TankID", t101, "GraphicType").toInt(), 1);
+    EXPECT_EQ(file.value("TML", "TankID", t101, "XCoordinate").toDouble(), 5);
+}
+
 // While a question of a page change is open the user holds the next button down long enough
 // for it to repeat, lets go and clicks it once more: one page is turned, each question asked
 // once, and the page left is saved under its own name and kind.
