@@ -504,10 +504,17 @@ TEST_F(TankGraphicsWindowTest, PointsGoWithTheirElementsUntilOkStoresThem) {
     mouse.key(Qt::Key_Delete);
     undo();
     EXPECT_EQ(file.count(QStringLiteral("TML")), 2);
+    // The listing is made from what is stored, which the user is told.
+    t.prompts.answerMessage();
+    click("Cmd_PrintTML");
+    EXPECT_EQ(messages().constLast(),
+              QStringLiteral("Print TML Listing: The listing shows the points as they are "
+                             "stored. The points accepted or deleted in this window are stored "
+                             "by OK."));
     click("Cmd_OK");
     EXPECT_EQ(pointIds(), QStringList({"P-2", "P-3"}));
     EXPECT_EQ(file.value("TML", "PointID", "P-3", "XCoordinate").toDouble(), 9);
-    EXPECT_EQ(messages().size(), 3);
+    EXPECT_EQ(messages().size(), 4);
 }
 
 // OK writes the pages and the points in one transaction: a point row that cannot be written, or
@@ -516,6 +523,14 @@ TEST_F(TankGraphicsWindowTest, PointsGoWithTheirElementsUntilOkStoresThem) {
 TEST_F(TankGraphicsWindowTest, OkStoresPagesAndPointsTogetherOrNothing) {
     ASSERT_TRUE(file.open().exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON TML BEGIN "
                                                 "SELECT RAISE(ABORT, 'disk full'); END")));
+    // The rows of the History written for a table.
+    const auto history = [&](const char* table) {
+        return file.open()
+            .firstValue(QStringLiteral("SELECT COUNT(*) FROM History WHERE TableName = ?"),
+                        {QString::fromLatin1(table)})
+            .value()
+            .toInt();
+    };
     auto window = openWindow();
     drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
     addPoint(QStringLiteral("P-1"), QStringLiteral("5"), QStringLiteral("6"));
@@ -523,6 +538,7 @@ TEST_F(TankGraphicsWindowTest, OkStoresPagesAndPointsTogetherOrNothing) {
     click("Cmd_OK");
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(messages().value(0).contains(QStringLiteral("disk full")));
+    EXPECT_EQ(history("TGraphic") + history("TML"), 0);
     EXPECT_EQ(file.count(QStringLiteral("TGraphic")), 0);
     EXPECT_EQ(file.count(QStringLiteral("TML")), 0);
 
@@ -543,6 +559,8 @@ TEST_F(TankGraphicsWindowTest, OkStoresPagesAndPointsTogetherOrNothing) {
                              "is stored."));
     EXPECT_EQ(file.count(QStringLiteral("TGraphic")), 0);
     EXPECT_EQ(file.value("TML", "TankID", t101, "XCoordinate").toDouble(), 50);
+    EXPECT_EQ(history("TGraphic"), 0);
+    EXPECT_EQ(history("TML"), 1); // the other program's
 
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
@@ -550,6 +568,9 @@ TEST_F(TankGraphicsWindowTest, OkStoresPagesAndPointsTogetherOrNothing) {
     EXPECT_EQ(pointIds(), QStringList({"p-1"}));
     EXPECT_EQ(file.value("TML", "TankID", t101, "GraphicType").toInt(), 1);
     EXPECT_EQ(file.value("TML", "TankID", t101, "XCoordinate").toDouble(), 5);
+    // With the history of the page added and of the point's page and coordinates changed.
+    EXPECT_EQ(history("TGraphic"), 1);
+    EXPECT_EQ(history("TML"), 4);
 }
 
 // While a question of a page change is open the user holds the next button down long enough
