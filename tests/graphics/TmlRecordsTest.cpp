@@ -80,6 +80,41 @@ TEST_F(TmlRecordsTest, TheLatestReadingOverAllTheTanksInspections) {
     EXPECT_FALSE(latest("C-1"));
 }
 
+// Points held by a window, each changed by another program afterwards in its own way: OK names
+// each point whose row is no longer what the window read (keys in any letter case), leaves the
+// others, and after naming them stores the window's rows over theirs.
+TEST_F(TmlRecordsTest, HeldPointsNameWhatAnotherProgramChangedMeanwhile) {
+    Database db = file.open();
+    for (const char* point : {"Kept", "Changed", "Gone"})
+        ASSERT_TRUE(tml::write(db, tank, {QString::fromLatin1(point), 1, 1, 1}));
+    LinkedRows<TmlPoint> held(tml::access());
+    for (const char* point : {"KEPT", "changed", "gone", "New"}) {
+        const QString key = QString::fromLatin1(point);
+        auto change = held.change(file.path(), tank, key, TmlPoint{key, 2, 5, 5});
+        ASSERT_TRUE(change);
+        held.apply(change.value(), true);
+    }
+    // Deleted in the window, then taken back: no change to store.
+    auto taken = held.change(file.path(), other, QStringLiteral("Kept"), std::nullopt);
+    ASSERT_TRUE(taken);
+    held.apply(taken.value(), true);
+    held.apply(taken.value(), false);
+    EXPECT_FALSE(held.hasChanges(other));
+    EXPECT_EQ(held.find(file.path(), tank, QStringLiteral("new")).value()->x, 5);
+
+    ASSERT_TRUE(tml::write(db, tank, {QStringLiteral("Changed"), 1, 9, 9}));
+    ASSERT_TRUE(tml::remove(db, tank, QStringLiteral("Gone")));
+    ASSERT_TRUE(tml::write(db, tank, {QStringLiteral("NEW"), 3, 7, 7}));
+    EXPECT_EQ(held.conflicts(db).value(),
+              QStringList({"Point \"changed\" was changed.", "Point \"gone\" was deleted.",
+                           "Point \"New\" was added."}));
+    EXPECT_EQ(held.conflicts(db).value(), QStringList());
+    ASSERT_TRUE(db.transaction([&] { return held.store(db); }));
+    for (const char* point : {"Kept", "Changed", "Gone", "New"})
+        EXPECT_EQ(tml::find(db, tank, QString::fromLatin1(point)).value()->x, 5) << point;
+    EXPECT_EQ(file.count(QStringLiteral("TML")), 4);
+}
+
 // What "Current Thickness" says, in both unit systems, with what is known of the reading.
 TEST(CurrentThickness, TheReadingWithItsUnitDateAndInspection) {
     const struct {
