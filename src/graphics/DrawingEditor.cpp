@@ -117,8 +117,10 @@ void DrawingEditor::pruneSelection() {
         selection_.erase(end, selection_.end());
         emit selectionChanged();
     }
+    // An element gone from under the pointer (deleted, or undone) is left: what shows its data
+    // clears it.
     if (hot_ != NoElement && gone(hot_))
-        hot_ = NoElement;
+        emit hotSpot(std::exchange(hot_, NoElement), QPointF(), 1);
     if (textTarget_ != NoElement && gone(textTarget_)) {
         typing_ = false;
         textTarget_ = NoElement;

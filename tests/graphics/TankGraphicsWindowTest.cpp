@@ -487,8 +487,10 @@ TEST_F(TankGraphicsWindowTest, PointsGoWithTheirElementsUntilOkStoresThem) {
     undo();
     EXPECT_EQ(s.SelectedCount(5), elements);
     EXPECT_EQ(shownPoint(s, {100, 150}), QStringList({"P-1", "5", "6"}));
-    redo();
+    mouse.hover({100, 150});
+    redo(); // under the pointer: the point shown goes with it
     EXPECT_EQ(s.SelectedCount(5), elements - 1);
+    EXPECT_EQ(text("Text_RFPointID"), QString());
 
     // A link undone leaves the element plain and its point unheld; redone, both are back.
     drawBox(1, "Opt_RFDraw", {700, 100}, {800, 200});
