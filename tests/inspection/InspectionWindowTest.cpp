@@ -161,6 +161,7 @@ TEST_F(InspectionWindowTest, NewInspectionWithAThicknessSession) {
     // OK writes the rest of the row to the same inspection, once.
     bringToFront(find<QWidget>("Text_IResults"));
     QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral(" Roof pitted."));
+    t.prompts.answerMessage(Answer::No); // not the last Ultrasonic inspection on the schedule
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Accepted);
@@ -276,6 +277,7 @@ TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
     EXPECT_TRUE(second.waitForLine().startsWith(QStringLiteral("refused")));
 
     QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("No change."));
+    t.prompts.answerMessage(Answer::No); // the schedule's offer
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(inspectionField(i2023, "Results"), QStringLiteral("No change."));
@@ -360,6 +362,7 @@ TEST_F(InspectionWindowTest, EnterIsNextAndDoneAfterNextStoresNothingMore) {
     EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
     EXPECT_FALSE(find<QWidget>("Cmd_Next")->isEnabled());
     EXPECT_TRUE(find<QWidget>("Cmd_AddThickness")->isEnabled());
+    t.prompts.answerMessage(Answer::No); // the schedule's offer
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
@@ -474,6 +477,110 @@ TEST_F(InspectionWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
     EXPECT_EQ(chain->tankKey(0), t101);
     EXPECT_EQ(chain->tankKey(-1), 0);
     EXPECT_EQ(chain->tankKey(list->count()), 0);
+}
+
+// OK on an inspection later than the last of its kind on T-101's schedule (UT every 5 years,
+// last 01/Mar/2019, so due; Primary Seal yearly, never done) offers to make it the last; Yes
+// writes the tank with the inspection, and T-101 is no longer marked due.
+TEST_F(InspectionWindowTest, OKOffersAnInspectionAsTheLastOfItsKindOnTheSchedule) {
+    t.clock.setToday(QDate(2026, 9, 20));
+    struct Case {
+        const char* name;
+        int row;  // of the inspection grid: 0 new, 1 I-2023 (Ultrasonic, 01/Mar/2023)
+        int type; // list position for a new one: 1 Annual, 3 Ultrasonic, 5 Primary Seal
+        const char* date;
+        const char* question; // empty: none
+        Answer answer;
+        const char* utLast;
+        const char* priSealLast;
+        bool due;
+    };
+    const Case cases[] = {
+        {"ultrasonic, Yes", 0, 3, "14/9/26",
+         "Make 14/Sep/2026 the last Ultrasonic inspection of T-101?", Answer::Yes, "14/Sep/2026",
+         "", false},
+        {"ultrasonic, No", 0, 3, "14/9/26",
+         "Make 14/Sep/2026 the last Ultrasonic inspection of T-101?", Answer::No, "01/Mar/2019", "",
+         true},
+        {"earlier than the last", 0, 3, "1/1/19", "", Answer::No, "01/Mar/2019", "", true},
+        {"a kind the schedule does not follow", 0, 1, "14/9/26", "", Answer::No, "01/Mar/2019", "",
+         true},
+        {"no last date yet", 0, 5, "14/9/26",
+         "Make 14/Sep/2026 the last Primary Seal inspection of T-101?", Answer::Yes, "01/Mar/2019",
+         "14/Sep/2026", true},
+        {"an existing inspection", 1, -1, "",
+         "Make 01/Mar/2023 the last Ultrasonic inspection of T-101?", Answer::Yes, "01/Mar/2023",
+         "", false},
+    };
+    Database db = file.open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Tank SET UTFreq = 5, UTLast = '2019-03-01', "
+                                           "PriSealFreq = 1, PriSealLast = NULL WHERE TankID = ?"),
+                            {t101}));
+        const qint64 inspections = file.count(QStringLiteral("Inspection"));
+        openInspection(c.row);
+        if (c.row == 0) {
+            typeInto("Text_IDate", QString::fromLatin1(c.date));
+            typeInto("Text_INum", QStringLiteral("I-26"));
+            combo("List_InspType")->setCurrentIndex(c.type);
+        }
+        const std::size_t said = t.prompts.messages().size();
+        if (*c.question)
+            t.prompts.answerMessage(c.answer);
+        click("Cmd_OK");
+        EXPECT_FALSE(window->isVisible());
+        const bool asked = t.prompts.messages().size() > said;
+        EXPECT_EQ(asked, *c.question != 0);
+        if (asked) {
+            const auto& question = t.prompts.messages().back();
+            EXPECT_EQ(question.text, QLatin1String(c.question));
+            EXPECT_EQ(question.title, QStringLiteral("Inspection Schedule"));
+            EXPECT_EQ(question.buttons, Prompts::Buttons::YesNo);
+        }
+        EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspections + (c.row == 0 ? 1 : 0));
+        const auto tankField = [this](const char* field) {
+            return file
+                .value(QStringLiteral("Tank"), QStringLiteral("TankID"), t101,
+                       QString::fromLatin1(field))
+                .toString();
+        };
+        EXPECT_EQ(tankField("UTLast"), QLatin1String(c.utLast));
+        EXPECT_EQ(tankField("PriSealLast"), QLatin1String(c.priSealLast));
+        // The tank list reads the schedule anew.
+        openWindow();
+        chooseLocation(0, 0);
+        EXPECT_EQ(find<QListWidget>("List_Tank")->item(0)->toolTip().isEmpty(), !c.due);
+        window->close();
+    }
+}
+
+// The tank is written with the inspection or not at all: while another program edits T-101,
+// Yes leaves the window open with nothing stored, and OK asks again once the tank is free.
+TEST_F(InspectionWindowTest, ATankBeingEditedElsewhereKeepsTheInspectionFromBeingStored) {
+    openInspection(0);
+    typeInto("Text_IDate", QStringLiteral("14/6/24"));
+    typeInto("Text_INum", QStringLiteral("I-26"));
+    combo("List_InspType")->setCurrentIndex(3);
+    const qint64 inspections = file.count(QStringLiteral("Inspection"));
+    {
+        test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(), t101);
+        ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+        t.prompts.answerMessage(Answer::Yes).answerMessage();
+        click("Cmd_OK");
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(t.prompts.messages().back().text.contains(QStringLiteral("being edited")))
+            << t.prompts.messages().back().text.toStdString();
+        EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspections);
+        holder.finishEdit();
+    }
+    t.prompts.answerMessage(Answer::Yes);
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspections + 1);
+    EXPECT_EQ(file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), t101,
+                         QStringLiteral("UTLast")),
+              QStringLiteral("14/Jun/2024"));
 }
 
 // Tab runs through every tab of an open inspection in reading order, the thickness session's

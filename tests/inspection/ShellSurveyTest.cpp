@@ -189,6 +189,7 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_TRUE(page.contains(QStringLiteral("SV-7")));
     EXPECT_TRUE(page.contains(QStringLiteral("Calculations may be inaccurate!!")));
 
+    t.prompts.answerMessage(Answer::No); // the schedule's offer
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_FLOAT_EQ(surveyField(i2023, "Point03_Settle").toFloat(), 0.5f);
