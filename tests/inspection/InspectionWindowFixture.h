@@ -72,6 +72,12 @@ protected:
         doubleClickRow(inspectionGrid(), row);
     }
 
+    // Clicks a row of a grid once, choosing it.
+    void clickRow(QAbstractItemView* grid, int row) {
+        const QModelIndex index = grid->model()->index(row, 0);
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    }
     QTableView* inspectionGrid() const { return find<QTableView>("Grid_Inspection"); }
     QTableView* tankReadings() const { return find<QTableView>("Grid_TankReadings"); }
     QTableWidget* sessionGrid() const { return find<QTableWidget>("Grid_ReportReadings"); }

@@ -1,3 +1,4 @@
+#include "data/History.h"
 #include "inspection/InspectionWindowFixture.h"
 #include "platform/SelectionChain.h"
 #include "support/FocusChain.h"
@@ -477,6 +478,154 @@ TEST_F(InspectionWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
     EXPECT_EQ(chain->tankKey(0), t101);
     EXPECT_EQ(chain->tankKey(-1), 0);
     EXPECT_EQ(chain->tankKey(list->count()), 0);
+}
+
+// A reading entered by mistake is deleted from either list after a question that names it; a
+// reading of another inspection, or one open in another program, is refused. The question shows
+// the reading in the units of the window; the history keeps what went.
+TEST_F(InspectionWindowTest, AReadingOfTheOpenInspectionIsDeletedAfterAQuestion) {
+    file.add(QStringLiteral("Thickness"),
+             {{"InspectionID", unnumbered}, {"PointID", "Z-9"}, {"Reading", 0.3}, {"Course", 3}});
+    openInspection(1);
+    click("Cmd_AddThickness");
+    typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
+    typeInto("Text_TDateTaken", QStringLiteral("14/6/24"));
+    enterReading(2, QStringLiteral("K-1"), QStringLiteral("0.310"), "Cmd_Next");
+    enterReading(3, QStringLiteral("K-2"), QStringLiteral("0.295"), "Cmd_Done");
+    auto* deleteButton = find<QWidget>("Cmd_DeleteReading");
+    EXPECT_FALSE(deleteButton->isEnabled());
+    const auto deletedAfter = [this](const QString& title) {
+        t.prompts.answerMessage(Answer::Ok);
+        click("Cmd_DeleteReading");
+        EXPECT_EQ(t.prompts.messages().back().title, title);
+        return t.prompts.messages().back().text;
+    };
+
+    clickRow(tankReadings(), tankReadingRow(QStringLiteral("Z-9")));
+    EXPECT_TRUE(deleteButton->isEnabled());
+    EXPECT_TRUE(deletedAfter(QStringLiteral("Delete Reading")).contains("another inspection"));
+    {
+        const qint32 k2 = thicknessField(QStringLiteral("K-2"), "ThicknessID").toInt();
+        test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                       QStringLiteral("Thickness:%1").arg(k2));
+        ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+        clickRow(sessionGrid(), 1);
+        EXPECT_TRUE(deletedAfter(QStringLiteral("Delete Reading")).contains("being edited"));
+        holder.finishEdit();
+    }
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 4);
+
+    // Cancel keeps it; OK deletes it.
+    clickRow(sessionGrid(), 0);
+    t.prompts.answerMessage(Answer::Cancel);
+    click("Cmd_DeleteReading");
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 4);
+    const auto& asked = t.prompts.messages().back();
+    EXPECT_EQ(asked.text, QStringLiteral("Delete the thickness reading of point K-1 (Course 1, "
+                                         "0.310 in., taken 14/Jun/2024)?\n\n1 thickness reading "
+                                         "will be deleted. The history keeps a copy of every row "
+                                         "deleted."));
+    EXPECT_EQ(asked.buttons, Prompts::Buttons::OkCancel);
+    deletedAfter(QStringLiteral("Delete Reading"));
+    EXPECT_EQ(gridColumn(sessionGrid(), 1), QStringList{"K-2"});
+    EXPECT_EQ(gridColumn(tankReadings(), 1), (QStringList{"A-1", "K-2", "Z-9"}));
+    EXPECT_FALSE(deleteButton->isEnabled());
+
+    // From the tank's list, in millimetres: a reading of an earlier session of this inspection.
+    click("Cmd_Cancel");
+    session.UnitsUS = false;
+    openInspection(1);
+    clickRow(tankReadings(), tankReadingRow(QStringLiteral("A-1")));
+    EXPECT_TRUE(deletedAfter(QStringLiteral("Delete Reading"))
+                    .startsWith("Delete the thickness reading of point A-1 (Course 1, 7.37 mm, "
+                                "taken 01/Mar/2023)?"));
+    EXPECT_EQ(gridColumn(tankReadings(), 1), (QStringList{"K-2", "Z-9"}));
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 2);
+
+    auto history = history::readForInspection(file.open(), i2023);
+    ASSERT_TRUE(history.ok());
+    QStringList deleted;
+    for (const history::Entry& e : *history)
+        if (e.action == history::Action::Deleted)
+            deleted << e.table + QLatin1Char(' ') + e.rowLabel;
+    EXPECT_EQ(deleted, (QStringList{"Thickness A-1", "Thickness K-1"}));
+}
+
+// Delete Inspection takes the chosen inspection with its readings, survey, areas and drawing
+// pages in one transaction, after a question that counts them; one open in another program is
+// refused. Its other inspections stay, and the history keeps what went.
+TEST_F(InspectionWindowTest, AnInspectionIsDeletedWithEverythingRecordedWithIt) {
+    file.add(QStringLiteral("Thickness"), {{"InspectionID", i2023}, {"PointID", "B-2"}});
+    file.add(QStringLiteral("Thickness"), {{"InspectionID", unnumbered}, {"PointID", "Z-9"}});
+    file.add(QStringLiteral("ShellSurvey"), {{"InspectionID", i2023}, {"SurveyPoints", 8}});
+    for (const char* area : {"E-1", "F-1"})
+        file.add(QStringLiteral("EdgeSettle"), {{"InspectionID", i2023}, {"AreaID", area}});
+    file.add(QStringLiteral("SCorrosion"), {{"InspectionID", i2023}, {"AreaID", "S-1"}});
+    for (const char* page : {"Shell", "Floor"})
+        file.add(QStringLiteral("IGraphic"),
+                 {{"InspectionID", i2023}, {"GraphicLabel", page}, {"Graphic", "<svg/>"}});
+    const QStringList tables{"Inspection", "Thickness",  "ShellSurvey",
+                             "EdgeSettle", "SCorrosion", "IGraphic"};
+    const auto counts = [&] {
+        QList<qint64> n;
+        for (const QString& table : tables)
+            n << file.count(table);
+        return n;
+    };
+    const QList<qint64> before = counts();
+
+    openWindow();
+    chooseLocation(0, 0);
+    doubleClickList("List_Tank", 0);
+    auto* deleteButton = find<QWidget>("Cmd_DeleteInspection");
+    EXPECT_FALSE(deleteButton->isEnabled()); // "New Inspection" is chosen
+    clickRow(inspectionGrid(), 1);
+    EXPECT_TRUE(deleteButton->isEnabled());
+    {
+        test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                       QStringLiteral("Inspection:%1").arg(i2023));
+        ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+        t.prompts.answerMessage();
+        click("Cmd_DeleteInspection");
+        EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Delete Inspection"));
+        EXPECT_TRUE(t.prompts.messages().back().text.contains("being edited"));
+        holder.finishEdit();
+    }
+    t.prompts.answerMessage(Answer::Cancel);
+    click("Cmd_DeleteInspection");
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(t.prompts.messages().back().text,
+              QStringLiteral("Delete inspection I-2023 of T-101, dated 01/Mar/2023, and "
+                             "everything recorded with it?\n\nThese rows will be deleted:\n1 "
+                             "inspection\n2 thickness readings\n1 shell settlement survey\n2 "
+                             "edge and floor settlement areas\n1 shell corrosion area\n2 drawing "
+                             "pages\n\nThe history keeps a copy of every row deleted."));
+    EXPECT_EQ(t.prompts.messages().back().buttons, Prompts::Buttons::OkCancel);
+
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_DeleteInspection");
+    EXPECT_EQ(gridColumn(inspectionGrid(), 0), (QStringList{"New Inspection", "02/Apr/2023"}));
+    EXPECT_EQ(counts(), (QList<qint64>{before[0] - 1, before[1] - 2, 0, 0, 0, 0}));
+    auto history = history::readForInspection(file.open(), i2023);
+    ASSERT_TRUE(history.ok());
+    QStringList deleted;
+    for (const history::Entry& e : *history)
+        if (e.action == history::Action::Deleted && e.tankId == t101)
+            deleted << e.table + QLatin1Char(' ') + e.rowLabel;
+    deleted.sort();
+    EXPECT_EQ(deleted, (QStringList{"EdgeSettle E-1", "EdgeSettle F-1", "IGraphic Floor",
+                                    "IGraphic Shell", "Inspection I-2023", "SCorrosion S-1",
+                                    "ShellSurvey ", "Thickness A-1", "Thickness B-2"}));
+
+    // One without a number is named by its tank.
+    clickRow(inspectionGrid(), 1);
+    t.prompts.answerMessage(Answer::Ok);
+    click("Cmd_DeleteInspection");
+    EXPECT_TRUE(t.prompts.messages().back().text.startsWith(
+        "Delete the inspection of T-101, dated 02/Apr/2023, and everything recorded with "
+        "it?\n\nThese rows will be deleted:\n1 inspection\n1 thickness reading\n\n"));
+    EXPECT_EQ(gridColumn(inspectionGrid(), 0), QStringList{"New Inspection"});
+    EXPECT_FALSE(deleteButton->isEnabled());
 }
 
 // OK on an inspection later than the last of its kind on T-101's schedule (UT every 5 years,
