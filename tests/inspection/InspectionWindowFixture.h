@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/History.h"
 #include "inspection/InspectionWindow.h"
 #include "platform/TagBox.h"
 #include "support/ActiveWindow.h"
@@ -106,6 +107,16 @@ protected:
     bool markedRed(const QString& point) const {
         const QModelIndex cell = tankReadings()->model()->index(tankReadingRow(point), 2);
         return cell.data(Qt::BackgroundRole).value<QBrush>().color() == QColor(255, 0, 0);
+    }
+    // The rows of an inspection the history records as deleted ("Table label"), newest first.
+    QStringList deletedRows(qint32 inspection) const {
+        auto entries = history::readForInspection(file.open(), inspection);
+        EXPECT_TRUE(entries.ok());
+        QStringList rows;
+        for (const history::Entry& e : entries.ok() ? *entries : std::vector<history::Entry>())
+            if (e.action == history::Action::Deleted && e.tankId == t101)
+                rows << e.table + QLatin1Char(' ') + e.rowLabel;
+        return rows;
     }
     QStringList messageTexts() const {
         QStringList texts;
