@@ -156,6 +156,31 @@ Result<bool> Database::deleteRow(const QString& table, qint64 rowid) {
     return found;
 }
 
+Result<qint64> Database::deleteRows(const QString& table, const QString& field,
+                                    const QVariant& value) {
+    qint64 deleted = 0;
+    Status done = transaction([&]() -> Status {
+        auto rowids = exec(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ? ORDER BY rowid")
+                               .arg(quoteIdentifier(table), quoteIdentifier(field)),
+                           {value});
+        if (!rowids)
+            return rowids.takeError();
+        std::vector<qint64> rows;
+        while (rowids->next())
+            rows.push_back(rowids->value(0).toLongLong());
+        for (const qint64 rowid : rows) {
+            auto gone = deleteRow(table, rowid);
+            if (!gone)
+                return gone.takeError();
+            deleted += *gone ? 1 : 0;
+        }
+        return {};
+    });
+    if (!done)
+        return done.takeError();
+    return deleted;
+}
+
 Result<bool> Database::deleteFirstRow(const QString& table, const QStringList& fields,
                                       const QVariantList& values) {
     QStringList conditions;

@@ -74,6 +74,9 @@ public:
     Result<bool> updateRow(const QString& table, qint64 rowid, const QStringList& fields,
                            const QVariantList& values);
     Result<bool> deleteRow(const QString& table, qint64 rowid);
+    // Deletes every row of a table whose field holds the value, bound, each with its history,
+    // in one transaction; gives how many rows went.
+    Result<qint64> deleteRows(const QString& table, const QString& field, const QVariant& value);
     // Deletes the first row (in storage order) of a table whose fields hold the values, bound;
     // false when no row does.
     Result<bool> deleteFirstRow(const QString& table, const QStringList& fields,

@@ -175,6 +175,17 @@ QString InspectionReportPanel::inspectionNumber() const {
     return Text_INum->text().trimmed();
 }
 
+QString InspectionReportPanel::inspectionDate() const {
+    return Text_IDate->text();
+}
+
+int InspectionReportPanel::inspectionType() const {
+    const int position = List_InspType->currentIndex();
+    if (position < 0)
+        return List_InspType->isEnabled() ? inspectiontype::storedCode(0) : 0;
+    return inspectiontype::storedCode(position);
+}
+
 QStringList InspectionReportPanel::shownValues() const {
     return formState({this});
 }

@@ -46,6 +46,11 @@ public:
     bool isNew() const;
     // The inspection's number as the tab shows it.
     QString inspectionNumber() const;
+    // The inspection's date as its box shows it.
+    QString inspectionDate() const;
+    // The stored code of the kind the type list shows; the first kind when none is chosen and
+    // it may still be, as OK stores it; 0 for an existing inspection stored without one.
+    int inspectionType() const;
     // Whether the boxes or the kind differ from what the inspection held when it was opened
     // or last stored.
     bool isChanged() const;

@@ -1,5 +1,6 @@
 #include "inspection/InspectionSelectPanel.h"
 
+#include "inspection/InspectionDeletion.h"
 #include "inspection/InspectionGrids.h"
 #include "platform/BusyScope.h"
 #include "platform/WindowControls.h"
@@ -7,10 +8,12 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSet>
 #include <QTableView>
 
@@ -63,11 +66,60 @@ InspectionSelectPanel::InspectionSelectPanel(Session& session, Services& service
                         .arg(InspectionGridModel::NewInspectionText)
                   : QStringLiteral("Double-click a company, then one of its locations, then a "
                                    "tank; then the inspection whose drawings you want.");
+    QWidget* inspections = Grid_Inspection;
+    if (recording) {
+        // The grid with the command below it that deletes the inspection it has chosen.
+        Cmd_DeleteInspection = commandButton(
+            this, "Cmd_DeleteInspection", QStringLiteral("Delete Inspection"),
+            QStringLiteral("Delete the chosen inspection with everything recorded with it"));
+        connect(Cmd_DeleteInspection, &QPushButton::clicked, this,
+                &InspectionSelectPanel::Cmd_DeleteInspection_Click);
+        inspections = new QWidget(this);
+        auto* commands = new QHBoxLayout;
+        commands->addStretch();
+        commands->addWidget(Cmd_DeleteInspection);
+        auto* column = new QVBoxLayout(inspections);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(Grid_Inspection, 1);
+        column->addLayout(commands);
+    }
     layOutSelectionPage(*this,
                         {{QStringLiteral("Companies"), chain_->companyList()},
                          {QStringLiteral("Locations"), chain_->locationList()},
                          {QStringLiteral("Tanks"), chain_->tankList()}},
-                        QStringLiteral("Inspections of this Tank"), *Grid_Inspection, hint);
+                        QStringLiteral("Inspections of this Tank"), *inspections, hint);
+    showInspections(false);
+}
+
+void InspectionSelectPanel::showInspections(bool shown) {
+    Grid_Inspection->setVisible(shown);
+    if (Cmd_DeleteInspection) {
+        Cmd_DeleteInspection->setVisible(shown);
+        Cmd_DeleteInspection->setEnabled(
+            shown && inspections_->inspection(Grid_Inspection->currentIndex().row()));
+    }
+}
+
+void InspectionSelectPanel::Cmd_DeleteInspection_Click() {
+    const InspectionListRow* row = inspections_->inspection(Grid_Inspection->currentIndex().row());
+    if (!row || Grid_Inspection->isHidden())
+        return;
+    const QString title = QStringLiteral("Delete Inspection");
+    auto deletion = InspectionDeletion::claim(session_.DatabaseName, row->inspectionId);
+    if (!deletion) {
+        services_.prompts.message(deletion.error(), title, Prompts::Icon::Exclamation);
+        return;
+    }
+    if (services_.prompts.message(deletion->question(chain_->chosenTankName()), title,
+                                  Prompts::Icon::Exclamation,
+                                  Prompts::Buttons::OkCancel) != Prompts::Answer::Ok)
+        return;
+    BusyScope busy(services_.pointer, *this);
+    if (Status deleted = deletion->deleteAll(); !deleted) {
+        services_.prompts.message(deleted.error(), title, Prompts::Icon::Exclamation);
+        return;
+    }
+    FillInspectionGrid();
 }
 
 Status InspectionSelectPanel::open() {
@@ -102,11 +154,11 @@ void InspectionSelectPanel::markDueTanks() {
 
 void InspectionSelectPanel::clearInspections() {
     inspections_->clear();
-    Grid_Inspection->hide();
+    showInspections(false);
 }
 
 void InspectionSelectPanel::hideInspections() {
-    Grid_Inspection->hide();
+    showInspections(false);
 }
 
 void InspectionSelectPanel::FillInspectionGrid() {
@@ -118,7 +170,7 @@ void InspectionSelectPanel::FillInspectionGrid() {
     } else {
         inspections_->setInspections(std::move(rows.value()));
     }
-    Grid_Inspection->show();
+    showInspections(true);
     Grid_Inspection->setFocus();
     Grid_Inspection->setCurrentIndex(inspections_->index(0, 0));
 }
@@ -126,6 +178,8 @@ void InspectionSelectPanel::FillInspectionGrid() {
 void InspectionSelectPanel::Grid_Inspection_Click(const QModelIndex& index) {
     const InspectionListRow* row =
         index.isValid() ? inspections_->inspection(index.row()) : nullptr;
+    if (Cmd_DeleteInspection)
+        Cmd_DeleteInspection->setEnabled(row && !Grid_Inspection->isHidden());
     if (!row || use_ != Use::Recording)
         return;
     session_.CurInspectionID = row->inspectionId;

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QModelIndex;
+class QPushButton;
 class QTableView;
 
 namespace korvane {
@@ -16,7 +17,8 @@ class InspectionGridModel;
 //
 // For recording inspections the grid starts with "New Inspection"; a single click on an
 // inspection makes it the current one (for printing), and a double click (or Enter) opens it, or
-// begins a new one on the "New Inspection" row. For drawing on an inspection's pages the grid
+// begins a new one on the "New Inspection" row; "Delete Inspection" deletes the chosen one with
+// everything recorded with it. For drawing on an inspection's pages the grid
 // lists the inspections alone with their reasons as a fourth column, and only a double click (or
 // Enter) picks one.
 class InspectionSelectPanel : public QWidget {
@@ -55,11 +57,14 @@ protected:
 private slots:
     void Grid_Inspection_Click(const QModelIndex& index);
     void Grid_Inspection_DblClick(const QModelIndex& index);
+    void Cmd_DeleteInspection_Click();
 
 private:
     // Marks the tanks with an inspection due in white on red, by the rule and the reading of
     // the Tank Information grid.
     void markDueTanks();
+    // Shows or hides the grid, with the command below it.
+    void showInspections(bool shown);
 
     Session& session_;
     Services& services_;
@@ -67,6 +72,7 @@ private:
     Use use_;
     SelectionChain* chain_ = nullptr;
     QTableView* Grid_Inspection = nullptr;
+    QPushButton* Cmd_DeleteInspection = nullptr; // only for recording inspections
     InspectionGridModel* inspections_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include "inspection/InspectionReportPanel.h"
 #include "inspection/InspectionReports.h"
 #include "inspection/InspectionSelectPanel.h"
+#include "inspection/ScheduleOffer.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "inspection/ShellSurveyPanel.h"
 #include "inspection/ThicknessPanel.h"
@@ -274,10 +275,19 @@ void InspectionWindow::Cmd_OK_Click() {
             Tabs->setCurrentIndex(TabShell);
             return;
         }
+        std::optional<ScheduleOffer> renewed;
+        if (!offerScheduleUpdate(renewed))
+            return;
         BusyScope busy(services_.pointer, *this);
-        // The row and a new survey are written together, or neither is.
-        Status saved = report_->database().transaction([this] {
-            Status written = report_->writeInspection();
+        // The row, a new survey and the tank's schedule are written together, or none is. The
+        // tank goes first: refused while it is edited elsewhere, it leaves the inspection's
+        // pending changes as they were, to be stored by the next OK.
+        Status saved = report_->database().transaction([this, &renewed] {
+            Status written;
+            if (renewed)
+                written = makeLastInspection(report_->database(), session_.CurTankID, *renewed);
+            if (written)
+                written = report_->writeInspection();
             if (written)
                 written = survey_->SaveShellSurvey();
             return written;
@@ -291,6 +301,21 @@ void InspectionWindow::Cmd_OK_Click() {
     }
     session_.RecordMode = false;
     accept();
+}
+
+bool InspectionWindow::offerScheduleUpdate(std::optional<ScheduleOffer>& renewed) {
+    auto offer = scheduleOffer(report_->database(), session_.CurTankID, report_->inspectionType(),
+                               report_->inspectionDate());
+    if (!offer) {
+        services_.prompts.message(offer.error(), WindowCaption, Prompts::Icon::Exclamation);
+        return false;
+    }
+    if (*offer &&
+        services_.prompts.message(scheduleQuestion(**offer, select_->chain().chosenTankName()),
+                                  QStringLiteral("Inspection Schedule"), Prompts::Icon::Question,
+                                  Prompts::Buttons::YesNo) == Prompts::Answer::Yes)
+        renewed = *offer;
+    return true;
 }
 
 void InspectionWindow::Cmd_Cancel_Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inspection/ScheduleOffer.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
 
@@ -22,8 +23,11 @@ struct ReportHeading;
 // On "Insp. Select" the user double-clicks a company, a location and a tank, then one of the
 // tank's inspections or "New Inspection"; the inspection then opens on "Insp. Report". "OK"
 // writes the inspection row and a new shell survey in one transaction and closes the window;
-// "Cancel" discards them. Thickness readings are written one by one as they are entered, and stay
-// whatever OK or Cancel does. Session::RecordMode is True while an inspection is open.
+// "Cancel" discards them. An inspection later than the last of its kind on the tank's schedule
+// is offered on OK as the new last one, written in the same transaction. Thickness readings are
+// written one by one as they are entered, and stay whatever OK or Cancel does; a reading or a
+// whole inspection entered by mistake can be deleted. Session::RecordMode is True while an
+// inspection is open.
 class InspectionWindow : public QDialog {
     Q_OBJECT
 
@@ -72,6 +76,10 @@ private:
     // record, a new survey with something in it, or a reading typed but not saved.
     bool hasPendingChanges() const;
     bool confirmDiscard();
+    // When the inspection is later than the tank schedule's last of its kind, asks whether it
+    // should become the last; renewed holds the offer on Yes. False when the tank could not be
+    // read (the message has been shown).
+    bool offerScheduleUpdate(std::optional<ScheduleOffer>& renewed);
     void showAccessError(const QString& message);
     ReportHeading reportHeading() const;
     // Asks before printing; false when the user cancels.

@@ -1,22 +1,24 @@
 #include "inspection/ShellSettlement.h"
 
-#include "common/Rounding.h"
+#include "common/NumberFormat.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace korvane::settlement {
 
 namespace {
 
 // The constants of the survey rules, kept as the rules state them: the minimum point count uses
-// 3.141593; the spacing, the angles in radians and the phase in degrees use 3.14159.
+// 3.141593 and the spacing of the points 3.14159. The angles go round a true circle, so that the
+// fitted cosine is exact.
 constexpr double PiForPointCount = 3.141593;
 constexpr double Pi = 3.14159;
-constexpr double Radians = Pi / 180;
+constexpr double Radians = std::numbers::pi / 180;
 constexpr double CircumferencePerPointFt = 32;
 constexpr double AllowanceDivisor = 60'000'000;
 
@@ -30,10 +32,9 @@ void fitCosine(Analysis& result, int n) {
     for (int i = 0; i < n; ++i)
         sum += result.rows[static_cast<std::size_t>(i)].actual;
     result.mean = sum / n;
-    // The sums are taken of the readings less their mean, so that the fit does not depend on the
-    // level the survey was measured from: where the angles are not spread evenly round the whole
-    // circle (11 points, 7 degrees of rounding), sums of the raw readings would let the mean leak
-    // into the phase and amplitude. With evenly spread points the two are the same.
+    // The sums are taken of the readings less their mean: with the points evenly round the
+    // circle the mean adds nothing to them, and written so it cannot leak into the phase and
+    // amplitude through rounding either.
     double cosSum = 0, sinSum = 0;
     for (int i = 0; i < n; ++i) {
         const SurveyRow& row = result.rows[static_cast<std::size_t>(i)];
@@ -42,7 +43,8 @@ void fitCosine(Analysis& result, int n) {
         sinSum += (row.actual - result.mean) * std::sin(theta);
     }
     // A + B cos(theta - psi) is the least-squares cosine through the points: with the points
-    // evenly around the circle, a and b are N/2 x B cos psi and N/2 x B sin psi.
+    // evenly round the circle (N of 3 or more) the cosines and sines of the angles sum to zero
+    // and their squares to N/2, so a and b are N/2 x B cos psi and N/2 x B sin psi.
     result.amplitude = 2 * std::sqrt(cosSum * cosSum + sinSum * sinSum) / n;
     const double psi = std::atan2(sinSum, cosSum);
     result.phaseDeg = psi / Radians;
@@ -96,14 +98,14 @@ int minimumSurveyPoints(double diameterFt) {
     return static_cast<int>(std::min(points, double{std::numeric_limits<int>::max()}));
 }
 
-int angleStep(int points) {
+double pointAngle(int point, int points) {
     if (points < 1)
         return 0;
-    return static_cast<int>(roundHalfEven(360.0 / points));
+    return 360.0 * (point - 1) / points;
 }
 
-int pointAngle(int point, int points) {
-    return (point - 1) * angleStep(points);
+QString angleText(double degrees) {
+    return formatNumber(degrees, u"0.0");
 }
 
 QString missingTankValue(const TankValues& tank) {
@@ -166,7 +168,7 @@ Analysis analyse(const std::vector<double>& readingsIn, const TankValues& tank) 
 }
 
 bool withinAllowance(double deflectionIn, double allowanceIn) {
-    return !(static_cast<float>(deflectionIn) > static_cast<float>(allowanceIn));
+    return !(std::abs(static_cast<float>(deflectionIn)) > static_cast<float>(allowanceIn));
 }
 
 } // namespace korvane::settlement

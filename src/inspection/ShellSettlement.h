@@ -18,12 +18,12 @@ inline constexpr int MaximumPoints = 48;
 // truncated), and never fewer than 8.
 int minimumSurveyPoints(double diameterFt);
 
-// The whole degrees between two points: 360 / N rounded to the nearest whole degree, a half to
-// the even neighbour (48 points: 8).
-int angleStep(int points);
+// The angle of point i (1 .. N + 1; N + 1 is the closing point, point 1 again), in degrees:
+// 360 x (i - 1) / N, where the surveyor marked it, so the closing point stands at 360.
+double pointAngle(int point, int points);
 
-// The angle of point i (1 .. N + 1; N + 1 is the closing point, point 1 again): (i - 1) x step.
-int pointAngle(int point, int points);
+// An angle as the survey shows it: to one decimal ("32.7", "360.0").
+QString angleText(double degrees);
 
 // The tank values the allowance needs.
 struct TankValues {
@@ -40,12 +40,12 @@ QString missingTankValue(const TankValues& tank);
 // One row of the survey: points 1 .. N, then the closing row N + 1 repeating point 1.
 struct SurveyRow {
     int point = 0;
-    int angle = 0;         // whole degrees
+    double angle = 0;      // degrees; see pointAngle
     double actual = 0;     // measured settlement, inches
     double optimum = 0;    // the fitted cosine curve at this point
     double outOfPlane = 0; // U = actual - optimum
     double deflection = 0; // S = U - (U(previous) + U(next)) / 2, around the circle
-    bool allowed = true;   // S not above the allowance ("Yes"); signed: a negative S is allowed
+    bool allowed = true;   // |S| not above the allowance ("Yes"), whichever way the shell bends
 };
 
 struct Analysis {
@@ -63,9 +63,11 @@ struct Analysis {
     double minimum = 0;          // smallest actual of points 1 .. N
 };
 
-// Whether a deflection stays within the allowance (both in inches): compared as the
-// single-precision values the survey records hold, so that a deflection equal to the allowance
-// to the precision stored is allowed; signed, so a negative deflection always is.
+// Whether a deflection stays within the allowance (both in inches), whichever way the shell
+// bends: the size of the deflection is compared, so a survey taken as elevations and the same
+// survey taken as depths below a line get the same verdicts. Compared as the single-precision
+// values the survey records hold, so that a deflection equal to the allowance to the precision
+// stored is allowed.
 bool withinAllowance(double deflectionIn, double allowanceIn);
 
 // The fit below which the cosine curve is not a sound basis for the allowance.
@@ -73,8 +75,8 @@ inline constexpr double SoundFit = 0.90;
 
 // Analyses readings of points 1 .. N (inches; N = readingsIn.size(), 1 .. 48). The cosine
 // A + B cos(theta - psi) is fitted over the N points (A their mean, B and psi from the sums of
-// u cos theta and u sin theta); a row is allowed when S is not above the allowance, compared as
-// single-precision values.
+// u cos theta and u sin theta): with the points evenly round the circle this is the least-squares
+// cosine for any N of 3 or more. A row is allowed when withinAllowance says so.
 Analysis analyse(const std::vector<double>& readingsIn, const TankValues& tank);
 
 } // namespace korvane::settlement

@@ -326,7 +326,7 @@ void ShellSurveyPanel::CalcSettlementGrid() {
     // What "Yes" and "No" are judged against.
     LabelAllowance->setText(analysis_.analysed
                                 ? QStringLiteral("Allowable deflection: %1 (a greater out-of-plane "
-                                                 "deflection is marked No)")
+                                                 "deflection either way is marked No)")
                                       .arg(lengthWithUnit(analysis_.allowanceIn))
                                 : QString());
     LabelFit->setText(fitText());
@@ -340,7 +340,7 @@ void ShellSurveyPanel::FillSurveyGrid() {
     for (int r = 0; r < rows; ++r) {
         const settlement::SurveyRow& row = analysis_.rows[static_cast<std::size_t>(r)];
         Grid_Edge->setItem(r, PointColumn, cell(QString::number(row.point)));
-        Grid_Edge->setItem(r, AngleColumn, cell(QString::number(row.angle)));
+        Grid_Edge->setItem(r, AngleColumn, cell(settlement::angleText(row.angle)));
         Grid_Edge->setItem(r, ActualColumn, cell(shownLength(row.actual)));
         Grid_Edge->setItem(r, WorkingColumn, cell(formatNumber(row.actual, u"0.0000")));
         const bool shown = analysis_.analysed;

@@ -3,6 +3,7 @@
 #include "data/DataSource.h"
 #include "data/Database.h"
 #include "data/Select.h"
+#include "inspection/InspectionDeletion.h"
 #include "inspection/InspectionGrids.h"
 #include "inspection/InspectionRecords.h"
 #include "inspection/LengthPrompt.h"
@@ -24,6 +25,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvane {
@@ -165,8 +167,25 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
     buttons->addWidget(Cmd_TCancel);
     form->addRow(buttons);
 
+    Cmd_DeleteReading =
+        commandButton(this, "Cmd_DeleteReading", QStringLiteral("De&lete Reading"),
+                      QStringLiteral("Delete the reading chosen in either list; only readings of "
+                                     "this inspection can be deleted"));
+    Cmd_DeleteReading->setEnabled(false);
+    connect(Cmd_DeleteReading, &QPushButton::clicked, this,
+            &ThicknessPanel::Cmd_DeleteReading_Click);
+    // One reading is chosen at a time, in one list or the other.
+    connect(Grid_ReportReadings->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { readingChosen(Grid_ReportReadings, Grid_TankReadings); });
+    connect(Grid_TankReadings->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { readingChosen(Grid_TankReadings, Grid_ReportReadings); });
+
+    auto* sessionTitle = new QHBoxLayout;
+    sessionTitle->addWidget(new QLabel(QStringLiteral("Readings for this session:"), this));
+    sessionTitle->addStretch();
+    sessionTitle->addWidget(Cmd_DeleteReading);
     auto* sessionBox = new QVBoxLayout;
-    sessionBox->addWidget(new QLabel(QStringLiteral("Readings for this session:"), this));
+    sessionBox->addLayout(sessionTitle);
     sessionBox->addWidget(Grid_ReportReadings, 1);
     auto* assess = commandButton(this, "Cmd_Assess", QStringLiteral("Corrosion &Assessment"),
                                  QStringLiteral("Corrosion rates, remaining life and inspection "
@@ -243,6 +262,7 @@ void ThicknessPanel::reset() {
     Grid_ReportReadings->setRowCount(0);
     SessionThicknessIDs.clear();
     tankReadings_->clear();
+    Cmd_DeleteReading->setEnabled(false);
 }
 
 Status ThicknessPanel::FillMinWallGrid() {
@@ -525,6 +545,61 @@ bool ThicknessPanel::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ThicknessPanel::readingChosen(QAbstractItemView* chosenIn, QAbstractItemView* other) {
+    if (chosenIn->selectionModel()->hasSelection())
+        other->clearSelection();
+    Cmd_DeleteReading->setEnabled(chosenReading() != 0);
+}
+
+qint32 ThicknessPanel::chosenReading() const {
+    if (const QModelIndexList rows = Grid_ReportReadings->selectionModel()->selectedRows();
+        !rows.isEmpty()) {
+        const auto row = static_cast<std::size_t>(rows.first().row());
+        return row < SessionThicknessIDs.size() ? SessionThicknessIDs[row] : 0;
+    }
+    if (const QModelIndexList rows = Grid_TankReadings->selectionModel()->selectedRows();
+        !rows.isEmpty()) {
+        const TankReading* reading = tankReadings_->reading(rows.first().row());
+        return reading ? reading->thicknessId : 0;
+    }
+    return 0;
+}
+
+void ThicknessPanel::Cmd_DeleteReading_Click() {
+    const qint32 id = chosenReading();
+    if (id == 0)
+        return;
+    const QString title = QStringLiteral("Delete Reading");
+    auto deletion = ReadingDeletion::claim(session_.DatabaseName, id);
+    if (!deletion) {
+        showError(deletion.error(), title);
+        return;
+    }
+    if (deletion->inspectionId() != session_.CurInspectionID) {
+        showError(QStringLiteral("This reading belongs to another inspection of the tank.  Only "
+                                 "readings of the open inspection can be deleted here."),
+                  title);
+        return;
+    }
+    if (services_.prompts.message(deletion->question(session_.UnitsUS), title, Icon::Exclamation,
+                                  Prompts::Buttons::OkCancel) != Prompts::Answer::Ok)
+        return;
+    BusyScope busy(services_.pointer, *this);
+    if (Status deleted = deletion->deleteReading(); !deleted) {
+        showError(deleted.error(), title);
+        return;
+    }
+    const auto kept = std::find(SessionThicknessIDs.begin(), SessionThicknessIDs.end(), id);
+    if (kept != SessionThicknessIDs.end()) {
+        Grid_ReportReadings->removeRow(static_cast<int>(kept - SessionThicknessIDs.begin()));
+        SessionThicknessIDs.erase(kept);
+    }
+    Grid_ReportReadings->clearSelection();
+    if (Status listed = FillTankReadings(); !listed)
+        showError(listed.error(), title);
+    Cmd_DeleteReading->setEnabled(chosenReading() != 0);
 }
 
 void ThicknessPanel::showError(const QString& text, const QString& title) {

@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QAbstractItemView;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,7 +30,8 @@ class TankReadingsModel;
 // The "Thickness" tab: the minimum thickness of each part of the tank, a session of readings
 // entered one after another ("Add Thickness" ... "Next" ... "Done"), each written to the
 // database the moment it is accepted, the readings of this session (a double click corrects
-// one) and every reading of the tank, those below the minimum of their course in red.
+// one) and every reading of the tank, those below the minimum of their course in red. A reading
+// of the open inspection chosen in either list can be deleted.
 class ThicknessPanel : public QWidget {
     Q_OBJECT
 
@@ -73,6 +75,7 @@ private slots:
     void Cmd_Done_Click();
     void Cmd_TCancel_Click();
     void Grid_ReportReadings_DblClick(int row, int column);
+    void Cmd_DeleteReading_Click();
 
 private:
     void setEntryEnabled(bool enabled);
@@ -90,6 +93,10 @@ private:
     // Writes one field of a saved reading, claiming the row while it does.
     Status rewrite(qint32 thicknessId, const QString& field, const QVariant& value);
     void showError(const QString& text, const QString& title);
+    // A reading was chosen in one list: the other's choice is dropped.
+    void readingChosen(QAbstractItemView* chosenIn, QAbstractItemView* other);
+    // The key of the reading chosen in either list; 0 when none is.
+    qint32 chosenReading() const;
 
     Session& session_;
     Services& services_;
@@ -105,6 +112,7 @@ private:
     QPushButton* Cmd_Next = nullptr;
     QPushButton* Cmd_Done = nullptr;
     QPushButton* Cmd_TCancel = nullptr;
+    QPushButton* Cmd_DeleteReading = nullptr;
     QTableWidget* Grid_ReportReadings = nullptr;
     QTableView* Grid_TankReadings = nullptr;
     TankReadingsModel* tankReadings_ = nullptr;

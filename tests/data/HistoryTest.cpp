@@ -187,6 +187,29 @@ TEST_P(HistoryTest, AddedAndDeletedRowsKeepTheirValues) {
                                    QStringLiteral("Thickness"), QStringLiteral("Inspection")}));
 }
 
+// The rows of one owner go together, each kept in the history; rows of another owner stay.
+TEST_P(HistoryTest, DeletingTheRowsOfAnOwnerKeepsEachInTheHistory) {
+    const qint32 other = file_->add(QStringLiteral("Inspection"), {{"TankID", tank_}});
+    for (const auto& [owner, point] :
+         {std::pair{inspection_, "A-1"}, std::pair{other, "B-1"}, std::pair{inspection_, "A'2"}})
+        file_->add(QStringLiteral("Thickness"), {{"InspectionID", owner}, {"PointID", point}});
+    newEntries();
+
+    auto gone =
+        db_.deleteRows(QStringLiteral("Thickness"), QStringLiteral("InspectionID"), inspection_);
+    ASSERT_TRUE(gone.ok()) << gone.error().toStdString();
+    EXPECT_EQ(*gone, 2);
+    EXPECT_EQ(file_->value(QStringLiteral("Thickness"), QStringLiteral("InspectionID"), other,
+                           QStringLiteral("PointID")),
+              QStringLiteral("B-1"));
+    EXPECT_EQ(file_->count(QStringLiteral("Thickness")), 1);
+    QStringList deleted;
+    for (const Entry& e : newEntries())
+        if (e.action == Action::Deleted && e.inspectionId == inspection_ && e.tankId == tank_)
+            deleted << e.rowLabel;
+    EXPECT_EQ(deleted, (QStringList{QStringLiteral("A'2"), QStringLiteral("A-1")}));
+}
+
 // A change that is not saved leaves no history: a transaction that fails after the row was
 // written, and an edit of a row another user deleted meanwhile.
 TEST_P(HistoryTest, FailedSaveWritesNothing) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/History.h"
 #include "inspection/InspectionWindow.h"
 #include "platform/TagBox.h"
 #include "support/ActiveWindow.h"
@@ -72,6 +73,12 @@ protected:
         doubleClickRow(inspectionGrid(), row);
     }
 
+    // Clicks a row of a grid once, choosing it.
+    void clickRow(QAbstractItemView* grid, int row) {
+        const QModelIndex index = grid->model()->index(row, 0);
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    }
     QTableView* inspectionGrid() const { return find<QTableView>("Grid_Inspection"); }
     QTableView* tankReadings() const { return find<QTableView>("Grid_TankReadings"); }
     QTableWidget* sessionGrid() const { return find<QTableWidget>("Grid_ReportReadings"); }
@@ -100,6 +107,16 @@ protected:
     bool markedRed(const QString& point) const {
         const QModelIndex cell = tankReadings()->model()->index(tankReadingRow(point), 2);
         return cell.data(Qt::BackgroundRole).value<QBrush>().color() == QColor(255, 0, 0);
+    }
+    // The rows of an inspection the history records as deleted ("Table label"), newest first.
+    QStringList deletedRows(qint32 inspection) const {
+        auto entries = history::readForInspection(file.open(), inspection);
+        EXPECT_TRUE(entries.ok());
+        QStringList rows;
+        for (const history::Entry& e : entries.ok() ? *entries : std::vector<history::Entry>())
+            if (e.action == history::Action::Deleted && e.tankId == t101)
+                rows << e.table + QLatin1Char(' ') + e.rowLabel;
+        return rows;
     }
     QStringList messageTexts() const {
         QStringList texts;

@@ -161,6 +161,7 @@ TEST_F(InspectionWindowTest, NewInspectionWithAThicknessSession) {
     // OK writes the rest of the row to the same inspection, once.
     bringToFront(find<QWidget>("Text_IResults"));
     QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral(" Roof pitted."));
+    t.prompts.answerMessage(Answer::No); // not the last Ultrasonic inspection on the schedule
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Accepted);
@@ -276,6 +277,7 @@ TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
     EXPECT_TRUE(second.waitForLine().startsWith(QStringLiteral("refused")));
 
     QTest::keyClicks(find<QPlainTextEdit>("Text_IResults"), QStringLiteral("No change."));
+    t.prompts.answerMessage(Answer::No); // the schedule's offer
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(inspectionField(i2023, "Results"), QStringLiteral("No change."));
@@ -360,6 +362,7 @@ TEST_F(InspectionWindowTest, EnterIsNextAndDoneAfterNextStoresNothingMore) {
     EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
     EXPECT_FALSE(find<QWidget>("Cmd_Next")->isEnabled());
     EXPECT_TRUE(find<QWidget>("Cmd_AddThickness")->isEnabled());
+    t.prompts.answerMessage(Answer::No); // the schedule's offer
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
@@ -474,6 +477,191 @@ TEST_F(InspectionWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
     EXPECT_EQ(chain->tankKey(0), t101);
     EXPECT_EQ(chain->tankKey(-1), 0);
     EXPECT_EQ(chain->tankKey(list->count()), 0);
+}
+
+// A reading of the open inspection is deleted from either list after a question naming it in
+// the window's units; another inspection's reading is refused. (A reading open elsewhere is
+// claimed as an inspection is: see the next test.)
+TEST_F(InspectionWindowTest, AReadingOfTheOpenInspectionIsDeletedAfterAQuestion) {
+    file.add(QStringLiteral("Thickness"), {{"InspectionID", unnumbered}, {"PointID", "Z-9"}});
+    openInspection(1);
+    click("Cmd_AddThickness");
+    typeInto("Text_TTakenBy", QStringLiteral("A. Smith"));
+    typeInto("Text_TDateTaken", QStringLiteral("14/6/24"));
+    enterReading(3, QStringLiteral("K-1"), QStringLiteral("0.310"), "Cmd_Done");
+    EXPECT_FALSE(find<QWidget>("Cmd_DeleteReading")->isEnabled());
+    const auto deleteChosen = [this](QAbstractItemView* grid, const char* point, Answer answer) {
+        clickRow(grid, static_cast<int>(gridColumn(grid, 1).indexOf(QLatin1String(point))));
+        t.prompts.answerMessage(answer);
+        click("Cmd_DeleteReading");
+        EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Delete Reading"));
+        return t.prompts.messages().back().text;
+    };
+    EXPECT_TRUE(deleteChosen(tankReadings(), "Z-9", Answer::Ok).contains("another inspection"));
+    EXPECT_EQ(deleteChosen(sessionGrid(), "K-1", Answer::Cancel),
+              QStringLiteral("Delete the thickness reading of point K-1 (Course 2, 0.310 in., "
+                             "taken 14/Jun/2024)?\n\n1 thickness reading will be deleted. The "
+                             "history keeps a copy of every row deleted."));
+    EXPECT_EQ(file.count(QStringLiteral("Thickness")), 3);
+    deleteChosen(sessionGrid(), "K-1", Answer::Ok);
+    EXPECT_EQ(sessionGrid()->rowCount(), 0);
+    EXPECT_EQ(gridColumn(tankReadings(), 1), (QStringList{"A-1", "Z-9"}));
+
+    // A reading of an earlier session, from the tank's list, in millimetres.
+    click("Cmd_Cancel");
+    session.UnitsUS = false;
+    openInspection(1);
+    EXPECT_TRUE(deleteChosen(tankReadings(), "A-1", Answer::Ok)
+                    .startsWith("Delete the thickness reading of point A-1 (Course 1, 7.37 mm, "
+                                "taken 01/Mar/2023)?"));
+    EXPECT_EQ(gridColumn(tankReadings(), 1), QStringList{"Z-9"});
+    EXPECT_EQ(deletedRows(i2023), (QStringList{"Thickness A-1", "Thickness K-1"}));
+}
+
+// Delete Inspection takes the chosen inspection with its readings, survey, areas and drawing
+// pages in one transaction, after a question that counts them; one open in another program is
+// refused, and the tank's other inspection stays.
+TEST_F(InspectionWindowTest, AnInspectionIsDeletedWithEverythingRecordedWithIt) {
+    const QStringList tables{"Thickness", "ShellSurvey", "EdgeSettle", "SCorrosion", "IGraphic"};
+    const QStringList labels{"PointID", "InspectionNum", "AreaID", "AreaID", "GraphicLabel"};
+    for (const auto& [table, label] :
+         std::initializer_list<std::pair<int, const char*>>{{0, "B-2"},
+                                                            {1, "SV-1"},
+                                                            {2, "E-1"},
+                                                            {2, "F-1"},
+                                                            {3, "S-1"},
+                                                            {4, "Shell"},
+                                                            {4, "Floor"}})
+        file.add(tables[table], {{"InspectionID", i2023}, {labels[table], label}});
+    file.add(QStringLiteral("Thickness"), {{"InspectionID", unnumbered}, {"PointID", "Z-9"}});
+    const auto counts = [&] {
+        QList<qint64> n{file.count(QStringLiteral("Inspection"))};
+        for (const QString& table : tables)
+            n << file.count(table);
+        return n;
+    };
+    const QList<qint64> before = counts();
+
+    openWindow();
+    chooseLocation(0, 0);
+    doubleClickList("List_Tank", 0);
+    EXPECT_FALSE(find<QWidget>("Cmd_DeleteInspection")->isEnabled()); // on "New Inspection"
+    clickRow(inspectionGrid(), 1);
+    const auto deleteChosen = [this](Answer answer) {
+        t.prompts.answerMessage(answer);
+        click("Cmd_DeleteInspection");
+        EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Delete Inspection"));
+        return t.prompts.messages().back().text;
+    };
+    {
+        test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(),
+                                       QStringLiteral("Inspection:%1").arg(i2023));
+        ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+        EXPECT_TRUE(deleteChosen(Answer::Ok).contains("being edited"));
+    }
+    EXPECT_EQ(deleteChosen(Answer::Cancel),
+              QStringLiteral("Delete inspection I-2023 of T-101, dated 01/Mar/2023, and "
+                             "everything recorded with it?\n\nThese rows will be deleted:\n1 "
+                             "inspection\n2 thickness readings\n1 shell settlement survey\n2 "
+                             "edge and floor settlement areas\n1 shell corrosion area\n2 drawing "
+                             "pages\n\nThe history keeps a copy of every row deleted."));
+    EXPECT_EQ(counts(), before);
+    deleteChosen(Answer::Ok);
+    EXPECT_EQ(gridColumn(inspectionGrid(), 0), (QStringList{"New Inspection", "02/Apr/2023"}));
+    EXPECT_EQ(counts(), (QList<qint64>{before[0] - 1, 1, 0, 0, 0, 0}));
+    QStringList deleted = deletedRows(i2023);
+    deleted.sort();
+    EXPECT_EQ(deleted, (QStringList{"EdgeSettle E-1", "EdgeSettle F-1", "IGraphic Floor",
+                                    "IGraphic Shell", "Inspection I-2023", "SCorrosion S-1",
+                                    "ShellSurvey SV-1", "Thickness A-1", "Thickness B-2"}));
+    // One without a number is named by its tank.
+    clickRow(inspectionGrid(), 1);
+    EXPECT_TRUE(deleteChosen(Answer::Ok)
+                    .startsWith("Delete the inspection of T-101, dated "
+                                "02/Apr/2023, and everything"));
+    EXPECT_EQ(gridColumn(inspectionGrid(), 0), QStringList{"New Inspection"});
+}
+
+// OK on an inspection later than the last of its kind on T-101's schedule (UT every 5 years,
+// last 01/Mar/2019, so due; Primary Seal yearly, never done) offers to make it the last; Yes
+// writes the tank with the inspection, and the tank list's due mark follows.
+TEST_F(InspectionWindowTest, OKOffersAnInspectionAsTheLastOfItsKindOnTheSchedule) {
+    t.clock.setToday(QDate(2026, 9, 20));
+    const struct {
+        int row;  // of the inspection grid: 0 new, 1 I-2023 (Ultrasonic, 01/Mar/2023)
+        int type; // list position of a new one's kind: 1 Annual, 3 Ultrasonic, 5 Primary Seal
+        const char* date;
+        const char* question; // empty: none is asked
+        Answer answer;
+        const char* field;
+        const char* stored;
+        bool due;
+    } cases[] = {
+        {0, 3, "14/9/26", "Make 14/Sep/2026 the last Ultrasonic inspection of T-101?", Answer::Yes,
+         "UTLast", "14/Sep/2026", false},
+        {0, 3, "14/9/26", "Make 14/Sep/2026 the last Ultrasonic inspection of T-101?", Answer::No,
+         "UTLast", "01/Mar/2019", true},
+        {0, 3, "1/1/19", "", Answer::No, "UTLast", "01/Mar/2019", true},  // earlier
+        {0, 1, "14/9/26", "", Answer::No, "UTLast", "01/Mar/2019", true}, // not scheduled
+        {0, 5, "14/9/26", "Make 14/Sep/2026 the last Primary Seal inspection of T-101?",
+         Answer::Yes, "PriSealLast", "14/Sep/2026", true},
+        {1, -1, "", "Make 01/Mar/2023 the last Ultrasonic inspection of T-101?", Answer::Yes,
+         "UTLast", "01/Mar/2023", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.question);
+        ASSERT_TRUE(file.open().exec(QStringLiteral("UPDATE Tank SET UTFreq = 5, UTLast = "
+                                                    "'2019-03-01', PriSealFreq = 1, PriSealLast "
+                                                    "= NULL WHERE TankID = ?"),
+                                     {t101}));
+        openInspection(c.row);
+        if (c.row == 0) {
+            typeInto("Text_IDate", QString::fromLatin1(c.date));
+            typeInto("Text_INum", QStringLiteral("I-26"));
+            combo("List_InspType")->setCurrentIndex(c.type);
+        }
+        const std::size_t said = t.prompts.messages().size();
+        if (*c.question)
+            t.prompts.answerMessage(c.answer);
+        click("Cmd_OK");
+        EXPECT_FALSE(window->isVisible());
+        ASSERT_EQ(t.prompts.messages().size(), said + (*c.question ? 1 : 0));
+        if (*c.question) {
+            EXPECT_EQ(t.prompts.messages().back().text, QLatin1String(c.question));
+            EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Inspection Schedule"));
+        }
+        EXPECT_EQ(file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), t101,
+                             QLatin1String(c.field)),
+                  QLatin1String(c.stored));
+        openWindow();
+        chooseLocation(0, 0);
+        EXPECT_EQ(find<QListWidget>("List_Tank")->item(0)->toolTip().isEmpty(), !c.due);
+    }
+}
+
+// The tank is written with the inspection or not at all: while another program edits T-101,
+// Yes leaves the window open with nothing stored, and OK asks again once the tank is free.
+TEST_F(InspectionWindowTest, ATankBeingEditedElsewhereKeepsTheInspectionFromBeingStored) {
+    openInspection(0);
+    typeInto("Text_IDate", QStringLiteral("14/6/24"));
+    typeInto("Text_INum", QStringLiteral("I-26"));
+    combo("List_InspType")->setCurrentIndex(3);
+    const qint64 inspections = file.count(QStringLiteral("Inspection"));
+    {
+        test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(), t101);
+        ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+        t.prompts.answerMessage(Answer::Yes).answerMessage();
+        click("Cmd_OK");
+        EXPECT_TRUE(t.prompts.messages().back().text.contains(QStringLiteral("being edited")));
+        EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspections);
+    }
+    t.prompts.answerMessage(Answer::Yes);
+    click("Cmd_OK");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file.count(QStringLiteral("Inspection")), inspections + 1);
+    EXPECT_EQ(file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), t101,
+                         QStringLiteral("UTLast")),
+              QStringLiteral("14/Jun/2024"));
 }
 
 // Tab runs through every tab of an open inspection in reading order, the thickness session's

@@ -122,10 +122,16 @@ TEST_F(ServerRoadTest, ATankAndItsInspectionAreKeptOnTheServer) {
     typeInto("Text_TDateTaken", QStringLiteral("13/3/24"));
     enterReading(2, QStringLiteral("C1-N'1"), QStringLiteral("0.500"), "Cmd_Next");
     enterReading(3, QStringLiteral("C2-E"), QStringLiteral("0.600"), "Cmd_Done");
+    // The tank's schedule takes the inspection's date in the same transaction.
+    t.prompts.answerMessage(Answer::Yes);
     click("Cmd_OK");
     ASSERT_FALSE(window->isVisible());
-    EXPECT_TRUE(t.prompts.messages().size() == 1u) // the course question only
+    EXPECT_TRUE(t.prompts.messages().size() == 2u) // the course question and the schedule's
         << t.prompts.messages().back().text.toStdString();
+    EXPECT_EQ(
+        t.prompts.messages().back().text,
+        QStringLiteral("Make 12/Mar/2024 the last Ultrasonic inspection of %1?").arg(tankName));
+    EXPECT_EQ(field("Tank", "TankID", tank, "UTLast"), QStringLiteral("12/Mar/2024"));
     window.reset();
 
     ASSERT_EQ(db->count(QStringLiteral("Inspection")), 1);

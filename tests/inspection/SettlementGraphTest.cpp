@@ -30,8 +30,8 @@ namespace {
 using test::runTool;
 
 // An 8-point survey (P = 9, point 9 closing the circle on point 1), lowest reading 1.0 in,
-// allowance 0.5 in. Point 4 is deflected beyond the allowance; points 1 and 9 stand at it, and
-// point 8 lies beyond the negative allowance, which a downward deflection may.
+// allowance 0.5 in. Point 4 is deflected beyond the allowance and point 8 beyond the negative
+// allowance; points 1 and 9 stand at the allowance and point 3 at the negative one.
 void fillSurvey(Session& session) {
     const float actual[] = {1.5f, 1.0f, 1.25f, 2.0f, 1.0f, 1.5f, 1.75f, 1.0f, 1.5f};
     const float optimum[] = {1.25f, 1.0f, 1.0f, 1.5f, 1.75f, 1.5f, 1.25f, 1.0f, 1.25f};
@@ -95,7 +95,7 @@ TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
          "Deflection (Si)(in)",
          {{0, 4, 1.5}, {1, 4, 2.0}, {1, 2, 1.0}, {0, 5, 1.75}, {1, 9, 1.5}},
          {{0, 1, 0.5}, {0, 9, 0.5}, {1, 3, -0.5}, {2, 3, -0.5}, {2, 8, -0.625}},
-         {{4, 0.75}}},
+         {{4, 0.75}, {8, -0.625}}},
         {"metric",
          false,
          9,
@@ -113,7 +113,7 @@ TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
           {1, 3, -12.699993},
           {2, 3, -12.699993},
           {2, 8, -15.87499125}},
-         {{4, 19.0499895}}},
+         {{4, 19.0499895}, {8, -15.87499125}}},
         // P beyond the arrays is cut at 49 (element 50 is the allowance, never a point); a
         // survey without points still draws a line of two.
         {"too many points",
@@ -124,7 +124,7 @@ TEST(SettlementGraph, DrawsEveryPointInTheUnitsChosen) {
          "Deflection (Si)(in)",
          {},
          {},
-         {{4, 0.75}}},
+         {{4, 0.75}, {8, -0.625}}},
         {"no points", true, 0, 2, "Settlement (inches)", "Deflection (Si)(in)", {}, {}, {}},
     };
     for (const GraphCase& c : cases) {

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <optional>
 
 namespace korvane {
@@ -16,11 +17,9 @@ namespace {
 
 using namespace settlement;
 
-// The angles in radians as the analysis takes them.
-constexpr double Radians = 3.14159 / 180;
-// The circle of the rules' pi is a few millionths short of a true one, so an exact cosine
-// comes back to within a few millionths of an inch, not to the last digit.
-constexpr double Close = 1e-5;
+constexpr double Radians = std::numbers::pi / 180;
+// A cosine fitted exactly comes back to the rounding of its sums.
+constexpr double Close = 1e-12;
 
 const TankValues SomeTank{100, 40, 30000};
 
@@ -45,55 +44,61 @@ TEST(ShellSettlement, MinimumPointsAreOnePer32FeetTruncatedAndNeverFewerThan8) {
         EXPECT_EQ(minimumSurveyPoints(c.diameterFt), c.points) << c.diameterFt;
 }
 
-TEST(ShellSettlement, AnglesStepByWholeDegreesRoundedHalfToEven) {
-    const struct {
-        int points, step, closing; // closing: the angle of row N + 1
-    } cases[] = {
-        {8, 45, 360},  {12, 30, 360}, {7, 51, 357}, {11, 33, 363}, // 51.43, 32.73
-        {16, 22, 352}, {48, 8, 384},                               // 22.5, 7.5: to the even
+// Each point stands where the surveyor marked it, 360 / N degrees apart, shown to one decimal;
+// the closing row is point 1 again at 360.
+TEST(ShellSettlement, PointsStandAtTheirTrueAnglesRoundTheCircle) {
+    const std::pair<int, QStringList> cases[] = {
+        {8, {"0.0", "45.0", "315.0", "360.0"}},
+        {11, {"0.0", "32.7", "327.3", "360.0"}},
+        {14, {"0.0", "25.7", "334.3", "360.0"}},
+        {48, {"0.0", "7.5", "352.5", "360.0"}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(angleStep(c.points), c.step) << c.points;
-        EXPECT_EQ(pointAngle(1, c.points), 0) << c.points;
-        EXPECT_EQ(pointAngle(c.points + 1, c.points), c.closing) << c.points;
+    for (const auto& [points, shown] : cases) {
+        const Analysis result = analyse(std::vector<double>(std::size_t(points), 0.5), SomeTank);
+        ASSERT_EQ(result.rows.size(), std::size_t(points + 1));
+        QStringList angles;
+        for (int point : {1, 2, points, points + 1})
+            angles << angleText(result.rows[at(point)].angle);
+        EXPECT_EQ(angles, shown) << points;
     }
 }
 
-// A tilted tank settles as a cosine around the circle: the fit must give that cosine back,
-// whatever quadrant its crest lies in, and level readings (amplitude 0) back as they are.
+// A tilted tank settles as a cosine around the circle: the fit must give that cosine back
+// exactly, for any number of points and whatever quadrant its crest lies in, and level readings
+// (amplitude 0) back as they are.
 TEST(ShellSettlement, APureCosineOrLevelReadingsAreFittedExactly) {
     const struct {
         int points;
         double mean, amplitude, phaseDeg;
     } cases[] = {
-        {8, 0.5, 0.2, 0},     {8, 1.2, 0.75, 45},  {12, 0, 1.5, 135},  {12, -0.4, 0.3, -100},
-        {24, 2.0, 0.05, 179}, {36, 0.8, 0.6, -30}, {10, 0.3, 0.4, 90}, {40, 1.0, 2.5, -150},
-        {8, 0.1, 0, 0},       {10, 0, 0, 0},       {12, 1.25, 0, 0},   {36, 2.0 / 3, 0, 0},
+        {8, 0.5, 0.2, 0},     {8, 1.2, 0.75, 45},    {11, 0.9, 1.1, 62},   {11, 0, 0.4, -170},
+        {14, -0.2, 0.5, 100}, {12, -0.4, 0.3, -100}, {24, 2.0, 0.05, 179}, {13, 0.8, 0.6, -30},
+        {10, 0.3, 0.4, 90},   {48, 1.0, 2.5, -150},  {8, 0.1, 0, 0},       {11, 1.25, 0, 0},
+        {36, 2.0 / 3, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.points << " points, amplitude " << c.amplitude
                                         << ", phase " << c.phaseDeg);
         std::vector<double> readings;
         for (int i = 1; i <= c.points; ++i)
-            readings.push_back(
-                c.mean + c.amplitude * std::cos((pointAngle(i, c.points) - c.phaseDeg) * Radians));
+            readings.push_back(c.mean +
+                               c.amplitude *
+                                   std::cos((360.0 * (i - 1) / c.points - c.phaseDeg) * Radians));
         const Analysis result = analyse(readings, SomeTank);
         ASSERT_TRUE(result.analysed);
         ASSERT_EQ(result.rows.size(), static_cast<std::size_t>(c.points + 1));
         EXPECT_NEAR(result.mean, c.mean, Close);
         EXPECT_NEAR(result.amplitude, c.amplitude, Close);
         if (c.amplitude > 0) {
-            EXPECT_NEAR(result.phaseDeg, c.phaseDeg, 1e-3);
-            EXPECT_NEAR(result.rSquared, 1, 1e-8);
+            EXPECT_NEAR(result.phaseDeg, c.phaseDeg, 1e-9);
+            EXPECT_NEAR(result.rSquared, 1, 1e-12);
         } else {
             EXPECT_EQ(result.rSquared, 1);
             EXPECT_EQ(result.minimum, c.mean);
         }
-        // The rules' short circle leaves an error that grows with the amplitude.
-        const double close = Close * (1 + c.amplitude);
         for (const SurveyRow& row : result.rows) {
-            EXPECT_NEAR(row.outOfPlane, 0, close) << row.point;
-            EXPECT_NEAR(row.deflection, 0, close) << row.point;
+            EXPECT_NEAR(row.outOfPlane, 0, Close) << row.point;
+            EXPECT_NEAR(row.deflection, 0, Close) << row.point;
             EXPECT_TRUE(row.allowed) << row.point;
         }
     }
@@ -135,8 +140,7 @@ TEST(ShellSettlement, ABumpDeflectsAgainstBothNeighboursAroundTheCircle) {
 }
 
 // The level a survey is measured from is arbitrary: the same shape measured from another datum
-// gives the same fit, even where the angles do not spread evenly round the circle (11 points
-// step 33 degrees and close at 363).
+// gives the same fit.
 TEST(ShellSettlement, TheResultDoesNotDependOnTheDatum) {
     for (int points : {8, 11, 48}) {
         std::vector<double> low, high;
@@ -175,31 +179,35 @@ TEST(ShellSettlement, TheAllowanceComesFromSpacingHeightAndWholeYield) {
 }
 
 // On the first tank above, a bump of d at one of 10 points deflects it by d(1 - 2/10 +
-// 2 cos 36 / 10) = 0.9618034 d (worked as for 8 points) and its neighbours by -0.5309 d, so a dip
-// of 4 in is itself allowed (S is negative) and its neighbours are not.
-TEST(ShellSettlement, ADeflectionIsAllowedUpToTheAllowanceAndAlwaysWhenNegative) {
+// 2 cos 36 / 10) = 0.9618034 d (worked as for 8 points) and its neighbours by -0.5309017 d. A
+// deflection beyond the allowance either way is "No": a dip is judged as a bump of the same size.
+TEST(ShellSettlement, ADeflectionBeyondTheAllowanceEitherWayIsNotAllowed) {
     const double allowance = 1.6284819751365, perInch = 0.9618033988749896;
+    const double perInchBeside = 0.5309016994374947;
     const struct {
-        double d;
+        double size;
         bool bumpAllowed, neighboursAllowed;
     } cases[] = {
         {allowance * (1 - 1e-4) / perInch, true, true},
         {allowance * (1 + 1e-4) / perInch, false, true},
-        {-3, true, true},  // neighbours 1.59 in
-        {-4, true, false}, // neighbours 2.12 in
+        {allowance * (1 - 1e-4) / perInchBeside, false, true},
+        {allowance * (1 + 1e-4) / perInchBeside, false, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.d);
-        std::vector<double> readings(10, 0.0);
-        readings[at(4)] = c.d;
-        const Analysis result = analyse(readings, {100, 40, 30000});
-        EXPECT_NEAR(result.rows[at(4)].deflection, perInch * c.d, Close);
-        for (const SurveyRow& row : result.rows)
-            EXPECT_EQ(row.allowed, row.point == 4                 ? c.bumpAllowed
-                                   : std::abs(row.point - 4) == 1 ? c.neighboursAllowed
-                                                                  : true)
-                << row.point;
-    }
+    for (const auto& c : cases)
+        for (const double sign : {1.0, -1.0}) {
+            const double d = sign * c.size;
+            SCOPED_TRACE(d);
+            std::vector<double> readings(10, 0.0);
+            readings[at(4)] = d;
+            const Analysis result = analyse(readings, {100, 40, 30000});
+            EXPECT_NEAR(result.rows[at(4)].deflection, perInch * d, 1e-9);
+            EXPECT_NEAR(result.rows[at(5)].deflection, -perInchBeside * d, 1e-9);
+            for (const SurveyRow& row : result.rows)
+                EXPECT_EQ(row.allowed, row.point == 4                 ? c.bumpAllowed
+                                       : std::abs(row.point - 4) == 1 ? c.neighboursAllowed
+                                                                      : true)
+                    << row.point;
+        }
 }
 
 TEST(ShellSettlement, ATankWithoutDiameterHeightOrYieldIsNotAnalysed) {

@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QXYSeries>
 
+#include <cmath>
+#include <numbers>
+
 namespace korvane {
 namespace {
 
@@ -81,8 +84,8 @@ TEST_F(ShellSurveyTest, ANewSurveyIsEnteredAndStoredWithTheInspectionByOK) {
               QStringLiteral("Enter the settlement value (in.) for survey point 1"));
     EXPECT_EQ(asked.at(3).prompt,
               QStringLiteral("Enter the settlement value (in.) for survey point 3 AGAIN!!!"));
-    EXPECT_EQ(surveyColumn(1),
-              (QStringList{"0", "45", "90", "135", "180", "225", "270", "315", "360"}));
+    EXPECT_EQ(surveyColumn(1), (QStringList{"0.0", "45.0", "90.0", "135.0", "180.0", "225.0",
+                                            "270.0", "315.0", "360.0"}));
     EXPECT_EQ(surveyColumn(2), (QStringList{"0.500", "0.520", "0.550", "0.500", "0.480", "0.470",
                                             "0.490", "0.000", "0.500"}));
     EXPECT_TRUE(box("Text_SurveyPoints")->isReadOnly());
@@ -139,7 +142,9 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Grid Recalcuation"));
     EXPECT_EQ(surveyGrid()->item(2, 2)->text(), QStringLiteral("5.000"));
     EXPECT_EQ(surveyGrid()->item(2, 5)->text(), QStringLiteral("No"));
-    EXPECT_EQ(surveyGrid()->item(1, 5)->text(), QStringLiteral("Yes")); // a dip beside it
+    // The dips beside it go beyond the allowance the other way.
+    EXPECT_EQ(surveyColumn(5),
+              (QStringList{"Yes", "No", "No", "No", "Yes", "Yes", "Yes", "Yes", "Yes"}));
     // The closing row is point 1 again.
     t.prompts.answerInput("0.6").answerMessage(Answer::No);
     doubleClickRow(surveyGrid(), 8, 2);
@@ -172,7 +177,7 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     for (int r = 0; r < surveyGrid()->rowCount(); ++r)
         if (surveyGrid()->item(r, 5)->text() == QStringLiteral("No"))
             failing << QString::number(r + 1);
-    EXPECT_EQ(marked, QStringList{"3"});
+    EXPECT_EQ(marked, (QStringList{"2", "3", "4"}));
     EXPECT_EQ(marked, failing);
 
     t.printers.setFallbackPdf(pdfPath);
@@ -184,6 +189,7 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_TRUE(page.contains(QStringLiteral("SV-7")));
     EXPECT_TRUE(page.contains(QStringLiteral("Calculations may be inaccurate!!")));
 
+    t.prompts.answerMessage(Answer::No); // the schedule's offer
     click("Cmd_OK");
     EXPECT_FALSE(window->isVisible());
     EXPECT_FLOAT_EQ(surveyField(i2023, "Point03_Settle").toFloat(), 0.5f);
@@ -208,9 +214,9 @@ TEST_F(ShellSurveyTest, EveryLengthShownNamesItsUnit) {
          "in.",
          "0.200",
          "0.290",
-         {"9", "360", "0.500", "0.000", "0.000", "Yes"},
+         {"9", "360.0", "0.500", "0.000", "0.000", "Yes"},
          "0.814 in."},
-        {false, "mm", "5.08", "7.37", {"9", "360", "12.70", "0.00", "0.00", "Yes"}, "20.68 mm"},
+        {false, "mm", "5.08", "7.37", {"9", "360.0", "12.70", "0.00", "0.00", "Yes"}, "20.68 mm"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unit);
@@ -244,13 +250,51 @@ TEST_F(ShellSurveyTest, EveryLengthShownNamesItsUnit) {
         }
         EXPECT_EQ(shownTitles, titles);
         EXPECT_EQ(lastRow, c.lastRow);
-        EXPECT_EQ(find<QLabel>("LabelAllowance")->text(),
-                  QStringLiteral("Allowable deflection: %1 (a greater out-of-plane deflection is "
-                                 "marked No)")
-                      .arg(QLatin1String(c.allowance)));
+        EXPECT_EQ(
+            find<QLabel>("LabelAllowance")->text(),
+            QStringLiteral("Allowable deflection: %1 (a greater out-of-plane deflection either "
+                           "way is marked No)")
+                .arg(QLatin1String(c.allowance)));
         click("Cmd_Cancel");
         EXPECT_FALSE(window->isVisible());
     }
+}
+
+// A surveyor may write elevations of the shell's edge or depths below a line (rod readings): the
+// same survey either way gives the same verdicts. Eleven points on T-101 (allowance 0.431 in):
+// a tilt and a dip of 0.6 in at point 6, whose deflection of 0.583 in (0.6 x (1 - 2/11 +
+// 2 cos 32.7 / 11)) points down as elevations and up as depths; in both unit systems.
+TEST_F(ShellSurveyTest, ElevationsAndDepthsOfOneSurveyGetTheSameVerdicts) {
+    QStringList verdicts(12, QStringLiteral("Yes"));
+    verdicts[5] = QStringLiteral("No");
+    for (const bool us : {true, false}) {
+        SCOPED_TRACE(us ? "US" : "metric");
+        session.UnitsUS = us;
+        for (const bool depths : {false, true}) {
+            openInspection(0);
+            typeKeys("Text_INum", QStringLiteral("I-S"));
+            click("Cmd_AddShell");
+            typeInto("Text_SurveyPoints", QStringLiteral("11"));
+            for (int i = 1; i <= 11; ++i) {
+                const double elevation =
+                    10 + 0.8 * std::cos((360.0 * (i - 1) / 11 - 40) * std::numbers::pi / 180) -
+                    (i == 6 ? 0.6 : 0);
+                const double reading =
+                    (depths ? 30 - elevation : elevation) * (us ? 1 : test::MmPerInch);
+                t.prompts.answerInput(QString::number(reading, 'f', 4));
+            }
+            click("Cmd_SurveyPoints");
+            EXPECT_EQ(surveyColumn(1).mid(0, 3), (QStringList{"0.0", "32.7", "65.5"}));
+            EXPECT_EQ(surveyColumn(1).last(), QStringLiteral("360.0"));
+            EXPECT_EQ(surveyColumn(5), verdicts) << depths;
+            // Point 6 bends down as elevations, up as depths, by the same amount.
+            EXPECT_EQ(surveyColumn(4)[5], (depths ? QString() : QStringLiteral("-")) +
+                                              (us ? QStringLiteral("0.583") : "14.80"));
+            t.prompts.answerMessage(Answer::Ok);
+            click("Cmd_Cancel");
+        }
+    }
+    EXPECT_EQ(file.count(QStringLiteral("ShellSurvey")), 0);
 }
 
 TEST_F(ShellSurveyTest, TheThicknessTabPrintsEveryReadingOfTheTank) {

@@ -469,6 +469,32 @@ TEST_F(DemoDatabase, SurveyPrintsTheAnalysisOfTheStoredSurveyAsCsv) {
     }
 }
 
+// Eleven points stand 360/11 degrees apart, printed in full; a dip beyond the allowance (0.431
+// in on this tank) is "No" as a bump would be.
+TEST(KorvaneDb, SurveyPrintsTheTrueAnglesAndJudgesADipByItsSize) {
+    test::TestDatabase db;
+    const qint32 tank = db.add(QStringLiteral("Tank"), {{QStringLiteral("Diameter"), 960},
+                                                        {QStringLiteral("Height"), 960},
+                                                        {QStringLiteral("Yield"), 30000}});
+    const qint32 id = db.add(QStringLiteral("Inspection"), {{QStringLiteral("TankID"), tank}});
+    QVariantMap survey{{QStringLiteral("InspectionID"), id}, {QStringLiteral("SurveyPoints"), 11}};
+    for (int i = 1; i <= 11; ++i)
+        survey.insert(QStringLiteral("Point%1_Settle").arg(i, 2, 10, QLatin1Char('0')),
+                      i == 6 ? -0.1 : 0.5);
+    db.add(QStringLiteral("ShellSurvey"), survey);
+    const ToolRun run =
+        runTool({QStringLiteral("survey"), db.path(), QString::number(id)}, db.folder());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    ASSERT_GT(lines.size(), 12);
+    for (int point = 1; point <= 12; ++point) {
+        const QStringList cells = lines.at(point).split(QLatin1Char(','));
+        ASSERT_EQ(cells.size(), 7) << point;
+        EXPECT_EQ(cells.at(1).toDouble(), 360.0 * (point - 1) / 11) << point;
+        EXPECT_EQ(cells.at(6), point == 6 ? QLatin1String("No") : QLatin1String("Yes")) << point;
+    }
+}
+
 TEST(KorvaneDb, SurveyOfNothingToAnalyseFailsWithStatus1AndSaysWhy) {
     test::TestDatabase db;
     const auto inspection = [&](const QVariant& height, int points) {

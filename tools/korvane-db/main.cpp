@@ -135,9 +135,8 @@ int printSurvey(const QString& path, qint32 inspectionId) {
     for (const settlement::SurveyRow& row : analysis.rows)
         csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
                    .arg(row.point)
-                   .arg(row.angle)
-                   .arg(csvNumber(row.actual), csvNumber(row.optimum), csvNumber(row.outOfPlane),
-                        csvNumber(row.deflection),
+                   .arg(csvNumber(row.angle), csvNumber(row.actual), csvNumber(row.optimum),
+                        csvNumber(row.outOfPlane), csvNumber(row.deflection),
                         row.allowed ? QStringLiteral("Yes") : QStringLiteral("No"));
     csv += QStringLiteral("\nName,Value\n");
     const std::pair<const char*, double> values[] = {
