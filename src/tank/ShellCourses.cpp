@@ -175,6 +175,28 @@ QString minWallCellText(float inches, bool unitsUS) {
     return formatThickness(inches, unitsUS);
 }
 
+QString staleMinimumsText(const CourseData& held, const std::vector<float>& workedOut,
+                          bool unitsUS) {
+    const QString unit = unitsUS ? QStringLiteral("in.") : QStringLiteral("mm");
+    for (std::size_t i = 0; i < workedOut.size() && i < held.minWall.size(); ++i) {
+        const QString stored = minWallCellText(held.minWall[i], unitsUS);
+        const QString worked = minWallCellText(workedOut[i], unitsUS);
+        if (stored == worked)
+            continue;
+        const QString course = QStringLiteral("Course %1").arg(i + 1);
+        const QString says = stored.isEmpty()
+                                 ? QStringLiteral("%1 has none stored but works out to %2 %3")
+                                       .arg(course, worked, unit)
+                                 : QStringLiteral("%1 is stored as %2 %4 but works out to %3 %4")
+                                       .arg(course, stored, worked, unit);
+        // "in." ends the sentence by itself.
+        return QStringLiteral("The stored minimum thicknesses do not agree with this tank's "
+                              "design data: %1%2")
+            .arg(says, unitsUS ? QString() : QStringLiteral("."));
+    }
+    return {};
+}
+
 QString coursesLabel(const QString& count) {
     return QStringLiteral("This tank has %1 courses.")
         .arg(count.isEmpty() ? QStringLiteral("0") : count);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace korvane::courses {
 
@@ -109,6 +110,12 @@ double shownHeight(qint16 stored, HeightUnit unit, bool unitsUS);
 QString heightCellText(qint16 stored, HeightUnit unit, bool unitsUS);
 QString minWallCellText(float inches, bool unitsUS);
 QString coursesLabel(const QString& count);
+
+// Whether the minimums a tank holds agree with those its data works out to (bottom course
+// first), as the grid shows them in the units of the preferences: empty when they do, else a
+// sentence naming the first course that differs.
+QString staleMinimumsText(const CourseData& held, const std::vector<float>& workedOut,
+                          bool unitsUS);
 
 // The course choices of the maximum fill record: "", "Floor", "Course 1" .. "Course n".
 QStringList maxFillCourseEntries(int courses);

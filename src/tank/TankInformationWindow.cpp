@@ -34,6 +34,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -424,6 +426,15 @@ QWidget* TankInformationWindow::buildDesignTab() {
     courses_ = new CourseDataPanel(session_, services_, inputs, page);
     connect(courses_, &CourseDataPanel::coursesChanged, this,
             &TankInformationWindow::FillMFCourseList);
+    // The notice about minimums that disagree with the data stands on this tab; its caption
+    // carries a warning sign, so that it is seen from the other tabs too.
+    connect(courses_, &CourseDataPanel::staleChanged, this, [this](bool stale) {
+        Tabs->setTabIcon(TabDesign,
+                         stale ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+        Tabs->setTabToolTip(TabDesign, stale ? QStringLiteral("The stored minimum thicknesses "
+                                                              "do not agree with the design data")
+                                             : QString());
+    });
 
     auto* right = new QVBoxLayout;
     right->addWidget(constructionBox);
@@ -528,7 +539,14 @@ void TankInformationWindow::connectUnitBoxes() {
     Text_Capacity->setKeyHandler([this](QChar key) { return Text_Capacity_KeyPress(key); });
     connect(Text_Capacity, &TagBox::left, this, &TankInformationWindow::Text_Capacity_LostFocus);
     for (TagBox* box : {Text_Yield, Text_Tensile})
-        connect(box, &QLineEdit::textChanged, this, [this, box] { StrengthChange(*box); });
+        connect(box, &QLineEdit::textChanged, this, [this, box] {
+            StrengthChange(*box);
+            shellInputChanged();
+        });
+    for (QLineEdit* box : {Text_JointEff, Text_SGravity})
+        connect(box, &QLineEdit::textChanged, this, &TankInformationWindow::shellInputChanged);
+    connect(List_MfgType, &QComboBox::currentIndexChanged, this,
+            &TankInformationWindow::shellInputChanged);
     for (const ScheduleRow& line : schedule_) {
         TagBox* box = line.freq;
         box->setKeyHandler([this, box](QChar key) { return FrequencyKeyPress(*box, key); });
@@ -797,6 +815,7 @@ void TankInformationWindow::showAccessError(const QString& message) {
 }
 
 bool TankInformationWindow::openExistingTank(qint32 tankId) {
+    const QScopedValueRollback<bool> showing(showingTank_, true);
     session_.CurTankID = tankId;
     const Select query =
         Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tankId);
@@ -823,6 +842,7 @@ bool TankInformationWindow::openExistingTank(qint32 tankId) {
 }
 
 bool TankInformationWindow::openNewTank() {
+    const QScopedValueRollback<bool> showing(showingTank_, true);
     // An empty recordset over the Tank table (counter keys start at 1), to add the new row to.
     Data_Tank->setRecordSource(
         Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), 0));
@@ -937,6 +957,9 @@ void TankInformationWindow::ShowTank() {
     showSigned(Text_Capacity, "Capacity", unitentry::capacityShown);
     for (std::size_t k = 0; k < schedule::Kinds.size(); ++k)
         showSigned(schedule_[k].freq, schedule::Kinds[k].freqField, unitentry::frequencyShown);
+
+    // Minimums made by an older version or another program may not be those the data gives.
+    courses_->checkStoredMinimums();
 }
 
 void TankInformationWindow::ShowNextDates() {
@@ -1018,6 +1041,7 @@ bool TankInformationWindow::DimensionKeyPress(TagBox& box, qint16& inches, QChar
         box.setTag(QString::number(outcome.inches));
         box.setText(dimension::displayText(outcome.inches, session_.UnitsUS));
         box.selectAll();
+        shellInputChanged();
         break;
     }
     return true;
@@ -1061,6 +1085,11 @@ void TankInformationWindow::FrequencyLostFocus(TagBox& box) {
 
 void TankInformationWindow::StrengthChange(TagBox& box) {
     box.setTag(unitentry::strengthTag(box.text(), session_.UnitsUS));
+}
+
+void TankInformationWindow::shellInputChanged() {
+    if (session_.RecordMode && !showingTank_)
+        courses_->recomputeMinimums();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -118,6 +118,9 @@ private:
     bool FrequencyKeyPress(TagBox& box, QChar key);
     void FrequencyLostFocus(TagBox& box);
     void StrengthChange(TagBox& box);
+    // An input of the minimum thickness rule was changed by the user: the course minimums are
+    // worked out again at once.
+    void shellInputChanged();
 
     Session& session_;
     Services& services_;
@@ -186,6 +189,8 @@ private:
 
     // What the tank's tabs held when it was opened.
     QStringList openedState_;
+    // True while a tank is being put into the boxes: what that changes is no user's change.
+    bool showingTank_ = false;
 };
 
 } // namespace korvane
