@@ -4,6 +4,7 @@
 #include "common/Rounding.h"
 #include "common/TextValue.h"
 #include "common/Units.h"
+#include "tank/StoredUnit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -150,11 +151,16 @@ HeightUnit storedHeightUnit(const CourseData& data, int shellHeightIn) {
     qint64 sum = 0;
     for (int i = 0; i < data.courses(); ++i)
         sum += data.heights[static_cast<std::size_t>(i)];
-    if (shellHeightIn <= 0 || sum <= 0)
-        return HeightUnit::Unknown;
-    const double asInches = std::abs(static_cast<double>(sum) - shellHeightIn);
-    const double asCentimetres = std::abs(static_cast<double>(sum) - 2.54 * shellHeightIn);
-    return asInches <= asCentimetres ? HeightUnit::Inches : HeightUnit::Centimetres;
+    switch (storedunit::nearerUnit(static_cast<double>(sum), shellHeightIn,
+                                   units::CentimetresPerInch)) {
+    case storedunit::Unit::First:
+        return HeightUnit::Inches;
+    case storedunit::Unit::Second:
+        return HeightUnit::Centimetres;
+    case storedunit::Unit::Unknown:
+        break;
+    }
+    return HeightUnit::Unknown;
 }
 
 double shownHeight(qint16 stored, HeightUnit unit, bool unitsUS) {

@@ -98,9 +98,9 @@ QStringList gridColumnCaptions();
 QString gridToolTip(bool unitsUS);
 
 // Stored course heights carry no unit: they are whole inches or whole centimetres, as they were
-// entered. A set of heights is in inches when its sum lies nearer the tank's shell height (whole
-// inches) than 2.54 times it, in centimetres otherwise; without a shell height, or without any
-// height, the unit cannot be told.
+// entered. A set of heights is in inches when its sum lies nearer (in ratio) the tank's shell
+// height in inches than in centimetres, in centimetres otherwise (see StoredUnit.h); without a
+// shell height, or without any height, the unit cannot be told.
 enum class HeightUnit { Inches, Centimetres, Unknown };
 HeightUnit storedHeightUnit(const CourseData& data, int shellHeightIn);
 // A stored height in the units of the preferences: inches to centimetres by 2.5399986, back by

@@ -476,30 +476,32 @@ QWidget* TankInformationWindow::buildMaxFillTab() {
     QLineEdit* product = boundBox("Text_MFProduct", "MFProduct");
     product->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
     Text_MFSGravity = boundBox("Text_MFSGravity", "MFSGravity");
-    Text_MFCriticalRead = boundBox("Text_MFCriticalRead", "MFCReading");
-    Text_MFCorrosion = boundBox("Text_MFCorrosion", "MFCAllowance");
-    Text_MFLevel = boundBox("Text_MFLevel", "MFDesignLevel");
+    // The lengths are kept in one unit and shown in those of the preferences, like the others.
+    Text_MFCriticalRead = tagBox("Text_MFCriticalRead");
+    Text_MFCorrosion = tagBox("Text_MFCorrosion");
+    Text_MFLevel = tagBox("Text_MFLevel");
+    // The units the window works in are those of the preferences, fixed while it is open.
+    const bool us = session_.UnitsUS;
+    const QString thickness = us ? QStringLiteral("in.") : QStringLiteral("mm");
+    const QString length = us ? QStringLiteral("ft.") : QStringLiteral("meters");
     const struct {
         const char* caption;
         QWidget* box;
+        const char* unitName;
+        QString unit;
     } lines[] = {
-        {"Product", product},
-        {"Specific Gravity", Text_MFSGravity},
-        {"Course", List_MFCourse},
-        {"Critical Reading", Text_MFCriticalRead},
-        {"Corrosion Allowance", Text_MFCorrosion},
-        {"NEW Design Level", Text_MFLevel},
-        {"Date", dateBox("Text_MFDate", "MFDate", DateToolTip)},
+        {"Product", product, nullptr, {}},
+        {"Specific Gravity", Text_MFSGravity, nullptr, {}},
+        {"Course", List_MFCourse, nullptr, {}},
+        {"Critical Reading", Text_MFCriticalRead, "LabelMFReadingUnit", thickness},
+        {"Corrosion Allowance", Text_MFCorrosion, "LabelMFAllowanceUnit", thickness},
+        {"NEW Design Level", Text_MFLevel, "LabelMFLevelUnit", length},
+        {"Date", dateBox("Text_MFDate", "MFDate", DateToolTip), nullptr, {}},
     };
-    // The units the window works in are those of the preferences, fixed while it is open.
-    const bool us = session_.UnitsUS;
-    const QString thickness = us ? QStringLiteral("inches") : QStringLiteral("mm");
-    const QString length = us ? QStringLiteral("feet") : QStringLiteral("meters");
     Cmd_CalcFill = commandButton(
         page, "Cmd_CalcFill", QStringLiteral("Calculate"),
         QStringLiteral("Highest level at which the course's minimum thickness is no more than "
-                       "the critical reading less the corrosion allowance (%1), in %2")
-            .arg(thickness, length));
+                       "the critical reading less the corrosion allowance"));
     connect(Cmd_CalcFill, &QPushButton::clicked, this, &TankInformationWindow::Cmd_CalcFill_Click);
     int row = 0;
     for (const auto& line : lines) {
@@ -507,15 +509,19 @@ QWidget* TankInformationWindow::buildMaxFillTab() {
         label->setBuddy(line.box);
         grid->addWidget(label, row, 0);
         grid->addWidget(line.box, row, 1);
+        if (line.unitName) {
+            auto* unit = new QLabel(line.unit, page);
+            unit->setObjectName(latin(line.unitName));
+            grid->addWidget(unit, row, 2);
+        }
         if (line.box == Text_MFLevel)
-            grid->addWidget(Cmd_CalcFill, row, 2, Qt::AlignLeft);
+            grid->addWidget(Cmd_CalcFill, row, 3, Qt::AlignLeft);
         ++row;
     }
-    grid->setColumnStretch(2, 1);
-    auto* note = new QLabel(QStringLiteral("The numbers are kept as typed. Calculate reads the "
-                                           "critical reading and corrosion allowance in %1 and "
-                                           "gives the new design level in %2.")
-                                .arg(thickness, length),
+    grid->setColumnStretch(3, 1);
+    auto* note = new QLabel(QStringLiteral("Calculate works out the highest level the critical "
+                                           "reading, less the corrosion allowance, leaves the "
+                                           "course enough metal for."),
                             page);
     note->setObjectName(QStringLiteral("LabelMFNote"));
     note->setWordWrap(true);
@@ -545,6 +551,10 @@ void TankInformationWindow::connectUnitBoxes() {
         });
     for (QLineEdit* box : {Text_JointEff, Text_SGravity})
         connect(box, &QLineEdit::textChanged, this, &TankInformationWindow::shellInputChanged);
+    for (auto [box, level] : {std::pair{Text_MFCriticalRead, false},
+                              std::pair{Text_MFCorrosion, false}, std::pair{Text_MFLevel, true}})
+        connect(box, &QLineEdit::textChanged, this,
+                [this, box, level] { MaxFillNumberChange(*box, level); });
     connect(List_MfgType, &QComboBox::currentIndexChanged, this,
             &TankInformationWindow::shellInputChanged);
     for (const ScheduleRow& line : schedule_) {
@@ -566,8 +576,15 @@ void TankInformationWindow::Form_Load() {
         if (auto opened = source->refresh(); !opened)
             failures << opened.error();
     };
-    if (auto listed = chain_->open(); !listed)
+    if (auto listed = chain_->open(); !listed) {
         failures << listed.error();
+    } else {
+        // A file made by an older version is given the fields this one keeps tanks with.
+        auto db = Database::open(session_.DatabaseName);
+        Status upgraded = db ? db->addMissingFields(QStringLiteral("Tank")) : db.takeError();
+        if (!upgraded)
+            failures << upgraded.error();
+    }
     open(Data_Preferences, "Preferences");
     Data_Tank->setDatabaseName(session_.DatabaseName);
     Data_Tank->setLockEdits(true);
@@ -882,6 +899,11 @@ void TankInformationWindow::ClearUnboundBoxes() {
     for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})
         list->setCurrentIndex(-1);
     List_MFCourse->clear();
+    for (TagBox* box : {Text_MFCriticalRead, Text_MFCorrosion, Text_MFLevel}) {
+        box->clear();
+        box->setTag({});
+    }
+    shownMaxFillTags_ = {QString(), QString(), QString()};
     DiameterIn = HeightIn = LevelIn = 0;
     YieldPsi = TensilePsi = 0;
     courses_->clear({});
@@ -958,8 +980,71 @@ void TankInformationWindow::ShowTank() {
     for (std::size_t k = 0; k < schedule::Kinds.size(); ++k)
         showSigned(schedule_[k].freq, schedule::Kinds[k].freqField, unitentry::frequencyShown);
 
+    ShowMaxFillNumbers();
+
     // Minimums made by an older version or another program may not be those the data gives.
     courses_->checkStoredMinimums();
+}
+
+void TankInformationWindow::ShowMaxFillNumbers() {
+    const Recordset& rs = Data_Tank->recordset();
+    const bool us = session_.UnitsUS;
+    const QString field = latin(maxfill::UnitsField);
+    const std::optional<bool> mark =
+        rs.isNull(field) ? std::nullopt : std::optional<bool>(rs.value(field).toBool());
+    const maxfill::RecordUnits units =
+        maxfill::recordUnits(mark, rs.value(QStringLiteral("MFDesignLevel")).toDouble(), HeightIn);
+    const QString told =
+        mark ? QString()
+        : units == maxfill::RecordUnits::Unknown
+            ? QStringLiteral("Kept by an earlier version without its unit, which the shell "
+                             "height cannot tell: shown as stored")
+            : QStringLiteral("Kept by an earlier version without its unit; read as %1, as the "
+                             "shell height tells")
+                  .arg(units == maxfill::RecordUnits::US ? QStringLiteral("feet and inches")
+                                                         : QStringLiteral("metres and mm"));
+    const QString thickness = us ? QStringLiteral("in.") : QStringLiteral("mm");
+    const QString length = us ? QStringLiteral("ft.") : QStringLiteral("meters");
+    for (auto [box, name, level, tip] :
+         {std::tuple{Text_MFCriticalRead, "MFCReading", false,
+                     QStringLiteral("Critical Reading (%1)").arg(thickness)},
+          std::tuple{Text_MFCorrosion, "MFCAllowance", false,
+                     QStringLiteral("Corrosion Allowance (%1)").arg(thickness)},
+          std::tuple{Text_MFLevel, "MFDesignLevel", true,
+                     QStringLiteral("NEW Design Level (%1)").arg(length)}}) {
+        box->setToolTip(tip);
+        box->clear();
+        box->setTag({});
+        if (rs.isNull(latin(name)))
+            continue;
+        const double stored = rs.value(latin(name)).toDouble();
+        if (!told.isEmpty())
+            box->setToolTip(tip + QStringLiteral(". ") + told + QLatin1Char('.'));
+        if (units == maxfill::RecordUnits::Unknown) {
+            // As it stands; the box reads it in the units shown, as if it had been typed.
+            box->setText(numberText(stored));
+            continue;
+        }
+        const double fixed = level ? maxfill::storedLevelFeet(stored, units)
+                                   : maxfill::storedThicknessInches(stored, units);
+        box->setText(level ? maxfill::levelShown(fixed, us) : formatThickness(fixed, us));
+        // The text first: it sets the hidden value from what it shows, which must end exact (17
+        // digits read back as the same number).
+        box->setTag(QString::number(fixed, 'g', 17));
+    }
+    shownMaxFillTags_ = {Text_MFCriticalRead->tag(), Text_MFCorrosion->tag(), Text_MFLevel->tag()};
+}
+
+void TankInformationWindow::MaxFillNumberChange(TagBox& box, bool level) {
+    const QString typed = box.text().trimmed();
+    if (typed.isEmpty()) {
+        box.setTag({});
+        return;
+    }
+    const double value = numericValue(typed);
+    const bool us = session_.UnitsUS;
+    box.setTag(
+        numberText(level ? maxfill::levelFeet(value, us) : maxfill::thicknessInches(value, us)));
 }
 
 void TankInformationWindow::ShowNextDates() {
@@ -1007,8 +1092,8 @@ void TankInformationWindow::Cmd_CalcFill_Click() {
     }
     in.jointEff = numericValue(Text_JointEff->text());
     in.specGravity = numericValue(Text_MFSGravity->text());
-    in.criticalIn = maxfill::thicknessInches(numericValue(Text_MFCriticalRead->text()), us);
-    in.allowanceIn = maxfill::thicknessInches(numericValue(Text_MFCorrosion->text()), us);
+    in.criticalIn = numericValue(Text_MFCriticalRead->tag());
+    in.allowanceIn = numericValue(Text_MFCorrosion->tag());
 
     const maxfill::Outcome outcome = maxfill::maxFillLevel(in);
     if (!outcome.levelFt) {
@@ -1107,6 +1192,9 @@ bool TankInformationWindow::CheckTypedNumbers() {
          "The capacity must be a number followed by B (barrels) or G (gallons)."},
         {Text_Yield, true, "The yield strength must be a number."},
         {Text_Tensile, true, "The tensile strength must be a number."},
+        {Text_MFCriticalRead, true, "The critical reading must be a number."},
+        {Text_MFCorrosion, true, "The corrosion allowance must be a number."},
+        {Text_MFLevel, true, "The NEW design level must be a number."},
     };
     for (const Typed& t : boxes) {
         if (!t.stored || t.box->text().trimmed().isEmpty() || beginsWithNumber(t.box->text()))
@@ -1152,7 +1240,40 @@ Status TankInformationWindow::SaveTank() {
         if (auto s = rs.setValue(latin(field), numericValue(box->tag())); !s)
             return s;
     }
+    if (auto s = SaveMaxFillNumbers(); !s)
+        return s;
     return courses_->SaveCourseData(rs);
+}
+
+Status TankInformationWindow::SaveMaxFillNumbers() {
+    Recordset& rs = Data_Tank->recordset();
+    const QString mark = latin(maxfill::UnitsField);
+    const QStringList tags{Text_MFCriticalRead->tag(), Text_MFCorrosion->tag(),
+                           Text_MFLevel->tag()};
+    // Numbers left as they were shown are left as they are stored: a record an older version
+    // kept as typed stays so until one of its numbers is changed, and is then written whole in
+    // the one unit.
+    if (rs.editMode() == Recordset::EditMode::Edit && tags == shownMaxFillTags_)
+        return {};
+    // A file whose table could not be given the mark keeps the numbers as older versions did.
+    const bool marked = rs.hasField(mark);
+    const bool us = session_.UnitsUS;
+    for (auto [box, field, level] : {std::tuple{Text_MFCriticalRead, "MFCReading", false},
+                                     std::tuple{Text_MFCorrosion, "MFCAllowance", false},
+                                     std::tuple{Text_MFLevel, "MFDesignLevel", true}}) {
+        QVariant value;
+        if (!box->tag().isEmpty()) {
+            const double fixed = numericValue(box->tag());
+            value = marked ? fixed
+                           : (level ? maxfill::levelInUnits(fixed, us)
+                                    : maxfill::thicknessInUnits(fixed, us));
+        } else if (rs.isNull(latin(field))) {
+            continue; // never given: not written as a change
+        }
+        if (auto s = rs.setValue(latin(field), value); !s)
+            return s;
+    }
+    return marked ? rs.setValue(mark, true) : Status{};
 }
 
 void TankInformationWindow::Cmd_OK_Click() {

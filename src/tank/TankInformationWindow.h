@@ -109,6 +109,12 @@ private:
     void ShowNextDates();
     // Fills List_MFCourse for a number of courses, keeping the position chosen when it remains.
     void FillMFCourseList(int courses);
+    // The numbers of the maximum fill record, converted from the units they are stored in; and
+    // written back, in one unit, when they changed or are so stored already.
+    void ShowMaxFillNumbers();
+    Status SaveMaxFillNumbers();
+    // What a typed maximum fill number is in the unit it is stored in.
+    void MaxFillNumberChange(TagBox& box, bool level);
 
     // Unit entry.
     bool DimensionKeyPress(TagBox& box, qint16& inches, QChar key);
@@ -175,9 +181,11 @@ private:
     // Max. Fill.
     QComboBox* List_MFCourse = nullptr;
     QLineEdit* Text_MFSGravity = nullptr;
-    QLineEdit* Text_MFCriticalRead = nullptr;
-    QLineEdit* Text_MFCorrosion = nullptr;
-    QLineEdit* Text_MFLevel = nullptr;
+    TagBox* Text_MFCriticalRead = nullptr;
+    TagBox* Text_MFCorrosion = nullptr;
+    TagBox* Text_MFLevel = nullptr;
+    // The hidden values of the three boxes as the tank was shown.
+    QStringList shownMaxFillTags_;
     QPushButton* Cmd_CalcFill = nullptr;
 
     // The open tank's values in the units they are stored in, as the unit boxes set them.
