@@ -127,32 +127,45 @@ void TankInformationWindow::buildLayout() {
 
 QWidget* TankInformationWindow::buildSelectTab() {
     auto* page = new QWidget;
-    // A list of the selection chain with its Add and Edit buttons below it.
+    // A list of the selection chain with its Add, Edit and Delete buttons below it.
+    struct Chooser {
+        QGroupBox* group;
+        QPushButton* add;
+        QPushButton* edit;
+        QPushButton* remove;
+    };
     const auto chooser = [page](QListWidget* list, const QString& title, const char* addName,
                                 const QString& addCaption, const QString& addTip,
-                                const char* editName, const QString& editTip) {
+                                const char* editName, const QString& editTip,
+                                const char* deleteName, const QString& deleteTip) {
         list->setParent(page);
         QGroupBox* group = nullptr;
         auto* grid = groupGrid(page, title, &group);
         auto* add = commandButton(page, addName, addCaption, addTip);
         auto* edit = commandButton(page, editName, QStringLiteral("Edit"), editTip);
-        grid->addWidget(list, 0, 0, 1, 2);
+        auto* remove = commandButton(page, deleteName, QStringLiteral("Delete"), deleteTip);
+        grid->addWidget(list, 0, 0, 1, 3);
         grid->addWidget(add, 1, 0);
         grid->addWidget(edit, 1, 1);
-        return std::tuple{group, add, edit};
+        grid->addWidget(remove, 1, 2);
+        return Chooser{group, add, edit, remove};
     };
-    auto [companies, addCompany, editCompany] =
+    const Chooser companies =
         chooser(chain_->companyList(), QStringLiteral("Companies"), "Cmd_AddCompany",
                 QStringLiteral("Add Company"), QStringLiteral("Add Another Company"),
-                "Cmd_EditCompany", QStringLiteral("Edit Existing Company"));
-    Cmd_AddCompany = addCompany;
-    Cmd_EditCompany = editCompany;
-    auto [locations, addLocation, editLocation] =
+                "Cmd_EditCompany", QStringLiteral("Edit Existing Company"), "Cmd_DeleteCompany",
+                QStringLiteral("Delete the Highlighted Company, when it holds no locations"));
+    Cmd_AddCompany = companies.add;
+    Cmd_EditCompany = companies.edit;
+    Cmd_DeleteCompany = companies.remove;
+    const Chooser locations =
         chooser(chain_->locationList(), QStringLiteral("Locations"), "Cmd_AddLocation",
                 QStringLiteral("Add Location"), QStringLiteral("Add Another Location"),
-                "Cmd_EditLocation", QStringLiteral("Edit Existing Location"));
-    Cmd_AddLocation = addLocation;
-    Cmd_EditLocation = editLocation;
+                "Cmd_EditLocation", QStringLiteral("Edit Existing Location"), "Cmd_DeleteLocation",
+                QStringLiteral("Delete the Highlighted Location, when it holds no tanks"));
+    Cmd_AddLocation = locations.add;
+    Cmd_EditLocation = locations.edit;
+    Cmd_DeleteLocation = locations.remove;
 
     tankGrid_ = new TankGridModel(TankGridModel::Kind::Editing, this);
     Grid_Tanks = new QTableView(page);
@@ -165,7 +178,13 @@ QWidget* TankInformationWindow::buildSelectTab() {
     Grid_Tanks->installEventFilter(this);
     QGroupBox* tanks = nullptr;
     auto* tankGrid = groupGrid(page, QStringLiteral("Tanks at this Location"), &tanks);
-    tankGrid->addWidget(Grid_Tanks, 0, 0);
+    Cmd_DeleteTank = commandButton(
+        page, "Cmd_DeleteTank", QStringLiteral("Delete Tank"),
+        QStringLiteral("Delete the Highlighted Tank, when it holds no inspections, drawings or "
+                       "TML points"));
+    tankGrid->addWidget(Grid_Tanks, 0, 0, 1, 2);
+    tankGrid->addWidget(Cmd_DeleteTank, 1, 1);
+    tankGrid->setColumnStretch(0, 1);
 
     connect(Grid_Tanks->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TankInformationWindow::Grid_Tanks_Click);
@@ -179,6 +198,12 @@ QWidget* TankInformationWindow::buildSelectTab() {
             &TankInformationWindow::Cmd_AddLocation_Click);
     connect(Cmd_EditLocation, &QPushButton::clicked, this,
             &TankInformationWindow::Cmd_EditLocation_Click);
+    connect(Cmd_DeleteCompany, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_DeleteCompany_Click);
+    connect(Cmd_DeleteLocation, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_DeleteLocation_Click);
+    connect(Cmd_DeleteTank, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_DeleteTank_Click);
 
     auto* hint = new QLabel(QStringLiteral("Double-click a company, then one of its locations, "
                                            "then a tank or \"%1\".")
@@ -188,8 +213,8 @@ QWidget* TankInformationWindow::buildSelectTab() {
     hint->setWordWrap(true);
 
     auto* lists = new QVBoxLayout;
-    lists->addWidget(companies, 1);
-    lists->addWidget(locations, 1);
+    lists->addWidget(companies.group, 1);
+    lists->addWidget(locations.group, 1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(lists, 2);
     columns->addWidget(tanks, 3);
@@ -603,6 +628,7 @@ void TankInformationWindow::Form_Load() {
     session_.RecordMode = false;
 
     Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
+    enableSelectButtons();
     SetToolTipsByUnits();
     Tabs->setCurrentIndex(TabSelect);
 
@@ -708,6 +734,7 @@ void TankInformationWindow::companyChosen() {
     Cmd_Print->setEnabled(false);
     Cmd_AddLocation->setEnabled(true);
     Cmd_EditLocation->setEnabled(chain_->locationList()->count() > 0);
+    enableSelectButtons();
 }
 
 void TankInformationWindow::locationChosen() {
@@ -718,10 +745,12 @@ void TankInformationWindow::locationChosen() {
     Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
     setTankTabsEnabled(false);
     Cmd_Print->setEnabled(false);
+    enableSelectButtons();
 }
 
 void TankInformationWindow::Grid_Tanks_Click(const QModelIndex& index) {
     const TankGridRow* tank = index.isValid() ? tankGrid_->tank(index.row()) : nullptr;
+    enableSelectButtons();
     if (!tank) {
         Cmd_Print->setEnabled(false);
         return;
@@ -729,6 +758,14 @@ void TankInformationWindow::Grid_Tanks_Click(const QModelIndex& index) {
     session_.CurTankID = tank->tankId;
     session_.CurLocationID = chain_->chosenLocation();
     Cmd_Print->setEnabled(true);
+}
+
+void TankInformationWindow::enableSelectButtons() {
+    Cmd_DeleteCompany->setEnabled(Cmd_EditCompany->isEnabled());
+    Cmd_DeleteLocation->setEnabled(Cmd_EditLocation->isEnabled());
+    // Not the tank open in this window: it is being edited.
+    Cmd_DeleteTank->setEnabled(Grid_Tanks->isEnabled() && !session_.RecordMode &&
+                               tankGrid_->tank(Grid_Tanks->currentIndex().row()) != nullptr);
 }
 
 void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
@@ -743,6 +780,7 @@ void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
         return;
     setTankTabsEnabled(true);
     Grid_Tanks->setEnabled(false);
+    enableSelectButtons();
     Tabs->setCurrentIndex(TabGeneral);
     Text_TankID->setFocus();
     openedState_ = tankState();
@@ -785,6 +823,7 @@ void TankInformationWindow::Cmd_AddCompany_Click() {
         return;
     }
     Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
+    enableSelectButtons();
 }
 
 void TankInformationWindow::Cmd_EditCompany_Click() {
@@ -811,6 +850,7 @@ void TankInformationWindow::Cmd_AddLocation_Click() {
     }
     BusyScope busy(services_.pointer, *this);
     Cmd_EditLocation->setEnabled(chain_->FillLocationList(chain_->chosenLocation()));
+    enableSelectButtons();
 }
 
 void TankInformationWindow::Cmd_EditLocation_Click() {
@@ -821,6 +861,81 @@ void TankInformationWindow::Cmd_EditLocation_Click() {
     session_.CurLocationID = chain_->highlightedLocation();
     LocationInformationWindow form10(session_, services_, this);
     showRecordDialog(form10, true);
+}
+
+bool TankInformationWindow::deleteRecord(RecordDeletion::Level level, qint32 key,
+                                         const QString& title, bool holdsOpenTank) {
+    auto deletion = RecordDeletion::prepare(session_.DatabaseName, level, key);
+    if (!deletion) {
+        services_.prompts.message(deletion.error(), title, Prompts::Icon::Exclamation);
+        return false;
+    }
+    if (services_.prompts.message(
+            QStringLiteral("Delete %1? This cannot be undone.").arg(deletion->description()), title,
+            Prompts::Icon::Question, Prompts::Buttons::YesNo) != Prompts::Answer::Yes)
+        return false;
+    // A new tank not yet saved would be left without its location: it is given up first, as
+    // choosing another location would.
+    if (holdsOpenTank && !mayCloseOpenTank())
+        return false;
+    BusyScope busy(services_.pointer, *this);
+    if (auto deleted = deletion->commit(); !deleted) {
+        services_.prompts.message(deleted.error(), title, Prompts::Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void TankInformationWindow::Cmd_DeleteCompany_Click() {
+    const qint32 company = chain_->highlightedCompany();
+    const bool wasChosen = company == chain_->chosenCompany();
+    if (company == 0 || !deleteRecord(RecordDeletion::Level::Company, company,
+                                      QStringLiteral("Delete Company"), wasChosen))
+        return;
+    if (auto listed = chain_->FillCompanyList(wasChosen ? 0 : chain_->chosenCompany()); !listed)
+        services_.prompts.message(listed.error(), WindowCaption, Prompts::Icon::Exclamation);
+    Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
+    if (wasChosen) {
+        // It held no locations, so nothing below it was listed; nothing can be added to it.
+        ResetTankView();
+        Grid_Tanks->setEnabled(false);
+        Cmd_AddLocation->setEnabled(false);
+        Cmd_EditLocation->setEnabled(false);
+    }
+    enableSelectButtons();
+}
+
+void TankInformationWindow::Cmd_DeleteLocation_Click() {
+    const qint32 location = chain_->highlightedLocation();
+    const bool wasChosen = location == chain_->chosenLocation();
+    if (location == 0 || !deleteRecord(RecordDeletion::Level::Location, location,
+                                       QStringLiteral("Delete Location"), wasChosen))
+        return;
+    // The list shows the locations of the chosen company, whichever company is highlighted.
+    chain_->showChosen();
+    Cmd_EditLocation->setEnabled(
+        chain_->FillLocationList(wasChosen ? 0 : chain_->chosenLocation()));
+    if (wasChosen) {
+        // Its grid offered a new tank for a location that is gone.
+        ResetTankView();
+        Grid_Tanks->setEnabled(false);
+        setTankTabsEnabled(false);
+        Cmd_Print->setEnabled(false);
+    }
+    enableSelectButtons();
+}
+
+void TankInformationWindow::Cmd_DeleteTank_Click() {
+    const TankGridRow* tank = tankGrid_->tank(Grid_Tanks->currentIndex().row());
+    if (!tank || session_.RecordMode)
+        return;
+    if (!deleteRecord(RecordDeletion::Level::Tank, tank->tankId, QStringLiteral("Delete Tank"),
+                      false))
+        return;
+    FillTankGrid();
+    Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
+    Cmd_Print->setEnabled(false);
+    enableSelectButtons();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "data/DataSource.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "records/RecordDeletion.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -57,6 +58,9 @@ private slots:
     void Cmd_EditCompany_Click();
     void Cmd_AddLocation_Click();
     void Cmd_EditLocation_Click();
+    void Cmd_DeleteCompany_Click();
+    void Cmd_DeleteLocation_Click();
+    void Cmd_DeleteTank_Click();
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
     void Cmd_Print_Click();
@@ -96,6 +100,13 @@ private:
     QStringList tankState() const;
     // Shows the company or location dialog, to change the current row or to add one.
     void showRecordDialog(AddressRecordWindow& dialog, bool change);
+    // Deletes a company, location or tank that holds nothing, after a question naming it;
+    // refuses one that holds rows, or is open elsewhere, saying why. True when it was deleted.
+    // `holdsOpenTank`: a tank open in this window belongs to it, and is given up first.
+    bool deleteRecord(RecordDeletion::Level level, qint32 key, const QString& title,
+                      bool holdsOpenTank);
+    // Enables the buttons that act on the highlighted company, location or tank.
+    void enableSelectButtons();
 
     // Opening, showing and saving a tank.
     bool openExistingTank(qint32 tankId);
@@ -149,6 +160,9 @@ private:
     QPushButton* Cmd_EditCompany = nullptr;
     QPushButton* Cmd_AddLocation = nullptr;
     QPushButton* Cmd_EditLocation = nullptr;
+    QPushButton* Cmd_DeleteCompany = nullptr;
+    QPushButton* Cmd_DeleteLocation = nullptr;
+    QPushButton* Cmd_DeleteTank = nullptr;
 
     // General Info.
     QLineEdit* Text_TankID = nullptr;
