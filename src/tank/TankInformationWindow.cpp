@@ -603,12 +603,11 @@ void TankInformationWindow::Form_Load() {
     };
     if (auto listed = chain_->open(); !listed) {
         failures << listed.error();
-    } else {
-        // A file made by an older version is given the fields this one keeps tanks with.
-        auto db = Database::open(session_.DatabaseName);
-        Status upgraded = db ? db->addMissingFields(QStringLiteral("Tank")) : db.takeError();
-        if (!upgraded)
-            failures << upgraded.error();
+    } else if (auto db = Database::open(session_.DatabaseName)) {
+        // A file made by an older version is given the fields this one keeps tanks with. One
+        // that cannot be changed (read only) goes without: the maximum fill numbers are then
+        // kept as older versions kept them, and saving says what stops it.
+        (void)db->addMissingFields(QStringLiteral("Tank"));
     }
     open(Data_Preferences, "Preferences");
     Data_Tank->setDatabaseName(session_.DatabaseName);
