@@ -271,6 +271,34 @@ Status Database::appendField(const QString& table, const layout::FieldDef& field
     return {};
 }
 
+Status Database::addMissingFields(const QString& table) {
+    if (!connection_)
+        return Error{QStringLiteral("The database is not open.")};
+    const layout::TableDef* def = layout::table(table);
+    if (!def)
+        return Error{QStringLiteral("The table \"%1\" is not one of this program's.").arg(table)};
+    auto present = connection_->engine->tableFields(table);
+    if (!present)
+        return present.takeError();
+    std::vector<const layout::FieldDef*> missing;
+    for (const layout::FieldDef& field : def->fields) {
+        const bool there =
+            std::any_of(present->begin(), present->end(), [&field](const layout::FieldDef& f) {
+                return f.name.compare(field.name, Qt::CaseInsensitive) == 0;
+            });
+        if (!there)
+            missing.push_back(&field);
+    }
+    if (missing.empty())
+        return {};
+    return transaction([&]() -> Status {
+        for (const layout::FieldDef* field : missing)
+            if (auto added = appendField(table, *field); !added)
+                return added;
+        return {};
+    });
+}
+
 Status Database::transaction(const std::function<Status()>& work) {
     if (!connection_)
         return Error{QStringLiteral("The database is not open.")};

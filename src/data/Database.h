@@ -59,6 +59,9 @@ public:
     Result<qint64> recordCount(const QString& table) const;
     // Adds a field to an existing table.
     Status appendField(const QString& table, const layout::FieldDef& field);
+    // Adds to a table of the layout, in one transaction, the fields of the layout it lacks (a
+    // table made by an older version); nothing when it has them all.
+    Status addMissingFields(const QString& table);
 
     // Runs work inside one transaction: it is committed when work succeeds and rolled back,
     // leaving the file as it was, when work fails.

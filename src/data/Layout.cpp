@@ -76,6 +76,10 @@ TableDef tankTable() {
         f.push_back({QString::fromLatin1(name), Double});
     f.push_back({QStringLiteral("MFDate"), Date});
     addNumbered(f, QStringLiteral("Custom"), CustomFieldCount, QString(), Text);
+    // The units of MFDesignLevel, MFCAllowance and MFCReading: True for feet and inches, which
+    // the program writes; Null for numbers kept as they were typed, before the field existed.
+    // Last, where adding it to an older table puts it too.
+    f.push_back({QStringLiteral("MFUnitsUS"), Boolean});
     return t;
 }
 

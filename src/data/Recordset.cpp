@@ -524,7 +524,11 @@ Status Recordset::deleteRecord() {
         return ok;
     if (eof())
         return Error{QStringLiteral("There is no current record to delete.")};
+    // A row claimed by edit() stays claimed through its deletion, until the recordset edits
+    // again or is closed: no other program starts changing it while the deletion is committed.
+    RecordLock claimed = std::move(lock_);
     cancelUpdate();
+    lock_ = std::move(claimed);
     auto deleted = db_.deleteRow(table_, rowids_[static_cast<std::size_t>(current_)]);
     if (!deleted)
         return deleted.takeError();

@@ -87,7 +87,8 @@ public:
     // Writes the pending new row or change. On failure the edit stays open.
     Status update();
     void cancelUpdate();
-    // Deletes the current row; the next row becomes current.
+    // Deletes the current row; the next row becomes current. A row claimed by edit() stays
+    // claimed until the recordset edits again or is closed.
     Status deleteRecord();
 
     const QString& tableName() const { return table_; }

@@ -14,6 +14,7 @@
 #include "inspection/ThicknessRules.h"
 #include "tank/Dimension.h"
 #include "tank/InspectionSchedule.h"
+#include "tank/MaxFill.h"
 #include "tank/ShellCourses.h"
 #include "tank/TankLists.h"
 #include "tank/UnitEntry.h"
@@ -53,8 +54,9 @@
 //               schedule [ { kind frequency frequencyValue last next due } ]
 //               external internal primarySeal secondarySeal ultrasonic  (the same objects)
 //               dueCount anyDue
-//               maxFill { product specificGravity course criticalReading corrosionAllowance
-//                         designLevel date any }
+//               maxFill { product specificGravity course date any
+//                         criticalReading corrosionAllowance designLevel (each with its unit,
+//                         "0.312 in." "34.16 ft", or "... (unit not recorded)") }
 //               custom [ { number label kind value } ]  hasCustom
 //
 //               inspections only:
@@ -302,12 +304,7 @@ struct TankColumns {
                        {"Strapped", "strapped"},
                        {"VDEInstalled", "vdeInstalled"},
                        {"CPSInstalled", "cpsInstalled"}});
-        // The maximum fill numbers are kept as typed, in the units of their assessment.
-        maxFillTexts = named({{"MFProduct", "product"},
-                              {"MFSGravity", "specificGravity"},
-                              {"MFCReading", "criticalReading"},
-                              {"MFCAllowance", "corrosionAllowance"},
-                              {"MFDesignLevel", "designLevel"}});
+        maxFillTexts = named({{"MFProduct", "product"}, {"MFSGravity", "specificGravity"}});
         key = at("TankID");
         location = at("LocationID");
         capacity = at("Capacity");
@@ -331,6 +328,10 @@ struct TankColumns {
                            latin(schedule::Kinds[k].label), latin(names[k])};
         mfCourse = at("MFCourse");
         mfDate = at("MFDate");
+        mfReading = at("MFCReading");
+        mfAllowance = at("MFCAllowance");
+        mfLevel = at("MFDesignLevel");
+        mfUnits = at(maxfill::UnitsField); // -1 in a file made before the field existed
         for (int i = 1; i <= layout::CustomFieldCount; ++i)
             custom[static_cast<std::size_t>(i - 1)] =
                 rows.column(QStringLiteral("Custom%1").arg(i));
@@ -351,7 +352,7 @@ struct TankColumns {
         QString name; // the name the entry also goes by beside the list
     };
     std::array<Scheduled, schedule::Kinds.size()> schedule;
-    int mfCourse = -1, mfDate = -1;
+    int mfCourse = -1, mfDate = -1, mfReading = -1, mfAllowance = -1, mfLevel = -1, mfUnits = -1;
     std::array<int, layout::CustomFieldCount> custom{};
 };
 
@@ -385,6 +386,22 @@ void putDimension(QVariantMap& tank, const QString& name, const QString& valueNa
     tank.insert(name, shown ? dimension::displayText(inches, us) : QString());
     tank.insert(valueName,
                 numberOrBlank(inches / (us ? units::InchesPerFoot : units::InchesPerMetre), shown));
+}
+
+// A number of the maximum fill record with its unit ("34.16 ft", "0.312 in."), converted from
+// the unit it is stored in; one whose unit cannot be told (an older record on a tank without a
+// shell height) as stored, saying so.
+QString maxFillPrinted(const QVariant& stored, maxfill::RecordUnits units, bool level, bool us) {
+    if (stored.isNull())
+        return {};
+    const double value = stored.toDouble();
+    if (units == maxfill::RecordUnits::Unknown)
+        return numberText(value) + QStringLiteral(" (unit not recorded)");
+    if (level)
+        return maxfill::levelShown(maxfill::storedLevelFeet(value, units), us) +
+               (us ? QStringLiteral(" ft") : QStringLiteral(" m"));
+    return formatThickness(maxfill::storedThicknessInches(value, units), us) +
+           (us ? QStringLiteral(" in.") : QStringLiteral(" mm"));
 }
 
 // A strength kept in psi, shown in psi or KPa; nothing for 0 or none.
@@ -506,6 +523,19 @@ Tank readTank(const Rows& rows, const TankColumns& c, Context& cx) {
         const QString value = cellText(rows.at(text.column));
         anyFill = anyFill || !value.isEmpty();
         maxFill.insert(text.name, value);
+    }
+    const QVariant mark = rows.at(c.mfUnits);
+    const QVariant fillLevel = rows.at(c.mfLevel);
+    const maxfill::RecordUnits fillUnits =
+        maxfill::recordUnits(mark.isNull() ? std::nullopt : std::optional<bool>(mark.toBool()),
+                             fillLevel.toDouble(), height.toInt());
+    for (const auto& [name, stored, level] :
+         {std::tuple{"criticalReading", rows.at(c.mfReading), false},
+          std::tuple{"corrosionAllowance", rows.at(c.mfAllowance), false},
+          std::tuple{"designLevel", fillLevel, true}}) {
+        const QString value = maxFillPrinted(stored, fillUnits, level, cx.us);
+        anyFill = anyFill || !value.isEmpty();
+        maxFill.insert(latin(name), value);
     }
     maxFill.insert(QStringLiteral("any"), anyFill);
     t.insert(QStringLiteral("maxFill"), maxFill);

@@ -47,6 +47,23 @@ CourseDataPanel::CourseDataPanel(Session& session, Services& services, const She
     LabelCourses = new QLabel(this);
     LabelCourses->setObjectName(QStringLiteral("LabelCourses"));
 
+    // Shown only while the minimums of an opened tank disagree with its data.
+    staleNotice_ = new QWidget(this);
+    staleNotice_->setObjectName(QStringLiteral("Frame_Stale"));
+    LabelStale = new QLabel(staleNotice_);
+    LabelStale->setObjectName(QStringLiteral("LabelStale"));
+    LabelStale->setWordWrap(true);
+    LabelStale->setStyleSheet(QStringLiteral("color: #b00000"));
+    Cmd_Recompute = commandButton(staleNotice_, "Cmd_Recompute", QStringLiteral("&Recompute"),
+                                  QStringLiteral("Work the minimum thicknesses out again from "
+                                                 "the design data; OK then stores them"));
+    connect(Cmd_Recompute, &QPushButton::clicked, this, &CourseDataPanel::Cmd_Recompute_Click);
+    auto* notice = new QHBoxLayout(staleNotice_);
+    notice->setContentsMargins(0, 0, 0, 0);
+    notice->addWidget(LabelStale, 1);
+    notice->addWidget(Cmd_Recompute);
+    staleNotice_->hide();
+
     const QStringList columns = courses::gridColumnCaptions();
     Grid_MinWall = new QTableWidget(2, static_cast<int>(columns.size()), this);
     Grid_MinWall->setObjectName(QStringLiteral("Grid_MinWall"));
@@ -79,6 +96,7 @@ CourseDataPanel::CourseDataPanel(Session& session, Services& services, const She
     top->addWidget(LabelCourses, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(staleNotice_);
     layout->addWidget(Grid_MinWall);
 }
 
@@ -92,6 +110,8 @@ void CourseDataPanel::InitMinWallGrid() {
 void CourseDataPanel::clear(const QString& count) {
     data_ = {};
     data_.count = count;
+    keptMinWall_ = {};
+    setStale({});
     showCourseData();
 }
 
@@ -110,6 +130,8 @@ void CourseDataPanel::LoadCourseData(const Recordset& rs) {
         if (const float t = rs.value(courses::minWallField(i)).toFloat(); t >= MinimumCourseWall)
             data_.minWall[slot] = t;
     }
+    keptMinWall_ = data_.minWall;
+    setStale({});
     showCourseData();
 }
 
@@ -162,6 +184,8 @@ void CourseDataPanel::Cmd_ChangeCourse_Click() {
         CalcMinWall();
     }
     data_.clearUnusedSlots();
+    keptMinWall_ = data_.minWall;
+    setStale({});
     showCourseData();
     emit coursesChanged(data_.courses());
 }
@@ -223,6 +247,78 @@ void CourseDataPanel::CalcMinWall() {
     const std::vector<float> walls = calcMinWall(in);
     for (std::size_t i = 0; i < walls.size() && i < data_.minWall.size(); ++i)
         data_.minWall[i] = walls[i];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keeping the minimums true to the data
+
+std::vector<float> CourseDataPanel::workedOutMinimums() const {
+    MinWallInput in;
+    in.specGravity = static_cast<float>(numericValue(in_.specGravity->text()));
+    in.jointEff = numericValue(in_.jointEff->text());
+    in.courses = data_.courses();
+    in.mfgType = in_.mfgType->currentIndex();
+    in.diameterIn = *in_.diameterIn;
+    in.heightIn = *in_.heightIn;
+    in.levelIn = *in_.levelIn;
+    // The strengths as their boxes hold them in psi; one that is no whole psi leaves nothing to
+    // work out.
+    const auto yield = toInt32(numericValue(in_.yield->tag()));
+    const auto tensile = toInt32(numericValue(in_.tensile->tag()));
+    if (!yield || !tensile)
+        return {};
+    in.yieldPsi = *yield;
+    in.tensilePsi = *tensile;
+    return calcMinWall(in);
+}
+
+void CourseDataPanel::takeMinimums(const std::vector<float>& walls) {
+    for (std::size_t i = 0; i < data_.minWall.size(); ++i)
+        data_.minWall[i] = i < walls.size() ? walls[i] : 0.0f;
+    keptMinWall_ = data_.minWall;
+}
+
+void CourseDataPanel::recomputeMinimums() {
+    const std::vector<float> walls = workedOutMinimums();
+    if (walls.empty()) {
+        data_.minWall = keptMinWall_;
+    } else {
+        for (std::size_t i = 0; i < data_.minWall.size(); ++i)
+            data_.minWall[i] = i < walls.size() ? walls[i] : 0.0f;
+        session_.TankHeightFt = static_cast<float>(*in_.heightIn / 12.0);
+    }
+    // Worked out, they agree with the data; not, nothing can be told about them.
+    setStale({});
+    // The shell height also tells the unit of the stored course heights.
+    ShowCourseHeights();
+    ShowMinWall();
+}
+
+void CourseDataPanel::checkStoredMinimums() {
+    setStale(courses::staleMinimumsText(data_, workedOutMinimums(), session_.UnitsUS));
+}
+
+bool CourseDataPanel::minimumsStale() const {
+    return !staleNotice_->isHidden();
+}
+
+void CourseDataPanel::Cmd_Recompute_Click() {
+    const std::vector<float> walls = workedOutMinimums();
+    if (!walls.empty()) {
+        takeMinimums(walls);
+        session_.TankHeightFt = static_cast<float>(*in_.heightIn / 12.0);
+    }
+    setStale({});
+    ShowMinWall();
+}
+
+void CourseDataPanel::setStale(const QString& message) {
+    const bool stale = !message.isEmpty();
+    const bool was = minimumsStale();
+    LabelStale->setText(message);
+    staleNotice_->setVisible(stale);
+    if (stale != was)
+        emit staleChanged(stale);
 }
 
 // ---------------------------------------------------------------------------------------------

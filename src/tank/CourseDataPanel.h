@@ -22,6 +22,10 @@ class TagBox;
 // "Change Course Measurements" asks for the number of courses and their heights and works out
 // each course's minimum thickness; the grid shows heights and minimums, and a label how many
 // courses the tank has. Nothing reaches the database before the window's "OK" saves the tank.
+//
+// The minimums never lag behind the rule's other inputs: the window calls recomputeMinimums
+// whenever one of them changes, and a tank opened with minimums its data does not give says so
+// and offers to work them out again.
 class CourseDataPanel : public QGroupBox {
     Q_OBJECT
 
@@ -54,18 +58,35 @@ public:
     // Forgets the course data: a new tank has "0" courses, a tank without a stored number "".
     void clear(const QString& count);
 
+    // Works the minimums of the courses held out again, without a question, from the rule's
+    // inputs as they stand (strengths as typed, however weak). When they cannot be worked out
+    // (no courses, a value missing) the minimums the tank had before are shown again.
+    void recomputeMinimums();
+    // Says so, above the grid, when the minimums loaded are not those the tank's data gives.
+    void checkStoredMinimums();
+    bool minimumsStale() const;
+
     const courses::CourseData& data() const { return data_; }
 
 signals:
     // After "Change Course Measurements" has run, with the number of courses it left.
     void coursesChanged(int courses);
+    // The minimums shown were found not to agree with the tank's data, or agree again.
+    void staleChanged(bool stale);
 
 private slots:
     void Cmd_ChangeCourse_Click();
+    void Cmd_Recompute_Click();
 
 private:
     void AskCourseHeights();
     void CalcMinWall();
+    // The minimums the rule gives with the inputs as they stand, bottom course first; empty
+    // when it cannot give them. Asks nothing and changes nothing.
+    std::vector<float> workedOutMinimums() const;
+    // Takes minimums worked out as the tank's, and keeps them as those it falls back on.
+    void takeMinimums(const std::vector<float>& walls);
+    void setStale(const QString& message);
     // Offers to raise a strength below the least accepted; on OK the box shows the least.
     void offerRaise(TagBox& box, qint32& psi, const courses::StrengthOffer& offer);
     void ShowCourseHeights();
@@ -77,8 +98,14 @@ private:
     Services& services_;
     ShellInputs in_;
     courses::CourseData data_;
+    // The minimums as loaded, or as last set on the user's request: shown again when a change
+    // leaves the rule without the inputs it needs.
+    std::array<float, MaxShellCourses> keptMinWall_{};
 
     QPushButton* Cmd_ChangeCourse = nullptr;
+    QWidget* staleNotice_ = nullptr;
+    QLabel* LabelStale = nullptr;
+    QPushButton* Cmd_Recompute = nullptr;
     QLabel* LabelCourses = nullptr;
     QTableWidget* Grid_MinWall = nullptr;
 };

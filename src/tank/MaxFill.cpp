@@ -2,6 +2,8 @@
 
 #include "common/NumberFormat.h"
 #include "common/Units.h"
+#include "tank/Dimension.h"
+#include "tank/StoredUnit.h"
 
 #include <QStringList>
 
@@ -99,11 +101,55 @@ double thicknessInches(double typed, bool unitsUS) {
 }
 
 QString levelText(double levelFt, bool unitsUS) {
-    const double shown = unitsUS ? levelFt : levelFt * units::InchesPerFoot / units::InchesPerMetre;
+    const double shown = levelInUnits(levelFt, unitsUS);
     // Rounding error can leave a level that comes out whole in hundredths a hair below it (32.5
     // as 32.499999999999996); such a hair must not cost a hundredth.
     const double hundredths = std::floor(shown * 100.0 + 1e-6);
     return numberText(hundredths / 100.0);
+}
+
+RecordUnits recordUnits(std::optional<bool> mark, double level, int shellHeightIn) {
+    if (mark)
+        return *mark ? RecordUnits::US : RecordUnits::Metric;
+    // A level typed to the hundredth of a metre may stand a hair above a shell kept in inches.
+    constexpr double Slack = 1.05;
+    const double shellFt = shellHeightIn / units::InchesPerFoot;
+    const double shellM = shellHeightIn / units::InchesPerMetre;
+    if (shellHeightIn > 0 && level > shellM * Slack)
+        return RecordUnits::US;
+    switch (storedunit::nearerUnit(level, shellFt, units::InchesPerFoot / units::InchesPerMetre)) {
+    case storedunit::Unit::First:
+        return RecordUnits::US;
+    case storedunit::Unit::Second:
+        return RecordUnits::Metric;
+    case storedunit::Unit::Unknown:
+        break;
+    }
+    return RecordUnits::Unknown;
+}
+
+double storedLevelFeet(double stored, RecordUnits units) {
+    return units == RecordUnits::Metric ? levelFeet(stored, false) : stored;
+}
+
+double storedThicknessInches(double stored, RecordUnits units) {
+    return units == RecordUnits::Metric ? thicknessInches(stored, false) : stored;
+}
+
+double levelFeet(double typed, bool unitsUS) {
+    return unitsUS ? typed : typed * units::InchesPerMetre / units::InchesPerFoot;
+}
+
+QString levelShown(double feet, bool unitsUS) {
+    return dimension::displayText(feet * units::InchesPerFoot, unitsUS);
+}
+
+double levelInUnits(double feet, bool unitsUS) {
+    return unitsUS ? feet : feet * units::InchesPerFoot / units::InchesPerMetre;
+}
+
+double thicknessInUnits(double inches, bool unitsUS) {
+    return unitsUS ? inches : inches * units::MillimetresPerInch;
 }
 
 } // namespace korvane::maxfill

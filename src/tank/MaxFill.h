@@ -53,4 +53,29 @@ double thicknessInches(double typed, bool unitsUS);
 // above what the course allows.
 QString levelText(double levelFt, bool unitsUS);
 
+// The record is stored in fixed units: the NEW design level in feet, the critical reading and
+// the corrosion allowance in inches, marked by Tank.MFUnitsUS = True. Older versions kept the
+// numbers as typed, in feet and inches or in metres and millimetres as the preferences then
+// said, and have no mark; the units of such a record are told from its level against the shell
+// height. A level stands no higher than the shell, so one that would, read as metres, is in
+// feet; otherwise the reading nearer the shell height is taken (StoredUnit.h). Without a level
+// or a shell height the units cannot be told.
+inline constexpr const char* UnitsField = "MFUnitsUS";
+enum class RecordUnits { US, Metric, Unknown };
+RecordUnits recordUnits(std::optional<bool> mark, double level, int shellHeightIn);
+
+// A stored number of the record in the fixed units: as stored for US units, converted from
+// metres or millimetres for metric ones, as stored when the units cannot be told.
+double storedLevelFeet(double stored, RecordUnits units);
+double storedThicknessInches(double stored, RecordUnits units);
+
+// A level typed in feet or (metric) metres, in feet; and a level in feet as the box shows it,
+// "###.00" feet or metres.
+double levelFeet(double typed, bool unitsUS);
+QString levelShown(double feet, bool unitsUS);
+// The other way: a level in feet or a thickness in inches in the units of the preferences, as
+// older versions kept them.
+double levelInUnits(double feet, bool unitsUS);
+double thicknessInUnits(double inches, bool unitsUS);
+
 } // namespace korvane::maxfill

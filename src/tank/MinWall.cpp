@@ -69,8 +69,12 @@ MinWallRefusal checkDimensions(const MinWallInput& input) {
         return MinWallRefusal::DataMissing;
     if (diameter > MaximumDiameterFt)
         return MinWallRefusal::DiameterTooLarge;
-    // The joint efficiency divides the head; zero, negative or not a number cannot.
+    // The joint efficiency and the allowable stress divide the head; zero, negative or not a
+    // number cannot (a welded shell without a yield or tensile strength has no stress).
     if (!(input.jointEff > 0.0))
+        return MinWallRefusal::DataMissing;
+    if (isWeldedShell(input.mfgType) &&
+        courseAllowableStress(input.mfgType, 1, input.yieldPsi, input.tensilePsi) <= 0)
         return MinWallRefusal::DataMissing;
     return MinWallRefusal::None;
 }

@@ -44,7 +44,7 @@ inline constexpr int MaxShellCourses = 10;
 enum class MinWallRefusal {
     None,
     NoConstructionType, // no shell construction chosen
-    DataMissing,        // no courses, gravity below 0.4, a dimension below 5 ft, E not above 0
+    DataMissing,        // no courses, gravity below 0.4, a dimension below 5 ft, E or S not above 0
     TooManyCourses,     // more courses than a tank record holds
     DiameterTooLarge,   // above 200 ft
 };
@@ -61,7 +61,8 @@ QString refusalText(MinWallRefusal refusal);
 
 // The checks come in two stages because the window asks about raising the yield and tensile
 // strengths between them: first the construction type, the course count and the gravity; then
-// the level, height and diameter, and the joint efficiency the division needs.
+// the level, height and diameter, and the joint efficiency and allowable stress the division
+// needs.
 MinWallRefusal checkCoursesAndGravity(const MinWallInput& input);
 MinWallRefusal checkDimensions(const MinWallInput& input);
 // Both stages in order: the first refusal that applies, or None.

@@ -4,6 +4,7 @@
 #include "common/Rounding.h"
 #include "common/TextValue.h"
 #include "common/Units.h"
+#include "tank/StoredUnit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -150,11 +151,16 @@ HeightUnit storedHeightUnit(const CourseData& data, int shellHeightIn) {
     qint64 sum = 0;
     for (int i = 0; i < data.courses(); ++i)
         sum += data.heights[static_cast<std::size_t>(i)];
-    if (shellHeightIn <= 0 || sum <= 0)
-        return HeightUnit::Unknown;
-    const double asInches = std::abs(static_cast<double>(sum) - shellHeightIn);
-    const double asCentimetres = std::abs(static_cast<double>(sum) - 2.54 * shellHeightIn);
-    return asInches <= asCentimetres ? HeightUnit::Inches : HeightUnit::Centimetres;
+    switch (storedunit::nearerUnit(static_cast<double>(sum), shellHeightIn,
+                                   units::CentimetresPerInch)) {
+    case storedunit::Unit::First:
+        return HeightUnit::Inches;
+    case storedunit::Unit::Second:
+        return HeightUnit::Centimetres;
+    case storedunit::Unit::Unknown:
+        break;
+    }
+    return HeightUnit::Unknown;
 }
 
 double shownHeight(qint16 stored, HeightUnit unit, bool unitsUS) {
@@ -173,6 +179,28 @@ QString minWallCellText(float inches, bool unitsUS) {
     if (!(inches >= MinimumCourseWall))
         return {};
     return formatThickness(inches, unitsUS);
+}
+
+QString staleMinimumsText(const CourseData& held, const std::vector<float>& workedOut,
+                          bool unitsUS) {
+    const QString unit = unitsUS ? QStringLiteral("in.") : QStringLiteral("mm");
+    for (std::size_t i = 0; i < workedOut.size() && i < held.minWall.size(); ++i) {
+        const QString stored = minWallCellText(held.minWall[i], unitsUS);
+        const QString worked = minWallCellText(workedOut[i], unitsUS);
+        if (stored == worked)
+            continue;
+        const QString course = QStringLiteral("Course %1").arg(i + 1);
+        const QString says = stored.isEmpty()
+                                 ? QStringLiteral("%1 has none stored but works out to %2 %3")
+                                       .arg(course, worked, unit)
+                                 : QStringLiteral("%1 is stored as %2 %4 but works out to %3 %4")
+                                       .arg(course, stored, worked, unit);
+        // "in." ends the sentence by itself.
+        return QStringLiteral("The stored minimum thicknesses do not agree with this tank's "
+                              "design data: %1%2")
+            .arg(says, unitsUS ? QString() : QStringLiteral("."));
+    }
+    return {};
 }
 
 QString coursesLabel(const QString& count) {

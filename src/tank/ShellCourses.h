@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace korvane::courses {
 
@@ -97,9 +98,9 @@ QStringList gridColumnCaptions();
 QString gridToolTip(bool unitsUS);
 
 // Stored course heights carry no unit: they are whole inches or whole centimetres, as they were
-// entered. A set of heights is in inches when its sum lies nearer the tank's shell height (whole
-// inches) than 2.54 times it, in centimetres otherwise; without a shell height, or without any
-// height, the unit cannot be told.
+// entered. A set of heights is in inches when its sum lies nearer (in ratio) the tank's shell
+// height in inches than in centimetres, in centimetres otherwise (see StoredUnit.h); without a
+// shell height, or without any height, the unit cannot be told.
 enum class HeightUnit { Inches, Centimetres, Unknown };
 HeightUnit storedHeightUnit(const CourseData& data, int shellHeightIn);
 // A stored height in the units of the preferences: inches to centimetres by 2.5399986, back by
@@ -109,6 +110,12 @@ double shownHeight(qint16 stored, HeightUnit unit, bool unitsUS);
 QString heightCellText(qint16 stored, HeightUnit unit, bool unitsUS);
 QString minWallCellText(float inches, bool unitsUS);
 QString coursesLabel(const QString& count);
+
+// Whether the minimums a tank holds agree with those its data works out to (bottom course
+// first), as the grid shows them in the units of the preferences: empty when they do, else a
+// sentence naming the first course that differs.
+QString staleMinimumsText(const CourseData& held, const std::vector<float>& workedOut,
+                          bool unitsUS);
 
 // The course choices of the maximum fill record: "", "Floor", "Course 1" .. "Course n".
 QStringList maxFillCourseEntries(int courses);

@@ -34,6 +34,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -125,32 +127,45 @@ void TankInformationWindow::buildLayout() {
 
 QWidget* TankInformationWindow::buildSelectTab() {
     auto* page = new QWidget;
-    // A list of the selection chain with its Add and Edit buttons below it.
+    // A list of the selection chain with its Add, Edit and Delete buttons below it.
+    struct Chooser {
+        QGroupBox* group;
+        QPushButton* add;
+        QPushButton* edit;
+        QPushButton* remove;
+    };
     const auto chooser = [page](QListWidget* list, const QString& title, const char* addName,
                                 const QString& addCaption, const QString& addTip,
-                                const char* editName, const QString& editTip) {
+                                const char* editName, const QString& editTip,
+                                const char* deleteName, const QString& deleteTip) {
         list->setParent(page);
         QGroupBox* group = nullptr;
         auto* grid = groupGrid(page, title, &group);
         auto* add = commandButton(page, addName, addCaption, addTip);
         auto* edit = commandButton(page, editName, QStringLiteral("Edit"), editTip);
-        grid->addWidget(list, 0, 0, 1, 2);
+        auto* remove = commandButton(page, deleteName, QStringLiteral("Delete"), deleteTip);
+        grid->addWidget(list, 0, 0, 1, 3);
         grid->addWidget(add, 1, 0);
         grid->addWidget(edit, 1, 1);
-        return std::tuple{group, add, edit};
+        grid->addWidget(remove, 1, 2);
+        return Chooser{group, add, edit, remove};
     };
-    auto [companies, addCompany, editCompany] =
+    const Chooser companies =
         chooser(chain_->companyList(), QStringLiteral("Companies"), "Cmd_AddCompany",
                 QStringLiteral("Add Company"), QStringLiteral("Add Another Company"),
-                "Cmd_EditCompany", QStringLiteral("Edit Existing Company"));
-    Cmd_AddCompany = addCompany;
-    Cmd_EditCompany = editCompany;
-    auto [locations, addLocation, editLocation] =
+                "Cmd_EditCompany", QStringLiteral("Edit Existing Company"), "Cmd_DeleteCompany",
+                QStringLiteral("Delete the Highlighted Company, when it holds no locations"));
+    Cmd_AddCompany = companies.add;
+    Cmd_EditCompany = companies.edit;
+    Cmd_DeleteCompany = companies.remove;
+    const Chooser locations =
         chooser(chain_->locationList(), QStringLiteral("Locations"), "Cmd_AddLocation",
                 QStringLiteral("Add Location"), QStringLiteral("Add Another Location"),
-                "Cmd_EditLocation", QStringLiteral("Edit Existing Location"));
-    Cmd_AddLocation = addLocation;
-    Cmd_EditLocation = editLocation;
+                "Cmd_EditLocation", QStringLiteral("Edit Existing Location"), "Cmd_DeleteLocation",
+                QStringLiteral("Delete the Highlighted Location, when it holds no tanks"));
+    Cmd_AddLocation = locations.add;
+    Cmd_EditLocation = locations.edit;
+    Cmd_DeleteLocation = locations.remove;
 
     tankGrid_ = new TankGridModel(TankGridModel::Kind::Editing, this);
     Grid_Tanks = new QTableView(page);
@@ -163,7 +178,13 @@ QWidget* TankInformationWindow::buildSelectTab() {
     Grid_Tanks->installEventFilter(this);
     QGroupBox* tanks = nullptr;
     auto* tankGrid = groupGrid(page, QStringLiteral("Tanks at this Location"), &tanks);
-    tankGrid->addWidget(Grid_Tanks, 0, 0);
+    Cmd_DeleteTank = commandButton(
+        page, "Cmd_DeleteTank", QStringLiteral("Delete Tank"),
+        QStringLiteral("Delete the Highlighted Tank, when it holds no inspections, drawings or "
+                       "TML points"));
+    tankGrid->addWidget(Grid_Tanks, 0, 0, 1, 2);
+    tankGrid->addWidget(Cmd_DeleteTank, 1, 1);
+    tankGrid->setColumnStretch(0, 1);
 
     connect(Grid_Tanks->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TankInformationWindow::Grid_Tanks_Click);
@@ -177,6 +198,12 @@ QWidget* TankInformationWindow::buildSelectTab() {
             &TankInformationWindow::Cmd_AddLocation_Click);
     connect(Cmd_EditLocation, &QPushButton::clicked, this,
             &TankInformationWindow::Cmd_EditLocation_Click);
+    connect(Cmd_DeleteCompany, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_DeleteCompany_Click);
+    connect(Cmd_DeleteLocation, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_DeleteLocation_Click);
+    connect(Cmd_DeleteTank, &QPushButton::clicked, this,
+            &TankInformationWindow::Cmd_DeleteTank_Click);
 
     auto* hint = new QLabel(QStringLiteral("Double-click a company, then one of its locations, "
                                            "then a tank or \"%1\".")
@@ -186,8 +213,8 @@ QWidget* TankInformationWindow::buildSelectTab() {
     hint->setWordWrap(true);
 
     auto* lists = new QVBoxLayout;
-    lists->addWidget(companies, 1);
-    lists->addWidget(locations, 1);
+    lists->addWidget(companies.group, 1);
+    lists->addWidget(locations.group, 1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(lists, 2);
     columns->addWidget(tanks, 3);
@@ -424,6 +451,15 @@ QWidget* TankInformationWindow::buildDesignTab() {
     courses_ = new CourseDataPanel(session_, services_, inputs, page);
     connect(courses_, &CourseDataPanel::coursesChanged, this,
             &TankInformationWindow::FillMFCourseList);
+    // The notice about minimums that disagree with the data stands on this tab; its caption
+    // carries a warning sign, so that it is seen from the other tabs too.
+    connect(courses_, &CourseDataPanel::staleChanged, this, [this](bool stale) {
+        Tabs->setTabIcon(TabDesign,
+                         stale ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+        Tabs->setTabToolTip(TabDesign, stale ? QStringLiteral("The stored minimum thicknesses "
+                                                              "do not agree with the design data")
+                                             : QString());
+    });
 
     auto* right = new QVBoxLayout;
     right->addWidget(constructionBox);
@@ -465,30 +501,32 @@ QWidget* TankInformationWindow::buildMaxFillTab() {
     QLineEdit* product = boundBox("Text_MFProduct", "MFProduct");
     product->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
     Text_MFSGravity = boundBox("Text_MFSGravity", "MFSGravity");
-    Text_MFCriticalRead = boundBox("Text_MFCriticalRead", "MFCReading");
-    Text_MFCorrosion = boundBox("Text_MFCorrosion", "MFCAllowance");
-    Text_MFLevel = boundBox("Text_MFLevel", "MFDesignLevel");
+    // The lengths are kept in one unit and shown in those of the preferences, like the others.
+    Text_MFCriticalRead = tagBox("Text_MFCriticalRead");
+    Text_MFCorrosion = tagBox("Text_MFCorrosion");
+    Text_MFLevel = tagBox("Text_MFLevel");
+    // The units the window works in are those of the preferences, fixed while it is open.
+    const bool us = session_.UnitsUS;
+    const QString thickness = us ? QStringLiteral("in.") : QStringLiteral("mm");
+    const QString length = us ? QStringLiteral("ft.") : QStringLiteral("meters");
     const struct {
         const char* caption;
         QWidget* box;
+        const char* unitName;
+        QString unit;
     } lines[] = {
-        {"Product", product},
-        {"Specific Gravity", Text_MFSGravity},
-        {"Course", List_MFCourse},
-        {"Critical Reading", Text_MFCriticalRead},
-        {"Corrosion Allowance", Text_MFCorrosion},
-        {"NEW Design Level", Text_MFLevel},
-        {"Date", dateBox("Text_MFDate", "MFDate", DateToolTip)},
+        {"Product", product, nullptr, {}},
+        {"Specific Gravity", Text_MFSGravity, nullptr, {}},
+        {"Course", List_MFCourse, nullptr, {}},
+        {"Critical Reading", Text_MFCriticalRead, "LabelMFReadingUnit", thickness},
+        {"Corrosion Allowance", Text_MFCorrosion, "LabelMFAllowanceUnit", thickness},
+        {"NEW Design Level", Text_MFLevel, "LabelMFLevelUnit", length},
+        {"Date", dateBox("Text_MFDate", "MFDate", DateToolTip), nullptr, {}},
     };
-    // The units the window works in are those of the preferences, fixed while it is open.
-    const bool us = session_.UnitsUS;
-    const QString thickness = us ? QStringLiteral("inches") : QStringLiteral("mm");
-    const QString length = us ? QStringLiteral("feet") : QStringLiteral("meters");
     Cmd_CalcFill = commandButton(
         page, "Cmd_CalcFill", QStringLiteral("Calculate"),
         QStringLiteral("Highest level at which the course's minimum thickness is no more than "
-                       "the critical reading less the corrosion allowance (%1), in %2")
-            .arg(thickness, length));
+                       "the critical reading less the corrosion allowance"));
     connect(Cmd_CalcFill, &QPushButton::clicked, this, &TankInformationWindow::Cmd_CalcFill_Click);
     int row = 0;
     for (const auto& line : lines) {
@@ -496,15 +534,19 @@ QWidget* TankInformationWindow::buildMaxFillTab() {
         label->setBuddy(line.box);
         grid->addWidget(label, row, 0);
         grid->addWidget(line.box, row, 1);
+        if (line.unitName) {
+            auto* unit = new QLabel(line.unit, page);
+            unit->setObjectName(latin(line.unitName));
+            grid->addWidget(unit, row, 2);
+        }
         if (line.box == Text_MFLevel)
-            grid->addWidget(Cmd_CalcFill, row, 2, Qt::AlignLeft);
+            grid->addWidget(Cmd_CalcFill, row, 3, Qt::AlignLeft);
         ++row;
     }
-    grid->setColumnStretch(2, 1);
-    auto* note = new QLabel(QStringLiteral("The numbers are kept as typed. Calculate reads the "
-                                           "critical reading and corrosion allowance in %1 and "
-                                           "gives the new design level in %2.")
-                                .arg(thickness, length),
+    grid->setColumnStretch(3, 1);
+    auto* note = new QLabel(QStringLiteral("Calculate works out the highest level the critical "
+                                           "reading, less the corrosion allowance, leaves the "
+                                           "course enough metal for."),
                             page);
     note->setObjectName(QStringLiteral("LabelMFNote"));
     note->setWordWrap(true);
@@ -528,7 +570,18 @@ void TankInformationWindow::connectUnitBoxes() {
     Text_Capacity->setKeyHandler([this](QChar key) { return Text_Capacity_KeyPress(key); });
     connect(Text_Capacity, &TagBox::left, this, &TankInformationWindow::Text_Capacity_LostFocus);
     for (TagBox* box : {Text_Yield, Text_Tensile})
-        connect(box, &QLineEdit::textChanged, this, [this, box] { StrengthChange(*box); });
+        connect(box, &QLineEdit::textChanged, this, [this, box] {
+            StrengthChange(*box);
+            shellInputChanged();
+        });
+    for (QLineEdit* box : {Text_JointEff, Text_SGravity})
+        connect(box, &QLineEdit::textChanged, this, &TankInformationWindow::shellInputChanged);
+    for (auto [box, level] : {std::pair{Text_MFCriticalRead, false},
+                              std::pair{Text_MFCorrosion, false}, std::pair{Text_MFLevel, true}})
+        connect(box, &QLineEdit::textChanged, this,
+                [this, box, level] { MaxFillNumberChange(*box, level); });
+    connect(List_MfgType, &QComboBox::currentIndexChanged, this,
+            &TankInformationWindow::shellInputChanged);
     for (const ScheduleRow& line : schedule_) {
         TagBox* box = line.freq;
         box->setKeyHandler([this, box](QChar key) { return FrequencyKeyPress(*box, key); });
@@ -548,8 +601,14 @@ void TankInformationWindow::Form_Load() {
         if (auto opened = source->refresh(); !opened)
             failures << opened.error();
     };
-    if (auto listed = chain_->open(); !listed)
+    if (auto listed = chain_->open(); !listed) {
         failures << listed.error();
+    } else if (auto db = Database::open(session_.DatabaseName)) {
+        // A file made by an older version is given the fields this one keeps tanks with. One
+        // that cannot be changed (read only) goes without: the maximum fill numbers are then
+        // kept as older versions kept them, and saving says what stops it.
+        (void)db->addMissingFields(QStringLiteral("Tank"));
+    }
     open(Data_Preferences, "Preferences");
     Data_Tank->setDatabaseName(session_.DatabaseName);
     Data_Tank->setLockEdits(true);
@@ -568,6 +627,7 @@ void TankInformationWindow::Form_Load() {
     session_.RecordMode = false;
 
     Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
+    enableSelectButtons();
     SetToolTipsByUnits();
     Tabs->setCurrentIndex(TabSelect);
 
@@ -673,6 +733,7 @@ void TankInformationWindow::companyChosen() {
     Cmd_Print->setEnabled(false);
     Cmd_AddLocation->setEnabled(true);
     Cmd_EditLocation->setEnabled(chain_->locationList()->count() > 0);
+    enableSelectButtons();
 }
 
 void TankInformationWindow::locationChosen() {
@@ -683,10 +744,12 @@ void TankInformationWindow::locationChosen() {
     Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
     setTankTabsEnabled(false);
     Cmd_Print->setEnabled(false);
+    enableSelectButtons();
 }
 
 void TankInformationWindow::Grid_Tanks_Click(const QModelIndex& index) {
     const TankGridRow* tank = index.isValid() ? tankGrid_->tank(index.row()) : nullptr;
+    enableSelectButtons();
     if (!tank) {
         Cmd_Print->setEnabled(false);
         return;
@@ -694,6 +757,14 @@ void TankInformationWindow::Grid_Tanks_Click(const QModelIndex& index) {
     session_.CurTankID = tank->tankId;
     session_.CurLocationID = chain_->chosenLocation();
     Cmd_Print->setEnabled(true);
+}
+
+void TankInformationWindow::enableSelectButtons() {
+    Cmd_DeleteCompany->setEnabled(Cmd_EditCompany->isEnabled());
+    Cmd_DeleteLocation->setEnabled(Cmd_EditLocation->isEnabled());
+    // Not the tank open in this window: it is being edited.
+    Cmd_DeleteTank->setEnabled(Grid_Tanks->isEnabled() && !session_.RecordMode &&
+                               tankGrid_->tank(Grid_Tanks->currentIndex().row()) != nullptr);
 }
 
 void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
@@ -708,6 +779,7 @@ void TankInformationWindow::Grid_Tanks_DblClick(const QModelIndex& index) {
         return;
     setTankTabsEnabled(true);
     Grid_Tanks->setEnabled(false);
+    enableSelectButtons();
     Tabs->setCurrentIndex(TabGeneral);
     Text_TankID->setFocus();
     openedState_ = tankState();
@@ -750,6 +822,7 @@ void TankInformationWindow::Cmd_AddCompany_Click() {
         return;
     }
     Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
+    enableSelectButtons();
 }
 
 void TankInformationWindow::Cmd_EditCompany_Click() {
@@ -776,6 +849,7 @@ void TankInformationWindow::Cmd_AddLocation_Click() {
     }
     BusyScope busy(services_.pointer, *this);
     Cmd_EditLocation->setEnabled(chain_->FillLocationList(chain_->chosenLocation()));
+    enableSelectButtons();
 }
 
 void TankInformationWindow::Cmd_EditLocation_Click() {
@@ -788,6 +862,81 @@ void TankInformationWindow::Cmd_EditLocation_Click() {
     showRecordDialog(form10, true);
 }
 
+bool TankInformationWindow::deleteRecord(RecordDeletion::Level level, qint32 key,
+                                         const QString& title, bool holdsOpenTank) {
+    auto deletion = RecordDeletion::prepare(session_.DatabaseName, level, key);
+    if (!deletion) {
+        services_.prompts.message(deletion.error(), title, Prompts::Icon::Exclamation);
+        return false;
+    }
+    if (services_.prompts.message(
+            QStringLiteral("Delete %1? This cannot be undone.").arg(deletion->description()), title,
+            Prompts::Icon::Question, Prompts::Buttons::YesNo) != Prompts::Answer::Yes)
+        return false;
+    // A new tank not yet saved would be left without its location: it is given up first, as
+    // choosing another location would.
+    if (holdsOpenTank && !mayCloseOpenTank())
+        return false;
+    BusyScope busy(services_.pointer, *this);
+    if (auto deleted = deletion->commit(); !deleted) {
+        services_.prompts.message(deleted.error(), title, Prompts::Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void TankInformationWindow::Cmd_DeleteCompany_Click() {
+    const qint32 company = chain_->highlightedCompany();
+    const bool wasChosen = company == chain_->chosenCompany();
+    if (company == 0 || !deleteRecord(RecordDeletion::Level::Company, company,
+                                      QStringLiteral("Delete Company"), wasChosen))
+        return;
+    if (auto listed = chain_->FillCompanyList(wasChosen ? 0 : chain_->chosenCompany()); !listed)
+        services_.prompts.message(listed.error(), WindowCaption, Prompts::Icon::Exclamation);
+    Cmd_EditCompany->setEnabled(chain_->companyList()->count() > 0);
+    if (wasChosen) {
+        // It held no locations, so nothing below it was listed; nothing can be added to it.
+        ResetTankView();
+        Grid_Tanks->setEnabled(false);
+        Cmd_AddLocation->setEnabled(false);
+        Cmd_EditLocation->setEnabled(false);
+    }
+    enableSelectButtons();
+}
+
+void TankInformationWindow::Cmd_DeleteLocation_Click() {
+    const qint32 location = chain_->highlightedLocation();
+    const bool wasChosen = location == chain_->chosenLocation();
+    if (location == 0 || !deleteRecord(RecordDeletion::Level::Location, location,
+                                       QStringLiteral("Delete Location"), wasChosen))
+        return;
+    // The list shows the locations of the chosen company, whichever company is highlighted.
+    chain_->showChosen();
+    Cmd_EditLocation->setEnabled(
+        chain_->FillLocationList(wasChosen ? 0 : chain_->chosenLocation()));
+    if (wasChosen) {
+        // Its grid offered a new tank for a location that is gone.
+        ResetTankView();
+        Grid_Tanks->setEnabled(false);
+        setTankTabsEnabled(false);
+        Cmd_Print->setEnabled(false);
+    }
+    enableSelectButtons();
+}
+
+void TankInformationWindow::Cmd_DeleteTank_Click() {
+    const TankGridRow* tank = tankGrid_->tank(Grid_Tanks->currentIndex().row());
+    if (!tank || session_.RecordMode)
+        return;
+    if (!deleteRecord(RecordDeletion::Level::Tank, tank->tankId, QStringLiteral("Delete Tank"),
+                      false))
+        return;
+    FillTankGrid();
+    Grid_Tanks->setCurrentIndex(tankGrid_->index(TankGridModel::NewTankRow, 0));
+    Cmd_Print->setEnabled(false);
+    enableSelectButtons();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Opening and showing a tank
 
@@ -797,6 +946,7 @@ void TankInformationWindow::showAccessError(const QString& message) {
 }
 
 bool TankInformationWindow::openExistingTank(qint32 tankId) {
+    const QScopedValueRollback<bool> showing(showingTank_, true);
     session_.CurTankID = tankId;
     const Select query =
         Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tankId);
@@ -823,6 +973,7 @@ bool TankInformationWindow::openExistingTank(qint32 tankId) {
 }
 
 bool TankInformationWindow::openNewTank() {
+    const QScopedValueRollback<bool> showing(showingTank_, true);
     // An empty recordset over the Tank table (counter keys start at 1), to add the new row to.
     Data_Tank->setRecordSource(
         Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), 0));
@@ -862,6 +1013,11 @@ void TankInformationWindow::ClearUnboundBoxes() {
     for (QComboBox* list : {List_MfgType, List_BottomType, List_RoofType})
         list->setCurrentIndex(-1);
     List_MFCourse->clear();
+    for (TagBox* box : {Text_MFCriticalRead, Text_MFCorrosion, Text_MFLevel}) {
+        box->clear();
+        box->setTag({});
+    }
+    shownMaxFillTags_ = {QString(), QString(), QString()};
     DiameterIn = HeightIn = LevelIn = 0;
     YieldPsi = TensilePsi = 0;
     courses_->clear({});
@@ -937,6 +1093,72 @@ void TankInformationWindow::ShowTank() {
     showSigned(Text_Capacity, "Capacity", unitentry::capacityShown);
     for (std::size_t k = 0; k < schedule::Kinds.size(); ++k)
         showSigned(schedule_[k].freq, schedule::Kinds[k].freqField, unitentry::frequencyShown);
+
+    ShowMaxFillNumbers();
+
+    // Minimums made by an older version or another program may not be those the data gives.
+    courses_->checkStoredMinimums();
+}
+
+void TankInformationWindow::ShowMaxFillNumbers() {
+    const Recordset& rs = Data_Tank->recordset();
+    const bool us = session_.UnitsUS;
+    const QString field = latin(maxfill::UnitsField);
+    const std::optional<bool> mark =
+        rs.isNull(field) ? std::nullopt : std::optional<bool>(rs.value(field).toBool());
+    const maxfill::RecordUnits units =
+        maxfill::recordUnits(mark, rs.value(QStringLiteral("MFDesignLevel")).toDouble(), HeightIn);
+    const QString told =
+        mark ? QString()
+        : units == maxfill::RecordUnits::Unknown
+            ? QStringLiteral("Kept by an earlier version without its unit, which the shell "
+                             "height cannot tell: shown as stored")
+            : QStringLiteral("Kept by an earlier version without its unit; read as %1, as the "
+                             "shell height tells")
+                  .arg(units == maxfill::RecordUnits::US ? QStringLiteral("feet and inches")
+                                                         : QStringLiteral("metres and mm"));
+    const QString thickness = us ? QStringLiteral("in.") : QStringLiteral("mm");
+    const QString length = us ? QStringLiteral("ft.") : QStringLiteral("meters");
+    for (auto [box, name, level, tip] :
+         {std::tuple{Text_MFCriticalRead, "MFCReading", false,
+                     QStringLiteral("Critical Reading (%1)").arg(thickness)},
+          std::tuple{Text_MFCorrosion, "MFCAllowance", false,
+                     QStringLiteral("Corrosion Allowance (%1)").arg(thickness)},
+          std::tuple{Text_MFLevel, "MFDesignLevel", true,
+                     QStringLiteral("NEW Design Level (%1)").arg(length)}}) {
+        box->setToolTip(tip);
+        box->clear();
+        box->setTag({});
+        if (rs.isNull(latin(name)))
+            continue;
+        const double stored = rs.value(latin(name)).toDouble();
+        if (!told.isEmpty())
+            box->setToolTip(tip + QStringLiteral(". ") + told + QLatin1Char('.'));
+        if (units == maxfill::RecordUnits::Unknown) {
+            // As it stands; the box reads it in the units shown, as if it had been typed.
+            box->setText(numberText(stored));
+            continue;
+        }
+        const double fixed = level ? maxfill::storedLevelFeet(stored, units)
+                                   : maxfill::storedThicknessInches(stored, units);
+        box->setText(level ? maxfill::levelShown(fixed, us) : formatThickness(fixed, us));
+        // The text first: it sets the hidden value from what it shows, which must end exact (17
+        // digits read back as the same number).
+        box->setTag(QString::number(fixed, 'g', 17));
+    }
+    shownMaxFillTags_ = {Text_MFCriticalRead->tag(), Text_MFCorrosion->tag(), Text_MFLevel->tag()};
+}
+
+void TankInformationWindow::MaxFillNumberChange(TagBox& box, bool level) {
+    const QString typed = box.text().trimmed();
+    if (typed.isEmpty()) {
+        box.setTag({});
+        return;
+    }
+    const double value = numericValue(typed);
+    const bool us = session_.UnitsUS;
+    box.setTag(
+        numberText(level ? maxfill::levelFeet(value, us) : maxfill::thicknessInches(value, us)));
 }
 
 void TankInformationWindow::ShowNextDates() {
@@ -984,8 +1206,8 @@ void TankInformationWindow::Cmd_CalcFill_Click() {
     }
     in.jointEff = numericValue(Text_JointEff->text());
     in.specGravity = numericValue(Text_MFSGravity->text());
-    in.criticalIn = maxfill::thicknessInches(numericValue(Text_MFCriticalRead->text()), us);
-    in.allowanceIn = maxfill::thicknessInches(numericValue(Text_MFCorrosion->text()), us);
+    in.criticalIn = numericValue(Text_MFCriticalRead->tag());
+    in.allowanceIn = numericValue(Text_MFCorrosion->tag());
 
     const maxfill::Outcome outcome = maxfill::maxFillLevel(in);
     if (!outcome.levelFt) {
@@ -1018,6 +1240,7 @@ bool TankInformationWindow::DimensionKeyPress(TagBox& box, qint16& inches, QChar
         box.setTag(QString::number(outcome.inches));
         box.setText(dimension::displayText(outcome.inches, session_.UnitsUS));
         box.selectAll();
+        shellInputChanged();
         break;
     }
     return true;
@@ -1063,6 +1286,11 @@ void TankInformationWindow::StrengthChange(TagBox& box) {
     box.setTag(unitentry::strengthTag(box.text(), session_.UnitsUS));
 }
 
+void TankInformationWindow::shellInputChanged() {
+    if (session_.RecordMode && !showingTank_)
+        courses_->recomputeMinimums();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Saving and leaving
 
@@ -1078,6 +1306,9 @@ bool TankInformationWindow::CheckTypedNumbers() {
          "The capacity must be a number followed by B (barrels) or G (gallons)."},
         {Text_Yield, true, "The yield strength must be a number."},
         {Text_Tensile, true, "The tensile strength must be a number."},
+        {Text_MFCriticalRead, true, "The critical reading must be a number."},
+        {Text_MFCorrosion, true, "The corrosion allowance must be a number."},
+        {Text_MFLevel, true, "The NEW design level must be a number."},
     };
     for (const Typed& t : boxes) {
         if (!t.stored || t.box->text().trimmed().isEmpty() || beginsWithNumber(t.box->text()))
@@ -1123,7 +1354,40 @@ Status TankInformationWindow::SaveTank() {
         if (auto s = rs.setValue(latin(field), numericValue(box->tag())); !s)
             return s;
     }
+    if (auto s = SaveMaxFillNumbers(); !s)
+        return s;
     return courses_->SaveCourseData(rs);
+}
+
+Status TankInformationWindow::SaveMaxFillNumbers() {
+    Recordset& rs = Data_Tank->recordset();
+    const QString mark = latin(maxfill::UnitsField);
+    const QStringList tags{Text_MFCriticalRead->tag(), Text_MFCorrosion->tag(),
+                           Text_MFLevel->tag()};
+    // Numbers left as they were shown are left as they are stored: a record an older version
+    // kept as typed stays so until one of its numbers is changed, and is then written whole in
+    // the one unit.
+    if (rs.editMode() == Recordset::EditMode::Edit && tags == shownMaxFillTags_)
+        return {};
+    // A file whose table could not be given the mark keeps the numbers as older versions did.
+    const bool marked = rs.hasField(mark);
+    const bool us = session_.UnitsUS;
+    for (auto [box, field, level] : {std::tuple{Text_MFCriticalRead, "MFCReading", false},
+                                     std::tuple{Text_MFCorrosion, "MFCAllowance", false},
+                                     std::tuple{Text_MFLevel, "MFDesignLevel", true}}) {
+        QVariant value;
+        if (!box->tag().isEmpty()) {
+            const double fixed = numericValue(box->tag());
+            value = marked ? fixed
+                           : (level ? maxfill::levelInUnits(fixed, us)
+                                    : maxfill::thicknessInUnits(fixed, us));
+        } else if (rs.isNull(latin(field))) {
+            continue; // never given: not written as a change
+        }
+        if (auto s = rs.setValue(latin(field), value); !s)
+            return s;
+    }
+    return marked ? rs.setValue(mark, true) : Status{};
 }
 
 void TankInformationWindow::Cmd_OK_Click() {

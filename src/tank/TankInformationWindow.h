@@ -3,6 +3,7 @@
 #include "data/DataSource.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "records/RecordDeletion.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -57,6 +58,9 @@ private slots:
     void Cmd_EditCompany_Click();
     void Cmd_AddLocation_Click();
     void Cmd_EditLocation_Click();
+    void Cmd_DeleteCompany_Click();
+    void Cmd_DeleteLocation_Click();
+    void Cmd_DeleteTank_Click();
     void Cmd_OK_Click();
     void Cmd_Cancel_Click();
     void Cmd_Print_Click();
@@ -96,6 +100,13 @@ private:
     QStringList tankState() const;
     // Shows the company or location dialog, to change the current row or to add one.
     void showRecordDialog(AddressRecordWindow& dialog, bool change);
+    // Deletes a company, location or tank that holds nothing, after a question naming it;
+    // refuses one that holds rows, or is open elsewhere, saying why. True when it was deleted.
+    // `holdsOpenTank`: a tank open in this window belongs to it, and is given up first.
+    bool deleteRecord(RecordDeletion::Level level, qint32 key, const QString& title,
+                      bool holdsOpenTank);
+    // Enables the buttons that act on the highlighted company, location or tank.
+    void enableSelectButtons();
 
     // Opening, showing and saving a tank.
     bool openExistingTank(qint32 tankId);
@@ -109,6 +120,12 @@ private:
     void ShowNextDates();
     // Fills List_MFCourse for a number of courses, keeping the position chosen when it remains.
     void FillMFCourseList(int courses);
+    // The numbers of the maximum fill record, converted from the units they are stored in; and
+    // written back, in one unit, when they changed or are so stored already.
+    void ShowMaxFillNumbers();
+    Status SaveMaxFillNumbers();
+    // What a typed maximum fill number is in the unit it is stored in.
+    void MaxFillNumberChange(TagBox& box, bool level);
 
     // Unit entry.
     bool DimensionKeyPress(TagBox& box, qint16& inches, QChar key);
@@ -118,6 +135,9 @@ private:
     bool FrequencyKeyPress(TagBox& box, QChar key);
     void FrequencyLostFocus(TagBox& box);
     void StrengthChange(TagBox& box);
+    // An input of the minimum thickness rule was changed by the user: the course minimums are
+    // worked out again at once.
+    void shellInputChanged();
 
     Session& session_;
     Services& services_;
@@ -140,6 +160,9 @@ private:
     QPushButton* Cmd_EditCompany = nullptr;
     QPushButton* Cmd_AddLocation = nullptr;
     QPushButton* Cmd_EditLocation = nullptr;
+    QPushButton* Cmd_DeleteCompany = nullptr;
+    QPushButton* Cmd_DeleteLocation = nullptr;
+    QPushButton* Cmd_DeleteTank = nullptr;
 
     // General Info.
     QLineEdit* Text_TankID = nullptr;
@@ -172,9 +195,11 @@ private:
     // Max. Fill.
     QComboBox* List_MFCourse = nullptr;
     QLineEdit* Text_MFSGravity = nullptr;
-    QLineEdit* Text_MFCriticalRead = nullptr;
-    QLineEdit* Text_MFCorrosion = nullptr;
-    QLineEdit* Text_MFLevel = nullptr;
+    TagBox* Text_MFCriticalRead = nullptr;
+    TagBox* Text_MFCorrosion = nullptr;
+    TagBox* Text_MFLevel = nullptr;
+    // The hidden values of the three boxes as the tank was shown.
+    QStringList shownMaxFillTags_;
     QPushButton* Cmd_CalcFill = nullptr;
 
     // The open tank's values in the units they are stored in, as the unit boxes set them.
@@ -186,6 +211,8 @@ private:
 
     // What the tank's tabs held when it was opened.
     QStringList openedState_;
+    // True while a tank is being put into the boxes: what that changes is no user's change.
+    bool showingTank_ = false;
 };
 
 } // namespace korvane

@@ -68,6 +68,10 @@ protected:
                                  {"MFCourse", 2},
                                  {"MFProduct", "Diesel"},
                                  {"MFSGravity", 0.85},
+                                 // kept as typed by an older version, in feet and inches
+                                 {"MFDesignLevel", 34.16},
+                                 {"MFCReading", 0.312},
+                                 {"MFCAllowance", 0.05},
                                  {"Custom1", "P-77"},
                                  {"Custom2", "kept out of sight"},
                                  {"Custom3", "loose"}});
@@ -288,6 +292,9 @@ TEST_F(ReportDataTest, TankValuesAreShownInTheUnitsChosen) {
         {"maxFill/course", "Course 1", "Course 1"},
         {"maxFill/product", "Diesel", "Diesel"},
         {"maxFill/specificGravity", "0.85", "0.85"},
+        {"maxFill/designLevel", "34.16 ft", "10.41 m"},
+        {"maxFill/criticalReading", "0.312 in.", "7.92 mm"},
+        {"maxFill/corrosionAllowance", "0.050 in.", "1.27 mm"},
         {"maxFill/any", true, true},
     };
     for (const auto& c : cases) {
@@ -635,6 +642,12 @@ TEST_F(ReportDataTest, TheShippedReportsShowTheSelectedTanksAndMarkWhatIsDueOrBe
         const QString text = document.toPlainText();
         EXPECT_TRUE(text.contains(QLatin1String("T-101")));
         EXPECT_TRUE(text.contains(QLatin1String("T-102")));
+        // The maximum fill record prints its numbers with their units.
+        if (c.kind == DataKind::Tanks && QLatin1String(c.file) == QLatin1String("tank_det.rpt")) {
+            EXPECT_TRUE(text.contains(QLatin1String("NEW Design Level: 34.16 ft")) &&
+                        text.contains(QLatin1String("Corrosion Allowance: 0.050 in.")))
+                << text.toStdString();
+        }
         EXPECT_FALSE(text.contains(QLatin1String("B-1")));
         QStringList red = redTexts(document);
         red.removeAll(QStringLiteral("red"));

@@ -1,8 +1,11 @@
+#include "data/History.h"
 #include "tank/TankWindowFixture.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace korvane {
 namespace {
@@ -45,6 +48,15 @@ protected:
         bringToFront(find("Cmd_ChangeCourse"));
         click("Cmd_ChangeCourse");
         EXPECT_TRUE(t.prompts.allAnswered());
+    }
+    // Stores minimums for courses 1..n of the tank, as an older program might have left them.
+    void storeMinimums(std::initializer_list<double> walls) {
+        int course = 0;
+        for (double wall : walls)
+            ASSERT_TRUE(
+                file.open()
+                    .exec(QStringLiteral("UPDATE Tank SET Course%1_Min = ?").arg(++course), {wall})
+                    .ok());
     }
     void typeDimension(const char* box, const char* feet) {
         t.prompts.answerInput(QString::fromLatin1(feet)).answerInput(QStringLiteral("0"));
@@ -325,6 +337,121 @@ TEST_F(CourseDataTest, CourseHeightsShowInTheUnitsChosenAndStayAsStored) {
         click("Cmd_OK");
         EXPECT_EQ(tankField(us, "Course1_Height").toInt(), 96);
     }
+}
+
+// Minimums of the worked tank's eight courses with E = 1.0 and with E = 0.85.
+const std::initializer_list<double> WorkedWalls{0.5289256, 0.4628099, 0.3605547, 0.3004622,
+                                                0.2403698, 0.1802773, 0.1201849, 0.1};
+const std::initializer_list<double> WallsAt085{0.6222655, 0.5444822, 0.4241820, 0.3534850,
+                                               0.2827880, 0.2120910, 0.1413940, 0.1};
+
+// Each input of the rule reworks the minimums as it is typed, asking nothing, even of a weak
+// strength; an input the rule cannot use brings back the minimums the tank had.
+TEST_F(CourseDataTest, MinimumsFollowTheirInputsAtOnceAndOkStoresThem) {
+    const struct {
+        bool us;
+        const char *yield25000, *yield30000;
+        const char *worked, *at085, *weakYield;
+    } cases[] = {
+        {true, "25000", "30000", "|0.529|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||",
+         "|0.622|0.544|0.424|0.353|0.283|0.212|0.141|0.100|||",
+         "|0.624|0.546|0.425|0.355|0.284|0.213|0.142|0.100|||"},
+        {false, "172369", "206843", "|13.43|11.76|9.16|7.63|6.11|4.58|3.05|2.54|||",
+         "|15.81|13.83|10.77|8.98|7.18|5.39|3.59|2.54|||",
+         "|15.85|13.87|10.81|9.01|7.20|5.40|3.60|2.54|||"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.us);
+        storeMinimums(WorkedWalls);
+        ASSERT_TRUE(file.open().exec(QStringLiteral("UPDATE Tank SET JointEff = 1.0")).ok());
+        session.UnitsUS = c.us;
+        openTank();
+        EXPECT_TRUE(find("Frame_Stale")->isHidden());
+        EXPECT_EQ(gridRow(1), c.worked);
+
+        typeInto("Text_JointEff", QStringLiteral("0.85"));
+        EXPECT_EQ(gridRow(1), c.at085);
+        typeInto("Text_JointEff", QString());
+        EXPECT_EQ(gridRow(1), c.worked);
+        typeInto("Text_JointEff", QStringLiteral("1"));
+        typeInto("Text_Yield", QString::fromLatin1(c.yield25000));
+        EXPECT_EQ(gridRow(1), c.weakYield);
+        EXPECT_TRUE(t.prompts.messages().empty());
+        typeInto("Text_Yield", QString::fromLatin1(c.yield30000));
+        typeInto("Text_JointEff", QStringLiteral("0.85"));
+        EXPECT_EQ(gridRow(1), c.at085);
+
+        click("Cmd_OK");
+        ASSERT_FALSE(window->isVisible());
+        int course = 0;
+        for (double wall : WallsAt085)
+            EXPECT_NEAR(
+                tankField(tank, QStringLiteral("Course%1_Min").arg(++course).toLatin1()).toDouble(),
+                wall, 1e-6)
+                << course;
+    }
+
+    // The history shows the minimums each OK stored.
+    const auto entries = history::readForTank(file.open(), tank);
+    ASSERT_TRUE(entries.ok());
+    EXPECT_EQ(std::count_if(entries->begin(), entries->end(),
+                            [](const history::Entry& e) {
+                                return e.field == QLatin1String("Course1_Min") &&
+                                       e.before == QLatin1String("0.5289256") &&
+                                       e.after == QLatin1String("0.62226546");
+                            }),
+              2);
+}
+
+// The tank: the joint efficiency raised to 1.0 with the minimums of 0.85 left behind.
+TEST_F(CourseDataTest, StaleMinimumsAreToldOnOpeningAndRecomputedOnRequest) {
+    storeMinimums(WallsAt085);
+    const struct {
+        bool us;
+        const char *told, *stored, *worked;
+    } cases[] = {
+        {false,
+         "The stored minimum thicknesses do not agree with this tank's design data: Course 1 is "
+         "stored as 15.81 mm but works out to 13.43 mm.",
+         "|15.81|13.83|10.77|8.98|7.18|5.39|3.59|2.54|||",
+         "|13.43|11.76|9.16|7.63|6.11|4.58|3.05|2.54|||"},
+        {true,
+         "The stored minimum thicknesses do not agree with this tank's design data: Course 1 is "
+         "stored as 0.622 in. but works out to 0.529 in.",
+         "|0.622|0.544|0.424|0.353|0.283|0.212|0.141|0.100|||",
+         "|0.529|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.us);
+        session.UnitsUS = c.us;
+        openTank();
+        EXPECT_FALSE(find("Frame_Stale")->isHidden());
+        EXPECT_EQ(find<QLabel>("LabelStale")->text().toStdString(), c.told);
+        EXPECT_FALSE(tabs()->tabIcon(2).isNull());
+        EXPECT_EQ(gridRow(1), c.stored);
+
+        bringToFront(find("Cmd_Recompute"));
+        click("Cmd_Recompute");
+        EXPECT_EQ(gridRow(1), c.worked);
+        EXPECT_TRUE(find("Frame_Stale")->isHidden());
+        EXPECT_TRUE(tabs()->tabIcon(2).isNull());
+        if (!c.us) {
+            // Cancel asks, as after any change, and keeps the stored minimums.
+            t.prompts.answerMessage(Answer::Ok);
+            click("Cmd_Cancel");
+            EXPECT_NEAR(tankField(tank, "Course1_Min").toDouble(), 0.6222655, 1e-6);
+        }
+    }
+    click("Cmd_OK");
+    EXPECT_NEAR(tankField(tank, "Course1_Min").toDouble(), 0.5289256, 1e-6);
+    EXPECT_NEAR(tankField(tank, "Course7_Min").toDouble(), 0.1201849, 1e-6);
+
+    // Minimums the rule cannot work out (no construction type) are not called stale.
+    ASSERT_TRUE(file.open().exec(QStringLiteral("UPDATE Tank SET MfgType = 0")).ok());
+    storeMinimums({0.3});
+    openTank();
+    EXPECT_TRUE(find("Frame_Stale")->isHidden());
+    EXPECT_EQ(gridRow(1), "|0.300|0.463|0.361|0.300|0.240|0.180|0.120|0.100|||");
 }
 
 } // namespace

@@ -114,8 +114,9 @@ TEST_F(FillAndCustomTest, CalculateFillsTheNewDesignLevelInTheUnitsOfThePreferen
     const struct {
         bool us;
         const char *reading, *allowance, *level; // 7.62 and 1.27 mm; 32.5 ft is 9.906 m
-        double stored;
-    } cases[] = {{true, "0.3", "0.05", "32.5", 32.5}, {false, "7.62", "1.27", "9.9", 9.9}};
+        double stored;                           // feet
+    } cases[] = {{true, "0.3", "0.05", "32.5", 32.5},
+                 {false, "7.62", "1.27", "9.9", 9.9 * 39.3701 / 12}};
     for (const auto& c : cases) {
         EXPECT_TRUE(file.open()
                         .exec(QStringLiteral("UPDATE Tank SET Diameter = 1260, MfgType = 3, "
@@ -131,7 +132,7 @@ TEST_F(FillAndCustomTest, CalculateFillsTheNewDesignLevelInTheUnitsOfThePreferen
         click("Cmd_CalcFill");
         EXPECT_EQ(text("Text_MFLevel"), QString::fromLatin1(c.level)) << c.us;
         click("Cmd_OK");
-        EXPECT_EQ(tankField(tank, "MFDesignLevel"), QVariant(c.stored)) << c.us;
+        EXPECT_NEAR(tankField(tank, "MFDesignLevel").toDouble(), c.stored, 1e-12) << c.us;
     }
 }
 
@@ -150,6 +151,84 @@ TEST_F(FillAndCustomTest, CalculateWithValuesMissingSaysSoAndLeavesTheLevel) {
               QStringLiteral("Data missing for the maximum fill height: the tank diameter, the "
                              "shell construction, the joint efficiency and the specific gravity."));
     EXPECT_EQ(text("Text_MFLevel"), QStringLiteral("38.5"));
+}
+
+// The level typed in feet is shown in metres after a switch of units, and OK in either leaves
+// the one stored value as it is.
+TEST_F(FillAndCustomTest, MaxFillNumbersAreStoredInOneUnitAndShownInThePreferences) {
+    openTank();
+    EXPECT_EQ(find<QLabel>("LabelMFLevelUnit")->text(), QStringLiteral("ft."));
+    typeInto("Text_MFLevel", QStringLiteral("34.16"));
+    typeInto("Text_MFCriticalRead", QStringLiteral("0.312"));
+    typeInto("Text_MFCorrosion", QStringLiteral("0.05"));
+    click("Cmd_OK");
+    const auto stored = {std::pair<const char*, QVariant>{"MFDesignLevel", 34.16},
+                         {"MFCReading", 0.312},
+                         {"MFCAllowance", 0.05},
+                         {"MFUnitsUS", true}};
+    expectStored(tank, stored);
+
+    for (const auto& [us, level, reading, allowance, levelUnit, thicknessUnit] :
+         {std::tuple{false, "10.41", "7.92", "1.27", "meters", "mm"},
+          std::tuple{true, "34.16", "0.312", "0.050", "ft.", "in."}}) {
+        session.UnitsUS = us;
+        openTank();
+        EXPECT_EQ(text("Text_MFLevel").toStdString(), level);
+        EXPECT_EQ(text("Text_MFCriticalRead").toStdString(), reading);
+        EXPECT_EQ(text("Text_MFCorrosion").toStdString(), allowance);
+        EXPECT_EQ(find<QLabel>("LabelMFLevelUnit")->text().toStdString(), levelUnit);
+        EXPECT_EQ(find<QLabel>("LabelMFReadingUnit")->text().toStdString(), thicknessUnit);
+        click("Cmd_OK");
+        expectStored(tank, stored);
+    }
+}
+
+// Records kept as typed by older versions are read in the units the shell height tells.
+TEST_F(FillAndCustomTest, MaxFillNumbersKeptAsTypedAreReadInTheirLikelyUnits) {
+    // A file of an older version has no mark of the units; the window gives its table one.
+    ASSERT_TRUE(
+        file.open().exec(QStringLiteral("ALTER TABLE \"Tank\" DROP COLUMN \"MFUnitsUS\"")).ok());
+    openWindow();
+    click("Cmd_Cancel");
+    const struct {
+        double level, reading, allowance;
+        QVariant height;
+        bool us;
+        const char *levelShown, *readingShown, *toolTip;
+    } cases[] = {
+        {34.16, 0.312, 0.05, 480, false, "10.41", "7.92", "read as feet and inches"},
+        {10.41, 7.92, 1.27, 480, true, "34.15", "0.312", "read as metres and mm"},
+        {34.16, 0.312, 0.05, QVariant(), true, "34.16", "0.312", "cannot tell"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.levelShown);
+        ASSERT_TRUE(file.open()
+                        .exec(QStringLiteral("UPDATE Tank SET MFDesignLevel = ?, MFCReading = ?, "
+                                             "MFCAllowance = ?, Height = ?, MFUnitsUS = NULL"),
+                              {c.level, c.reading, c.allowance, c.height})
+                        .ok());
+        session.UnitsUS = c.us;
+        openTank();
+        EXPECT_EQ(text("Text_MFLevel").toStdString(), c.levelShown);
+        EXPECT_EQ(text("Text_MFCriticalRead").toStdString(), c.readingShown);
+        EXPECT_TRUE(box("Text_MFLevel")->toolTip().contains(QLatin1String(c.toolTip)))
+            << box("Text_MFLevel")->toolTip().toStdString();
+        // Untouched, the record stays as it was kept.
+        click("Cmd_OK");
+        expectStored(tank, {{"MFDesignLevel", c.level}, {"MFUnitsUS", QVariant()}});
+    }
+
+    // A change to one number stores the whole record in the one unit: 10.41 m, 7.92 mm.
+    ASSERT_TRUE(file.open()
+                    .exec(QStringLiteral("UPDATE Tank SET MFDesignLevel = 10.41, MFCReading = "
+                                         "7.92, MFCAllowance = 1.27, Height = 480"))
+                    .ok());
+    openTank();
+    typeInto("Text_MFCorrosion", QStringLiteral("0.06"));
+    click("Cmd_OK");
+    expectStored(tank, {{"MFCAllowance", 0.06}, {"MFUnitsUS", true}});
+    EXPECT_NEAR(tankField(tank, "MFDesignLevel").toDouble(), 10.41 * 39.3701 / 12, 1e-12);
+    EXPECT_NEAR(tankField(tank, "MFCReading").toDouble(), 7.92 / 25.399986, 1e-12);
 }
 
 TEST_F(FillAndCustomTest, CustomFieldsFollowThePreferences) {

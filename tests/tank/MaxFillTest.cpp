@@ -98,5 +98,31 @@ TEST(MaxFill, BoxUnits) {
         EXPECT_EQ(maxfill::levelText(c.levelFt, c.us).toStdString(), c.text) << c.levelFt;
 }
 
+// A 40 ft (12.19 m) shell: a level too high for the shell in metres is feet; one that fits
+// either way is read in the unit that brings it nearer the shell height.
+TEST(MaxFill, UnitsOfARecordKeptAsTypedAreToldFromTheShellHeight) {
+    using enum maxfill::RecordUnits;
+    const struct {
+        std::optional<bool> mark;
+        double level;
+        int shellIn;
+        maxfill::RecordUnits units;
+    } cases[] = {
+        {true, 10.0, 480, US},
+        {false, 34.0, 480, Metric},
+        {std::nullopt, 34.16, 480, US},
+        {std::nullopt, 10.41, 480, Metric},
+        {std::nullopt, 20.0, 480, US},     // half the shell; 20 m would be far above it
+        {std::nullopt, 12.2, 480, Metric}, // the full shell typed in metres, a hair above it
+        {std::nullopt, 5.0, 480, Metric},
+        {std::nullopt, 34.16, 0, Unknown},
+        {std::nullopt, 0.0, 480, Unknown},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(maxfill::recordUnits(c.mark, c.level, c.shellIn), c.units) << c.level;
+    EXPECT_NEAR(maxfill::storedLevelFeet(10.41, Metric), 34.1536, 1e-4);
+    EXPECT_EQ(maxfill::storedLevelFeet(10.41, Unknown), 10.41);
+}
+
 } // namespace
 } // namespace korvane

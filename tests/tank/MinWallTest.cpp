@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace korvane {
 namespace {
@@ -182,6 +183,16 @@ TEST(MinWall, InputsAreRefusedInTheRuleOrder) {
     weak.tensilePsi = 40000;
     EXPECT_EQ(checkMinWallInput(weak), None);
     EXPECT_EQ(calcMinWall(weak).size(), 8u);
+    // But a welded shell without a strength has no allowable stress to divide by; a riveted one
+    // needs none.
+    for (auto [type, yield, tensile, expected] :
+         {std::tuple{1, 0, 55000, DataMissing}, std::tuple{2, 30000, -1, DataMissing},
+          std::tuple{3, 0, 0, None}}) {
+        weak.mfgType = type;
+        weak.yieldPsi = yield;
+        weak.tensilePsi = tensile;
+        EXPECT_EQ(checkMinWallInput(weak), expected) << type << " " << yield << " " << tensile;
+    }
 }
 
 TEST(MinWall, TheTwoStagesSplitAroundTheStrengthQuestions) {

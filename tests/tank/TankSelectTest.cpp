@@ -413,3 +413,137 @@ TEST_F(TankSelectTest, UnreadableDatabaseIsReportedAndTheWindowStaysUsable) {
 
 } // namespace
 } // namespace korvane
+
+namespace korvane {
+namespace {
+
+using test::TankWindowTest;
+
+// Gulf Plains holds Port Arthur, with T-101 (an inspection with a reading), T-102 (a TML point)
+// and T-103 (a drawing), and Beaumont with nothing; Prairie holds nothing.
+class DeleteTest : public TankWindowTest {
+protected:
+    DeleteTest() {
+        const qint32 gulf = file.addCompany(QStringLiteral("Gulf Plains"));
+        file.addCompany(QStringLiteral("Prairie"));
+        const qint32 portArthur = file.addLocation(gulf, QStringLiteral("Port Arthur"));
+        file.addLocation(gulf, QStringLiteral("Beaumont"));
+        t101 = addTank(portArthur, QStringLiteral("T-101"));
+        t102 = addTank(portArthur, QStringLiteral("T-102"));
+        t103 = addTank(portArthur, QStringLiteral("T-103"));
+        const qint32 inspection = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
+        file.add(QStringLiteral("Thickness"), {{"InspectionID", inspection}, {"Reading", 0.3}});
+        file.add(QStringLiteral("TML"), {{"TankID", t102}, {"PointID", "A1"}});
+        file.add(QStringLiteral("TGraphic"), {{"TankID", t103}, {"GraphicLabel", "T103.svg"}});
+    }
+    void highlight(const char* list, int row) { find<QListWidget>(list)->setCurrentRow(row); }
+    // Presses a Delete button; the answers and the messages expected are scripted first.
+    std::string pressDelete(const char* button) {
+        click(button);
+        EXPECT_TRUE(t.prompts.allAnswered());
+        return t.prompts.messages().back().text.toStdString();
+    }
+    qint64 historyOf(const char* table, const char* action) const {
+        return file.open()
+            .firstValue(QStringLiteral("SELECT count(*) FROM History WHERE TableName = ? AND "
+                                       "Action = ?"),
+                        {QString::fromLatin1(table), QString::fromLatin1(action)})
+            ->toLongLong();
+    }
+
+    qint32 t101 = 0, t102 = 0, t103 = 0;
+};
+
+TEST_F(DeleteTest, WhatHoldsRowsIsRefusedNamingThemAndWhatHoldsNoneIsDeletedAfterAsking) {
+    openWindow();
+    highlight("List_Company", 0);
+    t.prompts.answerMessage();
+    EXPECT_EQ(pressDelete("Cmd_DeleteCompany"),
+              "The company \"Gulf Plains\" cannot be deleted: it holds 2 locations, 3 tanks, 1 "
+              "inspection, 1 reading, 1 drawing and 1 TML point.");
+    EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Delete Company"));
+
+    // Prairie: No keeps it, Yes deletes it with its history.
+    highlight("List_Company", 1);
+    t.prompts.answerMessage(Prompts::Answer::No);
+    EXPECT_EQ(pressDelete("Cmd_DeleteCompany"),
+              "Delete the company \"Prairie\"? This cannot be undone.");
+    EXPECT_EQ(t.prompts.messages().back().icon, Prompts::Icon::Question);
+    EXPECT_EQ(file.count(QStringLiteral("Company")), 2);
+    t.prompts.answerMessage(Prompts::Answer::Yes);
+    pressDelete("Cmd_DeleteCompany");
+    EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
+    EXPECT_EQ(find<QListWidget>("List_Company")->count(), 1);
+    EXPECT_EQ(historyOf("Company", "deleted"), 1);
+
+    // Locations: Port Arthur holds the tanks, Beaumont nothing.
+    chooseLocation(0, 0);
+    highlight("List_Location", 0);
+    t.prompts.answerMessage();
+    EXPECT_EQ(pressDelete("Cmd_DeleteLocation"),
+              "The location \"Port Arthur\" cannot be deleted: it holds 3 tanks, 1 inspection, 1 "
+              "reading, 1 drawing and 1 TML point.");
+    highlight("List_Location", 1);
+    t.prompts.answerMessage(Prompts::Answer::Yes);
+    pressDelete("Cmd_DeleteLocation");
+    EXPECT_EQ(find<QListWidget>("List_Location")->count(), 1);
+    EXPECT_EQ(historyOf("Location", "deleted"), 1);
+
+    // Tanks: each holds one kind of row; once its drawing is gone T-103 holds nothing.
+    const std::pair<int, const char*> refused[] = {
+        {1, "The tank \"T-101\" cannot be deleted: it holds 1 inspection and 1 reading."},
+        {2, "The tank \"T-102\" cannot be deleted: it holds 1 TML point."},
+        {3, "The tank \"T-103\" cannot be deleted: it holds 1 drawing."},
+    };
+    for (const auto& [row, message] : refused) {
+        clickGridRow(row);
+        t.prompts.answerMessage();
+        EXPECT_EQ(pressDelete("Cmd_DeleteTank"), message);
+    }
+    ASSERT_TRUE(file.open().exec(QStringLiteral("DELETE FROM TGraphic")).ok());
+    t.prompts.answerMessage(Prompts::Answer::Yes);
+    EXPECT_EQ(pressDelete("Cmd_DeleteTank"), "Delete the tank \"T-103\"? This cannot be undone.");
+    EXPECT_EQ(gridColumn(0).mid(1), (QStringList{"T-101", "T-102"}));
+    EXPECT_EQ(file.count(QStringLiteral("Tank")), 2);
+    EXPECT_FALSE(find("Cmd_DeleteTank")->isEnabled());
+}
+
+// A new tank typed into the empty location is given up, after asking, before the location goes.
+TEST_F(DeleteTest, DeletingTheLocationOfANewTankGivesTheTankUpFirst) {
+    openWindow();
+    chooseLocation(0, 1);
+    doubleClickGridRow(0);
+    typeInto("Text_TankID", QStringLiteral("T-900"));
+    bringToFront(find("List_Location"));
+    highlight("List_Location", 1);
+    t.prompts.answerMessage(Prompts::Answer::Yes).answerMessage(Prompts::Answer::Ok);
+    pressDelete("Cmd_DeleteLocation");
+    EXPECT_EQ(t.prompts.messages().back().text,
+              QStringLiteral("This will cause all changes to be ignored!"));
+    EXPECT_FALSE(session.RecordMode);
+    EXPECT_FALSE(grid()->isEnabled());
+    EXPECT_EQ(tankTabsEnabled(), (std::vector<bool>{false, false, false, false}));
+    click("Cmd_OK");
+    EXPECT_EQ(file.count(QStringLiteral("Location")), 1);
+    EXPECT_EQ(file.count(QStringLiteral("Tank")), 3);
+}
+
+TEST_F(DeleteTest, ATankOpenElsewhereIsNotDeleted) {
+    ASSERT_TRUE(file.open().exec(QStringLiteral("DELETE FROM TGraphic")).ok());
+    test::LockHolderProcess holder(QStringLiteral(LOCK_HOLDER_PATH), file.path(), t103);
+    ASSERT_EQ(holder.waitForLine(), QStringLiteral("locked"));
+    openWindow();
+    chooseLocation(0, 0);
+    clickGridRow(3);
+    t.prompts.answerMessage();
+    EXPECT_NE(pressDelete("Cmd_DeleteTank").find("being edited"), std::string::npos);
+    EXPECT_EQ(file.count(QStringLiteral("Tank")), 3);
+
+    holder.finishEdit();
+    t.prompts.answerMessage(Prompts::Answer::Yes);
+    pressDelete("Cmd_DeleteTank");
+    EXPECT_EQ(file.count(QStringLiteral("Tank")), 2);
+}
+
+} // namespace
+} // namespace korvane
