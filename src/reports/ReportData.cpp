@@ -633,7 +633,7 @@ QVariantMap surveyData(const Rows& rows, const Tank& tank, Context& cx) {
     for (const settlement::SurveyRow& row : analysis.rows)
         rowList.append(QVariantMap{
             {QStringLiteral("point"), row.point},
-            {QStringLiteral("angle"), row.angle},
+            {QStringLiteral("angle"), settlement::angleText(row.angle)},
             {QStringLiteral("actual"), length(row.actual, true)},
             {QStringLiteral("actualValue"), lengthValue(row.actual, true)},
             {QStringLiteral("outOfPlane"), length(row.outOfPlane)},
