@@ -209,7 +209,7 @@ void CourseDataPanel::offerRaise(TagBox& box, qint32& psi, const courses::Streng
     psi = offer.psi;
 }
 
-void CourseDataPanel::CalcMinWall() {
+MinWallInput CourseDataPanel::typedInput() const {
     MinWallInput in;
     in.specGravity = static_cast<float>(numericValue(in_.specGravity->text()));
     in.jointEff = numericValue(in_.jointEff->text());
@@ -218,6 +218,11 @@ void CourseDataPanel::CalcMinWall() {
     in.diameterIn = *in_.diameterIn;
     in.heightIn = *in_.heightIn;
     in.levelIn = *in_.levelIn;
+    return in;
+}
+
+void CourseDataPanel::CalcMinWall() {
+    MinWallInput in = typedInput();
     session_.TankHeightFt = static_cast<float>(*in_.heightIn / 12.0);
 
     for (auto [box, psi] :
@@ -253,14 +258,7 @@ void CourseDataPanel::CalcMinWall() {
 // Keeping the minimums true to the data
 
 std::vector<float> CourseDataPanel::workedOutMinimums() const {
-    MinWallInput in;
-    in.specGravity = static_cast<float>(numericValue(in_.specGravity->text()));
-    in.jointEff = numericValue(in_.jointEff->text());
-    in.courses = data_.courses();
-    in.mfgType = in_.mfgType->currentIndex();
-    in.diameterIn = *in_.diameterIn;
-    in.heightIn = *in_.heightIn;
-    in.levelIn = *in_.levelIn;
+    MinWallInput in = typedInput();
     // The strengths as their boxes hold them in psi; one that is no whole psi leaves nothing to
     // work out.
     const auto yield = toInt32(numericValue(in_.yield->tag()));

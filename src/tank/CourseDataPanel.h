@@ -81,6 +81,9 @@ private slots:
 private:
     void AskCourseHeights();
     void CalcMinWall();
+    // The rule's inputs as the boxes and the course data hold them; the strengths are left for
+    // the caller, which decides what a strength that is no whole psi means.
+    MinWallInput typedInput() const;
     // The minimums the rule gives with the inputs as they stand, bottom course first; empty
     // when it cannot give them. Asks nothing and changes nothing.
     std::vector<float> workedOutMinimums() const;
