@@ -30,6 +30,7 @@ namespace {
 enum class Shown {
     ByType,         // dates, booleans and drawings by their type; everything else as stored
     Dimension,      // whole inches, shown as feet or metres
+    Feet,           // feet, shown as feet or metres
     Strength,       // psi, shown as psi or KPa
     Capacity,       // barrels, or gallons when negative
     Frequency,      // years, or months when negative
@@ -94,10 +95,11 @@ const QHash<QString, FieldRule>& fieldRules() {
         add("Tank", "CPSType", "Cathodic Protection Type");
         add("Tank", "MFCourse", "Max. Fill Course", Shown::MaxFillCourse);
         add("Tank", "MFProduct", "Max. Fill Product");
-        add("Tank", "MFDesignLevel", "Max. Fill NEW Design Level");
+        add("Tank", "MFDesignLevel", "Max. Fill NEW Design Level", Shown::Feet);
         add("Tank", "MFSGravity", "Max. Fill Specific Gravity");
-        add("Tank", "MFCAllowance", "Max. Fill Corrosion Allowance");
-        add("Tank", "MFCReading", "Max. Fill Critical Reading");
+        add("Tank", "MFCAllowance", "Max. Fill Corrosion Allowance", Shown::Thickness);
+        add("Tank", "MFCReading", "Max. Fill Critical Reading", Shown::Thickness);
+        add("Tank", "MFUnitsUS", "Max. Fill in Feet and Inches");
         add("Tank", "MFDate", "Max. Fill Date");
         for (const schedule::InspectionKind& kind : schedule::Kinds) {
             const QString label = QString::fromLatin1(kind.label);
@@ -259,6 +261,10 @@ QString shownValue(Shown shown, FieldType type, const QString& stored, bool us) 
     case Shown::Dimension:
         if (isNumber)
             return withUnit(dimension::displayText(n, us), us, "ft.", "meters");
+        break;
+    case Shown::Feet:
+        if (isNumber)
+            return withUnit(dimension::displayText(n * 12, us), us, "ft.", "meters");
         break;
     case Shown::Strength:
         if (isNumber) {

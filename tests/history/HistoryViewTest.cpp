@@ -29,6 +29,9 @@ TEST(HistoryView, FieldsAreCaptionedAndValuesShownAsTheWindowsShowThem) {
     } cases[] = {
         {"Tank", "Name", "T-101", "Tank ID", "T-101", "T-101"},
         {"Tank", "Diameter", "1446", "Diameter", "120.50 ft.", "36.73 meters"},
+        {"Tank", "MFDesignLevel", "34.16", "Max. Fill NEW Design Level", "34.16 ft.",
+         "10.41 meters"},
+        {"Tank", "MFCReading", "0.25", "Max. Fill Critical Reading", "0.250 in.", "6.35 mm"},
         {"Tank", "DesignLevel", "456", "Design Level", "38.00 ft.", "11.58 meters"},
         {"Tank", "Height", "6", "Shell Height", "0.50 ft.", "0.15 meters"},
         {"Tank", "Yield", "30000", "Yield Strength", "30000 psi", "206843 KPa"},
@@ -77,7 +80,7 @@ TEST(HistoryView, FieldsAreCaptionedAndValuesShownAsTheWindowsShowThem) {
         {"Preferences", "Custom3_Type", "3", "Custom Field 3 Kind", "Yes/No", "Yes/No"},
         {"Preferences", "USUnits", "1", "US Units", "Yes", "Yes"},
         {"Location", "Zip", "77640", "Zip", "77640", "77640"},
-        {"Tank", "MFCReading", "0.3", "Max. Fill Critical Reading", "0.3", "0.3"},
+        {"Tank", "MFUnitsUS", "1", "Max. Fill in Feet and Inches", "Yes", "Yes"},
         {"Tank", "NewField2B", "v", "New Field 2 B", "v", "v"}, // not in the layout
     };
     for (const auto& c : cases) {
