@@ -438,6 +438,56 @@ TEST_F(InspectionWindowTest, CancelAsksOnlyWhenSomethingWouldBeLost) {
     EXPECT_EQ(file.count(QStringLiteral("Thickness")), 1);
 }
 
+// The minimum of every course of a tank of ten courses stands under its course, the top one
+// too; the floor and the roof have none. Both unit systems.
+TEST_F(InspectionWindowTest, TheMinimumWallRowShowsEveryCourseOfATallTank) {
+    const qint32 portArthur = file.value(QStringLiteral("Tank"), QStringLiteral("TankID"), t101,
+                                         QStringLiteral("LocationID"))
+                                  .toInt();
+    QVariantMap tank{{"LocationID", portArthur}, {"Name", "T-110"}, {"Courses", 10}};
+    for (int course = 1; course <= 10; ++course)
+        tank.insert(QStringLiteral("Course%1_Min").arg(course), 0.50 - 0.03 * (course - 1));
+    file.add(QStringLiteral("Tank"), tank);
+
+    struct Case {
+        bool unitsUS;
+        QStringList row;
+    };
+    const Case cases[] = {
+        {true, {"Min. Wall", "", "0.500", "0.470", "0.440", "0.410", "0.380", "0.350", "0.320",
+                "0.290", "0.260", "0.230", ""}},
+        {false, {"Min. Wall", "", "12.70", "11.94", "11.18", "10.41", "9.65", "8.89", "8.13",
+                 "7.37", "6.60", "5.84", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unitsUS ? "US" : "metric");
+        session.UnitsUS = c.unitsUS;
+        openWindow();
+        chooseLocation(0, 0);
+        doubleClickList("List_Tank", 2);
+        doubleClickRow(inspectionGrid(), 0);
+        ASSERT_TRUE(session.RecordMode);
+        const auto* minWall = find<QTableWidget>("Grid_MinWall");
+        QStringList captions, row;
+        for (int column = 0; column < minWall->columnCount(); ++column) {
+            captions << minWall->horizontalHeaderItem(column)->text();
+            row << (minWall->item(0, column) ? minWall->item(0, column)->text() : QString());
+        }
+        EXPECT_EQ(captions, (QStringList{c.unitsUS ? "(in.)" : "(mm)", "Floor", "Course 1",
+                                         "Course 2", "Course 3", "Course 4", "Course 5",
+                                         "Course 6", "Course 7", "Course 8", "Course 9",
+                                         "Course 10", "Roof"}));
+        EXPECT_EQ(row, c.row);
+        QStringList courses;
+        for (int i = 0; i < combo("List_Course")->count(); ++i)
+            courses << combo("List_Course")->itemText(i);
+        EXPECT_EQ(courses, (QStringList{" ", "Floor", "Course 1", "Course 2", "Course 3",
+                                        "Course 4", "Course 5", "Course 6", "Course 7",
+                                        "Course 8", "Course 9", "Course 10", "Roof"}));
+        window.reset();
+    }
+}
+
 // White on red, as in Tank Information: a tank with an inspection due this calendar year or
 // earlier, by years or by months; due next year, unscheduled, or scheduled without a last date,
 // it is not marked.
