@@ -454,10 +454,12 @@ TEST_F(InspectionWindowTest, TheMinimumWallRowShowsEveryCourseOfATallTank) {
         QStringList row;
     };
     const Case cases[] = {
-        {true, {"Min. Wall", "", "0.500", "0.470", "0.440", "0.410", "0.380", "0.350", "0.320",
-                "0.290", "0.260", "0.230", ""}},
-        {false, {"Min. Wall", "", "12.70", "11.94", "11.18", "10.41", "9.65", "8.89", "8.13",
-                 "7.37", "6.60", "5.84", ""}},
+        {true,
+         {"Min. Wall", "", "0.500", "0.470", "0.440", "0.410", "0.380", "0.350", "0.320", "0.290",
+          "0.260", "0.230", ""}},
+        {false,
+         {"Min. Wall", "", "12.70", "11.94", "11.18", "10.41", "9.65", "8.89", "8.13", "7.37",
+          "6.60", "5.84", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unitsUS ? "US" : "metric");
@@ -474,16 +476,15 @@ TEST_F(InspectionWindowTest, TheMinimumWallRowShowsEveryCourseOfATallTank) {
             row << (minWall->item(0, column) ? minWall->item(0, column)->text() : QString());
         }
         EXPECT_EQ(captions, (QStringList{c.unitsUS ? "(in.)" : "(mm)", "Floor", "Course 1",
-                                         "Course 2", "Course 3", "Course 4", "Course 5",
-                                         "Course 6", "Course 7", "Course 8", "Course 9",
-                                         "Course 10", "Roof"}));
+                                         "Course 2", "Course 3", "Course 4", "Course 5", "Course 6",
+                                         "Course 7", "Course 8", "Course 9", "Course 10", "Roof"}));
         EXPECT_EQ(row, c.row);
         QStringList courses;
         for (int i = 0; i < combo("List_Course")->count(); ++i)
             courses << combo("List_Course")->itemText(i);
         EXPECT_EQ(courses, (QStringList{" ", "Floor", "Course 1", "Course 2", "Course 3",
-                                        "Course 4", "Course 5", "Course 6", "Course 7",
-                                        "Course 8", "Course 9", "Course 10", "Roof"}));
+                                        "Course 4", "Course 5", "Course 6", "Course 7", "Course 8",
+                                        "Course 9", "Course 10", "Roof"}));
         window.reset();
     }
 }

@@ -315,6 +315,43 @@ TEST_F(ReportDataTest, TankValuesAreShownInTheUnitsChosen) {
     EXPECT_EQ(at(empty, "maxFill/any"), false);
 }
 
+// Every course of a ten-course tank, the top one too, with its height (entered in inches) and
+// its minimum, in both unit systems.
+TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
+    test::TestDatabase tall;
+    const qint32 location =
+        tall.addLocation(tall.addCompany(QStringLiteral("Acme Oil")), QStringLiteral("Tall Farm"));
+    QVariantMap tank{{"LocationID", location}, {"Name", "T-10"}, {"Courses", 10}, {"Height", 924}};
+    for (int course = 1; course <= 10; ++course) {
+        tank.insert(QStringLiteral("Course%1_Height").arg(course), course == 10 ? 60 : 96);
+        tank.insert(QStringLiteral("Course%1_Min").arg(course), 0.50 - 0.03 * (course - 1));
+    }
+    tall.add(Tanks, tank);
+
+    const QStringList us{"1 96.00 0.500", "2 96.00 0.470", "3 96.00 0.440", "4 96.00 0.410",
+                         "5 96.00 0.380", "6 96.00 0.350", "7 96.00 0.320", "8 96.00 0.290",
+                         "9 96.00 0.260", "10 60.00 0.230"};
+    const QStringList si{"1 243.84 12.70", "2 243.84 11.94", "3 243.84 11.18", "4 243.84 10.41",
+                         "5 243.84 9.65",  "6 243.84 8.89",  "7 243.84 8.13",  "8 243.84 7.37",
+                         "9 243.84 6.60",  "10 152.40 5.84"};
+    for (const bool unitsUS : {true, false}) {
+        SCOPED_TRACE(unitsUS ? "US" : "metric");
+        DataOptions options;
+        options.unitsUS = unitsUS;
+        auto data = buildReportData(tall.path(), DataKind::Tanks, {}, options);
+        ASSERT_TRUE(data.ok());
+        const QVariant shown = at(*data, "companies/0/locations/0/tanks/0");
+        EXPECT_EQ(at(shown, QStringLiteral("courseCount")), 10);
+        QStringList rows;
+        for (const QVariant& course : at(shown, QStringLiteral("courses")).toList())
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(at(course, QStringLiteral("number")).toString(),
+                             at(course, QStringLiteral("height")).toString(),
+                             at(course, QStringLiteral("minimum")).toString());
+        EXPECT_EQ(rows, unitsUS ? us : si);
+    }
+}
+
 TEST_F(ReportDataTest, TheScheduleGivesNextDatesAndMarksThoseDueThisYearOrEarlier) {
     // Today is 01/Mar/2025: external (10/Jun/2025) is due this year, ultrasonic (18 months after
     // 31/Aug/2022: 29/Feb/2024, a leap year) is overdue, internal (2030) is not; the seals have no
