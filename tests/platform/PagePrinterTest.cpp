@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace korvane {
 namespace {
 
@@ -75,6 +77,44 @@ TEST_F(PagePrinterTest, LongListRunsOnWithHeadingAndPageNumbers) {
         }
     }
     EXPECT_EQ(next, 201);
+}
+
+// On every page the body stops an empty line above the page number, and a full page is used to
+// within a line of that.
+TEST_F(PagePrinterTest, TheBodyStopsAnEmptyLineAboveThePageNumber) {
+    PagePrinter pages(printer);
+    pages.setFontSize(10);
+    for (int i = 1; i <= 150; ++i)
+        pages.printLine(QStringLiteral("Entry %1").arg(i));
+    ASSERT_TRUE(pages.endDocument().ok());
+
+    const std::vector<test::PdfPage> boxes = test::pdfWordBoxes(printer.outputFileName());
+    ASSERT_EQ(static_cast<int>(boxes.size()), pages.pageCount());
+    ASSERT_GE(boxes.size(), 3u);
+    for (std::size_t n = 0; n < boxes.size(); ++n) {
+        SCOPED_TRACE(n + 1);
+        const auto& words = boxes[n].words;
+        const auto footer = std::find_if(words.begin(), words.end(), [](const auto& w) {
+            return w.text == QStringLiteral("Page");
+        });
+        ASSERT_NE(footer, words.end());
+        const double footerHeight = footer->bottom - footer->top;
+        double lastBottom = 0, pitch = 0, previousTop = -1;
+        for (const test::PdfWord& w : words) {
+            if (w.text != QStringLiteral("Entry"))
+                continue;
+            if (previousTop >= 0)
+                pitch = w.top - previousTop;
+            previousTop = w.top;
+            lastBottom = std::max(lastBottom, w.bottom);
+        }
+        ASSERT_GT(pitch, 0);
+        const double gap = footer->top - lastBottom;
+        EXPECT_GE(gap, footerHeight);
+        if (n + 1 < boxes.size()) {
+            EXPECT_LT(gap, footerHeight + pitch);
+        }
+    }
 }
 
 // Widths are twips at the printer's resolution; line heights follow the font of each line, and

@@ -1,6 +1,7 @@
 #include "support/PdfText.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace korvane::test {
 
@@ -18,6 +19,26 @@ QStringList pdfPages(const QString& pdf) {
             .split(u'\f');
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
         pages.removeLast();
+    return pages;
+}
+
+std::vector<PdfPage> pdfWordBoxes(const QString& pdf) {
+    const QString html =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression tag(
+        QStringLiteral("<page width=\"[\\d.]+\" height=\"([\\d.]+)\">|"
+                       "<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    std::vector<PdfPage> pages;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedLength(1) > 0) {
+            pages.push_back({m.captured(1).toDouble(), {}});
+        } else if (!pages.empty()) {
+            pages.back().words.push_back(
+                {m.captured(4), m.captured(2).toDouble(), m.captured(3).toDouble()});
+        }
+    }
     return pages;
 }
 
