@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <memory>
@@ -330,6 +331,34 @@ TEST_F(InspectionGraphicsWindowTest, AreasGoWithTheirElementsUntilOkStoresThem) 
     EXPECT_NE(file.value(QStringLiteral("IGraphic"), QStringLiteral("InspectionID"), inspection,
                          QStringLiteral("Graphic")),
               page);
+}
+
+// The boxes of an entry under way keep what was typed while the pointer passes over another
+// element's row; once the entry is done, passing over shows that row again.
+TEST_F(InspectionGraphicsWindowTest, PassingOverALinkedElementLeavesAnEntryAsTyped) {
+    auto window = openWindow();
+    drawBox(1, "Opt_EDraw", 100);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("E", {"R. Diaz", "1/3/23", "E-1", "1", "2", "0.5"});
+    click("Cmd_EAccept");
+
+    drawBox(1, "Opt_EDraw", 300);
+    t.prompts.answerMessage(Answer::Yes);
+    enterArea("E", {"K. Obi", "2/3/23", "E-2", "3"});
+    const std::initializer_list<const char*> fields{"TakenBy", "DateTaken", "AreaID",
+                                                    "Radius",  "Length",    "Actual"};
+    const QStringList typed = boxes("E", fields);
+    EXPECT_EQ(typed.mid(2), QStringList({"E-2", "3", "", ""}));
+    SurfaceDriver mouse(surface(1));
+    mouse.hover({100, 150});
+    mouse.hover({700, 700});
+    EXPECT_EQ(boxes("E", fields), typed);
+    EXPECT_TRUE(find<QWidget>("Text_ELength")->isEnabled());
+    EXPECT_FALSE(find<QLineEdit>("Text_ELength")->isReadOnly());
+
+    click("Cmd_ECancel");
+    mouse.hover({100, 150});
+    EXPECT_EQ(boxes("E", {"AreaID", "Actual"}), QStringList({"E-1", "0.500"}));
 }
 
 TEST_F(InspectionGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
