@@ -154,23 +154,24 @@ TEST_F(FillAndCustomTest, CalculateWithValuesMissingSaysSoAndLeavesTheLevel) {
 }
 
 // The level typed in feet is shown in metres after a switch of units, and OK in either leaves
-// the one stored value as it is.
+// the one stored value as it is. 31.25 ft is 9.52 m by the program's 39.3701 in/m (9.525 m
+// exactly by 0.3048 m/ft would show 9.53).
 TEST_F(FillAndCustomTest, MaxFillNumbersAreStoredInOneUnitAndShownInThePreferences) {
     openTank();
     EXPECT_EQ(find<QLabel>("LabelMFLevelUnit")->text(), QStringLiteral("ft."));
-    typeInto("Text_MFLevel", QStringLiteral("34.16"));
+    typeInto("Text_MFLevel", QStringLiteral("31.25"));
     typeInto("Text_MFCriticalRead", QStringLiteral("0.312"));
     typeInto("Text_MFCorrosion", QStringLiteral("0.05"));
     click("Cmd_OK");
-    const auto stored = {std::pair<const char*, QVariant>{"MFDesignLevel", 34.16},
+    const auto stored = {std::pair<const char*, QVariant>{"MFDesignLevel", 31.25},
                          {"MFCReading", 0.312},
                          {"MFCAllowance", 0.05},
                          {"MFUnitsUS", true}};
     expectStored(tank, stored);
 
     for (const auto& [us, level, reading, allowance, levelUnit, thicknessUnit] :
-         {std::tuple{false, "10.41", "7.92", "1.27", "meters", "mm"},
-          std::tuple{true, "34.16", "0.312", "0.050", "ft.", "in."}}) {
+         {std::tuple{false, "9.52", "7.92", "1.27", "meters", "mm"},
+          std::tuple{true, "31.25", "0.312", "0.050", "ft.", "in."}}) {
         session.UnitsUS = us;
         openTank();
         EXPECT_EQ(text("Text_MFLevel").toStdString(), level);
@@ -197,7 +198,8 @@ TEST_F(FillAndCustomTest, MaxFillNumbersKeptAsTypedAreReadInTheirLikelyUnits) {
         const char *levelShown, *readingShown, *toolTip;
     } cases[] = {
         {34.16, 0.312, 0.05, 480, false, "10.41", "7.92", "read as feet and inches"},
-        {10.41, 7.92, 1.27, 480, true, "34.15", "0.312", "read as metres and mm"},
+        // 10.70 m is 35.11 ft by 39.3701 in/m (35.10 by 0.3048 m/ft).
+        {10.70, 7.92, 1.27, 480, true, "35.11", "0.312", "read as metres and mm"},
         {34.16, 0.312, 0.05, QVariant(), true, "34.16", "0.312", "cannot tell"},
     };
     for (const auto& c : cases) {

@@ -98,6 +98,20 @@ TEST(MaxFill, BoxUnits) {
         EXPECT_EQ(maxfill::levelText(c.levelFt, c.us).toStdString(), c.text) << c.levelFt;
 }
 
+// A number written back in the units a record was kept in is read back as the same amount, by
+// the one factor the program converts with (39.3701 in/m, 25.399986 mm/in).
+TEST(MaxFill, NumbersWrittenInTheUnitsOfTheRecordReadBackTheSame) {
+    for (const bool us : {true, false}) {
+        for (const double feet : {31.25, 34.16, 6.25}) {
+            EXPECT_NEAR(maxfill::levelFeet(maxfill::levelInUnits(feet, us), us), feet, 1e-12);
+        }
+        for (const double inches : {0.312, 0.05})
+            EXPECT_NEAR(maxfill::thicknessInches(maxfill::thicknessInUnits(inches, us), us), inches,
+                        1e-12);
+    }
+    EXPECT_EQ(maxfill::levelShown(31.25, false), QStringLiteral("9.52"));
+}
+
 // A 40 ft (12.19 m) shell: a level too high for the shell in metres is feet; one that fits
 // either way is read in the unit that brings it nearer the shell height.
 TEST(MaxFill, UnitsOfARecordKeptAsTypedAreToldFromTheShellHeight) {
