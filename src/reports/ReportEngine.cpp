@@ -14,10 +14,9 @@
 namespace korvane::reports {
 
 RunWatch::RunWatch(std::chrono::milliseconds timeLimit, std::function<bool()> cancelled)
-    : timeLimit_(timeLimit),
-      deadline_(timeLimit > std::chrono::milliseconds::zero()
-                    ? QDeadlineTimer(timeLimit)
-                    : QDeadlineTimer(QDeadlineTimer::Forever)),
+    : timeLimit_(timeLimit), deadline_(timeLimit > std::chrono::milliseconds::zero()
+                                           ? QDeadlineTimer(timeLimit)
+                                           : QDeadlineTimer(QDeadlineTimer::Forever)),
       cancelled_(std::move(cancelled)) {}
 
 bool RunWatch::keepGoing() {

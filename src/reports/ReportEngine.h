@@ -48,10 +48,13 @@ public:
     // True while the run may go on; false from the time it is to stop.
     bool keepGoing();
     KeepGoing asKeepGoing() {
-        return [this] { return keepGoing(); };
+        return [this] {
+            return keepGoing();
+        };
     }
 
     bool stopped() const { return why_ != Stop::No; }
+    bool cancelled() const { return why_ == Stop::Cancelled; }
     // What a stopped run of the report file tells the user.
     QString stoppedMessage(const QString& reportFile) const;
 

@@ -192,7 +192,6 @@ qsizetype tableTooDeep(QStringView text) {
     return -1;
 }
 
-
 // Tags inside a line of text: they leave the words around them joined.
 bool isInlineTag(const QString& name) {
     static const QStringList names{
@@ -315,8 +314,8 @@ MustacheData escapedText(const QString& text) {
     if (text.size() <= MaxValueLength)
         return MustacheData(kainjow::mustache::html_escape(toUtf8(text)));
     // Cut between characters, never inside one.
-    const qsizetype cut = text.at(MaxValueLength - 1).isHighSurrogate() ? MaxValueLength - 1
-                                                                         : MaxValueLength;
+    const qsizetype cut =
+        text.at(MaxValueLength - 1).isHighSurrogate() ? MaxValueLength - 1 : MaxValueLength;
     return MustacheData(
         kainjow::mustache::html_escape(toUtf8(text.left(cut) + QStringLiteral("..."))));
 }
@@ -554,11 +553,11 @@ Result<QString> prepareForLayout(const QString& html) {
                     if (tag.closing)
                         tableDepth = std::max(tableDepth - 1, 0);
                     else if (++tableDepth > MaxTableDepth)
-                        return Error{QStringLiteral(
-                                         "The filled report nests tables more than %1 deep (the "
-                                         "most a report may nest them): a section of the "
-                                         "template opens a table that it closes only once.")
-                                         .arg(MaxTableDepth)};
+                        return Error{
+                            QStringLiteral("The filled report nests tables more than %1 deep (the "
+                                           "most a report may nest them): a section of the "
+                                           "template opens a table that it closes only once.")
+                                .arg(MaxTableDepth)};
                 } else if (tag.name == QLatin1String("style") ||
                            tag.name == QLatin1String("script")) {
                     inStyle = !tag.closing;

@@ -18,8 +18,8 @@ namespace korvane::reports {
 // end. A section repeats for every row of its list, so sections inside sections multiply; a
 // table inside a table doubles the work of laying out what it holds; a long text without a
 // place to break a line takes time that grows with the square of its length.
-inline constexpr int MaxSectionDepth = 8;       // sections inside sections, the outermost counted
-inline constexpr int MaxTableDepth = 3;         // tables inside tables, the outermost counted
+inline constexpr int MaxSectionDepth = 8; // sections inside sections, the outermost counted
+inline constexpr int MaxTableDepth = 3;   // tables inside tables, the outermost counted
 inline constexpr qsizetype MaxFilledSize = 50 * 1000 * 1000; // bytes of filled text (UTF-8)
 inline constexpr qint64 MaxFillSteps = 20 * 1000 * 1000;     // values and section rows filled
 inline constexpr qsizetype MaxValueLength = 10000; // characters of one value that are printed
@@ -90,7 +90,6 @@ Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
 // of m" still counts every page of the report. keepGoing is asked before every page. Returns
 // the number of pages of the report.
 Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame, PageRange range,
-                          const KeepGoing& keepGoing = {});
+                          const PageFrame& frame, PageRange range, const KeepGoing& keepGoing = {});
 
 } // namespace korvane::reports
