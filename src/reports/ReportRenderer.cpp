@@ -191,6 +191,14 @@ qsizetype tableTooDeep(QStringView text) {
     }
     return -1;
 }
+Status checkTables(const QString& templateText, int firstLine) {
+    if (const qsizetype at = tableTooDeep(templateText); at >= 0)
+        return lineError(firstLine + QStringView(templateText).left(at).count(u'\n'),
+                         QStringLiteral("tables are nested more than %1 deep (the most a "
+                                        "report may nest them).")
+                             .arg(MaxTableDepth));
+    return {};
+}
 
 // Tags inside a line of text: they leave the words around them joined.
 bool isInlineTag(const QString& name) {
@@ -231,16 +239,16 @@ public:
         QString problem;
     };
 
-    FillBudget(std::size_t stretch, const KeepGoing& keepGoing)
-        : stretch_(stretch), keepGoing_(keepGoing) {}
+    FillBudget(std::size_t stretch, const KeepGoing& keepGoing, FillLimits limits)
+        : stretch_(stretch), keepGoing_(keepGoing), limits_(limits) {}
 
     void step(std::size_t valueBytes) {
         constexpr qint64 AskEvery = 4096;
-        if (++steps_ > MaxFillSteps)
+        if (++steps_ > limits_.steps)
             throw Stopped{QStringLiteral("its sections repeat so often that filling it takes "
                                          "more than %L1 steps, the most a report may take; a "
                                          "section may be repeated inside itself.")
-                              .arg(MaxFillSteps)};
+                              .arg(limits_.steps)};
         held_ += stretch_ + valueBytes;
         checkSize();
         if (steps_ % AskEvery == 0 && keepGoing_ && !keepGoing_())
@@ -256,14 +264,15 @@ public:
 
 private:
     void checkSize() const {
-        if (written_ + held_ > static_cast<std::size_t>(MaxFilledSize))
+        if (written_ + held_ > static_cast<std::size_t>(limits_.size))
             throw Stopped{QStringLiteral("the filled report would be larger than %1 MB, the most "
                                          "a report may hold; print it for fewer tanks.")
-                              .arg(MaxFilledSize / 1000 / 1000)};
+                              .arg(limits_.size / 1000 / 1000)};
     }
 
     std::size_t stretch_;
     const KeepGoing& keepGoing_;
+    FillLimits limits_;
     qint64 steps_ = 0;
     std::size_t written_ = 0;
     std::size_t held_ = 0;
@@ -485,11 +494,8 @@ Status checkTemplate(const QString& templateText, int firstLine) {
         const std::string text = toUtf8(templateText);
         if (auto scanned = scanTemplate(text, firstLine); !scanned)
             return scanned.takeError();
-        if (const qsizetype at = tableTooDeep(templateText); at >= 0)
-            return lineError(firstLine + QStringView(templateText).left(at).count(u'\n'),
-                             QStringLiteral("tables are nested more than %1 deep (the most a "
-                                            "report may nest them).")
-                                 .arg(MaxTableDepth));
+        if (Status tables = checkTables(templateText, firstLine); !tables)
+            return tables;
         const kainjow::mustache::mustache engine(text);
         if (!engine.is_valid())
             return templateError(fromUtf8(engine.error_message()));
@@ -500,7 +506,7 @@ Status checkTemplate(const QString& templateText, int firstLine) {
 }
 
 Result<QString> renderTemplate(const QString& templateText, const QVariantMap& data,
-                               const KeepGoing& keepGoing) {
+                               const KeepGoing& keepGoing, FillLimits limits) {
     const auto failed = [](const QString& problem) {
         return Error{QStringLiteral("The report could not be filled: %1").arg(problem)};
     };
@@ -509,12 +515,14 @@ Result<QString> renderTemplate(const QString& templateText, const QVariantMap& d
         const auto stretch = scanTemplate(text, 1);
         if (!stretch)
             return stretch.takeError();
+        if (Status tables = checkTables(templateText, 1); !tables)
+            return tables.takeError();
         kainjow::mustache::mustache engine(text);
         if (!engine.is_valid())
             return templateError(fromUtf8(engine.error_message()));
         engine.set_custom_escape([](const std::string& escaped) { return escaped; });
         const MustacheData root = objectOf(data);
-        FillBudget budget(*stretch, keepGoing);
+        FillBudget budget(*stretch, keepGoing, limits);
         CountingContext context(&root, budget);
         FilledText filled{{}, budget};
         engine.render(context, filled);

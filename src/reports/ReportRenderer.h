@@ -21,7 +21,7 @@ namespace korvane::reports {
 inline constexpr int MaxSectionDepth = 8; // sections inside sections, the outermost counted
 inline constexpr int MaxTableDepth = 3;   // tables inside tables, the outermost counted
 inline constexpr qsizetype MaxFilledSize = 50 * 1000 * 1000; // bytes of filled text (UTF-8)
-inline constexpr qint64 MaxFillSteps = 20 * 1000 * 1000;     // values and section rows filled
+inline constexpr qint64 MaxFillSteps = 10 * 1000 * 1000;     // values and section rows filled
 inline constexpr qsizetype MaxValueLength = 10000; // characters of one value that are printed
 inline constexpr qsizetype MaxUnbrokenText = 200;  // characters between places to break a line
 
@@ -47,10 +47,14 @@ Status checkTemplate(const QString& templateText, int firstLine = 1);
 // error naming the problem. An invalid QVariant is "no value": it shows nothing and counts as
 // false in a section.
 //
-// Filling stops with an error as soon as the filled text would pass MaxFilledSize or the
-// filling takes more than MaxFillSteps steps, and when keepGoing says so.
+// Filling stops with an error as soon as the filled text would pass the size of its limits or
+// the filling takes more than their steps, and when keepGoing says so.
+struct FillLimits {
+    qint64 steps = MaxFillSteps;
+    qsizetype size = MaxFilledSize;
+};
 Result<QString> renderTemplate(const QString& templateText, const QVariantMap& data,
-                               const KeepGoing& keepGoing = {});
+                               const KeepGoing& keepGoing = {}, FillLimits limits = {});
 
 // Makes filled HTML safe to lay out: refuses tables nested more than MaxTableDepth deep (rows
 // of a section can open tables that the template closes only once), and lets a line break in
