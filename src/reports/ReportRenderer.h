@@ -43,9 +43,9 @@ Status checkTemplate(const QString& templateText, int firstLine = 1);
 // Fills a Mustache template with a data tree of QVariantMap (objects), QVariantList (lists),
 // bool and texts (numbers are shown as QVariant::toString gives them). Every value is
 // HTML-escaped, so no stored text can add markup. A value longer than MaxValueLength
-// characters is cut there and ends in "...". A template that is not well formed gives an
-// error naming the problem. An invalid QVariant is "no value": it shows nothing and counts as
-// false in a section.
+// characters is cut there and ends in "...". A template that is not well formed, or that
+// checkTemplate refuses, gives an error naming the problem. An invalid QVariant is "no value": it
+// shows nothing and counts as false in a section.
 //
 // Filling stops with an error as soon as the filled text would pass the size of its limits or
 // the filling takes more than their steps, and when keepGoing says so.

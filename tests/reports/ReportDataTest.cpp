@@ -680,6 +680,15 @@ TEST_F(ReportDataTest, AStoppedRunSaysWhyAndLeavesNoPdf) {
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
     const QString cancelled = QStringLiteral("The report \"tank_det.rpt\" was cancelled.");
 
+    // Reading the data asks too, every thousand rows and for every tank assessed.
+    DataOptions options;
+    options.keepGoing = [] {
+        return false;
+    };
+    const auto data = buildReportData(file->path(), DataKind::Assessment, {}, options);
+    ASSERT_FALSE(data.ok());
+    EXPECT_EQ(data.error(), QStringLiteral("The reading of the report's data was stopped."));
+
     RunWatch cancelNow(std::chrono::milliseconds::zero(), [] { return true; });
     const auto notBuilt = buildReport(request, cancelNow);
     ASSERT_FALSE(notBuilt.ok());
