@@ -6,10 +6,13 @@
 #include "reports/ReportEngine.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextDocument>
@@ -110,6 +113,43 @@ void PrintDialog::Cmd_OK_Click() {
     // still run.
 }
 
+namespace {
+
+// "Making the report" with its Cancel button over a window while a report is made and laid
+// out. It shows itself only when the work takes more than a moment. Asked between the steps
+// of the work, it lets the window repaint and the Cancel button be pressed; until it shows,
+// no click or key reaches the window beneath, so a run cannot start inside another.
+class RunProgress {
+public:
+    RunProgress(QWidget& over, const QString& reportFile)
+        : progress_(QStringLiteral("Making the report %1...").arg(reportFile),
+                    QStringLiteral("Cancel"), 0, 0, &over) {
+        progress_.setObjectName(QStringLiteral("ReportProgress"));
+        progress_.setWindowTitle(over.windowTitle());
+        progress_.setWindowModality(Qt::WindowModal);
+        progress_.setMinimumDuration(500);
+        progress_.setAutoReset(false);
+        progress_.setAutoClose(false);
+    }
+
+    // True when Cancel has been pressed.
+    bool cancelled() {
+        constexpr qint64 EventsEvery = 50; // milliseconds
+        if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= EventsEvery) {
+            QCoreApplication::processEvents(
+                progress_.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+            sinceEvents_.start();
+        }
+        return progress_.wasCanceled();
+    }
+
+private:
+    QProgressDialog progress_;
+    QElapsedTimer sinceEvents_;
+};
+
+} // namespace
+
 std::optional<QString> previewReport(QWidget& over, Session& session, Services& services,
                                      const QString& reportFile, const QString& title) {
     reports::ReportRequest request;
@@ -119,17 +159,33 @@ std::optional<QString> previewReport(QWidget& over, Session& session, Services& 
     request.unitsUS = session.UnitsUS;
     request.today = services.clock.today();
 
-    auto report = [&] {
+    // The report is made and laid out for the printer before the preview opens, so that the
+    // preview only paints pages: the long work is where it can be cancelled.
+    QPrinter printer(QPrinter::HighResolution);
+    std::unique_ptr<QTextDocument> document;
+    bool cancelled = false;
+    auto report = [&]() -> Result<reports::BuiltReport> {
         BusyScope busy(services.pointer, over);
-        return reports::buildReport(request);
+        RunProgress progress(over, reportFile);
+        reports::RunWatch watch(std::chrono::milliseconds::zero(),
+                                [&progress] { return progress.cancelled(); });
+        auto built = reports::buildReport(request, watch);
+        if (built) {
+            document = reports::reportDocument(*built);
+            if (auto laidOut = reports::layOutDocument(*document, printer, watch.asKeepGoing());
+                !laidOut)
+                built = Error{watch.stopped() ? watch.stoppedMessage(reportFile) : laidOut.error()};
+        }
+        cancelled = watch.cancelled();
+        return built;
     }();
     if (!report) {
-        services.prompts.message(report.error(), title, Prompts::Icon::Exclamation);
+        // A run the user cancelled needs no message; any other failure names the report.
+        if (!cancelled)
+            services.prompts.message(report.error(), title, Prompts::Icon::Exclamation);
         return std::nullopt;
     }
-    const auto document = reports::reportDocument(*report);
 
-    QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, &over);
     preview.setObjectName(QStringLiteral("ReportPreview"));
     preview.setWindowTitle(report->frame.title);

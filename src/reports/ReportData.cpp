@@ -264,7 +264,19 @@ struct Context {
     QDate today;
     std::vector<CustomField> custom;
     DateTexts dates;
+    std::function<bool()> keepGoing;
+    qint64 rowsRead = 0;
+
+    // Counts a row read; true when the reading is to stop.
+    bool stopAfterRow() {
+        constexpr qint64 AskEvery = 1024;
+        return ++rowsRead % AskEvery == 0 && keepGoing && !keepGoing();
+    }
 };
+
+Error stopped() {
+    return Error{QStringLiteral("The reading of the report's data was stopped.")};
+}
 
 // A field of a row and the name its value goes by in the tree.
 struct NamedColumn {
@@ -700,6 +712,8 @@ Status addInspections(const Database& db, const QString& tankCondition, const Se
         const int inspection = rows->column(QStringLiteral("InspectionID"));
         const int owner = rows->column(QStringLiteral("OwnerTank"));
         while (rows->next()) {
+            if (cx.stopAfterRow())
+                return stopped();
             const qint32 id = rows->at(inspection).toInt();
             const auto tank = tanks.constFind(rows->at(owner).toInt());
             if (tank != tanks.constEnd() && !surveys.contains(id))
@@ -727,6 +741,8 @@ Status addInspections(const Database& db, const QString& tankCondition, const Se
         if (!rows)
             return rows.takeError();
         while (rows->next()) {
+            if (cx.stopAfterRow())
+                return stopped();
             const auto tank = tanks.constFind(rows->at(1).toInt());
             if (tank == tanks.constEnd())
                 continue;
@@ -753,6 +769,8 @@ Status addInspections(const Database& db, const QString& tankCondition, const Se
         return rows.takeError();
     QHash<qint32, QVariantList> byTank;
     while (rows->next()) {
+        if (cx.stopAfterRow())
+            return stopped();
         const qint32 id = rows->at(0).toInt();
         const qint32 tankId = rows->at(1).toInt();
         if (!tanks.contains(tankId))
@@ -822,9 +840,12 @@ Status addTmls(const Database& db, const Selection& selection, QHash<qint32, Tan
         auto rows = Rows::run(db, sql, bindings);
         if (!rows)
             return rows.takeError();
-        while (rows->next())
+        while (rows->next()) {
+            if (cx.stopAfterRow())
+                return stopped();
             latest.insert(pointKey(rows->at(0).toInt(), cellText(rows->at(1))),
                           {rows->at(2), rows->at(3), rows->at(4).toInt()});
+        }
     }
 
     auto rows = Rows::run(db,
@@ -838,6 +859,8 @@ Status addTmls(const Database& db, const Selection& selection, QHash<qint32, Tan
         return rows.takeError();
     QHash<qint32, QVariantList> byTank;
     while (rows->next()) {
+        if (cx.stopAfterRow())
+            return stopped();
         const qint32 tankId = rows->at(0).toInt();
         const auto tank = tanks.constFind(tankId);
         if (tank == tanks.constEnd())
@@ -931,6 +954,8 @@ Status addAssessments(const QString& databaseName, QHash<qint32, Tank>& tanks, c
         return formatNumber(value, u"0.0");
     };
     for (auto it = tanks.begin(); it != tanks.end(); ++it) {
+        if (cx.keepGoing && !cx.keepGoing()) // each tank is a query and a calculation of its own
+            return stopped();
         auto assessed = assessment::readAssessment(databaseName, it.key());
         if (!assessed)
             return assessed.takeError();
@@ -1053,6 +1078,7 @@ Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
     Context cx;
     cx.us = options.unitsUS;
     cx.today = options.today;
+    cx.keepGoing = options.keepGoing;
     auto custom = readCustomFields(*db);
     if (!custom)
         return custom.takeError();
@@ -1091,6 +1117,8 @@ Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
     QHash<qint32, Tank> tanks;
     std::vector<qint32> order;
     while (rows->next()) {
+        if (cx.stopAfterRow())
+            return stopped();
         Tank tank = readTank(*rows, columns, cx);
         const auto names = placeNames.value(tank.locationId);
         tank.data.insert(QStringLiteral("company"), names.first);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
+
 // The data tree a report template is filled from, read from the database for the rows a
 // selection chooses. Values come formatted as the program shows them, in the units asked for,
 // each with its raw number beside it where a template may want it (see the tree's description
@@ -17,6 +19,8 @@ namespace korvane::reports {
 struct DataOptions {
     bool unitsUS = true;
     QDate today;
+    // Asked every thousand rows or so; false stops the reading with an error.
+    std::function<bool()> keepGoing;
 };
 
 // tanks: companies > locations > tanks with their design data, courses, schedule, maximum fill

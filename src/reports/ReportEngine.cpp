@@ -13,11 +13,43 @@
 
 namespace korvane::reports {
 
+RunWatch::RunWatch(std::chrono::milliseconds timeLimit, std::function<bool()> cancelled)
+    : timeLimit_(timeLimit), deadline_(timeLimit > std::chrono::milliseconds::zero()
+                                           ? QDeadlineTimer(timeLimit)
+                                           : QDeadlineTimer(QDeadlineTimer::Forever)),
+      cancelled_(std::move(cancelled)) {}
+
+bool RunWatch::keepGoing() {
+    if (why_ == Stop::No && deadline_.hasExpired())
+        why_ = Stop::TimeLimit;
+    if (why_ == Stop::No && cancelled_ && cancelled_())
+        why_ = Stop::Cancelled;
+    return why_ == Stop::No;
+}
+
+QString RunWatch::stoppedMessage(const QString& reportFile) const {
+    if (why_ == Stop::Cancelled)
+        return QStringLiteral("The report \"%1\" was cancelled.").arg(reportFile);
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeLimit_).count();
+    return QStringLiteral("The report \"%1\" was stopped: it took longer than %2 seconds, the "
+                          "longest a report may take.")
+        .arg(reportFile)
+        .arg(seconds);
+}
+
 Result<BuiltReport> buildReport(const ReportRequest& request) {
-    const auto fail = [&request](const QString& problem) {
+    RunWatch unwatched;
+    return buildReport(request, unwatched);
+}
+
+Result<BuiltReport> buildReport(const ReportRequest& request, RunWatch& watch) {
+    const auto fail = [&](const QString& problem) {
+        if (watch.stopped())
+            return Error{watch.stoppedMessage(request.reportFile)};
         return Error{QStringLiteral("The report \"%1\" could not be made.\n\n%2")
                          .arg(request.reportFile, problem)};
     };
+    const KeepGoing keepGoing = watch.asKeepGoing();
     auto definition = loadReportDefinition(request.reportFile);
     if (!definition)
         return fail(definition.error());
@@ -25,19 +57,31 @@ Result<BuiltReport> buildReport(const ReportRequest& request) {
     if (!selection)
         return fail(QStringLiteral("Its selection \"%1\" is not understood: %2")
                         .arg(request.formula, selection.error()));
+    if (!keepGoing())
+        return fail(StoppedMessage);
     DataOptions options;
     options.unitsUS = request.unitsUS;
     options.today = request.today;
+    options.keepGoing = keepGoing;
     auto data = buildReportData(request.databaseName, definition->data, *selection, options);
     if (!data)
         return fail(data.error());
     data->insert(QStringLiteral("title"), definition->title);
-    auto html = renderTemplate(definition->templateText, *data);
+    if (!keepGoing())
+        return fail(StoppedMessage);
+    auto html = renderTemplate(definition->templateText, *data, keepGoing);
     if (!html)
         return fail(html.error());
+    data->clear(); // the tree may be large, and the text is yet to be read into a document
+    auto prepared = prepareForLayout(*html);
+    if (!prepared)
+        return fail(prepared.error());
+    if (!keepGoing())
+        return fail(StoppedMessage);
 
     BuiltReport report;
-    report.html = std::move(*html);
+    report.reportFile = request.reportFile;
+    report.html = std::move(*prepared);
     report.frame.title = definition->title;
     report.frame.databaseFile = server::displayName(request.databaseName);
     report.frame.printedDate = formatDate(request.today);
@@ -51,7 +95,19 @@ std::unique_ptr<QTextDocument> reportDocument(const BuiltReport& report) {
 }
 
 Status writePdf(const BuiltReport& report, const QString& path) {
+    RunWatch unwatched;
+    return writePdf(report, path, unwatched);
+}
+
+Status writePdf(const BuiltReport& report, const QString& path, RunWatch& watch) {
+    const auto stopped = [&] {
+        return Error{watch.stoppedMessage(report.reportFile)};
+    };
+    if (!watch.keepGoing())
+        return stopped();
     const auto document = reportDocument(report);
+    if (!watch.keepGoing())
+        return stopped();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Error{QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString())};
@@ -60,8 +116,10 @@ Status writePdf(const BuiltReport& report, const QString& path) {
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setResolution(300);
         writer.setTitle(report.frame.title);
-        if (auto painted = paintDocument(*document, writer, report.frame); !painted)
-            return painted.takeError();
+        auto painted =
+            paintDocument(*document, writer, report.frame, PageRange{}, watch.asKeepGoing());
+        if (!painted)
+            return watch.stopped() ? stopped() : painted.takeError();
     }
     if (!file.commit())
         return Error{QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString())};

@@ -6,8 +6,9 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QScopeGuard>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 
 #include <algorithm>
 #include <cctype>
@@ -20,9 +21,6 @@ namespace korvane::reports {
 namespace {
 
 using MustacheData = kainjow::mustache::data;
-
-// Deeper nesting than any report needs; the engine walks sections recursively.
-constexpr std::size_t MaxSectionDepth = 32;
 
 std::string toUtf8(const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -52,7 +50,11 @@ std::string_view trimmed(std::string_view text) {
 // Reads the tags as the engine reads them (a tag is "{{" up to the next "}}", "{{{" starts an
 // unescaped value), so that what is refused here is exactly what the engine would do, and a
 // mistake is reported with its line rather than the engine's byte offset.
-Status scanTemplate(const std::string& text, int firstLine) {
+//
+// Gives the longest stretch of the template from one tag that looks a name up (a value or the
+// start of a section) to the next, the ends of the template counted as such tags: the most
+// text the engine copies between two lookups.
+Result<std::size_t> scanTemplate(const std::string& text, int firstLine) {
     struct OpenSection {
         std::string_view name;
         qsizetype line;
@@ -61,6 +63,12 @@ Status scanTemplate(const std::string& text, int firstLine) {
     const std::string_view all(text);
     qsizetype line = firstLine;
     std::size_t position = 0;
+    std::size_t lastLookup = 0;
+    std::size_t longestStretch = 0;
+    const auto lookupAt = [&](std::size_t at) {
+        longestStretch = std::max(longestStretch, at - lastLookup);
+        lastLookup = at;
+    };
     const auto moveTo = [&](std::size_t to) {
         line += std::count(all.begin() + static_cast<std::ptrdiff_t>(position),
                            all.begin() + static_cast<std::ptrdiff_t>(to), '\n');
@@ -92,11 +100,12 @@ Status scanTemplate(const std::string& text, int firstLine) {
                                                   "not supported in reports."));
         case '#':
         case '^':
-            if (open.size() == MaxSectionDepth)
-                return lineError(
-                    line,
-                    QStringLiteral("sections are nested more than %1 deep.").arg(MaxSectionDepth));
+            if (open.size() == static_cast<std::size_t>(MaxSectionDepth))
+                return lineError(line, QStringLiteral("sections are nested more than %1 deep (the "
+                                                      "most a report may nest them).")
+                                           .arg(MaxSectionDepth));
             open.push_back({name, line});
+            lookupAt(start);
             break;
         case '/':
             if (open.empty())
@@ -110,8 +119,11 @@ Status scanTemplate(const std::string& text, int firstLine) {
                                                 QString::number(open.back().line)));
             open.pop_back();
             break;
+        case '!':
+            break; // a comment
         default:
-            break; // a value or a comment
+            lookupAt(start); // a value
+            break;
         }
         moveTo(end + 2);
     }
@@ -119,8 +131,185 @@ Status scanTemplate(const std::string& text, int firstLine) {
         return lineError(open.back().line, QStringLiteral("the section \"%1\" is not closed; "
                                                           "end it with {{/%1}}.")
                                                .arg(fromUtf8(open.back().name)));
+    lookupAt(all.size());
+    return longestStretch;
+}
+
+// The name of an HTML tag that starts at `at` ("<table ...>", "</TD>"), in lower case, and
+// whether it closes; empty when the text there is no tag.
+struct TagName {
+    QString name;
+    bool closing = false;
+};
+
+TagName tagNameAt(QStringView text, qsizetype at) {
+    TagName tag;
+    qsizetype i = at + 1;
+    if (i < text.size() && text[i] == u'/') {
+        tag.closing = true;
+        ++i;
+    }
+    while (i < text.size() && text[i].isLetterOrNumber() && text[i].unicode() < 0x80)
+        tag.name += text[i++].toLower();
+    if (!tag.name.isEmpty() && !tag.name.front().isLetter())
+        tag.name.clear();
+    return tag;
+}
+
+// Where an HTML tag that starts at `at` ends (just after its '>'), quoted attribute values
+// passed over; the end of the text when it has no end.
+qsizetype tagEnd(QStringView text, qsizetype at) {
+    QChar quote;
+    for (qsizetype i = at + 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'>') {
+            return i + 1;
+        }
+    }
+    return text.size();
+}
+
+// The first table opened inside MaxTableDepth others, as a position in the text; -1 when
+// there is none. Every table opened counts until it is closed, in whatever section of a
+// template it stands.
+qsizetype tableTooDeep(QStringView text) {
+    int depth = 0;
+    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
+        const TagName tag = tagNameAt(text, at);
+        if (tag.name != QLatin1String("table"))
+            continue;
+        if (tag.closing) {
+            depth = std::max(depth - 1, 0);
+        } else if (++depth > MaxTableDepth) {
+            return at;
+        }
+    }
+    return -1;
+}
+Status checkTables(const QString& templateText, int firstLine) {
+    if (const qsizetype at = tableTooDeep(templateText); at >= 0)
+        return lineError(firstLine + QStringView(templateText).left(at).count(u'\n'),
+                         QStringLiteral("tables are nested more than %1 deep (the most a "
+                                        "report may nest them).")
+                             .arg(MaxTableDepth));
     return {};
 }
+
+// Tags inside a line of text: they leave the words around them joined.
+bool isInlineTag(const QString& name) {
+    static const QStringList names{
+        QStringLiteral("a"),      QStringLiteral("abbr"),   QStringLiteral("b"),
+        QStringLiteral("big"),    QStringLiteral("cite"),   QStringLiteral("code"),
+        QStringLiteral("em"),     QStringLiteral("font"),   QStringLiteral("i"),
+        QStringLiteral("kbd"),    QStringLiteral("q"),      QStringLiteral("s"),
+        QStringLiteral("samp"),   QStringLiteral("small"),  QStringLiteral("span"),
+        QStringLiteral("strike"), QStringLiteral("strong"), QStringLiteral("sub"),
+        QStringLiteral("sup"),    QStringLiteral("tt"),     QStringLiteral("u"),
+        QStringLiteral("var")};
+    return names.contains(name);
+}
+
+// The length of a character entity ("&amp;", "&#8203;") at `at`; 1 for a lone '&'.
+qsizetype entityLength(QStringView text, qsizetype at) {
+    constexpr qsizetype Longest = 12;
+    for (qsizetype i = at + 1; i < text.size() && i - at <= Longest; ++i) {
+        const QChar c = text[i];
+        if (c == u';')
+            return i > at + 1 ? i - at + 1 : 1;
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != u'#')
+            return 1;
+    }
+    return 1;
+}
+
+constexpr QChar ZeroWidthSpace(0x200B);
+
+// How filling is kept within its limits: every lookup of a name and every row of a section is
+// a step. The engine hands over text a line at a time, so the text it holds between two hand-
+// overs is reckoned from above: at each step, the value looked up and the longest stretch of
+// the template it may copy before the next.
+class FillBudget {
+public:
+    struct Stopped {
+        QString problem;
+    };
+
+    FillBudget(std::size_t stretch, const KeepGoing& keepGoing, FillLimits limits)
+        : stretch_(stretch), keepGoing_(keepGoing), limits_(limits) {}
+
+    void step(std::size_t valueBytes) {
+        constexpr qint64 AskEvery = 4096;
+        if (++steps_ > limits_.steps)
+            throw Stopped{QStringLiteral("its sections repeat so often that filling it takes "
+                                         "more than %L1 steps, the most a report may take; a "
+                                         "section may be repeated inside itself.")
+                              .arg(limits_.steps)};
+        held_ += stretch_ + valueBytes;
+        checkSize();
+        if (steps_ % AskEvery == 0 && keepGoing_ && !keepGoing_())
+            throw Stopped{StoppedMessage};
+    }
+
+    // The engine hands over a line.
+    void handOver(std::size_t bytes) {
+        held_ = 0;
+        written_ += bytes;
+        checkSize();
+    }
+
+private:
+    void checkSize() const {
+        if (written_ + held_ > static_cast<std::size_t>(limits_.size))
+            throw Stopped{QStringLiteral("the filled report would be larger than %1 MB, the most "
+                                         "a report may hold; print it for fewer tanks.")
+                              .arg(limits_.size / 1000 / 1000)};
+    }
+
+    std::size_t stretch_;
+    const KeepGoing& keepGoing_;
+    FillLimits limits_;
+    qint64 steps_ = 0;
+    std::size_t written_ = 0;
+    std::size_t held_ = 0;
+};
+
+// The engine's context (the stack of the objects a name is looked up in), counting its work.
+class CountingContext final : public kainjow::mustache::context<std::string> {
+public:
+    CountingContext(const MustacheData* root, FillBudget& budget)
+        : context(root), budget_(budget) {}
+
+    void push(const MustacheData* data) override {
+        budget_.step(0);
+        context::push(data);
+    }
+
+    const MustacheData* get(const std::string& name) const override {
+        const MustacheData* found = context::get(name);
+        budget_.step(found && found->is_string() ? found->string_value().size() : 0);
+        return found;
+    }
+
+private:
+    FillBudget& budget_;
+};
+
+// Where the engine writes the filled text, a line at a time.
+struct FilledText {
+    std::string text;
+    FillBudget& budget;
+
+    FilledText& operator<<(const std::string& line) {
+        budget.handOver(line.size());
+        text += line;
+        return *this;
+    }
+};
 
 Error templateError(const QString& problem) {
     return Error{QStringLiteral("The report template could not be read: %1.").arg(problem)};
@@ -131,7 +320,13 @@ Error templateError(const QString& problem) {
 MustacheData toMustache(const QVariant& value);
 
 MustacheData escapedText(const QString& text) {
-    return MustacheData(kainjow::mustache::html_escape(toUtf8(text)));
+    if (text.size() <= MaxValueLength)
+        return MustacheData(kainjow::mustache::html_escape(toUtf8(text)));
+    // Cut between characters, never inside one.
+    const qsizetype cut =
+        text.at(MaxValueLength - 1).isHighSurrogate() ? MaxValueLength - 1 : MaxValueLength;
+    return MustacheData(
+        kainjow::mustache::html_escape(toUtf8(text.left(cut) + QStringLiteral("..."))));
 }
 
 template <class Map> MustacheData objectOf(const Map& map) {
@@ -184,6 +379,8 @@ QString exceptionText(const std::exception_ptr& failure) {
 }
 
 struct PageMetrics {
+    QFont font;       // the report's own, 10 points
+    qreal dpi = 0;    // of the device, which the layout's pixels are
     qreal width = 0;  // of the paint rectangle, in device pixels
     qreal height = 0; // of the paint rectangle
     qreal line = 0;   // one line of the frame's font
@@ -223,13 +420,82 @@ void paintFrame(QPainter& painter, const PageMetrics& page, const QFont& font,
     painter.restore();
 }
 
+// The page of a device, for a document.
+Result<PageMetrics> pageMetrics(const QTextDocument& document, QPagedPaintDevice& device) {
+    PageMetrics page;
+    page.font = document.defaultFont();
+    page.font.setPointSizeF(10);
+    page.dpi = device.logicalDpiX();
+    const QRectF paintRect = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    page.width = paintRect.width();
+    page.height = paintRect.height();
+    page.line = QFontMetricsF(page.font, &device).lineSpacing();
+    page.header = 2 * page.line;
+    page.footer = 1.5 * page.line;
+    page.body = QSizeF(page.width, page.height - page.header - page.footer);
+    if (page.body.width() < 10 * page.line || page.body.height() < 3 * page.line)
+        return Error{QStringLiteral("The page is too small for the report.")};
+    return page;
+}
+
+// The caller's paint device is not kept once the work on a device is done; the layout made for
+// that device is.
+class DeviceScope {
+public:
+    explicit DeviceScope(QTextDocument& document)
+        : layout_(*document.documentLayout()), previous_(layout_.paintDevice()) {}
+    ~DeviceScope() { layout_.setPaintDevice(previous_); }
+    DeviceScope(const DeviceScope&) = delete;
+    DeviceScope& operator=(const DeviceScope&) = delete;
+
+private:
+    QAbstractTextDocumentLayout& layout_;
+    QPaintDevice* previous_;
+};
+
+// The device resolution a document was last laid out for, kept with the document.
+constexpr char LaidOutDpi[] = "korvaneLaidOutDpi";
+
+// Lays the document out in the device's own pixels, so that fonts and line breaks are the
+// printer's, unless it is laid out for such a page already: a report shown in the preview is
+// laid out once, before the preview paints it. Returns the number of pages.
+Result<int> layOut(QTextDocument& document, QPagedPaintDevice& device, const PageMetrics& page,
+                   const KeepGoing& keepGoing) {
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    layout->setPaintDevice(&device);
+    if (document.defaultFont() == page.font && document.pageSize() == page.body &&
+        document.property(LaidOutDpi).toReal() == page.dpi)
+        return document.pageCount();
+
+    document.setProperty(LaidOutDpi, QVariant());
+    if (document.defaultFont() != page.font) {
+        document.setPageSize(QSizeF()); // no layout for the font change alone
+        document.setDefaultFont(page.font);
+    }
+    document.setPageSize(page.body); // lays the document out again, lazily, in pages of this size
+    // A block at a time from the top, so that the work can stop between blocks; a table at the
+    // top is laid out whole when the block after it is.
+    QTextFrame* root = document.rootFrame();
+    for (auto it = root->begin(); !it.atEnd(); ++it) {
+        if (const QTextBlock block = it.currentBlock(); block.isValid())
+            layout->blockBoundingRect(block);
+        if (keepGoing && !keepGoing())
+            return Error{StoppedMessage};
+    }
+    const int pages = document.pageCount();
+    document.setProperty(LaidOutDpi, page.dpi);
+    return pages;
+}
+
 } // namespace
 
 Status checkTemplate(const QString& templateText, int firstLine) {
     try {
         const std::string text = toUtf8(templateText);
-        if (Status scanned = scanTemplate(text, firstLine); !scanned)
-            return scanned;
+        if (auto scanned = scanTemplate(text, firstLine); !scanned)
+            return scanned.takeError();
+        if (Status tables = checkTables(templateText, firstLine); !tables)
+            return tables;
         const kainjow::mustache::mustache engine(text);
         if (!engine.is_valid())
             return templateError(fromUtf8(engine.error_message()));
@@ -239,24 +505,104 @@ Status checkTemplate(const QString& templateText, int firstLine) {
     }
 }
 
-Result<QString> renderTemplate(const QString& templateText, const QVariantMap& data) {
+Result<QString> renderTemplate(const QString& templateText, const QVariantMap& data,
+                               const KeepGoing& keepGoing, FillLimits limits) {
+    const auto failed = [](const QString& problem) {
+        return Error{QStringLiteral("The report could not be filled: %1").arg(problem)};
+    };
     try {
         const std::string text = toUtf8(templateText);
-        if (Status scanned = scanTemplate(text, 1); !scanned)
-            return scanned.takeError();
+        const auto stretch = scanTemplate(text, 1);
+        if (!stretch)
+            return stretch.takeError();
+        if (Status tables = checkTables(templateText, 1); !tables)
+            return tables.takeError();
         kainjow::mustache::mustache engine(text);
         if (!engine.is_valid())
             return templateError(fromUtf8(engine.error_message()));
         engine.set_custom_escape([](const std::string& escaped) { return escaped; });
-        const std::string filled = engine.render(objectOf(data));
+        const MustacheData root = objectOf(data);
+        FillBudget budget(*stretch, keepGoing, limits);
+        CountingContext context(&root, budget);
+        FilledText filled{{}, budget};
+        engine.render(context, filled);
         if (!engine.is_valid())
-            return Error{QStringLiteral("The report could not be filled: %1.")
-                             .arg(fromUtf8(engine.error_message()))};
-        return fromUtf8(filled);
+            return failed(fromUtf8(engine.error_message()) + u'.');
+        return fromUtf8(filled.text);
+    } catch (const FillBudget::Stopped& stopped) {
+        if (stopped.problem == StoppedMessage)
+            return Error{StoppedMessage};
+        return failed(stopped.problem);
     } catch (...) {
-        return Error{QStringLiteral("The report could not be filled: %1.")
-                         .arg(exceptionText(std::current_exception()))};
+        return failed(exceptionText(std::current_exception()) + u'.');
     }
+}
+
+Result<QString> prepareForLayout(const QString& html) {
+    const QStringView text(html);
+    QString prepared;
+    prepared.reserve(html.size() + html.size() / MaxUnbrokenText + 1);
+    int tableDepth = 0;
+    bool inStyle = false; // style sheets and scripts are not text to break
+    qsizetype run = 0;    // characters since the last place a line may break
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        qsizetype length = 1;
+        if (c == u'<' && i + 1 < text.size() &&
+            (text[i + 1].isLetter() || text[i + 1] == u'/' || text[i + 1] == u'!')) {
+            if (text.sliced(i).startsWith(QLatin1String("<!--"))) {
+                const qsizetype close = text.indexOf(QLatin1String("-->"), i + 4);
+                length = (close < 0 ? text.size() : close + 3) - i;
+            } else {
+                length = tagEnd(text, i) - i;
+                const TagName tag = tagNameAt(text, i);
+                if (tag.name == QLatin1String("table")) {
+                    if (tag.closing)
+                        tableDepth = std::max(tableDepth - 1, 0);
+                    else if (++tableDepth > MaxTableDepth)
+                        return Error{
+                            QStringLiteral("The filled report nests tables more than %1 deep (the "
+                                           "most a report may nest them): a section of the "
+                                           "template opens a table that it closes only once.")
+                                .arg(MaxTableDepth)};
+                } else if (tag.name == QLatin1String("style") ||
+                           tag.name == QLatin1String("script")) {
+                    inStyle = !tag.closing;
+                }
+                if (!isInlineTag(tag.name))
+                    run = 0;
+            }
+            prepared += text.sliced(i, length);
+            i += length;
+            continue;
+        }
+        if (c.isSpace() || c == ZeroWidthSpace) {
+            run = 0;
+        } else if (!inStyle) {
+            if (c == u'&')
+                length = entityLength(text, i);
+            else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                length = 2;
+            if (run == MaxUnbrokenText) {
+                prepared += ZeroWidthSpace;
+                run = 0;
+            }
+            ++run;
+        }
+        prepared += text.sliced(i, length);
+        i += length;
+    }
+    return prepared;
+}
+
+Result<int> layOutDocument(QTextDocument& document, QPagedPaintDevice& device,
+                           const KeepGoing& keepGoing) {
+    auto page = pageMetrics(document, device);
+    if (!page)
+        return page.takeError();
+    const DeviceScope scope(document);
+    return layOut(document, device, *page, keepGoing);
 }
 
 Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
@@ -265,30 +611,16 @@ Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
 }
 
 Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame, PageRange range) {
-    // Lay the report out in the device's own pixels, so that fonts and line breaks are the
-    // printer's; the caller's device is not kept once painting is done.
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    QPaintDevice* const previousDevice = layout->paintDevice();
-    layout->setPaintDevice(&device);
-    const auto restoreDevice = qScopeGuard([&] { layout->setPaintDevice(previousDevice); });
-
-    QFont font = document.defaultFont();
-    font.setPointSizeF(10);
-    document.setDefaultFont(font);
-
-    PageMetrics page;
-    const QRectF paintRect = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    page.width = paintRect.width();
-    page.height = paintRect.height();
-    page.line = QFontMetricsF(font, &device).lineSpacing();
-    page.header = 2 * page.line;
-    page.footer = 1.5 * page.line;
-    page.body = QSizeF(page.width, page.height - page.header - page.footer);
-    if (page.body.width() < 10 * page.line || page.body.height() < 3 * page.line)
-        return Error{QStringLiteral("The page is too small for the report.")};
-    document.setPageSize(page.body); // lays the document out again, in pages of this size
-    const int pageCount = document.pageCount();
+                          const PageFrame& frame, PageRange range, const KeepGoing& keepGoing) {
+    const auto metrics = pageMetrics(document, device);
+    if (!metrics)
+        return metrics.takeError();
+    const PageMetrics& page = *metrics;
+    const DeviceScope scope(document);
+    const auto laidOut = layOut(document, device, page, keepGoing);
+    if (!laidOut)
+        return laidOut.takeError();
+    const int pageCount = *laidOut;
 
     const int first = std::max(range.from, 1);
     const int last = range.to > 0 ? std::min(range.to, pageCount) : pageCount;
@@ -300,12 +632,17 @@ Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
     QPainter painter;
     if (!painter.begin(&device))
         return Error{QStringLiteral("The printer could not be started.")};
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
     for (int pageNumber = first; pageNumber <= last; ++pageNumber) {
+        if (keepGoing && !keepGoing()) {
+            painter.end();
+            return Error{StoppedMessage};
+        }
         if (pageNumber > first && !device.newPage()) {
             painter.end();
             return Error{QStringLiteral("The printer could not start a new page.")};
         }
-        paintFrame(painter, page, font, frame, pageNumber, pageCount);
+        paintFrame(painter, page, page.font, frame, pageNumber, pageCount);
 
         const QRectF shown(QPointF(0, (pageNumber - 1) * page.body.height()), page.body);
         painter.save();

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
+
 class QPagedPaintDevice;
 class QPrinter;
 class QTextDocument;
@@ -12,19 +14,53 @@ class QTextDocument;
 // Fills report templates and lays the result out on pages.
 namespace korvane::reports {
 
+// What a report may make, so that no template and no data can keep the program busy without
+// end. A section repeats for every row of its list, so sections inside sections multiply; a
+// table inside a table doubles the work of laying out what it holds; a long text without a
+// place to break a line takes time that grows with the square of its length.
+inline constexpr int MaxSectionDepth = 8; // sections inside sections, the outermost counted
+inline constexpr int MaxTableDepth = 3;   // tables inside tables, the outermost counted
+inline constexpr qsizetype MaxFilledSize = 50 * 1000 * 1000; // bytes of filled text (UTF-8)
+inline constexpr qint64 MaxFillSteps = 10 * 1000 * 1000;     // values and section rows filled
+inline constexpr qsizetype MaxValueLength = 10000; // characters of one value that are printed
+inline constexpr qsizetype MaxUnbrokenText = 200;  // characters between places to break a line
+
+// Asked now and then during long work (a few thousand steps apart); answering false stops the
+// work, which then fails with an error. Empty means the work is never stopped from outside.
+using KeepGoing = std::function<bool()>;
+
+// The error of work that KeepGoing stopped; whoever stopped it words the message.
+inline const QString StoppedMessage = QStringLiteral("The work was stopped.");
+
 // Checks that a template is well formed and uses only what reports may use: values
 // ({{name}}), sections ({{#name}} ... {{/name}}), inverted sections ({{^name}}) and comments
-// ({{! ...}}). Unescaped values ({{{name}}}, {{&name}}), partials ({{>name}}) and changed
-// delimiters ({{=<% %>=}}) are refused. Errors name the line, counting the template's first
-// line as firstLine.
+// ({{! ...}}), sections nested at most MaxSectionDepth deep and HTML tables at most
+// MaxTableDepth deep. Unescaped values ({{{name}}}, {{&name}}), partials ({{>name}}) and
+// changed delimiters ({{=<% %>=}}) are refused. Errors name the line, counting the template's
+// first line as firstLine.
 Status checkTemplate(const QString& templateText, int firstLine = 1);
 
 // Fills a Mustache template with a data tree of QVariantMap (objects), QVariantList (lists),
 // bool and texts (numbers are shown as QVariant::toString gives them). Every value is
-// HTML-escaped, so no stored text can add markup. A template that is not well formed gives
-// an error naming the problem. An invalid QVariant is "no value": it shows nothing and counts
-// as false in a section.
-Result<QString> renderTemplate(const QString& templateText, const QVariantMap& data);
+// HTML-escaped, so no stored text can add markup. A value longer than MaxValueLength
+// characters is cut there and ends in "...". A template that is not well formed, or that
+// checkTemplate refuses, gives an error naming the problem. An invalid QVariant is "no value": it
+// shows nothing and counts as false in a section.
+//
+// Filling stops with an error as soon as the filled text would pass the size of its limits or
+// the filling takes more than their steps, and when keepGoing says so.
+struct FillLimits {
+    qint64 steps = MaxFillSteps;
+    qsizetype size = MaxFilledSize;
+};
+Result<QString> renderTemplate(const QString& templateText, const QVariantMap& data,
+                               const KeepGoing& keepGoing = {}, FillLimits limits = {});
+
+// Makes filled HTML safe to lay out: refuses tables nested more than MaxTableDepth deep (rows
+// of a section can open tables that the template closes only once), and lets a line break in
+// any run of more than MaxUnbrokenText characters without a space (a zero-width space after
+// every MaxUnbrokenText of them), so that layout takes time in proportion to the text.
+Result<QString> prepareForLayout(const QString& html);
 
 // What every page carries besides the report: the report title and the database file at the
 // top, the date printed, and "Page n of m" at the foot.
@@ -41,15 +77,23 @@ struct PageRange {
     int to = 0;
 };
 
-// Lays a document out on the device's pages and paints it, with the frame on every page.
-// Returns the number of pages, or the device's error. The document keeps the layout made for
-// the device.
+// Lays a document out in pages of the device, a part at a time, asking keepGoing between the
+// parts. The document keeps the layout made for the device (but not the device), so that
+// painting on a device of the same page and resolution later does not lay it out again.
+// Returns the number of pages.
+Result<int> layOutDocument(QTextDocument& document, QPagedPaintDevice& device,
+                           const KeepGoing& keepGoing = {});
+
+// Lays a document out on the device's pages, unless it is laid out for the device already,
+// and paints it, with the frame on every page. Returns the number of pages, or the device's
+// error. The document keeps the layout made for the device.
 Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
                           const PageFrame& frame);
 
 // The same, painting only the pages of the range (a printer's "pages from ... to"); "Page n
-// of m" still counts every page of the report. Returns the number of pages of the report.
+// of m" still counts every page of the report. keepGoing is asked before every page. Returns
+// the number of pages of the report.
 Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame, PageRange range);
+                          const PageFrame& frame, PageRange range, const KeepGoing& keepGoing = {});
 
 } // namespace korvane::reports

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Reads any bytes as a report definition. A definition that reads must also fill, and a value
-// must never reach the page unescaped.
+// Reads any bytes as a report definition. A definition that reads must also fill, a value must
+// never reach the page unescaped, and making the filled text ready for layout may only add
+// places to break a line (or refuse tables nested too deep).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const auto definition = korvane::reports::parseReportDefinition(input);
@@ -26,5 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort(); // the reader let through a template the engine refuses
     if (!definition->templateText.contains(marker) && filled->contains(marker))
         std::abort(); // a value came out unescaped
+    const auto prepared = korvane::reports::prepareForLayout(*filled);
+    if (prepared) {
+        const QChar zeroWidthSpace(0x200B);
+        if (QString(*prepared).remove(zeroWidthSpace) != QString(*filled).remove(zeroWidthSpace))
+            std::abort(); // more than places to break a line was changed
+    }
     return 0;
 }

@@ -7,10 +7,13 @@
 #include "support/TestServices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPrintPreviewDialog>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +114,70 @@ TEST_F(PrintDialogTest, AMissingReportFileIsNamedAndTheDialogStaysOpen) {
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Cancel")),
                       Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
+}
+
+// A report is made under a progress window over the dialog; its Cancel stops the run before
+// the preview opens, with no message, the busy pointer back and the dialog open for another.
+TEST_F(PrintDialogTest, CancelStopsTheRunAndTheDialogStaysOpen) {
+    open(10);
+    QTest::mouseClick(option(3), Qt::LeftButton);
+    bool pressed = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        auto* progress = dialog->findChild<QProgressDialog*>(QStringLiteral("ReportProgress"));
+        ASSERT_NE(progress, nullptr);
+        EXPECT_EQ(progress->labelText(), QStringLiteral("Making the report tank_det.rpt..."));
+        auto* cancel = progress->findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+        cancel->click();
+        pressed = true;
+    });
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(t.windows.shown(), 0);
+    EXPECT_TRUE(t.prompts.messages().empty());
+    EXPECT_EQ(t.pointer.changes, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(dialog->lastReportFile().isEmpty());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->findChild<QProgressDialog*>(), nullptr);
+
+    runReport(); // the next run is not cancelled
+    EXPECT_EQ(dialog->lastReportFile(), QStringLiteral("tank_det.rpt"));
+    EXPECT_TRUE(dialog->lastReportText().contains(QStringLiteral("O'Brien #3")));
+}
+
+// A report file whose template could make without end is refused when it is read, with a
+// message that names the file and the limit; the dialog stays open.
+TEST_F(PrintDialogTest, AReportPastTheLimitsIsNamedAndTheDialogStaysOpen) {
+    test::TempDir folder;
+    QDir::setCurrent(folder.path());
+    const struct {
+        QString tmpl;
+        QString limit;
+    } cases[] = {
+        {QString("{{#tanks}}").repeated(16) + "{{name}}" + QString("{{/tanks}}").repeated(16),
+         "Line 4: sections are nested more than 8 deep (the most a report may nest them)."},
+        {QString("<table><tr><td>").repeated(4) + "{{name}}",
+         "Line 4: tables are nested more than 3 deep (the most a report may nest them)."},
+    };
+    open(10);
+    for (const auto& c : cases) {
+        QFile rpt(folder.filePath(QStringLiteral("tank_sum.rpt")));
+        ASSERT_TRUE(rpt.open(QIODevice::WriteOnly));
+        rpt.write("Title: Tanks\nData: tanks\n\n" + c.tmpl.toUtf8());
+        rpt.close();
+        t.prompts.answerMessage();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_OK")),
+                          Qt::LeftButton);
+        ASSERT_FALSE(t.prompts.messages().empty());
+        const QString shown = t.prompts.messages().back().text;
+        EXPECT_TRUE(
+            shown.startsWith(QStringLiteral("The report \"tank_sum.rpt\" could not be made.")))
+            << shown.toStdString();
+        EXPECT_TRUE(shown.contains(c.limit)) << shown.toStdString();
+        EXPECT_TRUE(dialog->isVisible());
+    }
+    EXPECT_EQ(t.windows.shown(), 0);
 }
 
 // The keyboard alone runs a report: the arrow keys choose the option, Enter presses OK, and

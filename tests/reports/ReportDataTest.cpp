@@ -1,14 +1,18 @@
 #include "reports/ReportData.h"
 
 #include "reports/ReportDefinition.h"
+#include "reports/ReportEngine.h"
 #include "reports/ReportRenderer.h"
+#include "support/TempDir.h"
 #include "support/TestDatabase.h"
 
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -677,6 +681,10 @@ TEST_F(ReportDataTest, TheShippedReportsShowTheSelectedTanksAndMarkWhatIsDueOrBe
         EXPECT_EQ(definition->data, c.kind);
         const auto html = renderTemplate(definition->templateText, build(c.kind, atNorthFarm));
         ASSERT_TRUE(html.ok()) << html.error().toStdString();
+        // Made ready for layout, a shipped report is left exactly as it was filled.
+        const auto prepared = prepareForLayout(*html);
+        ASSERT_TRUE(prepared.ok()) << prepared.error().toStdString();
+        EXPECT_EQ(*prepared, *html);
         QTextDocument document;
         document.setHtml(*html);
         const QString text = document.toPlainText();
@@ -693,6 +701,60 @@ TEST_F(ReportDataTest, TheShippedReportsShowTheSelectedTanksAndMarkWhatIsDueOrBe
         red.removeAll(QStringLiteral("red"));
         EXPECT_EQ(red, c.red);
     }
+}
+
+// A run stopped by its watch, cancelled or past its time, fails with the watch's message naming
+// the report, whether it stops while the report is made or while its pages are written; no PDF
+// is left behind.
+TEST_F(ReportDataTest, AStoppedRunSaysWhyAndLeavesNoPdf) {
+    const QString startFolder = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral(KORVANE_REPORT_FILES));
+    ReportRequest request;
+    request.databaseName = file->path();
+    request.reportFile = QStringLiteral("tank_det.rpt");
+    request.today = QDate(2025, 3, 1);
+    test::TempDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    const QString cancelled = QStringLiteral("The report \"tank_det.rpt\" was cancelled.");
+
+    // Reading the data asks too, every thousand rows and for every tank assessed.
+    DataOptions options;
+    options.keepGoing = [] {
+        return false;
+    };
+    const auto data = buildReportData(file->path(), DataKind::Assessment, {}, options);
+    ASSERT_FALSE(data.ok());
+    EXPECT_EQ(data.error(), QStringLiteral("The reading of the report's data was stopped."));
+
+    RunWatch cancelNow(std::chrono::milliseconds::zero(), [] { return true; });
+    const auto notBuilt = buildReport(request, cancelNow);
+    ASSERT_FALSE(notBuilt.ok());
+    EXPECT_EQ(notBuilt.error(), cancelled);
+
+    // Cancelled after the report is made: its pages are not written.
+    bool cancel = false;
+    RunWatch cancelLater(std::chrono::milliseconds::zero(), [&cancel] { return cancel; });
+    const auto built = buildReport(request, cancelLater);
+    ASSERT_TRUE(built.ok()) << built.error().toStdString();
+    cancel = true;
+    const auto written = writePdf(*built, pdf, cancelLater);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error(), cancelled);
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    RunWatch oneSecond(std::chrono::seconds(1));
+    QThread::msleep(1100);
+    const auto late = writePdf(*built, pdf, oneSecond);
+    ASSERT_FALSE(late.ok());
+    EXPECT_EQ(late.error(), QStringLiteral("The report \"tank_det.rpt\" was stopped: it took "
+                                           "longer than 1 seconds, the longest a report may "
+                                           "take."));
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    RunWatch unhurried(std::chrono::seconds(300));
+    EXPECT_TRUE(writePdf(*built, pdf, unhurried).ok());
+    EXPECT_TRUE(QFile::exists(pdf));
+    QDir::setCurrent(startFolder);
 }
 
 } // namespace

@@ -179,6 +179,13 @@ TEST(ReportDefinition, CorpusReplays) {
             const auto filled = renderTemplate(definition->templateText, data);
             ASSERT_TRUE(filled) << text(filled.error());
             EXPECT_FALSE(filled->contains("<b>T"));
+            // Made ready for layout, only places to break a line are added, or tables that the
+            // filling nested too deep are refused.
+            const auto prepared = prepareForLayout(*filled);
+            if (prepared)
+                EXPECT_EQ(QString(*prepared).remove(QChar(0x200B)), *filled);
+            else
+                EXPECT_TRUE(prepared.error().contains("nests tables more than 3 deep"));
         } else if (name.startsWith("bad-")) {
             ASSERT_FALSE(definition);
             EXPECT_FALSE(definition.error().isEmpty());

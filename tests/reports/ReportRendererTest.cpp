@@ -86,7 +86,7 @@ TEST(ReportRenderer, FillsSectionsAndInvertedSections) {
 }
 
 TEST(ReportRenderer, RefusesWhatReportsMayNotUse) {
-    const QString deep = QString("{{#a}}").repeated(33) + QString("{{/a}}").repeated(33);
+    const QString deep = QString("{{#a}}").repeated(9) + QString("{{/a}}").repeated(9);
     const struct {
         QString tmpl;
         QString message;
@@ -101,7 +101,11 @@ TEST(ReportRenderer, RefusesWhatReportsMayNotUse) {
         {"{{! a\n comment }}\n{{/a}}", "Line 3: {{/a}} closes a section that is not open."},
         {"{{x}}\n{{name", "Line 2: a tag opened with {{ is not closed with }}."},
         {"{{", "Line 1: a tag opened with {{ is not closed with }}."},
-        {deep, "Line 1: sections are nested more than 32 deep."},
+        {deep, "Line 1: sections are nested more than 8 deep (the most a report may nest them)."},
+        {"{{^a}}\n" + deep.mid(6) + "\n{{/a}}", "Line 2: sections are nested more than 8 deep"},
+        {"<table><tr><td>\n<TABLE><tr><td><table>\n</table><table>\n<table "
+         "class=\"a>\">",
+         "Line 4: tables are nested more than 3 deep (the most a report may nest them)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text(c.tmpl.left(60)));
@@ -110,8 +114,146 @@ TEST(ReportRenderer, RefusesWhatReportsMayNotUse) {
         EXPECT_TRUE(filled.error().startsWith(c.message)) << text(filled.error());
         EXPECT_EQ(checkTemplate(c.tmpl).error(), filled.error());
     }
-    EXPECT_TRUE(checkTemplate(QString("{{#a}}").repeated(32) + QString("{{/a}}").repeated(32)));
+    EXPECT_TRUE(checkTemplate(QString("{{#a}}").repeated(8) + QString("{{/a}}").repeated(8)));
+    EXPECT_TRUE(checkTemplate(QString("<table><tr><td>").repeated(3) + "</table>" +
+                              QString("<table></table>").repeated(9) + "</table></table>"));
     EXPECT_TRUE(checkTemplate("a\n{{{x}}}", 10).error().startsWith("Line 11: "));
+}
+
+// Sections repeated inside sections multiply: filling stops at the most a report may take,
+// by steps or by size, with a message that says which, and when it is told to stop.
+TEST(ReportRenderer, FillingStopsAtItsLimits) {
+    QVariantList hundred;
+    for (int i = 0; i < 100; ++i)
+        hundred << QVariantMap{{"n", i}};
+    const QVariantMap data{{"rows", hundred}, {"big", QString("x").repeated(6000)}};
+    // Each row on a line of its own, so that the text held at once stays small.
+    const QString deep =
+        QString("{{#rows}}").repeated(8) + "{{n}}\n" + QString("{{/rows}}").repeated(8);
+    const FillLimits small{100 * 1000, 1000 * 1000};
+    const struct {
+        QString tmpl;
+        FillLimits limits;
+        QString message;
+    } cases[] = {
+        {deep, small,
+         "more than 100,000 steps, the most a report may take; a section may be "
+         "repeated inside itself."},
+        // 100 x 100 x 6000 bytes: 60 MB, handed over a line at a time or held as one line.
+        {"{{#rows}}{{#rows}}{{big}}\n{{/rows}}{{/rows}}",
+         {},
+         "the filled report would be larger than 50 MB, the most a report may hold; print it "
+         "for fewer tanks."},
+        {"{{#rows}}{{#rows}}{{big}}{{/rows}}{{/rows}}", small, "larger than 1 MB"},
+        {"{{#rows}}{{#rows}}" + QString("z").repeated(100) + "\n{{/rows}}{{/rows}}", small,
+         "larger than 1 MB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text(c.tmpl.left(60)));
+        const auto filled = renderTemplate(c.tmpl, data, {}, c.limits);
+        ASSERT_FALSE(filled);
+        EXPECT_TRUE(filled.error().startsWith("The report could not be filled: "));
+        EXPECT_TRUE(filled.error().contains(c.message)) << text(filled.error());
+    }
+
+    // Just under the limits fills in full: they are not reckoned too soon.
+    const QString line = QString("y").repeated(98);
+    const auto nearly = renderTemplate("{{#rows}}{{#rows}}{{line}}\n{{/rows}}{{/rows}}",
+                                       {{"rows", hundred}, {"line", line}}, {}, small);
+    ASSERT_TRUE(nearly) << text(nearly.error());
+    EXPECT_EQ(nearly->size(), 100 * 100 * (line.size() + 1));
+
+    // Told to stop, it stops the next time it asks.
+    int asked = 0;
+    const auto stopped = renderTemplate(deep, data, [&asked] { return ++asked < 3; });
+    ASSERT_FALSE(stopped);
+    EXPECT_EQ(stopped.error(), StoppedMessage);
+    EXPECT_EQ(asked, 3);
+}
+
+// A section can open a table for each row that the template closes once: the filled text is
+// refused before it is laid out.
+TEST(ReportRenderer, TablesTheRowsNestTooDeepAreRefusedBeforeLayout) {
+    const QString tmpl = "{{#rows}}<table><tr><td>{{.}}{{/rows}}</td></tr></table>";
+    for (const int rows : {3, 4}) {
+        const auto filled = renderTemplate(tmpl, {{"rows", QStringList(rows, "r")}});
+        ASSERT_TRUE(filled) << text(filled.error());
+        const auto prepared = prepareForLayout(*filled);
+        EXPECT_EQ(prepared.ok(), rows <= MaxTableDepth) << rows;
+        if (!prepared) {
+            EXPECT_EQ(prepared.error(), "The filled report nests tables more than 3 deep (the "
+                                        "most a report may nest them): a section of the "
+                                        "template opens a table that it closes only once.");
+        }
+    }
+}
+
+// Layout takes time with the square of a run of text without a place to break a line: such a
+// run is given one every MaxUnbrokenText characters, and nothing else is changed.
+TEST(ReportRenderer, LongRunsOfTextGetPlacesToBreak) {
+    const QString z(QChar(0x200B));
+    const auto a = [](int n) {
+        return QString("a").repeated(n);
+    };
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const struct {
+        QString html;
+        QString prepared;
+    } cases[] = {
+        {a(200), a(200)},
+        {a(401), a(200) + z + a(200) + z + "a"},
+        {a(150) + " " + a(150), a(150) + " " + a(150)},
+        {"<p>" + a(150) + "</p><td>" + a(150) + "</td>",
+         "<p>" + a(150) + "</p><td>" + a(150) + "</td>"},
+        // Words run on across inline tags, which are never broken themselves.
+        {a(150) + "<b class=\"" + a(300) + "\">" + a(100) + "</b>",
+         a(150) + "<b class=\"" + a(300) + "\">" + a(50) + z + a(50) + "</b>"},
+        // An entity or a character outside the BMP is one character and is not split.
+        {a(199) + "&amp;&#8203x" + emoji, a(199) + "&amp;" + z + "&#8203x" + emoji},
+        {a(199) + emoji + "b", a(199) + emoji + z + "b"},
+        {"<style>" + a(500) + "</style>", "<style>" + a(500) + "</style>"},
+        {"<!-- " + a(500) + " -->" + a(10), "<!-- " + a(500) + " -->" + a(10)},
+        {a(100) + z + a(150), a(100) + z + a(150)},
+        {"x < " + a(300), "x < " + a(200) + z + a(100)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text(c.html.left(80)));
+        const auto prepared = prepareForLayout(c.html);
+        ASSERT_TRUE(prepared) << text(prepared.error());
+        EXPECT_EQ(*prepared, c.prepared);
+    }
+}
+
+// A tank name of a megabyte prints its first MaxValueLength characters and "...", with places
+// to break its lines, so that it is laid out like any paragraph of that length.
+TEST(ReportRenderer, AMegabyteValueIsCutAndLaidOut) {
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const struct {
+        QString value;
+        QString printed;
+    } cases[] = {
+        {QString("N").repeated(1000 * 1000), QString("N").repeated(MaxValueLength) + "..."},
+        {QString("&").repeated(1000 * 1000), QString("&").repeated(MaxValueLength) + "..."},
+        // Never cut inside a character.
+        {QString("N").repeated(MaxValueLength - 1) + emoji.repeated(10),
+         QString("N").repeated(MaxValueLength - 1) + "..."},
+        {QString("N").repeated(MaxValueLength), QString("N").repeated(MaxValueLength)},
+    };
+    test::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text(c.printed.right(8)));
+        const auto filled = renderTemplate("<p>{{name}}</p>", {{"name", c.value}});
+        ASSERT_TRUE(filled) << text(filled.error());
+        const auto prepared = prepareForLayout(*filled);
+        ASSERT_TRUE(prepared) << text(prepared.error());
+        QTextDocument document;
+        document.setHtml(*prepared);
+        QPdfWriter writer(dir.filePath("long.pdf"));
+        writer.setResolution(300);
+        const auto pages = layOutDocument(document, writer);
+        ASSERT_TRUE(pages) << text(pages.error());
+        EXPECT_EQ(document.toPlainText().remove(QChar(0x200B)), c.printed);
+    }
 }
 
 // A report long enough for several pages, each line numbered so that a line painted twice
@@ -176,6 +318,28 @@ TEST(ReportRenderer, PaintsPagesWithTheirFrame) {
     const auto refused = paintDocument(empty, nowhere, frame);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error(), "The printer could not be started.");
+}
+
+// Layout and painting ask between their parts whether to go on, and stop when told.
+TEST(ReportRenderer, LayoutAndPaintingStopWhenTold) {
+    test::TempDir dir;
+    QPdfWriter writer(dir.filePath("stopped.pdf"));
+    QTextDocument document;
+    document.setHtml(longReport(300));
+    const KeepGoing no = [] {
+        return false;
+    };
+    const auto laidOut = layOutDocument(document, writer, no);
+    ASSERT_FALSE(laidOut);
+    EXPECT_EQ(laidOut.error(), StoppedMessage);
+    const auto painted = paintDocument(document, writer, PageFrame{}, PageRange{}, no);
+    ASSERT_FALSE(painted);
+    EXPECT_EQ(painted.error(), StoppedMessage);
+    // Laid out once, the same device paints without laying it out again.
+    ASSERT_TRUE(layOutDocument(document, writer));
+    const auto again = paintDocument(document, writer, PageFrame{}, PageRange{});
+    ASSERT_TRUE(again) << text(again.error());
+    EXPECT_GE(*again, 3);
 }
 
 } // namespace

@@ -221,10 +221,12 @@ int printReport(const QString& path, const QString& reportFile, const QString& f
     request.formula = formula;
     request.unitsUS = *unitsUS;
     request.today = SystemClock().today();
-    auto built = reports::buildReport(request);
+    // A run that goes on too long is stopped with a message rather than left to hang.
+    reports::RunWatch watch(reports::CommandLineTimeLimit);
+    auto built = reports::buildReport(request, watch);
     if (!built)
         return fail(built.error());
-    return report(reports::writePdf(*built, pdf), QStringLiteral("Wrote %1.").arg(pdf));
+    return report(reports::writePdf(*built, pdf, watch), QStringLiteral("Wrote %1.").arg(pdf));
 }
 
 // Copies an old Access database into a new one and tells what was copied and what was not.
