@@ -404,9 +404,10 @@ Result<std::unique_ptr<EngineConnection>> open(const QString& path, Database::Ch
         return Error{QStringLiteral("\"%1\" is a folder, not a database file.").arg(path)};
 
     const QString name = nextConnectionName();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    // Made at once so that its destructor removes the Qt connection on every return below.
+    // Made first so that its destructor removes the Qt connection on every return below, after
+    // the handle here has gone (Qt warns on stderr of a connection removed while in use).
     auto connection = std::make_unique<Connection>(name, info.absoluteFilePath());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     // mode=rw opens the file for reading and writing but never creates it: a file that vanished
     // between choosing and opening stays vanished.
     QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
