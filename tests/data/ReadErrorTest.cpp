@@ -16,24 +16,6 @@ namespace {
 
 const QString History = QStringLiteral("History");
 
-// A tank whose name was changed many times, so its history spans many pages.
-qint32 tankWithLongHistory(const test::TestDatabase& file) {
-    const qint32 tank = file.addTank(
-        file.addLocation(file.addCompany(QStringLiteral("Acme")), QStringLiteral("Farm")),
-        QStringLiteral("T-1"));
-    Database db = file.open();
-    auto rs = db.openRecordset(
-        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tank));
-    EXPECT_TRUE(rs.ok());
-    for (int i = 0; rs.ok() && i < 80; ++i) {
-        EXPECT_TRUE(rs->edit().ok());
-        EXPECT_TRUE(
-            rs->setValue(QStringLiteral("Name"), QStringLiteral("T-%1 ").arg(i).repeated(60)).ok());
-        EXPECT_TRUE(rs->update().ok());
-    }
-    return tank;
-}
-
 // Each way the program reads rows, run on a database whose History cannot be read to its end.
 struct Reader {
     const char* name;
@@ -68,7 +50,7 @@ const Reader Readers[] = {
 // check of a chosen file refuses it.
 TEST(ReadError, DamagedPagesPartWayThroughAFileAreAnErrorForEveryReader) {
     test::TestDatabase file;
-    const qint32 tank = tankWithLongHistory(file);
+    const qint32 tank = test::addTankWithLongHistory(file);
     const qint64 rows = file.count(History);
     auto readBefore = test::damageMiddleOfTable(file.path(), History);
     ASSERT_TRUE(readBefore.ok()) << readBefore.error().toStdString();
@@ -95,7 +77,7 @@ TEST(ReadError, DamagedPagesPartWayThroughAFileAreAnErrorForEveryReader) {
 TEST(ReadError, AServerStatementThatFailsPartWayIsAnError) {
     KORVANE_REQUIRE_SERVER();
     test::TestDatabase server(test::Engine::Server);
-    const qint32 tank = tankWithLongHistory(server);
+    const qint32 tank = test::addTankWithLongHistory(server);
     Database db = server.open();
     const QString failing = QStringLiteral(
         "SELECT g FROM generate_series(1, 100000) g WHERE 1 / (50000 - g) IS NOT NULL");

@@ -1,5 +1,8 @@
 #include "support/DamagedFile.h"
 
+#include "data/Recordset.h"
+#include "data/Select.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
@@ -96,6 +99,23 @@ Result<int> damageMiddleOfTable(const QString& path, const QString& table) {
     if (!failed)
         return Error{QStringLiteral("the damaged %1 still reads to its end").arg(table)};
     return rows;
+}
+
+qint32 addTankWithLongHistory(const TestDatabase& file) {
+    const qint32 tank = file.addTank(
+        file.addLocation(file.addCompany(QStringLiteral("Acme")), QStringLiteral("Farm")),
+        QStringLiteral("T-1"));
+    Database db = file.open();
+    auto rs = db.openRecordset(
+        Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tank));
+    EXPECT_TRUE(rs.ok());
+    for (int i = 0; rs.ok() && i < 80; ++i) {
+        EXPECT_TRUE(rs->edit().ok());
+        EXPECT_TRUE(
+            rs->setValue(QStringLiteral("Name"), QStringLiteral("T-%1 ").arg(i).repeated(60)).ok());
+        EXPECT_TRUE(rs->update().ok());
+    }
+    return tank;
 }
 
 } // namespace korvane::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "support/TestDatabase.h"
 
 #include <QString>
 
@@ -13,5 +14,9 @@ namespace korvane::test {
 // failure comes after rows were read and not at the start. No connection may be open on the
 // file.
 Result<int> damageMiddleOfTable(const QString& path, const QString& table);
+
+// A tank (with its company and location) whose name was changed eighty times, each a long text,
+// so that its History rows span many pages. Failures fail the test.
+qint32 addTankWithLongHistory(const TestDatabase& file);
 
 } // namespace korvane::test
