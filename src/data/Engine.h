@@ -39,6 +39,8 @@ public:
     // The user the database knows the program as: the login on a server, nothing for a file.
     virtual QString userName() const { return {}; }
 
+    // Runs a statement and reads all of its rows: a step that fails part way through is the
+    // error of the whole statement, never a shorter result.
     virtual Result<QueryResult> exec(const QString& sql, const QVariantList& values) = 0;
     // Runs a statement that gives no rows (UPDATE, DELETE, INSERT) and gives the number of rows
     // it changed. An engine may keep the statement prepared for its next run.
@@ -51,7 +53,8 @@ public:
     // Runs an INSERT and gives the rowid of the new row.
     virtual Result<qint64> insert(const QString& sql, const QVariantList& values) = 0;
     // Reads every row of a query whole, as fast as the engine allows. With withRowid the first
-    // column is the rowid. Fails when the query gives another number of columns.
+    // column is the rowid. Fails when the query gives another number of columns, and when a
+    // step fails part way through.
     virtual Result<std::shared_ptr<const StoredRows>>
     readRows(const QString& sql, const QVariantList& values, int columns, bool withRowid) = 0;
 

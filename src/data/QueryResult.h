@@ -10,12 +10,17 @@ namespace korvane {
 // The rows one statement gave, read forward: next() moves onto the first row, then each
 // following one. Values come back as the engine holds them: whole numbers as qlonglong, other
 // numbers as double, texts as QString, Null as an invalid QVariant. The same on every engine.
+//
+// An engine reads every row of the statement before it hands the result over, so a failure
+// anywhere in the statement (a damaged page, a cancelled or broken query) is the error of the
+// call that ran it: when next() gives false, the rows read were all the rows there are.
 class QueryResult {
 public:
     // What an engine supplies behind a result.
     class Source {
     public:
         virtual ~Source() = default;
+        // False after the last row only; the rows are read in full before the result exists.
         virtual bool next() = 0;
         virtual QVariant value(int column) const = 0;
         virtual int columnCount() const = 0;

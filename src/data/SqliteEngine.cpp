@@ -9,7 +9,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
 
 #include <atomic>
@@ -72,22 +71,67 @@ Status execPlain(QSqlDatabase& db, const QString& sql) {
     return {};
 }
 
-// A statement's rows as the Qt driver gives them.
+// A value of the current row of a statement, as QueryResult gives values.
+QVariant cellOf(sqlite3_stmt* stmt, int column) {
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return static_cast<qlonglong>(sqlite3_column_int64(stmt, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, column);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                 sqlite3_column_bytes(stmt, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
+    default:
+        return {};
+    }
+}
+
+// The rows of a statement, stepped through to the end while it was open. A step that fails
+// fails the whole statement (see Connection::exec), so the rows here are all the rows there are:
+// next() never ends early on an error.
 class Rows : public QueryResult::Source {
 public:
-    explicit Rows(QSqlQuery query) : query_(std::move(query)), record_(query_.record()) {}
-    bool next() override { return query_.next(); }
+    bool next() override { return ++row_ < rows_; }
     QVariant value(int column) const override {
-        QVariant v = query_.value(column);
-        return v.isNull() ? QVariant() : v;
+        if (row_ < 0 || row_ >= rows_ || column < 0 || column >= columnCount())
+            return {};
+        return cells_[static_cast<std::size_t>(row_) * names_.size() +
+                      static_cast<std::size_t>(column)];
     }
-    int columnCount() const override { return record_.count(); }
-    QString columnName(int column) const override { return record_.fieldName(column); }
-    qint64 rowsAffected() const override { return query_.numRowsAffected(); }
+    int columnCount() const override { return static_cast<int>(names_.size()); }
+    QString columnName(int column) const override {
+        return names_[static_cast<std::size_t>(column)];
+    }
+    qint64 rowsAffected() const override { return affected_; }
+
+    // Steps the statement to its end; the error of the step that failed, if one did.
+    Status read(sqlite3* handle, sqlite3_stmt* stmt) {
+        int rc = sqlite3_step(stmt);
+        // Read after the first step: a statement prepared before a change to its table is
+        // prepared again by that step, and may then have other columns.
+        const int width = sqlite3_column_count(stmt);
+        for (int c = 0; c < width; ++c)
+            names_.push_back(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+            for (int c = 0; c < width; ++c)
+                cells_.push_back(cellOf(stmt, c));
+            ++rows_;
+        }
+        if (rc != SQLITE_DONE)
+            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+        affected_ = sqlite3_changes(handle);
+        return {};
+    }
 
 private:
-    QSqlQuery query_;
-    QSqlRecord record_;
+    std::vector<QString> names_;
+    std::vector<QVariant> cells_; // row after row
+    int rows_ = 0;
+    int row_ = -1;
+    qint64 affected_ = 0;
 };
 
 Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
@@ -156,10 +200,13 @@ public:
     layout::Dialect dialect() const override { return layout::Dialect::Sqlite; }
 
     Result<QueryResult> exec(const QString& sql, const QVariantList& values) override {
-        auto query = run(sql, values);
-        if (!query)
-            return query.takeError();
-        return QueryResult(std::make_unique<Rows>(std::move(query.value())));
+        auto stmt = prepared(sql, values);
+        if (!stmt)
+            return stmt.takeError();
+        auto rows = std::make_unique<Rows>();
+        if (auto read = rows->read(handle(), stmt->get()); !read)
+            return read.takeError();
+        return QueryResult(std::move(rows));
     }
 
     Result<qint64> execute(const QString& sql, const QVariantList& values) override {
@@ -229,9 +276,9 @@ public:
     }
 
     Result<QStringList> tableNames() override {
-        auto query = run(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                        "name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
-                         {});
+        auto query = exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                         "name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
+                          {});
         if (!query)
             return query.takeError();
         QStringList names;
@@ -241,7 +288,7 @@ public:
     }
 
     Result<std::vector<layout::FieldDef>> tableFields(const QString& table) override {
-        auto query = run(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table});
+        auto query = exec(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table});
         if (!query)
             return query.takeError();
         std::vector<layout::FieldDef> fields;
@@ -253,7 +300,7 @@ public:
 
     Status begin() override {
         // IMMEDIATE takes the write lock at once, so a busy database fails before any work.
-        auto begun = run(QStringLiteral("BEGIN IMMEDIATE"), {});
+        auto begun = exec(QStringLiteral("BEGIN IMMEDIATE"), {});
         if (!begun)
             return begun.takeError();
         return {};
@@ -262,14 +309,14 @@ public:
     Result<qint64> nextKey(const QString& table, const QString& keyField) override {
         // One past both the highest key ever handed out for this table and the highest key now
         // in it: the key the engine will give the row.
-        auto next = run(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence "
-                                       "WHERE name = ?), 0), coalesce(max(%1), 0)) + 1 FROM %2")
-                            .arg(quoteIdentifier(keyField), quoteIdentifier(table)),
-                        {table});
+        auto next = exec(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence "
+                                        "WHERE name = ?), 0), coalesce(max(%1), 0)) + 1 FROM %2")
+                             .arg(quoteIdentifier(keyField), quoteIdentifier(table)),
+                         {table});
         if (!next)
             return next.takeError();
         if (!next->next())
-            return engineError(next->lastError());
+            return Error{QStringLiteral("The next key of %1 could not be read.").arg(table)};
         return next->value(0).toLongLong();
     }
 
@@ -303,10 +350,17 @@ private:
             stmt = *kept;
         } else {
             const QByteArray sql = sqlText.toUtf8();
+            const char* tail = nullptr;
             const int rc = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()),
-                                              &stmt, nullptr);
+                                              &stmt, &tail);
             if (rc != SQLITE_OK)
                 return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+            if (!stmt)
+                return Error{QStringLiteral("The statement is empty.")};
+            if (!QByteArray(tail).trimmed().isEmpty()) {
+                sqlite3_finalize(stmt);
+                return Error{QStringLiteral("Only one statement can be run at a time.")};
+            }
             if (statements_.size() >= MaxKeptStatements)
                 forgetStatements();
             statements_.insert(sqlText, stmt);
@@ -322,18 +376,6 @@ private:
         for (sqlite3_stmt* stmt : std::as_const(statements_))
             sqlite3_finalize(stmt);
         statements_.clear();
-    }
-
-    Result<QSqlQuery> run(const QString& sql, const QVariantList& values) {
-        QSqlQuery query(db());
-        query.setForwardOnly(true);
-        if (!query.prepare(sql))
-            return engineError(query.lastError());
-        for (const auto& v : values)
-            query.addBindValue(v);
-        if (!query.exec())
-            return engineError(query.lastError());
-        return query;
     }
 
     sqlite3* handle() const {
@@ -362,9 +404,10 @@ Result<std::unique_ptr<EngineConnection>> open(const QString& path, Database::Ch
         return Error{QStringLiteral("\"%1\" is a folder, not a database file.").arg(path)};
 
     const QString name = nextConnectionName();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    // Made at once so that its destructor removes the Qt connection on every return below.
+    // Made first so that its destructor removes the Qt connection on every return below, after
+    // the handle here has gone (Qt warns on stderr of a connection removed while in use).
     auto connection = std::make_unique<Connection>(name, info.absoluteFilePath());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     // mode=rw opens the file for reading and writing but never creates it: a file that vanished
     // between choosing and opening stays vanished.
     QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
@@ -381,12 +424,13 @@ Result<std::unique_ptr<EngineConnection>> open(const QString& path, Database::Ch
             return status.takeError();
     }
     if (check == Database::Check::Integrity) {
-        QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("PRAGMA quick_check")))
-            return engineError(query.lastError());
+        // A check that cannot read on is an error too, not a check that found nothing.
+        auto lines = connection->exec(QStringLiteral("PRAGMA quick_check"), {});
+        if (!lines)
+            return lines.takeError();
         QStringList problems;
-        while (query.next()) {
-            const QString line = query.value(0).toString();
+        while (lines->next()) {
+            const QString line = lines->value(0).toString();
             if (line != QLatin1String("ok"))
                 problems << line;
         }

@@ -81,6 +81,9 @@ void TankGraphicsWindow::showPointStatus() {
     if (tank) {
         for (const auto& point : tank->points)
             byPoint.insert(point.pointId, statusColor(point.status));
+    } else {
+        services_.prompts.message(tank.error(), QStringLiteral("Error Accessing Record"),
+                                  Prompts::Icon::Exclamation);
     }
     // A point nobody has measured yet, or every point when the readings cannot be read.
     const QColor unread = statusColor(assessment::PointStatus::NoReading);

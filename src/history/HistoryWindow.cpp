@@ -247,7 +247,8 @@ void showHistory(QWidget& opener, Session& session, Services& services, HistoryO
         return {};
     }();
     if (!loaded) {
-        services.prompts.message(loaded.error(), WindowCaption, Prompts::Icon::Exclamation);
+        services.prompts.message(loaded.error(), QStringLiteral("Error Accessing Record"),
+                                 Prompts::Icon::Exclamation);
         return;
     }
     showChildWindow(services, opener, window);

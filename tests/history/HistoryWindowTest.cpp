@@ -2,7 +2,9 @@
 
 #include "history/HistoryView.h"
 #include "inspection/InspectionWindowFixture.h"
+#include "support/DamagedFile.h"
 #include "support/FocusChain.h"
+#include "support/TestServices.h"
 #include "tank/TankWindowFixture.h"
 
 #include <QComboBox>
@@ -173,6 +175,27 @@ TEST_F(InspectionWindowTest, AReadingAddedShowsInTheInspectionsHistory) {
                                  "Thickness: 6.35 mm; Date Taken: 13/Mar/2024; Taken By: A. Smith",
                                  "Inspection|I-8|added|||Inspection No.: I-8; Inspection Type: "
                                  "Monthly"}));
+}
+
+// A history whose rows cannot all be read (its pages damaged part way through) is not shown as
+// the rows read before the damage: no window opens, and the message gives the engine's words.
+TEST(HistoryWindow, AHistoryThatCannotBeReadToItsEndIsAnErrorNotAShorterList) {
+    test::TestDatabase file;
+    const qint32 tank = test::addTankWithLongHistory(file);
+    auto readBefore = test::damageMiddleOfTable(file.path(), QStringLiteral("History"));
+    ASSERT_TRUE(readBefore.ok() && *readBefore > 0);
+    test::TestServices t;
+    Session session;
+    session.DatabaseName = file.path();
+    QWidget opener;
+    t.prompts.answerMessage();
+    showHistory(opener, session, t.services, HistoryOf::Tank, tank, QStringLiteral("T-1"));
+    EXPECT_EQ(t.windows.shown(), 0);
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_EQ(t.prompts.messages()[0].title, QStringLiteral("Error Accessing Record"));
+    EXPECT_TRUE(t.prompts.messages()[0].text.contains(
+        QStringLiteral("The database engine reported: database disk image is malformed")))
+        << t.prompts.messages()[0].text.toStdString();
 }
 
 } // namespace

@@ -26,6 +26,7 @@
 #include "common/Clock.h"
 #include "data/AccessImport.h"
 #include "data/Database.h"
+#include "data/DatabaseCheck.h"
 #include "data/DatabaseCopy.h"
 #include "data/History.h"
 #include "data/PreferencesRow.h"
@@ -103,10 +104,23 @@ QString csvNumber(double value) {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
+// A database the survey, assess and history commands read: checked for damage as a file the
+// user chooses is, and one of ours, before anything is printed.
+korvane::Status checkReadable(const QString& path) {
+    auto kind = korvane::checkDatabaseFile(path);
+    if (!kind)
+        return kind.takeError();
+    if (*kind != korvane::DatabaseFileKind::Korvane)
+        return korvane::Error{QStringLiteral("%1 is not a Korvane database.").arg(path)};
+    return {};
+}
+
 // The analysis of the survey as the grid shows it, a row per point and the closing row, then the
 // fit and the allowance as name and value.
 int printSurvey(const QString& path, qint32 inspectionId) {
     using namespace korvane;
+    if (const Status readable = checkReadable(path); !readable)
+        return fail(readable.error());
     const auto tankId = readInspectionTankId(path, inspectionId);
     if (!tankId)
         return fail(tankId.error());
@@ -163,6 +177,8 @@ korvane::Result<bool> holdsTank(const korvane::Database& db, qint32 tankId) {
 // The corrosion assessment of a tank, a row per measurement location.
 int printAssessment(const QString& path, qint32 tankId) {
     using namespace korvane;
+    if (const Status readable = checkReadable(path); !readable)
+        return fail(readable.error());
     {
         auto db = Database::open(path);
         if (!db)
@@ -185,6 +201,8 @@ int printAssessment(const QString& path, qint32 tankId) {
 // history printed: that is where its deletion is recorded.
 int printHistory(const QString& path, qint32 tankId) {
     using namespace korvane;
+    if (const Status readable = checkReadable(path); !readable)
+        return fail(readable.error());
     auto db = Database::open(path);
     if (!db)
         return fail(db.error());
