@@ -16,7 +16,9 @@ using Icon = Prompts::Icon;
 using Answer = Prompts::Answer;
 
 TEST_F(InspectionWindowTest, ChoosingDownToATankListsItsInspections) {
+    session.RecordMode = true; // as another window may have left it
     openWindow();
+    EXPECT_FALSE(session.RecordMode);
     EXPECT_EQ(window->objectName(), QStringLiteral("Form4"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Inspection & Thickness"));
     QStringList captions;
