@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace korvane::reports {
 namespace {
 
@@ -263,6 +265,56 @@ QString longReport(int lines) {
     for (int i = 1; i <= lines; ++i)
         html += QStringLiteral("<p>Reading %1 of the shell</p>").arg(i, 4, 10, QChar(u'0'));
     return html;
+}
+
+// On every page the report's lines stand between the heading and the page line, never over
+// either, and a full page is used to within a line of its foot. Lines without margins step by
+// one line, so the gaps are measured in lines.
+TEST(ReportRenderer, TheBodyStaysBetweenTheHeadingAndThePageLine) {
+    test::TempDir dir;
+    const QString pdf = dir.filePath("report.pdf");
+    QTextDocument document;
+    document.setHtml(
+        longReport(150).replace(QStringLiteral("<p>"), QStringLiteral("<p style=\"margin: 0\">")));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        ASSERT_TRUE(paintDocument(document, writer, {"Tank Summary", "demo.mdb", "05/Mar/2024"}));
+    }
+    const std::vector<test::PdfPage> pages = test::pdfWordBoxes(pdf);
+    ASSERT_GE(pages.size(), 3u);
+    for (std::size_t n = 0; n < pages.size(); ++n) {
+        SCOPED_TRACE(n + 1);
+        double headingBottom = 0, footTop = 0, firstTop = 1e9, lastBottom = 0, pitch = 0;
+        double previousTop = -1;
+        for (const test::PdfWord& w : pages[n].words) {
+            if (w.text == QStringLiteral("Summary"))
+                headingBottom = w.bottom;
+            else if (w.text == QStringLiteral("Page"))
+                footTop = w.top;
+            else if (w.text == QStringLiteral("Reading")) {
+                firstTop = std::min(firstTop, w.top);
+                lastBottom = std::max(lastBottom, w.bottom);
+                if (previousTop >= 0)
+                    pitch = w.top - previousTop;
+                previousTop = w.top;
+            }
+        }
+        ASSERT_GT(headingBottom, 0);
+        ASSERT_GT(footTop, 0);
+        ASSERT_GT(pitch, 0);
+        // Clear of the heading's rule and of the page line by part of a line, and no further
+        // from either than a line and a half.
+        const double line = pitch;
+        EXPECT_GT(firstTop - headingBottom, line / 2);
+        EXPECT_LT(firstTop - headingBottom, 1.5 * line);
+        EXPECT_GT(footTop - lastBottom, line / 4);
+        if (n + 1 < pages.size()) {
+            EXPECT_LT(footTop - lastBottom, 1.5 * line);
+        }
+    }
 }
 
 // Each case prints the same report; the frame must name the page among all of the report's,
