@@ -56,38 +56,65 @@ Status alreadyExists(const QString& path) {
 }
 
 // A file under our temporary name is ours when it is empty (made, nothing written yet) or
-// starts as a database file or a rollback journal of one that carries this program's mark.
-bool isOurPartialFile(const QString& file, bool journal) {
+// starts as a database file that carries this program's mark.
+bool isOurPartialFile(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray head = f.read(100);
     if (head.isEmpty())
         return f.size() == 0;
-    if (journal) // the journal's magic number
-        return head.startsWith(QByteArray::fromHex("d9d505f920a163d7"));
     return head.size() == 100 && head.startsWith(QByteArray("SQLite format 3\0", 16)) &&
            qFromBigEndian<qint32>(head.constData() + 68) == layout::ApplicationId;
 }
 
+bool isPowerOfTwoIn(quint32 value, quint32 least, quint32 most) {
+    return value >= least && value <= most && (value & (value - 1)) == 0;
+}
+
+// A rollback journal: its header starts with the journal's magic number, or with zeros while
+// the transaction has not yet written to the database, and names a sector and a page size.
+bool isRollbackJournal(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(28);
+    if (head.isEmpty())
+        return f.size() == 0;
+    if (head.size() < 28)
+        return false;
+    const QByteArray magic = head.left(8);
+    if (magic != QByteArray::fromHex("d9d505f920a163d7") && magic != QByteArray(8, '\0'))
+        return false;
+    return isPowerOfTwoIn(qFromBigEndian<quint32>(head.constData() + 20), 32, 65536) &&
+           isPowerOfTwoIn(qFromBigEndian<quint32>(head.constData() + 24), 512, 65536);
+}
+
 // Removes what a run for the same name left when it died, under the lock that shows it is dead.
-// Refuses to touch a file it does not recognise as ours.
+// Refuses to touch a file it does not recognise as ours, and then removes nothing. The journal
+// goes first: left without it, the database file is only an unfinished file, while a journal left
+// alone would be played back into the next database of that name.
 Status removePartial(const QString& partial) {
-    for (const bool journal : {false, true}) {
-        const QString file = journal ? partial + QLatin1String("-journal") : partial;
+    const QString journal = partial + QLatin1String("-journal");
+    QStringList found;
+    for (const QString& file : {journal, partial}) {
         const QFileInfo info(file);
         if (!info.exists() && !info.isSymLink())
             continue;
-        if (info.isSymLink() || !info.isFile() || !isOurPartialFile(file, journal))
+        const bool ours = !info.isSymLink() && info.isFile() &&
+                          (file == journal ? isRollbackJournal(file) : isOurPartialFile(file));
+        if (!ours)
             return Error{QStringLiteral("\"%1\" is in the way of the new database, and it was not "
                                         "made by this program; it was left as it is. Move it away "
                                         "and try again.")
                              .arg(file)};
+        found << file;
+    }
+    for (const QString& file : found)
         if (!QFile::remove(file))
             return Error{
                 QStringLiteral("\"%1\", left by a run that did not finish, cannot be removed.")
                     .arg(file)};
-    }
     return {};
 }
 
@@ -142,8 +169,8 @@ Status buildFile(const QString& path, const std::function<Status(Database&)>& fi
                                      "nothing was written.")
                           .arg(path)};
     if (!built) {
-        QFile::remove(partial);
         QFile::remove(partial + QLatin1String("-journal"));
+        QFile::remove(partial);
     }
     return built;
 }
