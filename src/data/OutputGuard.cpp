@@ -27,13 +27,19 @@ bool isSameFile(const QString& a, const QString& b) {
 #endif
 }
 
-Status checkOutputFile(const QString& path, const std::vector<InputFile>& inputs,
-                       const OutputKind& kind, bool replace) {
+Status checkNotAnInput(const QString& path, const std::vector<InputFile>& inputs) {
     for (const InputFile& input : inputs)
         if (!server::isServerName(input.path) && isSameFile(path, input.path))
             return Error{QStringLiteral("\"%1\" is the same file as %2 \"%3\"; nothing was "
                                         "written.")
                              .arg(path, input.role, input.path)};
+    return {};
+}
+
+Status checkOutputFile(const QString& path, const std::vector<InputFile>& inputs,
+                       const OutputKind& kind, bool replace) {
+    if (Status apart = checkNotAnInput(path, inputs); !apart)
+        return apart;
     const QFileInfo info(path);
     if (!info.exists())
         return {};

@@ -32,6 +32,9 @@ struct InputFile {
 Status checkOutputFile(const QString& path, const std::vector<InputFile>& inputs,
                        const OutputKind& kind, bool replace);
 
+// Only the first test of checkOutputFile: path is none of the inputs.
+Status checkNotAnInput(const QString& path, const std::vector<InputFile>& inputs);
+
 // Whether two names name one existing file.
 bool isSameFile(const QString& a, const QString& b);
 

@@ -395,6 +395,12 @@ int main(int argc, char** argv) {
         return usage(QStringLiteral("too many arguments"));
 
     const QString& path = args.at(1);
+    // The database is never the output, however it is named; that is known before any work.
+    if (!out.file.isEmpty())
+        if (korvane::Status allowed =
+                korvane::checkNotAnInput(out.file, {{path, QStringLiteral("the database")}});
+            !allowed)
+            return fail(allowed.error());
     if (survey) {
         bool isNumber = false;
         const qint32 inspectionId = args.at(2).toInt(&isNumber);
