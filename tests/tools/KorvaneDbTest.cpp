@@ -971,7 +971,7 @@ TEST_F(DemoDatabase, ACopyToAServerStoppedHalfWayLeavesNoTablesAndARerunSucceeds
 // succeeds. Each killed run removes what the one before left.
 TEST_F(DemoDatabase, CopiesKilledAtAnyMomentLeaveNothingOrTheWholeDatabase) {
     const QStringList demo = contents(open());
-    constexpr int Kills = 8;
+    constexpr int Kills = 6;
     for (const bool toServer : {false, true}) {
         if (toServer && !test::serverAvailable())
             continue;
