@@ -149,6 +149,15 @@ TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
         {QStringLiteral("history"), QStringLiteral("a.mdb"), QStringLiteral("T-1")},
         {QStringLiteral("history"), QStringLiteral("a.mdb"), QStringLiteral("1"),
          QStringLiteral("2")},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("-o")},
+        {QStringLiteral("history"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("--force")},
+        {QStringLiteral("assess"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("-o"), QStringLiteral("x.csv"), QStringLiteral("--output"),
+         QStringLiteral("y.csv")},
+        {QStringLiteral("copy"), QStringLiteral("a.mdb"), QStringLiteral("b.mdb"),
+         QStringLiteral("--force")},
         {QStringLiteral("report"), QStringLiteral("a.mdb")},
         {QStringLiteral("report"), QStringLiteral("a.mdb"), QStringLiteral("tank_sum.rpt"),
          QStringLiteral("{Tank.TankID} = 1")},
@@ -1001,8 +1010,8 @@ TEST_F(DemoDatabase, CopiesKilledAtAnyMomentLeaveNothingOrTheWholeDatabase) {
         timer.start();
         ASSERT_EQ(runTool({QStringLiteral("copy"), path_, target}, dir.path()).exitCode, 0);
         const qint64 duration = timer.elapsed();
+        freshTarget();
         for (int kill = 0; kill < Kills; ++kill) {
-            freshTarget();
             QProcess copy;
             copy.setWorkingDirectory(dir.path());
             copy.start(QStringLiteral(KORVANE_DB_PATH), {QStringLiteral("copy"), path_, target});
