@@ -2,13 +2,12 @@
 
 #include "data/Database.h"
 #include "data/Layout.h"
+#include "data/NewDatabase.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <set>
@@ -42,18 +41,6 @@ Result<QVariant> storedValue(const QVariant& value, const layout::FieldDef& fiel
         v = v.toDateTime().date();
     const FieldType type = field.type == FieldType::Counter ? FieldType::Int32 : field.type;
     return fieldvalue::toStored(v, type, field.name);
-}
-
-// A file name beside the target that nothing has yet.
-QString temporaryPathFor(const QString& targetPath) {
-    for (;;) {
-        const QString candidate =
-            targetPath + QStringLiteral(".import-%1")
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        if (!QFileInfo::exists(candidate) &&
-            !QFileInfo::exists(candidate + QLatin1String(".partial")))
-            return candidate;
-    }
 }
 
 Status copyTable(Database& db, TableSource& source, const TablePlan& plan, qint64& rows) {
@@ -180,31 +167,19 @@ Result<ImportReport> importTables(TableSource& source, const QString& targetPath
         return a.def < b.def; // layout::tables() is one vector, in name order
     });
 
-    const QString temporary = temporaryPathFor(targetPath);
-    if (auto created = Database::create(temporary); !created)
-        return created.takeError();
-    Status copied = [&]() -> Status {
-        auto db = Database::open(temporary);
-        if (!db)
-            return db.takeError();
-        return db->transaction([&]() -> Status {
-            for (const TablePlan& plan : plans) {
-                qint64 rows = 0;
-                if (auto status = copyTable(*db, source, plan, rows); !status)
-                    return status;
-                report.imported.push_back({plan.def->name, rows});
-            }
-            return {};
-        });
-    }();
-    if (copied && !QFile::rename(temporary, targetPath))
-        copied = Error{QStringLiteral("The new database could not be written as \"%1\"; another "
-                                      "file may have taken that name meanwhile.")
-                           .arg(targetPath)};
-    if (!copied) {
-        QFile::remove(temporary);
+    // Written whole under a temporary name and renamed; a run that dies leaves nothing under
+    // the target's name, and the next run removes what it left.
+    const Status copied = buildDatabase(targetPath, [&](Database& db) -> Status {
+        for (const TablePlan& plan : plans) {
+            qint64 rows = 0;
+            if (auto status = copyTable(db, source, plan, rows); !status)
+                return status;
+            report.imported.push_back({plan.def->name, rows});
+        }
+        return {};
+    });
+    if (!copied)
         return Error{copied.error() + QStringLiteral("\n\nNo database was written.")};
-    }
     return report;
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/ChangeRecorder.h"
 #include "data/Engine.h"
+#include "data/NewDatabase.h"
 #include "data/PostgresEngine.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
@@ -60,7 +61,7 @@ Result<Database> Database::open(const QString& path, Check check) {
 }
 
 Status Database::create(const QString& path) {
-    return server::isServerName(path) ? postgres::create(path) : sqlite::create(path);
+    return buildDatabase(path);
 }
 
 Result<QueryResult> Database::exec(const QString& sql, const QVariantList& values) const {

@@ -34,9 +34,10 @@ public:
     // Opens an existing database; never creates one. With Check::Integrity a file is also
     // checked for damage, as when the user chooses a file to work on.
     static Result<Database> open(const QString& path, Check check = Check::None);
-    // Writes a new, empty database of the current layout with its one Preferences row.
-    // Refuses to overwrite an existing file, or a server database that holds Korvane tables;
-    // a server database that does not exist yet is made, when the user may.
+    // Writes a new, empty database of the current layout with its one Preferences row, whole or
+    // not at all (see buildDatabase in NewDatabase.h). Refuses to overwrite an existing file, or
+    // a server database that holds Korvane tables; a server database that does not exist yet is
+    // made, when the user may.
     static Status create(const QString& path);
 
     Database();

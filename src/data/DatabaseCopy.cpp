@@ -3,14 +3,22 @@
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/Engine.h"
-#include "data/PostgresEngine.h"
 #include "data/Select.h"
 #include "data/ServerAddress.h"
+#include "data/SqliteSnapshot.h"
 
-#include <QFile>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
 
 namespace korvane {
 
@@ -123,75 +131,120 @@ Result<qint64> copyRows(const Database& source, Database& target, const TablePla
     return written;
 }
 
-// Takes away what a failed copy made: the file, the server database, or the tables in a server
-// database that was there before.
-void undoCreate(const QString& to, bool serverDatabaseExisted) {
-    if (!server::isServerName(to)) {
-        QFile::remove(to);
-        return;
+// Snapshots of source files are written in a folder of their own in the temporary folder, named
+// with the process that made it, and removed with it. The folders of processes that died are
+// removed by the next copy.
+const QString SnapshotPrefix = QStringLiteral("korvane-snapshot-");
+
+void removeDeadSnapshots() {
+#ifdef Q_OS_UNIX
+    const QDir temp = QDir::temp();
+    const QStringList folders =
+        temp.entryList({SnapshotPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : folders) {
+        bool number = false;
+        const qint64 pid =
+            name.mid(SnapshotPrefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&number);
+        if (!number || pid <= 0 || pid == QCoreApplication::applicationPid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue; // its process is alive, or not ours to ask about
+        QDir(temp.filePath(name)).removeRecursively();
     }
-    if (!serverDatabaseExisted) {
-        (void)postgres::drop(to);
-        return;
-    }
-    auto db = Database::open(to);
-    if (!db)
-        return;
-    (void)db->transaction([&]() -> Status {
-        for (const auto& table : layout::tables())
-            if (auto dropped =
-                    db->exec(QStringLiteral("DROP TABLE IF EXISTS ") + quoteIdentifier(table.name));
-                !dropped)
-                return dropped.takeError();
-        return {};
-    });
+#endif
 }
+
+// One consistent state of the source to copy from, for as long as the copy runs. A file is
+// copied page by page into a snapshot file, so writers wait at most for the pages to be read; a
+// server database is read in one read-only transaction that sees the rows as they were at its
+// first statement (repeatable read).
+class Source {
+public:
+    Status open(const QString& from) {
+        if (server::isServerName(from)) {
+            auto db = Database::open(from);
+            if (!db)
+                return db.takeError();
+            db_ = std::move(db.value());
+            if (auto begun = db_.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ "
+                                                     "ONLY"));
+                !begun)
+                return begun.takeError();
+            inTransaction_ = true;
+            return {};
+        }
+        removeDeadSnapshots();
+        folder_ = std::make_unique<QTemporaryDir>(QDir::temp().filePath(
+            SnapshotPrefix + QString::number(QCoreApplication::applicationPid()) +
+            QStringLiteral("-XXXXXX")));
+        if (!folder_->isValid())
+            return Error{QStringLiteral("The copy of \"%1\" cannot be written in the temporary "
+                                        "folder: %2")
+                             .arg(from, folder_->errorString())};
+        const QString snapshot = folder_->filePath(QStringLiteral("source.mdb"));
+        if (Status taken = sqlite::snapshot(from, snapshot); !taken)
+            return taken;
+        auto db = Database::open(snapshot);
+        if (!db)
+            return db.takeError();
+        db_ = std::move(db.value());
+        return {};
+    }
+
+    ~Source() {
+        if (inTransaction_)
+            (void)db_.exec(QStringLiteral("ROLLBACK"));
+        db_.close(); // before its folder goes
+    }
+
+    const Database& db() const { return db_; }
+
+private:
+    Database db_;
+    bool inTransaction_ = false;
+    std::unique_ptr<QTemporaryDir> folder_;
+};
 
 } // namespace
 
-Result<CopySummary> copyDatabase(const QString& from, const QString& to) {
+Result<CopySummary> copyDatabase(const QString& from, const QString& to, const StepWatch& watch) {
     auto kind = checkDatabaseFile(from);
     if (!kind)
         return kind.takeError();
     if (*kind != DatabaseFileKind::Korvane)
         return Error{QStringLiteral("%1 is not a Korvane database.").arg(from)};
-    auto source = Database::open(from);
-    if (!source)
-        return source.takeError();
     if (!server::isServerName(to) && QFileInfo::exists(to))
         return Error{
             QStringLiteral("The file \"%1\" already exists; it was not overwritten.").arg(to)};
-    const bool existed = server::isServerName(to) && Database::open(to).ok();
-    if (Status made = Database::create(to); !made)
-        return made.takeError();
+    Source source;
+    if (Status opened = source.open(from); !opened)
+        return opened.takeError();
     CopySummary summary;
-    Status copied = [&]() -> Status {
-        auto target = Database::open(to);
-        if (!target)
-            return target.takeError();
-        auto plans = plan(*source, *target, summary.leftOut);
-        if (!plans)
-            return plans.takeError();
-        return target->transaction([&]() -> Status {
+    Status copied = buildDatabase(
+        to,
+        [&](Database& target) -> Status {
+            auto plans = plan(source.db(), target, summary.leftOut);
+            if (!plans)
+                return plans.takeError();
             for (const TablePlan& p : *plans) {
                 // The new database's own Preferences row gives way to the source's.
                 if (p.table == QLatin1String("Preferences"))
-                    if (auto cleared = target->exec(QStringLiteral("DELETE FROM \"Preferences\""));
+                    if (auto cleared = target.exec(QStringLiteral("DELETE FROM \"Preferences\""));
                         !cleared)
                         return cleared.takeError();
-                auto rows = copyRows(*source, *target, p);
+                auto rows = copyRows(source.db(), target, p);
                 if (!rows)
                     return rows.takeError();
                 summary.rows += *rows;
                 ++summary.tables;
+                if (watch)
+                    watch(QStringLiteral("table ") + p.table);
             }
             return {};
-        });
-    }();
-    if (!copied) {
-        undoCreate(to, existed);
+        },
+        watch);
+    if (!copied)
         return copied.takeError();
-    }
     return summary;
 }
 

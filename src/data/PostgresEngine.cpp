@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSysInfo>
 #include <QtEndian>
@@ -81,6 +83,13 @@ public:
             PQfinish(list.front().conn);
             list.erase(list.begin());
         }
+    }
+
+    // Closes the kept connections of one database, which would hold it open.
+    void closeFor(const QString& url) {
+        std::lock_guard guard(mutex_);
+        for (const Idle& idle : idle_.take(url))
+            PQfinish(idle.conn);
     }
 
     void closeAll() {
@@ -681,39 +690,67 @@ Status execPlain(PGconn* conn, const QByteArray& sql) {
     return {};
 }
 
-// Makes the database of url on its server, through the server's maintenance database.
-Status makeDatabase(const QString& url, const QString& database) {
-    const QString maintenance = withDatabase(url, QStringLiteral("postgres"));
-    server::rememberPassword(maintenance, server::rememberedPassword(url));
-    const Attempt attempt = connect(maintenance);
-    if (!attempt.conn)
-        return loginError(maintenance, attempt);
-    const QByteArray name = database.toUtf8();
+// A name quoted for a statement, or empty when it cannot be.
+QByteArray quotedName(PGconn* conn, const QString& name) {
+    const QByteArray utf8 = name.toUtf8();
     char* quoted =
-        PQescapeIdentifier(attempt.conn, name.constData(), static_cast<std::size_t>(name.size()));
-    Status made = quoted ? execPlain(attempt.conn, QByteArray("CREATE DATABASE ") + quoted +
-                                                       " ENCODING 'UTF8' TEMPLATE template0")
-                         : Error{serverText(attempt.conn)};
+        PQescapeIdentifier(conn, utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    const QByteArray result = quoted ? QByteArray(quoted) : QByteArray();
     PQfreemem(quoted);
-    PQfinish(attempt.conn);
-    if (!made)
-        return Error{QStringLiteral("The database \"%1\" does not exist on the server and could "
-                                    "not be made.\n\n%2")
-                         .arg(database, made.error())};
-    return {};
+    return result;
+}
+
+// A database made for a new Korvane database has, until it is finished, the name
+// "korvane_partial_", eight hex digits of its own, "_" and as much of the name it is made for as
+// fits the server's 63 bytes. Only databases named so are taken for what a dead run left.
+constexpr int MostNameBytes = 63;
+constexpr int PartialHeadLength = 25; // "korvane_partial_" and "xxxxxxxx_"
+
+QString fitted(const QString& name, qsizetype bytes) {
+    QString fit = name;
+    while (fit.toUtf8().size() > bytes)
+        fit.chop(fit.size() > 1 && fit.back().isLowSurrogate() ? 2 : 1);
+    return fit;
+}
+
+QString partialName(const QString& database) {
+    const QString head = QStringLiteral("korvane_partial_%1_")
+                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    return head + fitted(database, MostNameBytes - PartialHeadLength);
+}
+
+bool isPartialOf(const QString& name, const QString& database) {
+    static const QRegularExpression head(QStringLiteral("^korvane_partial_[0-9a-f]{8}_"));
+    return head.match(name).hasMatch() &&
+           name.mid(PartialHeadLength) == fitted(database, MostNameBytes - PartialHeadLength);
+}
+
+// Drops the databases that runs making a new database left unfinished when they died. One still in
+// use (its run is alive, or its dead client's last statement is still ending on the server) cannot
+// be dropped and stays for a later run; so does one of another user.
+void dropLeftovers(PGconn* maintenance, const QString& database) {
+    ResultPtr r(PQexec(maintenance, "SELECT datname FROM pg_catalog.pg_database WHERE datname "
+                                    "LIKE 'korvane\\_partial\\_%'"),
+                PQclear);
+    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
+        return;
+    for (int row = 0; row < PQntuples(r.get()); ++row) {
+        const QString name = QString::fromUtf8(PQgetvalue(r.get(), row, 0));
+        if (!isPartialOf(name, database))
+            continue;
+        if (const QByteArray quoted = quotedName(maintenance, name); !quoted.isEmpty())
+            (void)execPlain(maintenance, "DROP DATABASE " + quoted);
+    }
 }
 
 Status dropDatabase(const QString& url, const QString& database) {
     const Attempt attempt = connect(withDatabase(url, QStringLiteral("postgres")));
     if (!attempt.conn)
         return loginError(url, attempt);
-    const QByteArray name = database.toUtf8();
-    char* quoted =
-        PQescapeIdentifier(attempt.conn, name.constData(), static_cast<std::size_t>(name.size()));
-    Status dropped = quoted
+    const QByteArray quoted = quotedName(attempt.conn, database);
+    Status dropped = !quoted.isEmpty()
                          ? execPlain(attempt.conn, QByteArray("DROP DATABASE IF EXISTS ") + quoted)
                          : Error{serverText(attempt.conn)};
-    PQfreemem(quoted);
     PQfinish(attempt.conn);
     return dropped;
 }
@@ -736,65 +773,73 @@ Result<std::unique_ptr<EngineConnection>> open(const QString& name) {
     return std::unique_ptr<EngineConnection>(std::make_unique<Connection>(std::move(session)));
 }
 
-Status create(const QString& name) {
+Result<NewPlace> prepareNew(const QString& name) {
     auto address = server::parse(name);
     if (!address)
         return address.takeError();
     const QString url = server::url(*address);
-    Attempt attempt = connect(url);
-    bool made = false;
-    if (!attempt.conn) {
-        if (attempt.login != server::Login::Connected ||
-            !attempt.failure.contains(QLatin1String("does not exist")))
-            return loginError(url, attempt);
-        if (Status status = makeDatabase(url, address->database); !status)
-            return status;
-        made = true;
-        attempt = connect(url);
-        if (!attempt.conn)
-            return loginError(url, attempt);
+    const Attempt attempt = connect(url);
+    if (attempt.conn) {
+        pool().put(url, attempt.conn);
+        return NewPlace{url, url, {}};
     }
-    auto session = std::make_shared<Session>();
-    session->conn = attempt.conn;
-    session->url = url;
-    Connection connection(session);
-    Status built = [&]() -> Status {
-        auto names = connection.tableNames();
-        if (!names)
-            return names.takeError();
-        for (const QString& table : *names)
-            if (layout::table(table))
-                return Error{QStringLiteral("The server database %1 already holds Korvane "
-                                            "tables; nothing was changed.")
-                                 .arg(server::displayName(url))};
-        // Texts compare without regard to letter case, as in a database file.
-        QStringList statements{
-            QStringLiteral("BEGIN"),
-            QStringLiteral("CREATE COLLATION IF NOT EXISTS \"%1\" (provider = icu, locale = "
-                           "'und-u-ks-level2', deterministic = false)")
-                .arg(QLatin1String(layout::ServerTextCollation))};
-        for (const auto& table : layout::tables())
-            statements << layout::createTableStatements(table, layout::Dialect::Postgres);
-        for (const QString& sql : statements)
-            if (auto done = connection.exec(sql, {}); !done)
-                return done.takeError();
-        const auto [sql, values] = layout::firstPreferencesRow();
-        if (auto done = connection.exec(sql, values); !done)
-            return done.takeError();
-        if (auto done = connection.exec(QStringLiteral("COMMIT"), {}); !done)
-            return done.takeError();
+    if (attempt.login != server::Login::Connected ||
+        !attempt.failure.contains(QLatin1String("does not exist")))
+        return loginError(url, attempt);
+
+    const QString maintenance = withDatabase(url, QStringLiteral("postgres"));
+    server::rememberPassword(maintenance, server::rememberedPassword(url));
+    const Attempt admin = connect(maintenance);
+    if (!admin.conn)
+        return loginError(maintenance, admin);
+    dropLeftovers(admin.conn, address->database);
+    const QString temporary = partialName(address->database);
+    const QByteArray quoted = quotedName(admin.conn, temporary);
+    const Status made = !quoted.isEmpty()
+                            ? execPlain(admin.conn, "CREATE DATABASE " + quoted +
+                                                        " ENCODING 'UTF8' TEMPLATE template0")
+                            : Error{serverText(admin.conn)};
+    PQfinish(admin.conn);
+    if (!made)
+        return Error{QStringLiteral("The database \"%1\" does not exist on the server and could "
+                                    "not be made.\n\n%2")
+                         .arg(address->database, made.error())};
+    const QString work = withDatabase(url, temporary);
+    server::rememberPassword(work, server::rememberedPassword(url));
+    return NewPlace{work, url, temporary};
+}
+
+Status publishNew(const NewPlace& place) {
+    if (place.temporaryName.isEmpty())
         return {};
-    }();
-    if (!built) {
-        (void)connection.exec(QStringLiteral("ROLLBACK"), {});
-        if (made) {
-            // Nothing of a failed creation stays behind: the session is closed first.
-            PQfinish(session->conn);
-            session->conn = nullptr;
-            (void)dropDatabase(url, address->database);
-        }
-    }
-    return built;
+    auto address = server::parse(place.target);
+    if (!address)
+        return address.takeError();
+    // A database with a connection open cannot be renamed, and connections are kept for later.
+    pool().closeFor(place.url);
+    const QString maintenance = withDatabase(place.target, QStringLiteral("postgres"));
+    const Attempt admin = connect(maintenance);
+    if (!admin.conn)
+        return loginError(maintenance, admin);
+    const QByteArray from = quotedName(admin.conn, place.temporaryName);
+    const QByteArray to = quotedName(admin.conn, address->database);
+    const Status renamed =
+        !from.isEmpty() && !to.isEmpty()
+            ? execPlain(admin.conn, "ALTER DATABASE " + from + " RENAME TO " + to)
+            : Error{serverText(admin.conn)};
+    PQfinish(admin.conn);
+    if (!renamed)
+        return Error{QStringLiteral("The new database could not be given the name \"%1\"; "
+                                    "nothing was written.\n\n%2")
+                         .arg(address->database, renamed.error())};
+    return {};
+}
+
+void abandonNew(const NewPlace& place) {
+    if (place.temporaryName.isEmpty())
+        return;
+    pool().closeFor(place.url);
+    (void)dropDatabase(place.target, place.temporaryName);
 }
 
 Status drop(const QString& name) {

@@ -446,58 +446,31 @@ Status create(const QString& path) {
     if (QFileInfo::exists(path))
         return Error{
             QStringLiteral("The file \"%1\" already exists; it was not overwritten.").arg(path)};
-    // The database is built under a temporary name and renamed at the end, so a failure never
-    // leaves a half-made file under the real name.
-    const QString partial = path + QLatin1String(".partial");
-    QFile::remove(partial);
-    Status status = [&]() -> Status {
-        const QString name = nextConnectionName();
-        Status result;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(partial);
-            if (!db.open()) {
-                result = engineError(db.lastError());
-            } else {
-                const QStringList statements{
-                    QStringLiteral("PRAGMA journal_mode = DELETE"),
-                    QStringLiteral("PRAGMA synchronous = FULL"),
-                    QStringLiteral("PRAGMA application_id = %1").arg(layout::ApplicationId),
-                    QStringLiteral("PRAGMA user_version = %1").arg(layout::LayoutVersion),
-                    QStringLiteral("BEGIN")};
-                for (const auto& sql : statements)
-                    if (result = execPlain(db, sql); !result)
-                        break;
-                for (const auto& table : layout::tables())
-                    for (const QString& sql : layout::createTableStatements(table))
-                        if (result)
-                            result = execPlain(db, sql);
-                if (result) {
-                    const auto [sql, values] = layout::firstPreferencesRow();
-                    QSqlQuery insert(db);
-                    insert.prepare(sql);
-                    for (const auto& v : values)
-                        insert.addBindValue(v);
-                    if (!insert.exec())
-                        result = engineError(insert.lastError());
-                }
-                if (result)
-                    result = execPlain(db, QStringLiteral("COMMIT"));
-                db.close();
-            }
+    const QString name = nextConnectionName();
+    Status result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            result = engineError(db.lastError());
+        } else {
+            // Each pragma is written at once: the file carries the program's mark from its first
+            // write, so a run that dies while filling it leaves a file known to be ours.
+            const QStringList statements{
+                QStringLiteral("PRAGMA application_id = %1").arg(layout::ApplicationId),
+                QStringLiteral("PRAGMA journal_mode = DELETE"),
+                QStringLiteral("PRAGMA synchronous = FULL"),
+                QStringLiteral("PRAGMA user_version = %1").arg(layout::LayoutVersion)};
+            for (const auto& sql : statements)
+                if (result = execPlain(db, sql); !result)
+                    break;
+            db.close();
         }
-        QSqlDatabase::removeDatabase(name);
-        return result;
-    }();
-    if (!status) {
-        QFile::remove(partial);
-        return status;
     }
-    if (!QFile::rename(partial, path)) {
-        QFile::remove(partial);
-        return Error{QStringLiteral("The database could not be written as \"%1\".").arg(path)};
-    }
-    return {};
+    QSqlDatabase::removeDatabase(name);
+    if (!result)
+        QFile::remove(path);
+    return result;
 }
 
 } // namespace korvane::sqlite

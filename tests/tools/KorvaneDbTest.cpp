@@ -10,16 +10,21 @@
 #include "tank/MinWall.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <tuple>
+#include <unistd.h>
 #include <utility>
 
 namespace korvane {
@@ -27,22 +32,32 @@ namespace {
 
 struct ToolRun {
     int exitCode = -1;
+    bool killed = false; // ended by a signal, as the stop of KORVANE_DB_TEST_STOP_AT ends it
+    qint64 pid = 0;
     QString out;
     QString err;
 };
 
-ToolRun runTool(const QStringList& args, const QString& workingDir) {
+// Runs the tool; stopAt names the step of writing a new database at which it is to kill itself.
+ToolRun runTool(const QStringList& args, const QString& workingDir, const QString& stopAt = {}) {
     QProcess process;
     process.setWorkingDirectory(workingDir);
+    if (!stopAt.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVANE_DB_TEST_STOP_AT"), stopAt);
+        process.setProcessEnvironment(env);
+    }
     process.start(QStringLiteral(KORVANE_DB_PATH), args);
     ToolRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+    run.pid = process.processId();
+    if (!process.waitForFinished(120000)) {
         process.kill();
         process.waitForFinished();
         run.err = QStringLiteral("(did not finish)");
         return run;
     }
-    run.exitCode = process.exitCode();
+    run.killed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = run.killed ? -1 : process.exitCode();
     run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
@@ -134,6 +149,15 @@ TEST(KorvaneDb, BadCommandLinesShowTheUsageAndWriteNothing) {
         {QStringLiteral("history"), QStringLiteral("a.mdb"), QStringLiteral("T-1")},
         {QStringLiteral("history"), QStringLiteral("a.mdb"), QStringLiteral("1"),
          QStringLiteral("2")},
+        {QStringLiteral("survey"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("-o")},
+        {QStringLiteral("history"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("--force")},
+        {QStringLiteral("assess"), QStringLiteral("a.mdb"), QStringLiteral("1"),
+         QStringLiteral("-o"), QStringLiteral("x.csv"), QStringLiteral("--output"),
+         QStringLiteral("y.csv")},
+        {QStringLiteral("copy"), QStringLiteral("a.mdb"), QStringLiteral("b.mdb"),
+         QStringLiteral("--force")},
         {QStringLiteral("report"), QStringLiteral("a.mdb")},
         {QStringLiteral("report"), QStringLiteral("a.mdb"), QStringLiteral("tank_sum.rpt"),
          QStringLiteral("{Tank.TankID} = 1")},
@@ -751,6 +775,259 @@ TEST_F(DemoDatabase, CopiesToAServerAndBackWholeOrNotAtAll) {
             test::serverUrl(),
             QStringLiteral("SELECT count(*) FROM pg_database WHERE datname = '%1'").arg(fresh)),
         QStringList{QStringLiteral("0")});
+}
+
+// The database is never a command's output, however the output is named, and --force does not
+// change that; a file of another kind is replaced only with --force, an earlier output of the
+// same kind without it.
+TEST_F(DemoDatabase, NoCommandWritesOverTheDatabaseItReads) {
+    test::TempDir dir;
+    const QString db = dir.filePath(QStringLiteral("f1.mdb"));
+    ASSERT_TRUE(QFile::copy(path_, db));
+    ASSERT_TRUE(QFile::link(db, dir.filePath(QStringLiteral("link.mdb"))));
+    ASSERT_EQ(::link(QFile::encodeName(db).constData(),
+                     QFile::encodeName(dir.filePath(QStringLiteral("hard.mdb"))).constData()),
+              0);
+    const QByteArray before = test::fileBytes(db);
+    const QString report = QStringLiteral("tank_sum.rpt");
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(KORVANE_REPORT_FILES "/tank_sum.rpt"), dir.filePath(report)));
+    const QString folder = QFileInfo(dir.path()).fileName();
+    for (const QString& out : {db, QStringLiteral("f1.mdb"), QStringLiteral("./f1.mdb"),
+                               QStringLiteral("../") + folder + QStringLiteral("/f1.mdb"),
+                               QStringLiteral("link.mdb"), QStringLiteral("hard.mdb")}) {
+        const QList<QStringList> commands = {
+            {QStringLiteral("report"), QStringLiteral("f1.mdb"), report, QString(), out},
+            {QStringLiteral("report"), QStringLiteral("f1.mdb"), report, QString(), out,
+             QStringLiteral("--force")},
+            {QStringLiteral("survey"), QStringLiteral("f1.mdb"), QStringLiteral("1"),
+             QStringLiteral("-o"), out, QStringLiteral("--force")},
+            {QStringLiteral("assess"), QStringLiteral("f1.mdb"), QStringLiteral("1"),
+             QStringLiteral("--output"), out},
+            {QStringLiteral("history"), QStringLiteral("f1.mdb"), QStringLiteral("1"),
+             QStringLiteral("--force"), QStringLiteral("-o"), out},
+            {QStringLiteral("copy"), QStringLiteral("f1.mdb"), out},
+        };
+        for (const QStringList& args : commands) {
+            const ToolRun run = runTool(args, dir.path());
+            const std::string said = args.join(u' ').toStdString() + ": " + run.err.toStdString();
+            EXPECT_EQ(run.exitCode, 1) << said;
+            EXPECT_TRUE(run.err.contains(QStringLiteral("is the same file as"))) << said;
+            EXPECT_TRUE(run.out.isEmpty()) << said;
+        }
+    }
+    EXPECT_EQ(test::fileBytes(db), before);
+
+    // Files of other kinds: a note, another command's CSV, an earlier output of the same kind.
+    QFile note(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("Call the tank farm on Monday.\n");
+    note.close();
+    const QByteArray noteBytes = test::fileBytes(note.fileName());
+    const auto runIn = [&](QStringList args) {
+        return runTool(args, dir.path());
+    };
+    const QStringList reportTo = {QStringLiteral("report"), QStringLiteral("f1.mdb"), report,
+                                  QString()};
+    const QStringList historyTo = {QStringLiteral("history"), QStringLiteral("f1.mdb"),
+                                   QStringLiteral("1"), QStringLiteral("-o")};
+    const QStringList assessTo = {QStringLiteral("assess"), QStringLiteral("f1.mdb"),
+                                  QStringLiteral("1"), QStringLiteral("-o")};
+    const struct {
+        QStringList args;
+        int exitCode;
+        QString said;
+    } cases[] = {
+        {reportTo + QStringList{QStringLiteral("notes.txt")}, 1, QStringLiteral("--force")},
+        {historyTo + QStringList{QStringLiteral("notes.txt")}, 1, QStringLiteral("--force")},
+        {reportTo + QStringList{QStringLiteral("out.pdf")}, 0, QStringLiteral("Wrote out.pdf.")},
+        {reportTo + QStringList{QStringLiteral("out.pdf")}, 0, QStringLiteral("Wrote out.pdf.")},
+        {historyTo + QStringList{QStringLiteral("out.pdf")}, 1, QStringLiteral("--force")},
+        {historyTo + QStringList{QStringLiteral("h.csv")}, 0, QStringLiteral("Wrote h.csv.")},
+        {historyTo + QStringList{QStringLiteral("h.csv")}, 0, QStringLiteral("Wrote h.csv.")},
+        {assessTo + QStringList{QStringLiteral("h.csv")}, 1, QStringLiteral("--force")},
+        {QStringList{QStringLiteral("copy"), QStringLiteral("f1.mdb"), QStringLiteral("h.csv")}, 1,
+         QStringLiteral("already exists")},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runIn(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE((run.exitCode ? run.err : run.out).contains(c.said))
+            << c.args.join(u' ').toStdString() << ": " << run.err.toStdString();
+    }
+    EXPECT_EQ(test::fileBytes(note.fileName()), noteBytes);
+    EXPECT_TRUE(test::fileBytes(dir.filePath(QStringLiteral("out.pdf"))).startsWith("%PDF-"));
+    EXPECT_TRUE(test::fileBytes(dir.filePath(QStringLiteral("h.csv"))).startsWith("When,"));
+    ASSERT_EQ(runIn(reportTo + QStringList{QStringLiteral("notes.txt"), QStringLiteral("--force")})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(test::fileBytes(note.fileName()).startsWith("%PDF-"));
+    EXPECT_EQ(test::fileBytes(db), before);
+}
+
+// Whether a server database holds any table.
+bool holdsTables(const QString& url) {
+    return test::serverRows(url, QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE "
+                                                "schemaname = current_schema()")) !=
+           QStringList{QStringLiteral("0")};
+}
+
+// The databases on the test server whose names start so.
+QStringList serverDatabases(const QString& prefix) {
+    return test::serverRows(test::serverUrl(),
+                            QStringLiteral("SELECT datname FROM pg_database WHERE "
+                                           "starts_with(datname, '%1') ORDER BY datname")
+                                .arg(prefix));
+}
+
+// The URL of the test server's database of another name.
+QString renamed(const test::ServerDatabase& server, const QString& name) {
+    QString url = server.url();
+    return url.replace(QLatin1Char('/') + server.name() + QLatin1Char('?'),
+                       QLatin1Char('/') + name + QLatin1Char('?'));
+}
+
+// A demo or a copy stopped half way, as a kill or a power cut stops it, leaves no database under
+// the new name, and the next run removes what it left and writes the whole database; a user's
+// own file named like a leftover stays.
+TEST_F(DemoDatabase, ADemoOrACopyStoppedHalfWayLeavesNoDatabaseAndARerunSucceeds) {
+    const QStringList demo = contents(open());
+    const struct {
+        QString command, step;
+    } stops[] = {
+        {QStringLiteral("demo"), QStringLiteral("tables")},
+        {QStringLiteral("demo"), QStringLiteral("tank 1")},
+        {QStringLiteral("demo"), QStringLiteral("tank 6")},
+        {QStringLiteral("demo"), QStringLiteral("written")},
+        {QStringLiteral("copy"), QStringLiteral("tables")},
+        {QStringLiteral("copy"), QStringLiteral("table History")},
+        {QStringLiteral("copy"), QStringLiteral("table Tank")},
+        {QStringLiteral("copy"), QStringLiteral("written")},
+    };
+    for (const auto& [command, step] : stops) {
+        SCOPED_TRACE(qPrintable(command + QLatin1Char(' ') + step));
+        test::TempDir dir;
+        QFile own(dir.filePath(QStringLiteral("new.mdb.partial")));
+        ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+        own.write("a user's own file");
+        own.close();
+        QStringList args{command};
+        if (command == QLatin1String("copy"))
+            args << path_;
+        args << QStringLiteral("new.mdb");
+        const ToolRun stopped = runTool(args, dir.path(), step);
+        ASSERT_TRUE(stopped.killed) << stopped.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("new.mdb"))));
+
+        const ToolRun again = runTool(args, dir.path());
+        ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+        auto db =
+            Database::open(dir.filePath(QStringLiteral("new.mdb")), Database::Check::Integrity);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        EXPECT_EQ(contents(*db), demo);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{QStringLiteral("new.mdb"), QStringLiteral("new.mdb.partial")}));
+        EXPECT_EQ(test::fileBytes(own.fileName()), QByteArray("a user's own file"));
+        // The snapshot of the source the stopped copy took is gone too.
+        EXPECT_TRUE(
+            QDir::temp()
+                .entryList({QStringLiteral("korvane-snapshot-%1-*").arg(stopped.pid)}, QDir::Dirs)
+                .isEmpty());
+    }
+}
+
+// On a server: an existing database is filled in one transaction, so a stopped copy leaves it
+// without Korvane tables (or, stopped after it was kept, whole); a missing one is made under a
+// name of its own, which a stopped copy leaves and the next copy removes.
+TEST_F(DemoDatabase, ACopyToAServerStoppedHalfWayLeavesNoTablesAndARerunSucceeds) {
+    KORVANE_REQUIRE_SERVER();
+    const QStringList demo = contents(open());
+    test::TempDir dir;
+    for (const QString& step :
+         {QStringLiteral("tables"), QStringLiteral("table Tank"), QStringLiteral("written")})
+        for (const bool existing : {true, false}) {
+            SCOPED_TRACE(qPrintable(step + (existing ? " existing" : " missing")));
+            test::ServerDatabase server;
+            ASSERT_TRUE(server.isValid());
+            const QString name = existing ? server.name() : server.name() + QStringLiteral("_new");
+            const QString url = existing ? server.url() : renamed(server, name);
+            const ToolRun stopped = runTool({QStringLiteral("copy"), path_, url}, dir.path(), step);
+            ASSERT_TRUE(stopped.killed) << stopped.err.toStdString();
+            const bool kept = existing && step == QLatin1String("written");
+            if (existing)
+                EXPECT_EQ(holdsTables(url), kept);
+            else
+                EXPECT_TRUE(serverDatabases(name).isEmpty());
+
+            if (!kept) {
+                const ToolRun again = runTool({QStringLiteral("copy"), path_, url}, dir.path());
+                ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+            }
+            auto db = Database::open(url);
+            ASSERT_TRUE(db.ok()) << db.error().toStdString();
+            EXPECT_EQ(contents(*db), demo);
+            db->close();
+            EXPECT_TRUE(serverDatabases(QStringLiteral("korvane_partial_")).filter(name).isEmpty());
+            if (!existing)
+                test::serverRows(
+                    test::serverUrl(),
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+        }
+}
+
+// Killed at moments spread over a whole copy, to a file and to a server database, a copy leaves
+// either nothing under the new name or the whole database, and after all of them the next copy
+// succeeds. Each killed run removes what the one before left.
+TEST_F(DemoDatabase, CopiesKilledAtAnyMomentLeaveNothingOrTheWholeDatabase) {
+    const QStringList demo = contents(open());
+    constexpr int Kills = 6;
+    for (const bool toServer : {false, true}) {
+        if (toServer && !test::serverAvailable())
+            continue;
+        SCOPED_TRACE(toServer ? "to a server" : "to a file");
+        test::TempDir dir;
+        std::unique_ptr<test::ServerDatabase> server;
+        QString target;
+        const auto freshTarget = [&] {
+            if (toServer) {
+                server = std::make_unique<test::ServerDatabase>();
+                target = server->url();
+            } else {
+                target = dir.filePath(QStringLiteral("copy.mdb"));
+                QFile::remove(target);
+            }
+        };
+        const auto whole = [&]() -> std::optional<bool> {
+            if (toServer ? !holdsTables(target) : !QFile::exists(target))
+                return false;
+            auto db = Database::open(target);
+            if (!db)
+                return std::nullopt;
+            return contents(*db) == demo ? std::optional<bool>(true) : std::nullopt;
+        };
+        freshTarget();
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(runTool({QStringLiteral("copy"), path_, target}, dir.path()).exitCode, 0);
+        const qint64 duration = timer.elapsed();
+        freshTarget();
+        for (int kill = 0; kill < Kills; ++kill) {
+            QProcess copy;
+            copy.setWorkingDirectory(dir.path());
+            copy.start(QStringLiteral(KORVANE_DB_PATH), {QStringLiteral("copy"), path_, target});
+            ASSERT_TRUE(copy.waitForStarted());
+            QThread::msleep(static_cast<unsigned long>(duration * kill / Kills));
+            copy.kill();
+            copy.waitForFinished();
+            const auto state = whole();
+            ASSERT_TRUE(state.has_value()) << "a part of the copy stayed, killed at " << kill;
+            if (*state)
+                freshTarget();
+        }
+        const ToolRun last = runTool({QStringLiteral("copy"), path_, target}, dir.path());
+        ASSERT_EQ(last.exitCode, 0) << last.err.toStdString();
+        EXPECT_EQ(whole(), std::optional<bool>(true));
+    }
 }
 
 } // namespace

@@ -3,11 +3,11 @@
 #include "DemoData.h"
 #include "common/DateText.h"
 #include "data/Database.h"
+#include "data/NewDatabase.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
 #include "tank/MinWall.h"
 
-#include <QFile>
 #include <QMap>
 
 #include <algorithm>
@@ -157,7 +157,8 @@ constexpr const char* Directions[] = {"N", "E", "S", "W"};
 
 class DemoWriter {
 public:
-    DemoWriter(const Database& db, const QDate& today) : db_(db), today_(today) {}
+    DemoWriter(const Database& db, const QDate& today, const StepWatch& watch)
+        : db_(db), today_(today), watch_(watch) {}
 
     Status write() {
         for (const char* table :
@@ -186,11 +187,14 @@ public:
             locationIds.push_back(*id);
         }
         const auto all = tanks();
-        for (std::size_t i = 0; i < all.size(); ++i)
+        for (std::size_t i = 0; i < all.size(); ++i) {
             if (auto written = writeTank(all[i], static_cast<int>(i),
                                          locationIds[static_cast<std::size_t>(all[i].location)]);
                 !written)
                 return written;
+            if (watch_)
+                watch_(QStringLiteral("tank %1").arg(i + 1));
+        }
         return {};
     }
 
@@ -424,6 +428,7 @@ private:
 
     Database db_;
     QDate today_;
+    StepWatch watch_;
     std::vector<Recordset> recordsets_;
     Random random_{20000};
     QMap<int, int> numbersByYear_;
@@ -432,18 +437,9 @@ private:
 
 } // namespace
 
-Status createDemoDatabase(const QString& path, const QDate& today) {
-    if (auto created = Database::create(path); !created)
-        return created;
-    Status filled = [&]() -> Status {
-        auto db = Database::open(path);
-        if (!db)
-            return db.takeError();
-        return db->transaction([&] { return DemoWriter(*db, today).write(); });
-    }();
-    if (!filled)
-        QFile::remove(path);
-    return filled;
+Status createDemoDatabase(const QString& path, const QDate& today, const StepWatch& watch) {
+    return buildDatabase(
+        path, [&](Database& db) { return DemoWriter(db, today, watch).write(); }, watch);
 }
 
 } // namespace korvane

@@ -5,19 +5,29 @@
 //   korvane-db copy FROM TO                 a new database (file or server) with every table,
 //                                           row and key of another
 //   korvane-db demo FILE.mdb                a database filled with demo records
-//   korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf
+//   korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf [--force]
 //                                           a stored report written to a PDF file
-//   korvane-db survey FILE.mdb INSPECTION   the settlement analysis of an inspection's shell
+//   korvane-db survey FILE.mdb INSPECTION [--output OUT.csv [--force]]
+//                                           the settlement analysis of an inspection's shell
 //                                           survey, as CSV for a spreadsheet
-//   korvane-db assess FILE.mdb TANK         the corrosion assessment of a tank's thickness
+//   korvane-db assess FILE.mdb TANK [--output OUT.csv [--force]]
+//                                           the corrosion assessment of a tank's thickness
 //                                           readings, as CSV for a spreadsheet
-//   korvane-db history FILE.mdb TANK        every recorded change to a tank and its records,
+//   korvane-db history FILE.mdb TANK [--output OUT.csv [--force]]
+//                                           every recorded change to a tank and its records,
 //                                           as the History window exports it
 //   korvane-db import OLD.mdb NEW.mdb       a new database with the records of an old Access
 //                                           database, and a list of what it holds that has no
 //                                           place in ours
 //
-// Wherever a FILE.mdb is read, a server URL may stand instead.
+// Wherever a FILE.mdb is read, a server URL may stand instead. The CSV goes to the standard output,
+// or to OUT.csv with --output (-o). No command writes over a file it reads, however it is named,
+// nor over a file that is not its own kind of output (a PDF, the same CSV) without --force; a new
+// database is never written over anything.
+//
+// For the tests, KORVANE_DB_TEST_STOP_AT names a step of writing a new database ("tables",
+// "table Tank", "tank 5", "written") at which the program kills itself, as a kill or a power cut
+// would stop it half way.
 //
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
 // or no such tank, or nothing to import (the message says why), 2 the command line was not
@@ -29,6 +39,8 @@
 #include "data/DatabaseCheck.h"
 #include "data/DatabaseCopy.h"
 #include "data/History.h"
+#include "data/NewDatabase.h"
+#include "data/OutputGuard.h"
 #include "data/PreferencesRow.h"
 #include "data/ServerAddress.h"
 #include "history/HistoryView.h"
@@ -40,8 +52,10 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QSaveFile>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -64,25 +78,27 @@ int usage(const QString& problem) {
                "                                    new one: every table, row and key, or\n"
                "                                    nothing when a row cannot be written\n"
                "       korvane-db demo FILE.mdb     write a database of demo records\n"
-               "       korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf\n"
+               "       korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf [--force]\n"
                "                                    write a stored report to a PDF file, for\n"
                "                                    the rows the selection formula chooses,\n"
                "                                    such as \"{Tank.LocationID} = 3\"\n"
-               "       korvane-db survey FILE.mdb INSPECTION-ID\n"
+               "       korvane-db survey FILE.mdb INSPECTION-ID [--output OUT.csv] [--force]\n"
                "                                    print the settlement analysis of the\n"
                "                                    inspection's shell survey as CSV\n"
-               "       korvane-db assess FILE.mdb TANK-ID\n"
+               "       korvane-db assess FILE.mdb TANK-ID [--output OUT.csv] [--force]\n"
                "                                    print the corrosion assessment of the\n"
                "                                    tank's thickness readings as CSV\n"
-               "       korvane-db history FILE.mdb TANK-ID\n"
+               "       korvane-db history FILE.mdb TANK-ID [--output OUT.csv] [--force]\n"
                "                                    print every recorded change to the tank,\n"
                "                                    its inspections, readings and drawings as\n"
                "                                    CSV, newest first\n"
                "       korvane-db import OLD.mdb NEW.mdb\n"
                "                                    write a new database with the records of\n"
                "                                    an old Access database\n"
-               "Any FILE.mdb read may also be a server URL. An existing file, or a server\n"
-               "database that holds Korvane tables, is never overwritten.\n",
+               "Any FILE.mdb read may also be a server URL. A new database never replaces an\n"
+               "existing file, or a server database that holds Korvane tables, and appears\n"
+               "only complete. No command writes over a file it reads; --force lets a PDF or\n"
+               "CSV replace a file that is not one of the same kind.\n",
                stderr);
     return BadUsage;
 }
@@ -96,6 +112,47 @@ int report(const korvane::Status& status, const QString& done) {
     if (!status)
         return fail(status.error());
     std::printf("%s\n", qPrintable(done));
+    return 0;
+}
+
+// Where a command's output goes: the standard output, or a file, which --force lets replace a
+// file of another kind.
+struct Output {
+    QString file;
+    bool force = false;
+};
+
+// For the tests: the step of writing a new database at which to die, from KORVANE_DB_TEST_STOP_AT.
+korvane::StepWatch testStop() {
+    const QString at = qEnvironmentVariable("KORVANE_DB_TEST_STOP_AT");
+    if (at.isEmpty())
+        return {};
+    return [at](const QString& step) {
+        if (step != at)
+            return;
+        std::fflush(nullptr);
+        std::raise(SIGKILL);
+    };
+}
+
+// A command's CSV, on the standard output or written whole to its output file when the guard lets
+// it: never over the database, nor over a file that is not the same kind of CSV without --force.
+int writeCsv(const QString& csv, const Output& out, const QString& database,
+             const QString& kindName) {
+    using namespace korvane;
+    if (out.file.isEmpty()) {
+        std::fputs(csv.toUtf8().constData(), stdout);
+        return 0;
+    }
+    const QString header = csv.section(QLatin1Char('\n'), 0, 0).remove(QLatin1Char('\r'));
+    if (Status allowed = checkOutputFile(out.file, {{database, QStringLiteral("the database")}},
+                                         csvOutput(kindName, header), out.force);
+        !allowed)
+        return fail(allowed.error());
+    QSaveFile file(out.file);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
+        return fail(QStringLiteral("%1 cannot be written: %2").arg(out.file, file.errorString()));
+    std::printf("Wrote %s.\n", qPrintable(out.file));
     return 0;
 }
 
@@ -117,7 +174,7 @@ korvane::Status checkReadable(const QString& path) {
 
 // The analysis of the survey as the grid shows it, a row per point and the closing row, then the
 // fit and the allowance as name and value.
-int printSurvey(const QString& path, qint32 inspectionId) {
+int printSurvey(const QString& path, qint32 inspectionId, const Output& out) {
     using namespace korvane;
     if (const Status readable = checkReadable(path); !readable)
         return fail(readable.error());
@@ -162,8 +219,7 @@ int printSurvey(const QString& path, qint32 inspectionId) {
     };
     for (const auto& [name, value] : values)
         csv += QString::fromLatin1(name) + QLatin1Char(',') + csvNumber(value) + QLatin1Char('\n');
-    std::fputs(csv.toUtf8().constData(), stdout);
-    return 0;
+    return writeCsv(csv, out, path, QStringLiteral("the CSV of a survey's analysis"));
 }
 
 // Whether the database holds a tank.
@@ -175,7 +231,7 @@ korvane::Result<bool> holdsTank(const korvane::Database& db, qint32 tankId) {
 }
 
 // The corrosion assessment of a tank, a row per measurement location.
-int printAssessment(const QString& path, qint32 tankId) {
+int printAssessment(const QString& path, qint32 tankId, const Output& out) {
     using namespace korvane;
     if (const Status readable = checkReadable(path); !readable)
         return fail(readable.error());
@@ -192,14 +248,14 @@ int printAssessment(const QString& path, qint32 tankId) {
     const auto assessed = assessment::readAssessment(path, tankId);
     if (!assessed)
         return fail(assessed.error());
-    std::fputs(assessment::csv(*assessed).toUtf8().constData(), stdout);
-    return 0;
+    return writeCsv(assessment::csv(*assessed), out, path,
+                    QStringLiteral("the CSV of a corrosion assessment"));
 }
 
 // The recorded changes of a tank, newest first, as the History window exports them, in the units
 // of the database's Preferences and the computer's time zone. A tank deleted since still has its
 // history printed: that is where its deletion is recorded.
-int printHistory(const QString& path, qint32 tankId) {
+int printHistory(const QString& path, qint32 tankId, const Output& out) {
     using namespace korvane;
     if (const Status readable = checkReadable(path); !readable)
         return fail(readable.error());
@@ -217,15 +273,22 @@ int printHistory(const QString& path, qint32 tankId) {
     auto context = history::readDisplayContext(*db);
     if (!context)
         return fail(context.error());
-    const QString csv = history::csv(history::displayRows(*entries, *context));
-    std::fputs(csv.toUtf8().constData(), stdout);
-    return 0;
+    return writeCsv(history::csv(history::displayRows(*entries, *context)), out, path,
+                    QStringLiteral("the CSV of a history"));
 }
 
-// Renders a report to a PDF file in the units of the database's Preferences.
+// Renders a report to a PDF file in the units of the database's Preferences. The PDF never
+// replaces the database or the report file, nor a file that is not a PDF without --force.
 int printReport(const QString& path, const QString& reportFile, const QString& formula,
-                const QString& pdf) {
+                const Output& out) {
     using namespace korvane;
+    const QString& pdf = out.file;
+    if (Status allowed = checkOutputFile(pdf,
+                                         {{path, QStringLiteral("the database")},
+                                          {reportFile, QStringLiteral("the report file")}},
+                                         pdfOutput(), out.force);
+        !allowed)
+        return fail(allowed.error());
     auto db = Database::open(path, Database::Check::Integrity);
     if (!db)
         return fail(db.error());
@@ -257,11 +320,40 @@ int importDatabase(const QString& accessPath, const QString& path) {
     return 0;
 }
 
+// Takes --force and, for the commands that print CSV, --output FILE (or -o FILE) out of the
+// arguments after the command; gives what was not understood.
+QString takeOptions(QStringList& args, bool csv, Output& out) {
+    for (qsizetype i = 1; i < args.size();) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--force")) {
+            out.force = true;
+            args.removeAt(i);
+        } else if (csv && (arg == QLatin1String("--output") || arg == QLatin1String("-o"))) {
+            if (i + 1 == args.size() || args.at(i + 1).isEmpty())
+                return QStringLiteral("%1 needs the name of the file to write").arg(arg);
+            if (!out.file.isEmpty())
+                return QStringLiteral("only one output file can be written");
+            out.file = args.at(i + 1);
+            args.remove(i, 2);
+        } else {
+            ++i;
+        }
+    }
+    if (csv && out.force && out.file.isEmpty())
+        return QStringLiteral("--force replaces the file of --output, and none is given");
+    return {};
+}
+
 } // namespace
 
 int copyDatabase(const QString& from, const QString& to) {
     using namespace korvane;
-    auto copied = korvane::copyDatabase(from, to);
+    if (!server::isServerName(to))
+        if (Status allowed = checkOutputFile(
+                to, {{from, QStringLiteral("the database being copied")}}, {}, false);
+            !allowed)
+            return fail(allowed.error());
+    auto copied = korvane::copyDatabase(from, to, testStop());
     if (!copied)
         return fail(copied.error());
     std::printf("Copied %d tables, %lld rows from %s to %s.\n", copied->tables,
@@ -280,19 +372,24 @@ int main(int argc, char** argv) {
     const std::unique_ptr<QCoreApplication> app =
         reportCommand ? std::make_unique<QGuiApplication>(argc, argv)
                       : std::make_unique<QCoreApplication>(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage({});
-    const QString& command = args.first();
+    const QString command = args.first();
     const bool survey = command == QLatin1String("survey");
     const bool assess = command == QLatin1String("assess");
     const bool history = command == QLatin1String("history");
+    Output out;
+    if (reportCommand || survey || assess || history)
+        if (const QString problem = takeOptions(args, !reportCommand, out); !problem.isEmpty())
+            return usage(problem);
     if (reportCommand) {
         if (args.size() != 5 || args.at(1).isEmpty() || args.at(2).isEmpty() ||
             args.at(4).isEmpty())
             return usage(QStringLiteral("report needs the database, the report file, the "
                                         "selection formula and the PDF file"));
-        return printReport(args.at(1), args.at(2), args.at(3), args.at(4));
+        out.file = args.at(4);
+        return printReport(args.at(1), args.at(2), args.at(3), out);
     }
     if (command == QLatin1String("copy")) {
         if (args.size() != 3 || args.at(1).isEmpty() || args.at(2).isEmpty())
@@ -318,24 +415,30 @@ int main(int argc, char** argv) {
         return usage(QStringLiteral("too many arguments"));
 
     const QString& path = args.at(1);
+    // The database is never the output, however it is named; that is known before any work.
+    if (!out.file.isEmpty())
+        if (korvane::Status allowed =
+                korvane::checkNotAnInput(out.file, {{path, QStringLiteral("the database")}});
+            !allowed)
+            return fail(allowed.error());
     if (survey) {
         bool isNumber = false;
         const qint32 inspectionId = args.at(2).toInt(&isNumber);
         if (!isNumber)
             return usage(QStringLiteral("\"%1\" is not an inspection ID").arg(args.at(2)));
-        return printSurvey(path, inspectionId);
+        return printSurvey(path, inspectionId, out);
     }
     if (assess || history) {
         bool isNumber = false;
         const qint32 tankId = args.at(2).toInt(&isNumber);
         if (!isNumber)
             return usage(QStringLiteral("\"%1\" is not a tank ID").arg(args.at(2)));
-        return assess ? printAssessment(path, tankId) : printHistory(path, tankId);
+        return assess ? printAssessment(path, tankId, out) : printHistory(path, tankId, out);
     }
     if (command == QLatin1String("create"))
-        return report(korvane::Database::create(path),
+        return report(korvane::buildDatabase(path, {}, testStop()),
                       QStringLiteral("Wrote the empty database %1.").arg(path));
     const korvane::SystemClock clock;
-    return report(korvane::createDemoDatabase(path, clock.today()),
+    return report(korvane::createDemoDatabase(path, clock.today(), testStop()),
                   QStringLiteral("Wrote the demo database %1.").arg(path));
 }

@@ -1,0 +1,191 @@
+#include "data/DatabaseCopy.h"
+
+#include "EachEngine.h"
+#include "data/NewDatabase.h"
+#include "data/Recordset.h"
+#include "data/Select.h"
+
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+class CopySnapshotTest : public test::EachEngine {};
+
+bool running(QProcess& process) {
+    if (process.state() == QProcess::NotRunning)
+        return false;
+    process.waitForFinished(0); // takes notice of a program that has ended
+    return process.state() != QProcess::NotRunning;
+}
+
+// The keys of a table's rows, and the keys the history records as added to it.
+QSet<qint32> keys(const Database& db, const Select& query, const QString& field) {
+    QSet<qint32> found;
+    auto rs = db.openRecordset(query);
+    EXPECT_TRUE(rs.ok()) << (rs.ok() ? std::string() : rs.error().toStdString());
+    if (rs.ok())
+        for (rs->moveFirst(); !rs->eof(); rs->moveNext())
+            found.insert(rs->value(field).toInt());
+    return found;
+}
+
+// Two programs add inspections, each with its history entry in the same transaction, while
+// copies of the database are taken: every copy holds each inspection together with its entry,
+// never one without the other, and the programs are not kept from writing.
+TEST_P(CopySnapshotTest, ACopyTakenWhileOthersAddRowsHoldsEachInspectionWithItsHistory) {
+    test::TestDatabase source(GetParam());
+    const qint32 tank = source.addTank(
+        source.addLocation(source.addCompany(QStringLiteral("Acme")), QStringLiteral("Plant")),
+        QStringLiteral("T-101"));
+    constexpr int Each = 200;
+    QProcess first, second;
+    for (QProcess* p : {&first, &second})
+        p->start(QStringLiteral(ROW_ADDER_PATH),
+                 {source.path(), QString::number(tank), QString::number(Each)});
+    int copies = 0;
+    int takenMidway = 0; // copies that hold some of the new inspections but not all
+    do {
+        const QString to = source.folder() + QStringLiteral("/copy%1.mdb").arg(copies++);
+        auto copied = copyDatabase(source.path(), to);
+        ASSERT_TRUE(copied.ok()) << copied.error().toStdString();
+        auto db = Database::open(to);
+        ASSERT_TRUE(db.ok());
+        const QSet<qint32> inspections =
+            keys(*db, Select::from(QStringLiteral("Inspection")), QStringLiteral("InspectionID"));
+        const QSet<qint32> recorded =
+            keys(*db,
+                 Select::from(QStringLiteral("History"))
+                     .where(QStringLiteral("TableName"), QStringLiteral("Inspection"))
+                     .where(QStringLiteral("Action"), QStringLiteral("added")),
+                 QStringLiteral("RowKey"));
+        EXPECT_EQ(inspections, recorded) << "copy " << copies;
+        if (!inspections.isEmpty() && inspections.size() < 2 * Each)
+            ++takenMidway;
+        db->close();
+        QFile::remove(to);
+    } while (running(first) || running(second));
+    for (QProcess* p : {&first, &second}) {
+        p->waitForFinished(-1);
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+    EXPECT_GT(takenMidway, 0) << "no copy was taken while the rows were being added";
+    EXPECT_EQ(source.count(QStringLiteral("Inspection")), 2 * Each);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CopySnapshotTest, test::AllEngines, test::engineName);
+
+// What lies under the temporary name of a new database file: a run that died leaves its file and
+// its journal, which the next run removes; a file of the user's under that name, or any file that
+// is not a database of ours, is left as it is and the run refused; a file merely ending in
+// ".partial" is no concern of it.
+TEST(NewDatabase, RemovesOnlyWhatADeadRunOfItsOwnLeft) {
+    test::TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("plant.mdb"));
+    const QString partial = path + QStringLiteral(".korvane-partial");
+    const QString journal = partial + QStringLiteral("-journal");
+    const auto write = [](const QString& file, const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    // A rollback journal's header as a transaction that has not reached the database leaves it.
+    QByteArray header(512, '\0');
+    header[22] = 0x02; // sector size 512
+    header[26] = 0x10; // page size 4096
+    // A database file of another program, without our mark.
+    const auto foreignDatabase = [&](const QString& file) {
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+            db.setDatabaseName(file);
+            ASSERT_TRUE(db.open());
+            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE t (a)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    };
+
+    write(path + QStringLiteral(".partial"), "the user's own");
+    write(partial, "the user's own");
+    Status refused = buildDatabase(path);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("was not made by this program")))
+        << refused.error().toStdString();
+    EXPECT_EQ(test::fileBytes(partial), QByteArray("the user's own"));
+
+    QFile::remove(partial);
+    foreignDatabase(partial);
+    const QByteArray foreign = test::fileBytes(partial);
+    EXPECT_FALSE(buildDatabase(path).ok());
+    EXPECT_EQ(test::fileBytes(partial), foreign);
+    EXPECT_FALSE(QFile::exists(path));
+
+    // Ours, with a journal that is not one: neither is removed.
+    QFile::remove(partial);
+    ASSERT_TRUE(Database::create(partial).ok());
+    const QByteArray ours = test::fileBytes(partial);
+    write(journal, "not a journal");
+    EXPECT_FALSE(buildDatabase(path).ok());
+    EXPECT_EQ(test::fileBytes(partial), ours);
+    EXPECT_TRUE(QFile::exists(journal));
+
+    // Another run for the same name, alive, holds the lock.
+    write(journal, header);
+    {
+        QLockFile alive(path + QStringLiteral(".korvane-lock"));
+        ASSERT_TRUE(alive.tryLock(0));
+        refused = buildDatabase(path);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_TRUE(refused.error().contains(QStringLiteral("is writing")))
+            << refused.error().toStdString();
+        EXPECT_EQ(test::fileBytes(partial), ours);
+    }
+
+    // A dead run's file and journal go, and the new database is whole.
+    ASSERT_TRUE(buildDatabase(path).ok());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("plant.mdb"), QStringLiteral("plant.mdb.partial")}));
+    EXPECT_EQ(test::fileBytes(path + QStringLiteral(".partial")), QByteArray("the user's own"));
+    auto db = Database::open(path, Database::Check::Integrity);
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    EXPECT_EQ(db->recordCount(QStringLiteral("Preferences")).value(), 1);
+}
+
+// On a server, the databases dead runs left for a name are dropped by the next run for that
+// name; those made for other names, and the user's own databases, stay.
+TEST(NewDatabase, OnAServerDropsTheUnfinishedDatabasesOfTheSameNameOnly) {
+    KORVANE_REQUIRE_SERVER();
+    test::ServerDatabase server;
+    ASSERT_TRUE(server.isValid());
+    const QString name = server.name() + QStringLiteral("_n");
+    QString url = server.url();
+    url.replace(QLatin1Char('/') + server.name() + QLatin1Char('?'),
+                QLatin1Char('/') + name + QLatin1Char('?'));
+    const QStringList made = {QStringLiteral("korvane_partial_0123abcd_") + name,
+                              QStringLiteral("korvane_partial_89abcdef_") + name +
+                                  QStringLiteral("x"),
+                              QStringLiteral("partial_0123abcd_") + name};
+    for (const QString& db : made)
+        test::serverRows(test::serverUrl(), QStringLiteral("CREATE DATABASE %1").arg(db));
+    const Status built = buildDatabase(url);
+    EXPECT_TRUE(built.ok()) << built.error().toStdString();
+    const QStringList left = test::serverRows(
+        test::serverUrl(), QStringLiteral("SELECT datname FROM pg_database WHERE datname LIKE "
+                                          "'%%%1%%' ORDER BY datname")
+                               .arg(name));
+    EXPECT_EQ(left, (QStringList{made[1], name, made[2]}));
+    for (const QString& db : left)
+        test::serverRows(test::serverUrl(),
+                         QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(db));
+}
+
+} // namespace
+} // namespace korvane
