@@ -4,6 +4,7 @@
 #include "data/NewDatabase.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
+#include "support/TestServer.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -81,6 +82,62 @@ TEST_P(CopySnapshotTest, ACopyTakenWhileOthersAddRowsHoldsEachInspectionWithItsH
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CopySnapshotTest, test::AllEngines, test::engineName);
+
+// A table far larger than one statement may bind crosses to a server and back whole: every row,
+// the last one too, with its values.
+TEST(DatabaseCopy, ATableOfTwentyThousandRowsCrossesToAServerAndBackWhole) {
+    KORVANE_REQUIRE_SERVER();
+    test::TestDatabase source;
+    const qint32 tank = source.addTank(
+        source.addLocation(source.addCompany(QStringLiteral("Acme")), QStringLiteral("Plant")),
+        QStringLiteral("T-101"));
+    const qint32 inspection = source.add(QStringLiteral("Inspection"), {{"TankID", tank}});
+    constexpr int Rows = 20000, PerInsert = 500;
+    Database db = source.open();
+    ASSERT_TRUE(db.transaction([&]() -> Status {
+        for (int first = 1; first <= Rows; first += PerInsert) {
+            QStringList marks;
+            QVariantList values;
+            for (int i = first; i < first + PerInsert; ++i) {
+                marks << QStringLiteral("(?, ?, ?, ?)");
+                values << inspection << QStringLiteral("P-%1").arg(i) << 0.25 + i * 1e-5 << 2;
+            }
+            auto done = db.exec(QStringLiteral("INSERT INTO Thickness (InspectionID, PointID, "
+                                               "Reading, Course) VALUES ") +
+                                    marks.join(QLatin1Char(',')),
+                                values);
+            if (!done)
+                return done.takeError();
+        }
+        return {};
+    }));
+    db.close();
+
+    test::ServerDatabase server;
+    auto there = copyDatabase(source.path(), server.url());
+    ASSERT_TRUE(there.ok()) << there.error().toStdString();
+    const QString back = source.folder() + QStringLiteral("/back.mdb");
+    auto returned = copyDatabase(server.url(), back);
+    ASSERT_TRUE(returned.ok()) << returned.error().toStdString();
+    EXPECT_EQ(returned->rows, there->rows);
+    EXPECT_EQ(test::serverRows(server.url(), QStringLiteral("SELECT count(*) FROM \"Thickness\"")),
+              QStringList{QString::number(Rows)});
+
+    auto copy = Database::open(back);
+    ASSERT_TRUE(copy.ok());
+    auto last = copy->exec(QStringLiteral("SELECT count(*), max(ThicknessID), sum(Reading) FROM "
+                                          "Thickness WHERE InspectionID = ?"),
+                           {inspection});
+    ASSERT_TRUE(last.ok());
+    ASSERT_TRUE(last->next());
+    EXPECT_EQ(last->value(0).toInt(), Rows);
+    EXPECT_EQ(last->value(1).toInt(), Rows);
+    EXPECT_NEAR(last->value(2).toDouble(), Rows * 0.25 + 1e-5 * Rows * (Rows + 1) / 2, 1e-3);
+    auto lastPoint = copy->firstValue(
+        QStringLiteral("SELECT PointID FROM Thickness WHERE ThicknessID = ?"), {Rows});
+    ASSERT_TRUE(lastPoint.ok());
+    EXPECT_EQ(lastPoint->toString(), QStringLiteral("P-20000"));
+}
 
 // What lies under the temporary name of a new database file: a run that died leaves its file and
 // its journal, which the next run removes; a file of the user's under that name, or any file that
