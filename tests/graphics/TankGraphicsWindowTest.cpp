@@ -1,6 +1,7 @@
 #include "graphics/TankGraphicsWindow.h"
 
 #include "graphics/DrawingSurface.h"
+#include "graphics/DrawingTab.h"
 #include "graphics/SurfaceDriver.h"
 #include "inspection/AssessmentStatus.h"
 #include "support/ActiveWindow.h"
@@ -757,6 +758,20 @@ TEST_F(TankGraphicsWindowTest, TheTankListMarksTanksWithAnInspectionDue) {
         }
     EXPECT_EQ(grid.index(1, 0).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
     EXPECT_EQ(grid.index(1, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::white));
+}
+
+// Paging on goes no further than the last page each tab may hold: Floor of the roof and floor,
+// shell page 49 (plates are numbered 50 higher), page 99 of the others.
+TEST_F(TankGraphicsWindowTest, EachTabPagesOnToItsLastPageAndNoFurther) {
+    auto window = openWindow();
+    const QList<DrawingTab*> tabs = window->findChildren<DrawingTab*>();
+    ASSERT_EQ(tabs.size(), 3);
+    for (DrawingTab* tab : tabs)
+        tab->showPage(1000);
+    QStringList shown;
+    for (const char* counter : {"Label_RFPage", "Graph_CountS", "Graph_CountO"})
+        shown << find<QLabel>(counter)->text();
+    EXPECT_EQ(shown, QStringList({"Floor", "49 of 49", "99 of 99"}));
 }
 
 TEST_F(TankGraphicsWindowTest, PrintsThePageTheListingAndHelp) {
