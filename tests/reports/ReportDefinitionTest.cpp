@@ -84,7 +84,9 @@ TEST(ReportDefinition, NamesTheProblemAndItsLine) {
         {"", "Line 1: the file is empty"},
         {"\xEF\xBB\xBF\n \n", "Line 1: the file is empty"},
         {"Title: T\nData: tanks\n\n<p>\xC3\x28</p>", "Line 4: the text is not valid UTF-8."},
-        {"Title: T\xC0\xAF\n", "Line 1: the text is not valid UTF-8."},           // overlong '/'
+        {"Title: T\xC0\xAF\n", "Line 1: the text is not valid UTF-8."}, // overlong '/'
+        {"\nTitle: T\n<p>\xC3\x28</p>",
+         "Line 3: the text is not valid UTF-8."}, // read past a first empty line
         {"Title: T\nData: \xED\xA0\x80", "Line 2: the text is not valid UTF-8."}, // surrogate
         {"Title: T\nData: tanks\n\nx\xE2\x82", "Line 4: the text is not valid UTF-8."},
         {QByteArray("Title: T\nData: tanks\n\nx\0y", 25), "Line 4: the file holds a NUL"},
