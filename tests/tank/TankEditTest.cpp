@@ -559,5 +559,17 @@ TEST_F(TankEditTest, TheAssessmentOfTheOpenTankIsOpenedThroughTheServices) {
     EXPECT_EQ(t.prompts.messages().back().title, QStringLiteral("Corrosion Assessment"));
 }
 
+// The History is offered for a stored tank only: a new one has nothing recorded yet.
+TEST_F(TankEditTest, TheHistoryIsOfferedForAStoredTankOnly) {
+    openTank();
+    EXPECT_TRUE(find<QWidget>("Cmd_History")->isEnabled());
+    click("Cmd_History");
+    EXPECT_EQ(t.history.shown,
+              (std::vector<std::pair<HistoryOf, qint32>>{{HistoryOf::Tank, tank}}));
+    click("Cmd_Cancel");
+    openNewTank();
+    EXPECT_FALSE(find<QWidget>("Cmd_History")->isEnabled());
+}
+
 } // namespace
 } // namespace korvane
