@@ -25,23 +25,32 @@ int main(int argc, char** argv) {
     }
     for (int i = 0; i < count; ++i) {
         qint64 key = 0;
-        const Status added = db->transaction([&]() -> Status {
-            auto rs = db->openRecordset(
-                Select::from(QStringLiteral("Inspection")).where(QStringLiteral("TankID"), -1));
-            if (!rs)
-                return rs.takeError();
-            if (auto s = rs->addNew(); !s)
-                return s;
-            key = rs->value(QStringLiteral("InspectionID")).toLongLong();
-            if (auto s = rs->setValue(QStringLiteral("TankID"), tank); !s)
-                return s;
-            if (auto s = rs->setValue(
-                    QStringLiteral("InspectionNum"),
-                    QStringLiteral("P%1-%2").arg(QCoreApplication::applicationPid()).arg(i));
-                !s)
-                return s;
-            return rs->update();
-        });
+        // A database busy past the wait of every connection is tried again, as its message asks
+        // a user to: on a loaded machine another program's commit may outlast that wait.
+        const auto addOne = [&]() -> Status {
+            return db->transaction([&]() -> Status {
+                auto rs = db->openRecordset(
+                    Select::from(QStringLiteral("Inspection")).where(QStringLiteral("TankID"), -1));
+                if (!rs)
+                    return rs.takeError();
+                if (auto s = rs->addNew(); !s)
+                    return s;
+                key = rs->value(QStringLiteral("InspectionID")).toLongLong();
+                if (auto s = rs->setValue(QStringLiteral("TankID"), tank); !s)
+                    return s;
+                if (auto s = rs->setValue(
+                        QStringLiteral("InspectionNum"),
+                        QStringLiteral("P%1-%2").arg(QCoreApplication::applicationPid()).arg(i));
+                    !s)
+                    return s;
+                return rs->update();
+            });
+        };
+        Status added = addOne();
+        for (int retry = 0; retry < 20 && !added &&
+                            added.error().contains(QStringLiteral("in use by another program"));
+             ++retry)
+            added = addOne();
         if (!added) {
             std::fprintf(stderr, "%s\n", qPrintable(added.error()));
             return 1;

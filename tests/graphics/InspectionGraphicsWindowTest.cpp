@@ -41,6 +41,12 @@ protected:
         showActive(*window);
         chooseLocation(0, 0);
         doubleClickList("List_Tank", 0);
+        // Choosing a drawing's inspection, the reason stands beside the number and type.
+        const QAbstractItemModel& grid = *find<QTableView>("Grid_Inspection")->model();
+        QStringList row;
+        for (int column = 0; column < grid.columnCount(); ++column)
+            row << grid.index(0, column).data().toString();
+        EXPECT_EQ(row, QStringList({"01/Mar/2023", "Needs Entry", "None Specified", "Routine"}));
         doubleClickRow(find<QTableView>("Grid_Inspection"), 0);
         return window;
     }

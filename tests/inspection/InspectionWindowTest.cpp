@@ -50,6 +50,19 @@ TEST_F(InspectionWindowTest, ChoosingDownToATankListsItsInspections) {
     doubleClickList("List_Tank", 0);
     EXPECT_EQ(gridColumn(inspectionGrid(), 0),
               (QStringList{"New Inspection", "01/Mar/2023", "02/Apr/2023"}));
+    // The row that makes a new inspection, and a number still to be entered, stand apart in
+    // italics.
+    const auto italic = [this](int row, int column) {
+        return inspectionGrid()
+            ->model()
+            ->index(row, column)
+            .data(Qt::FontRole)
+            .value<QFont>()
+            .italic();
+    };
+    EXPECT_EQ(
+        (std::vector<bool>{italic(0, 0), italic(1, 0), italic(1, 1), italic(2, 0), italic(2, 1)}),
+        (std::vector<bool>{true, false, false, false, true}));
     EXPECT_EQ(gridColumn(inspectionGrid(), 1).mid(1), (QStringList{"I-2023", "Needs Entry"}));
     EXPECT_EQ(gridColumn(inspectionGrid(), 2).mid(1),
               (QStringList{"Ultrasonic", "None Specified"}));
