@@ -196,8 +196,10 @@ Status GraphicStore::SaveGraphicsToDb(Database& db) const {
             return Error{QStringLiteral("The drawing page %1 could not be read: %2")
                              .arg(name, file.errorString())};
         const QString text = QString::fromUtf8(file.readAll());
+        // The row openPage shows when a label is stored twice: the later one.
         auto rowid = db.firstValue(QStringLiteral("SELECT rowid FROM \"%1\" WHERE "
-                                                  "\"GraphicLabel\" = ? AND \"%2\" = ?")
+                                                  "\"GraphicLabel\" = ? AND \"%2\" = ? "
+                                                  "ORDER BY rowid DESC LIMIT 1")
                                        .arg(table(), keyField()),
                                    {name, ownerKey_});
         if (!rowid)

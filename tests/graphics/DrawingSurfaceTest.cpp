@@ -453,5 +453,34 @@ TEST_F(Surface, BusyPointer) {
     EXPECT_NE(s.viewport()->cursor().shape(), Qt::WaitCursor);
 }
 
+// Each linked element shows its marker as a disc just above its top right corner, in the colour
+// given for its text (in any case) or else in the colour of the others; an element that is not
+// linked shows none, and without markers no disc is painted.
+TEST_F(Surface, MarkersAreDiscsAboveTheTopRightCornerOfLinkedElements) {
+    newPage();
+    addBox({100, 200, 100, 100}, QStringLiteral("F-9"), true);
+    addBox({400, 200, 100, 100}, QStringLiteral("Z-1"), true);
+    addBox({700, 200, 100, 100}, QStringLiteral("F-9"), false);
+    // The colour at the middle of where each box's disc goes, in pixels of the viewport.
+    const auto discs = [&] {
+        const QImage image = s.viewport()->grab().toImage();
+        QList<QColor> colors;
+        for (double right : {200.0, 500.0, 800.0})
+            colors << image.pixelColor((s.toViewport({right, 200}) + QPointF(4, -6)).toPoint());
+        return colors;
+    };
+    const QList<QColor> bare = discs();
+    ASSERT_EQ(bare[0], bare[2]);
+    ASSERT_NE(bare[0], QColor(Qt::red));
+    ASSERT_NE(bare[0], QColor(Qt::green));
+
+    s.setMarkers({{QStringLiteral("f-9"), QColor(Qt::red)}}, QColor(Qt::green));
+    EXPECT_EQ(discs(), QList<QColor>({QColor(Qt::red), QColor(Qt::green), bare[2]}));
+    s.setMarkers({{QStringLiteral("f-9"), QColor(Qt::red)}});
+    EXPECT_EQ(discs(), QList<QColor>({QColor(Qt::red), bare[1], bare[2]}));
+    s.setMarkers({});
+    EXPECT_EQ(discs(), bare);
+}
+
 } // namespace
 } // namespace korvane

@@ -161,5 +161,41 @@ TEST_F(GraphicStoreTest, SavingStoresNewAndChangedPagesInOneTransaction) {
     EXPECT_EQ(read(again.pagePath(roofPage())), drawing);
 }
 
+// A label stored twice, as years of use leave some databases: the later row is the page shown,
+// so it is also the row a save changes, and the page reopens as it was saved.
+TEST_F(GraphicStoreTest, ALabelStoredTwiceIsShownAndSavedAsItsLaterRow) {
+    const QString o2 = QStringLiteral("C1_L2_T3_O02.tmp");
+    addPage(3, o2, QStringLiteral("earlier"));
+    addPage(3, o2, QStringLiteral("later"));
+    addPage(3, QStringLiteral("C1_L2_T3_O07.tmp"), QStringLiteral("seven"));
+    GraphicStore store(GraphicStore::Owner::Tank, 3, prefix(1, 2, 3));
+    auto loaded = store.LoadGraphicsFromDb(file.path());
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    EXPECT_EQ(loaded->pages, 2);
+    EXPECT_EQ(loaded->otherPages, 2);
+    EXPECT_EQ(loaded->shellPages, 0);
+    EXPECT_TRUE(loaded->skipped.isEmpty());
+    EXPECT_EQ(store.lastOtherPage(), 7);
+    ASSERT_TRUE(store.openPage(otherPage(2)).value());
+    EXPECT_EQ(read(store.pagePath(otherPage(2))), QStringLiteral("later"));
+
+    write(store.pagePath(otherPage(2)), drawing);
+    store.markSaved(otherPage(2));
+    Database db = file.open();
+    ASSERT_TRUE(db.transaction([&] { return store.SaveGraphicsToDb(db); }));
+    QStringList rows;
+    auto texts = db.exec(QStringLiteral("SELECT Graphic FROM TGraphic WHERE GraphicLabel = ? "
+                                        "ORDER BY rowid"),
+                         {o2});
+    while (texts && texts->next())
+        rows << texts->value(0).toString();
+    EXPECT_EQ(rows, QStringList({QStringLiteral("earlier"), drawing}));
+
+    GraphicStore again(GraphicStore::Owner::Tank, 3, prefix(1, 2, 3));
+    ASSERT_TRUE(again.LoadGraphicsFromDb(file.path()));
+    ASSERT_TRUE(again.openPage(otherPage(2)).value());
+    EXPECT_EQ(read(again.pagePath(otherPage(2))), drawing);
+}
+
 } // namespace
 } // namespace korvane

@@ -1,6 +1,7 @@
 #include "graphics/InspectionGraphicsWindow.h"
 
 #include "graphics/DrawingSurface.h"
+#include "graphics/DrawingTab.h"
 #include "graphics/SurfaceDriver.h"
 #include "support/ActiveWindow.h"
 #include "support/FocusChain.h"
@@ -371,6 +372,20 @@ TEST_F(InspectionGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
     auto window = openWindow();
     t.prompts.answerMessage(Answer::Yes); // the shell tab's new page is a rollout
     expectTabOrderOnEveryTab(*window);
+}
+
+// Paging on goes no further than the last page each tab may hold: Floor of the roof and floor,
+// shell page 49 (plates are numbered 50 higher), page 99 of the others.
+TEST_F(InspectionGraphicsWindowTest, EachTabPagesOnToItsLastPageAndNoFurther) {
+    auto window = openWindow();
+    const QList<DrawingTab*> tabs = window->findChildren<DrawingTab*>();
+    ASSERT_EQ(tabs.size(), 4);
+    for (DrawingTab* tab : tabs)
+        tab->showPage(1000);
+    QStringList shown;
+    for (const char* counter : {"Label_RFPage", "Graph_CountS", "Graph_CountO"})
+        shown << find<QLabel>(counter)->text();
+    EXPECT_EQ(shown, QStringList({"Floor", "49 of 49", "99 of 99"}));
 }
 
 } // namespace

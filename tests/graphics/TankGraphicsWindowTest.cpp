@@ -798,5 +798,23 @@ TEST_F(TankGraphicsWindowTest, TabFollowsTheLayoutOnEveryTab) {
     expectTabOrderOnEveryTab(*window);
 }
 
+// Return in the tank list picks the tank it stands on, as a double-click does, and does no
+// more: the window stays open and nothing is asked.
+TEST_F(TankGraphicsWindowTest, ReturnInTheTankListPicksTheTankAndDoesNoMore) {
+    auto window = std::make_unique<TankGraphicsWindow>(session, t.services);
+    driven = window.get();
+    showActive(*window);
+    chooseLocation(0, 0);
+    auto* grid = find<QTableView>("Grid_Tanks");
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    QTest::keyClick(grid, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tank Graphics - T-202"));
+    EXPECT_EQ(session.CurTankID, t202);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+}
+
 } // namespace
 } // namespace korvane::test

@@ -1,5 +1,8 @@
 #include "graphics/TmlRecords.h"
 
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "graphics/AreaRecords.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +131,32 @@ TEST(CurrentThickness, TheReadingWithItsUnitDateAndInspection) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(tml::currentThicknessText(c.measurement, c.unitsUS), QLatin1String(c.shown));
+}
+
+// An area another window or user is editing is not written over: the write fails with the
+// message of the lock, and the stored row stays as it was.
+TEST_F(TmlRecordsTest, AnAreaBeingEditedElsewhereIsNotWrittenOver) {
+    const qint32 inspectionId = inspection(tank);
+    file.add(QStringLiteral("EdgeSettle"),
+             {{"InspectionID", inspectionId}, {"AreaID", "E-1"}, {"Radius", 12.0}});
+    Database elsewhere = file.open();
+    auto rowid = elsewhere.firstValue(QStringLiteral("SELECT rowid FROM EdgeSettle"));
+    ASSERT_TRUE(rowid && rowid->isValid());
+    auto held = elsewhere.engine()->lock(QStringLiteral("EdgeSettle"), rowid->toLongLong(),
+                                         QStringLiteral("E-1 is being edited elsewhere."));
+    ASSERT_TRUE(held) << held.error().toStdString();
+
+    Database db = file.open();
+    AreaRow area;
+    area.areaId = QStringLiteral("E-1");
+    area.measures = {24, 0, 0};
+    const Status written = areas::write(db, AreaTable::EdgeSettle, inspectionId, area);
+    ASSERT_FALSE(written);
+    EXPECT_TRUE(written.error().contains(QStringLiteral("being edited")))
+        << written.error().toStdString();
+    auto stored = areas::find(db, AreaTable::EdgeSettle, inspectionId, QStringLiteral("E-1"));
+    ASSERT_TRUE(stored && stored->has_value());
+    EXPECT_EQ((*stored)->measures[0], 12.0);
 }
 
 } // namespace

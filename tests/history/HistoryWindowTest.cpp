@@ -198,5 +198,66 @@ TEST(HistoryWindow, AHistoryThatCannotBeReadToItsEndIsAnErrorNotAShorterList) {
         << t.prompts.messages()[0].text.toStdString();
 }
 
+// Every cell of every row as the grid shows it, with its tool tip: a value with line breaks
+// shows on one line, and a value longer than forty characters shows whole in its tool tip.
+TEST(HistoryWindow, EveryCellShowsOnOneLineAndALongValueWholeInItsToolTip) {
+    test::TestServices t;
+    Session session;
+    HistoryWindow window(session, t.services, QStringLiteral("Tank T-1"), QStringLiteral("None."));
+    const QString forty(40, QLatin1Char('x'));
+    const QString fortyOne = forty + QLatin1Char('y');
+    const auto changed = [](QDateTime when, const char* user, const char* databaseUser,
+                            const char* field, const QString& before, const QString& after) {
+        history::Entry e;
+        e.when = when;
+        e.userName = QString::fromLatin1(user);
+        e.databaseUser = QString::fromLatin1(databaseUser);
+        e.computer = QStringLiteral("plant-pc");
+        e.table = QStringLiteral("Tank");
+        e.rowLabel = QStringLiteral("T-1");
+        e.field = QString::fromLatin1(field);
+        e.before = before;
+        e.after = after;
+        return e;
+    };
+    std::vector<history::Entry> entries{
+        changed(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59), Qt::UTC), "anna", "inspections",
+                "Product", QStringLiteral("Crude Oil\r\n  light"), QStringLiteral("Diesel")),
+        changed(QDateTime(QDate(2024, 6, 15), QTime(0, 0, 0), Qt::UTC), "jsmith", "", "Custom1",
+                forty, fortyOne),
+        changed(QDateTime(QDate(2024, 6, 15), QTime(0, 0, 0), Qt::UTC), "jsmith", "jsmith",
+                "Diameter", QStringLiteral("1446"), QString())};
+    history::DisplayContext context;
+    context.unitsUS = false;
+    context.zone = QTimeZone(3600);
+    window.setEntries(entries, context);
+
+    const auto* grid = window.findChild<QTableView*>(QStringLiteral("Grid_History"));
+    QStringList shown, tips;
+    for (int r = 0; r < grid->model()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            const QModelIndex cell = grid->model()->index(r, c);
+            cells << cell.data().toString();
+            if (const QString tip = cell.data(Qt::ToolTipRole).toString(); !tip.isEmpty())
+                tips << QStringLiteral("%1,%2: %3").arg(r).arg(c).arg(tip);
+        }
+        shown << cells.join(QLatin1Char('|'));
+    }
+    EXPECT_EQ(shown, QStringList({"01/Jan/2025 00:59:59|anna (inspections)|plant-pc|Tank|T-1|"
+                                  "changed|Product|Crude Oil light|Diesel",
+                                  "15/Jun/2024 01:00:00|jsmith|plant-pc|Tank|T-1|changed|"
+                                  "Custom Field 1|" +
+                                      forty + "|" + fortyOne,
+                                  "15/Jun/2024 01:00:00|jsmith|plant-pc|Tank|T-1|changed|"
+                                  "Diameter|36.73 meters|"}));
+    EXPECT_EQ(tips, QStringList({"0,7: Crude Oil\r\n  light", "1,8: " + fortyOne}));
+    QStringList titles;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        titles << grid->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, QStringList({"When", "Who", "Computer", "Table", "Record", "Action", "Field",
+                                   "Before", "After"}));
+}
+
 } // namespace
 } // namespace korvane
