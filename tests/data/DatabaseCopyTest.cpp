@@ -156,6 +156,37 @@ TEST(DatabaseCopy, ATableOfTwentyThousandRowsCrossesToAServerAndBackWhole) {
     }
 }
 
+// Tables and fields a user added to a database have no place in the new one: they are left out
+// and named, and the rest of their table is copied.
+TEST(DatabaseCopy, NamesWhatTheNewDatabaseHasNoPlaceFor) {
+    test::TestDatabase source;
+    const qint32 tank = source.addTank(
+        source.addLocation(source.addCompany(QStringLiteral("Acme")), QStringLiteral("Plant")),
+        QStringLiteral("T-101"));
+    {
+        Database db = source.open();
+        for (const char* sql : {"CREATE TABLE \"Paint Log\" (Coat TEXT)",
+                                "INSERT INTO \"Paint Log\" VALUES ('primer')",
+                                "ALTER TABLE Tank ADD COLUMN PaintColour TEXT",
+                                "UPDATE Tank SET PaintColour = 'grey', Product = 'Diesel'"})
+            ASSERT_TRUE(db.exec(QLatin1String(sql)).ok()) << sql;
+    }
+    const QString to = source.folder() + QStringLiteral("/copy.mdb");
+    auto copied = copyDatabase(source.path(), to);
+    ASSERT_TRUE(copied.ok()) << copied.error().toStdString();
+    EXPECT_EQ(copied->leftOut,
+              (QStringList{QStringLiteral("Paint Log"), QStringLiteral("Tank.PaintColour")}));
+    auto copy = Database::open(to);
+    ASSERT_TRUE(copy.ok());
+    auto product = copy->firstValue(
+        QStringLiteral("SELECT Name || '/' || Product FROM Tank WHERE TankID = ?"), {tank});
+    ASSERT_TRUE(product.ok());
+    EXPECT_EQ(product->toString(), QStringLiteral("T-101/Diesel"));
+    auto names = copy->tableNames();
+    ASSERT_TRUE(names.ok());
+    EXPECT_FALSE(names->contains(QStringLiteral("Paint Log")));
+}
+
 // A copy from a file takes its snapshot in a folder of the temporary folder named for its
 // process, and first removes the folders that runs which died left there; those of a live
 // process, and folders not named so, stay.
