@@ -6,6 +6,7 @@
 #include "data/Select.h"
 #include "support/TestServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -14,6 +15,9 @@
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
+#include <unistd.h>
 
 namespace korvane {
 namespace {
@@ -137,6 +141,86 @@ TEST(DatabaseCopy, ATableOfTwentyThousandRowsCrossesToAServerAndBackWhole) {
         QStringLiteral("SELECT PointID FROM Thickness WHERE ThicknessID = ?"), {Rows});
     ASSERT_TRUE(lastPoint.ok());
     EXPECT_EQ(lastPoint->toString(), QStringLiteral("P-20000"));
+
+    // Rows added on the server after the copy take the keys that follow the copied ones.
+    auto onServer = Database::open(server.url());
+    ASSERT_TRUE(onServer.ok()) << onServer.error().toStdString();
+    for (const auto& [table, key, next] :
+         {std::tuple{"Thickness", "ThicknessID", Rows + 1},
+          std::tuple{"Inspection", "InspectionID", inspection + 1}}) {
+        auto rs = onServer->openRecordset(Select::from(QLatin1String(table)));
+        ASSERT_TRUE(rs.ok()) << rs.error().toStdString();
+        ASSERT_TRUE(rs->addNew().ok());
+        EXPECT_EQ(rs->value(QLatin1String(key)).toInt(), next) << table;
+        rs->cancelUpdate();
+    }
+}
+
+// Tables and fields a user added to a database have no place in the new one: they are left out
+// and named, and the rest of their table is copied.
+TEST(DatabaseCopy, NamesWhatTheNewDatabaseHasNoPlaceFor) {
+    test::TestDatabase source;
+    const qint32 tank = source.addTank(
+        source.addLocation(source.addCompany(QStringLiteral("Acme")), QStringLiteral("Plant")),
+        QStringLiteral("T-101"));
+    {
+        Database db = source.open();
+        for (const char* sql : {"CREATE TABLE \"Paint Log\" (Coat TEXT)",
+                                "INSERT INTO \"Paint Log\" VALUES ('primer')",
+                                "ALTER TABLE Tank ADD COLUMN PaintColour TEXT",
+                                "UPDATE Tank SET PaintColour = 'grey', Product = 'Diesel'"})
+            ASSERT_TRUE(db.exec(QLatin1String(sql)).ok()) << sql;
+    }
+    const QString to = source.folder() + QStringLiteral("/copy.mdb");
+    auto copied = copyDatabase(source.path(), to);
+    ASSERT_TRUE(copied.ok()) << copied.error().toStdString();
+    EXPECT_EQ(copied->leftOut,
+              (QStringList{QStringLiteral("Paint Log"), QStringLiteral("Tank.PaintColour")}));
+    auto copy = Database::open(to);
+    ASSERT_TRUE(copy.ok());
+    auto product = copy->firstValue(
+        QStringLiteral("SELECT Name || '/' || Product FROM Tank WHERE TankID = ?"), {tank});
+    ASSERT_TRUE(product.ok());
+    EXPECT_EQ(product->toString(), QStringLiteral("T-101/Diesel"));
+    auto names = copy->tableNames();
+    ASSERT_TRUE(names.ok());
+    EXPECT_FALSE(names->contains(QStringLiteral("Paint Log")));
+}
+
+// A copy from a file takes its snapshot in a folder of the temporary folder named for its
+// process, and first removes the folders that runs which died left there; those of a live
+// process, and folders not named so, stay.
+TEST(DatabaseCopy, RemovesTheSnapshotFoldersOfDeadRunsOnly) {
+    test::TestDatabase source;
+    source.addCompany(QStringLiteral("Acme"));
+    test::TempDir temp;
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 deadPid = ended.processId();
+    ended.waitForFinished(-1);
+    const QString dead = QStringLiteral("korvane-snapshot-%1-a1b2c3").arg(deadPid);
+    const QString alive = QStringLiteral("korvane-snapshot-%1-d4e5f6").arg(::getppid());
+    const QString other = QStringLiteral("korvane-snapshot-x%1-g7h8i9").arg(deadPid);
+    for (const QString& name : {dead, alive, other}) {
+        ASSERT_TRUE(QDir(temp.path()).mkpath(name + QStringLiteral("/sub")));
+        QFile file(temp.filePath(name + QStringLiteral("/source.mdb")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    auto copied = copyDatabase(source.path(), source.folder() + QStringLiteral("/copy.mdb"));
+    if (oldTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTemp);
+    ASSERT_TRUE(copied.ok()) << copied.error().toStdString();
+    QStringList left = QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    left.sort();
+    QStringList kept{alive, other};
+    kept.sort();
+    EXPECT_EQ(left, kept);
 }
 
 // What lies under the temporary name of a new database file: a run that died leaves its file and

@@ -4,6 +4,7 @@
 #include "data/Recordset.h"
 #include "data/Select.h"
 #include "support/TestDatabase.h"
+#include "support/TestServer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -167,6 +168,51 @@ TEST_P(DatabaseTest, FailedTransactionLeavesNothingWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DatabaseTest, test::AllEngines, test::engineName);
+
+// What a user reads when the server refuses a statement: a sentence saying what happened and what
+// to do, chosen by the failure's code, above the server's own words; a failure without such a
+// sentence is shown as the server words it.
+TEST(Database, ServerFailuresAreExplainedByTheirCode) {
+    KORVANE_REQUIRE_SERVER();
+    test::TestDatabase file(test::Engine::Server);
+    Database db = file.open();
+    const QString inUse =
+        QStringLiteral("The database is in use by another program. Try again in a moment.");
+    const QString notAllowed = QStringLiteral("The server does not let this user change the "
+                                              "database, so changes cannot be saved.");
+    const QString lost =
+        QStringLiteral("The connection to the database server was lost; nothing was saved.");
+    const std::pair<const char*, QString> cases[] = {
+        {"23505", QStringLiteral("Another user added a record at the same moment, so this one "
+                                 "was not saved. Try again.")},
+        {"40001", inUse},
+        {"40P01", inUse},
+        {"55P03", inUse},
+        {"55006", inUse},
+        {"55000", {}},
+        {"25006", notAllowed},
+        {"42501", notAllowed},
+        {"42601", {}},
+        {"53100", QStringLiteral("The database server is out of room; nothing was saved.")},
+        {"54000", {}},
+        {"08006", lost},
+        {"57P01", lost},
+        {"57014", {}},
+        {"0A000", {}},
+    };
+    for (const auto& [code, explained] : cases) {
+        const QString said = QStringLiteral("failure %1 'quoted' ü").arg(QLatin1String(code));
+        auto failed = db.exec(QStringLiteral("DO $$ BEGIN RAISE EXCEPTION USING MESSAGE = "
+                                             "'failure %1 ''quoted'' ü', ERRCODE = '%1'; END $$")
+                                  .arg(QLatin1String(code)));
+        ASSERT_FALSE(failed.ok()) << code;
+        EXPECT_EQ(failed.error(),
+                  explained.isEmpty()
+                      ? said
+                      : explained + QStringLiteral("\n\nThe database engine reported: ") + said)
+            << code;
+    }
+}
 
 } // namespace
 } // namespace korvane

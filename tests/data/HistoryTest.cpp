@@ -109,6 +109,41 @@ TEST_P(HistoryTest, EditWritesOneEntryPerChangedField) {
     }
 }
 
+// A save that writes back every field as it was records nothing, whatever the fields' types; a
+// save that then changes one single-precision minimum records that field alone, old and new.
+TEST_P(HistoryTest, SaveThatChangesNothingWritesNothing) {
+    const std::pair<const char*, QVariant> fields[] = {{"Course1_Min", 0.1},
+                                                       {"Course2_Min", 0.3},
+                                                       {"Course1_Height", 96},
+                                                       {"Diameter", 120.5},
+                                                       {"Product", QString("Dies'l")},
+                                                       {"UTLast", QStringLiteral("05/Mar/2021")},
+                                                       {"Name", QStringLiteral("T-101")}};
+    Recordset rs = openTank();
+    const auto save = [&](const char* changed, const QVariant& to) {
+        ASSERT_TRUE(rs.edit().ok());
+        for (const auto& [name, value] : fields)
+            ASSERT_TRUE(
+                rs.setValue(QLatin1String(name), qstrcmp(name, changed) == 0 ? to : value).ok());
+        ASSERT_TRUE(rs.update().ok());
+    };
+    save("", {});
+    EXPECT_EQ(newEntries().size(), std::size(fields) - 1); // all but the name
+
+    save("", {});
+    EXPECT_TRUE(newEntries().empty());
+    ASSERT_TRUE(rs.edit().ok());
+    ASSERT_TRUE(rs.update().ok());
+    EXPECT_TRUE(newEntries().empty());
+
+    save("Course2_Min", 0.35);
+    const auto entries = newEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].field, QStringLiteral("Course2_Min"));
+    EXPECT_EQ(entries[0].before, QStringLiteral("0.3"));
+    EXPECT_EQ(entries[0].after, QStringLiteral("0.35"));
+}
+
 // A new reading is one "added" entry with its values, under its inspection and tank; a deleted
 // TML point one "deleted" entry with the values it had; a changed drawing names its page and
 // keeps none of its text.

@@ -27,6 +27,8 @@ TEST(ServerAddress, UrlsAreKeptWithoutPasswordsAndShownAsDatabaseOnHost) {
          "postgresql://bob@/k1?host=/tmp/pg&port=5499", "k1 on this computer"},
         {"postgresql://anna@dbserver/tanks?sslmode=require&password=pw",
          "postgresql://anna@dbserver/tanks?sslmode=require", "tanks on dbserver"},
+        {"postgresql://dbserver:65535?dbname=tanks&user=anna&connect_timeout=5",
+         "postgresql://anna@dbserver:65535/tanks?connect_timeout=5", "tanks on dbserver:65535"},
         {"/home/anna/plant.mdb", "/home/anna/plant.mdb", "plant.mdb"},
     };
     for (const Case& c : cases) {
@@ -47,7 +49,8 @@ TEST(ServerAddress, UrlsAreKeptWithoutPasswordsAndShownAsDatabaseOnHost) {
 
 TEST(ServerAddress, AddressesThatNameNoDatabaseOrPortAreRefused) {
     for (const char* bad : {"postgresql://anna@dbserver", "postgresql://anna@dbserver/",
-                            "postgresql://anna@dbserver:99999/tanks", "plant.mdb"})
+                            "postgresql://anna@dbserver:99999/tanks",
+                            "postgresql://anna@dbserver:65536/tanks", "plant.mdb"})
         EXPECT_FALSE(server::parse(QString::fromLatin1(bad)).ok()) << bad;
 }
 
