@@ -78,12 +78,17 @@ protected:
                                  {"MFCAllowance", 0.05},
                                  {"Custom1", "P-77"},
                                  {"Custom2", "kept out of sight"},
-                                 {"Custom3", "loose"}});
+                                 {"Custom3", "loose"},
+                                 {"Custom5", "Yes"},
+                                 {"Custom8", "kept by an older version"}});
         EXPECT_TRUE(file->open()
                         .exec(QStringLiteral("UPDATE Preferences SET Custom1_Label = 'Permit No.', "
                                              "Custom2_Label = 'Secret', Custom2_Type = 4, "
                                              "Custom4_Label = 'Inspector''s Ref.', "
-                                             "Custom4_Type = 1"))
+                                             "Custom4_Type = 1, Custom5_Label = 'Lined?', "
+                                             "Custom5_Type = 3, Custom6_Label = 'Recoated', "
+                                             "Custom6_Type = 2, Custom7_Label = 'Grade', "
+                                             "Custom7_Type = 5, Custom8_Type = -1"))
                         .ok());
 
         i23 = file->add(QStringLiteral("Inspection"), {{"TankID", t101},
@@ -396,9 +401,12 @@ TEST_F(ReportDataTest, CustomFieldsGoByTheirPreferencesNamesAndHiddenOnesAreLeft
         shown << QStringLiteral("%1 (%2) = %3")
                      .arg(at(field, "label").toString(), at(field, "kind").toString(),
                           at(field, "value").toString());
-    // Field 3 has no name but a value; field 4 has a name but no value.
+    // Field 3 has no name but a value; field 4 has a name but no value. Fields 7 and 8 hold a
+    // kind the program does not know (a damaged or foreign file): they are shown as text.
     EXPECT_EQ(shown, (QStringList{"Permit No. (Text) = P-77", "Custom Field 3 (Text) = loose",
-                                  "Inspector's Ref. (Numeric) = "}));
+                                  "Inspector's Ref. (Numeric) = ", "Lined? (Yes/No) = Yes",
+                                  "Recoated (Date/Time) = ", "Grade (Text) = ",
+                                  "Custom Field 8 (Text) = kept by an older version"}));
 }
 
 TEST_F(ReportDataTest, ReadingsComeByPointThenDateWithTheMinimumOfTheirCourse) {

@@ -110,7 +110,8 @@ TEST(ReportDefinition, LooksUpOnlyPlainReportNames) {
     ASSERT_TRUE(QDir(root.path()).mkpath("work/a"));
     const QString work = root.filePath("work");
     // Every refused name below names a file that exists.
-    for (const QString& path : {root.filePath("x.rpt"), work + "/a/b.rpt", work + "/x.txt"})
+    for (const QString& path : {root.filePath("x.rpt"), work + "/a/b.rpt", work + "/x.txt",
+                                work + "/tab\t.rpt", work + "/del\x7f.rpt"})
         writeFile(path, "Title: T\nData: tanks\n\nx");
     writeFile(work + "/UPPER.RPT", "Title: Upper\nData: tmls\n\n<p>{{x}}</p>");
     writeFile(work + "/bad.rpt", "Title: Bad\nData: tank\n\nx");
@@ -120,9 +121,10 @@ TEST(ReportDefinition, LooksUpOnlyPlainReportNames) {
         return QDir::current().absoluteFilePath(name);
     };
 
-    for (const QString& name : {QString("../x.rpt"), root.filePath("x.rpt"), QString("/etc/passwd"),
-                                QString("a/b.rpt"), QString("a\\b.rpt"), QString("x.txt"),
-                                QString(""), QString(".rpt"), QString("bad.rpt\n")}) {
+    for (const QString& name :
+         {QString("../x.rpt"), root.filePath("x.rpt"), QString("/etc/passwd"), QString("a/b.rpt"),
+          QString("a\\b.rpt"), QString("x.txt"), QString(""), QString(".rpt"), QString("bad.rpt\n"),
+          QString("tab\t.rpt"), QString("del\x7f.rpt")}) {
         SCOPED_TRACE(text(name));
         EXPECT_EQ(findReportFile(name), QString());
         const auto loaded = loadReportDefinition(name);
