@@ -34,6 +34,8 @@ private:
 };
 
 TEST(ReportDefinition, ReadsHeaderAndTemplate) {
+    const QByteArray header = "Title: Full\nData: tanks\n\n";
+    const qsizetype fullTemplate = MaxReportFileSize - header.size();
     const struct {
         QByteArray file;
         QString title;
@@ -50,9 +52,12 @@ TEST(ReportDefinition, ReadsHeaderAndTemplate) {
          "\n{{#tmls}}{{PointID}}{{/tmls}}", 4},
         {"Title: a: b\nData: tanks\n\n#x", "a: b", DataKind::Tanks, "#x", 4},
         {"Data: Assessment\nTitle: R\n\nx", "R", DataKind::Assessment, "x", 4},
+        // A file of exactly the size a report file may have.
+        {header + QByteArray(fullTemplate, 'x'), "Full", DataKind::Tanks,
+         QString(fullTemplate, u'x'), 4},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
+        SCOPED_TRACE(c.file.left(80).toStdString());
         const auto definition = parseReportDefinition(c.file);
         ASSERT_TRUE(definition) << text(definition.error());
         EXPECT_EQ(definition->title, c.title);
