@@ -335,7 +335,20 @@ TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
         tank.insert(QStringLiteral("Course%1_Height").arg(course), course == 10 ? 60 : 96);
         tank.insert(QStringLiteral("Course%1_Min").arg(course), 0.50 - 0.03 * (course - 1));
     }
-    tall.add(Tanks, tank);
+    const qint32 tankId = tall.add(Tanks, tank);
+    // Readings on the bottom and top courses, at and just below their minimums, on the floor and
+    // the roof (which have none), and on a course the tank does not have.
+    const qint32 inspection = tall.add(QStringLiteral("Inspection"),
+                                       {{"TankID", tankId}, {"InspectionDate", "01/Mar/2024"}});
+    for (const auto& [point, course, inches, date] :
+         {std::tuple{"C1", 2, 0.499, "01/Mar/2024"}, std::tuple{"C10", 11, 0.23, "01/Mar/2023"},
+          std::tuple{"C10", 11, 0.229, "01/Mar/2024"}, std::tuple{"F", 1, 0.01, "01/Mar/2024"},
+          std::tuple{"R", 12, 0.05, "01/Mar/2024"}, std::tuple{"X", 13, 0.1, "01/Mar/2024"}})
+        tall.add(QStringLiteral("Thickness"), {{"InspectionID", inspection},
+                                               {"PointID", point},
+                                               {"Course", course},
+                                               {"Reading", inches},
+                                               {"DateTaken", date}});
 
     const QStringList us{"1 96.00 0.500", "2 96.00 0.470", "3 96.00 0.440", "4 96.00 0.410",
                          "5 96.00 0.380", "6 96.00 0.350", "7 96.00 0.320", "8 96.00 0.290",
@@ -343,11 +356,24 @@ TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
     const QStringList si{"1 243.84 12.70", "2 243.84 11.94", "3 243.84 11.18", "4 243.84 10.41",
                          "5 243.84 9.65",  "6 243.84 8.89",  "7 243.84 8.13",  "8 243.84 7.37",
                          "9 243.84 6.60",  "10 152.40 5.84"};
+    // point, course, reading, minimum, below
+    const QStringList readingsUS{"C1 Course 1 0.499 0.500 below",
+                                 "C10 Course 10 0.230 0.230 -",
+                                 "C10 Course 10 0.229 0.230 below",
+                                 "F Floor 0.010  -",
+                                 "R Roof 0.050  -",
+                                 "X  0.100  -"};
+    const QStringList readingsSI{"C1 Course 1 12.67 12.70 below",
+                                 "C10 Course 10 5.84 5.84 -",
+                                 "C10 Course 10 5.82 5.84 below",
+                                 "F Floor 0.25  -",
+                                 "R Roof 1.27  -",
+                                 "X  2.54  -"};
     for (const bool unitsUS : {true, false}) {
         SCOPED_TRACE(unitsUS ? "US" : "metric");
         DataOptions options;
         options.unitsUS = unitsUS;
-        auto data = buildReportData(tall.path(), DataKind::Tanks, {}, options);
+        auto data = buildReportData(tall.path(), DataKind::Inspections, {}, options);
         ASSERT_TRUE(data.ok());
         const QVariant shown = at(*data, "companies/0/locations/0/tanks/0");
         EXPECT_EQ(at(shown, QStringLiteral("courseCount")), 10);
@@ -358,6 +384,17 @@ TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
                              at(course, QStringLiteral("height")).toString(),
                              at(course, QStringLiteral("minimum")).toString());
         EXPECT_EQ(rows, unitsUS ? us : si);
+
+        QStringList readings;
+        for (const QVariant& r : at(shown, QStringLiteral("inspections/0/readings")).toList())
+            readings << QStringLiteral("%1 %2 %3 %4 %5")
+                            .arg(at(r, QStringLiteral("point")).toString(),
+                                 at(r, QStringLiteral("course")).toString(),
+                                 at(r, QStringLiteral("reading")).toString(),
+                                 at(r, QStringLiteral("minimum")).toString(),
+                                 at(r, QStringLiteral("below")).toBool() ? "below" : "-");
+        EXPECT_EQ(readings, unitsUS ? readingsUS : readingsSI);
+        EXPECT_EQ(at(shown, QStringLiteral("inspections/0/belowCount")), 2);
     }
 }
 
