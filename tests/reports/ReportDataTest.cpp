@@ -324,6 +324,41 @@ TEST_F(ReportDataTest, TankValuesAreShownInTheUnitsChosen) {
     EXPECT_EQ(at(empty, "maxFill/any"), false);
 }
 
+// A maximum fill record with only one of its values entered is still printed, whichever it is.
+TEST_F(ReportDataTest, AMaximumFillRecordWithOneValueIsPrinted) {
+    test::TestDatabase one;
+    const qint32 location =
+        one.addLocation(one.addCompany(QStringLiteral("Acme Oil")), QStringLiteral("Fill Farm"));
+    const struct {
+        const char* field;
+        QVariant stored;
+        const char* path;
+    } cases[] = {
+        {"MFProduct", "Jet A", "product"},       {"MFSGravity", 0.8, "specificGravity"},
+        {"MFDate", "01/Mar/2024", "date"},       {"MFCourse", 1, "course"},
+        {"MFCReading", 0.25, "criticalReading"}, {"MFCAllowance", 0.05, "corrosionAllowance"},
+        {"MFDesignLevel", 30, "designLevel"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        one.add(Tanks, {{"LocationID", location},
+                        {"Name", QStringLiteral("M%1").arg(i)},
+                        {"Height", 480},
+                        {cases[i].field, cases[i].stored}});
+    one.addTank(location, QStringLiteral("M9 without a record"));
+
+    auto data = buildReportData(one.path(), DataKind::Tanks, {}, DataOptions{});
+    ASSERT_TRUE(data.ok());
+    const QVariantList tanks = at(*data, "companies/0/locations/0/tanks").toList();
+    ASSERT_EQ(tanks.size(), static_cast<qsizetype>(std::size(cases)) + 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].field);
+        const QVariant fill = at(tanks[static_cast<qsizetype>(i)], QStringLiteral("maxFill"));
+        EXPECT_FALSE(at(fill, QString::fromLatin1(cases[i].path)).toString().isEmpty());
+        EXPECT_EQ(at(fill, QStringLiteral("any")), true);
+    }
+    EXPECT_EQ(at(tanks.last(), QStringLiteral("maxFill/any")), false);
+}
+
 // Every course of a ten-course tank, the top one too, with its height (entered in inches) and
 // its minimum, in both unit systems.
 TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {

@@ -216,6 +216,7 @@ TEST(ReportRenderer, LongRunsOfTextGetPlacesToBreak) {
         // A lone '&' at the very end of the text, as a template's "R&D" leaves it.
         {a(199) + "&amp", a(199) + "&" + z + "amp"},
         {a(10) + "&", a(10) + "&"},
+        {a(10) + "<b", a(10) + "<b"}, // a tag cut off at the very end
         {"<style>" + a(500) + "</style>", "<style>" + a(500) + "</style>"},
         {"<!-- " + a(500) + " -->" + a(10), "<!-- " + a(500) + " -->" + a(10)},
         {a(100) + z + a(150), a(100) + z + a(150)},
