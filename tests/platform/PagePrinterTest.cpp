@@ -77,6 +77,14 @@ TEST_F(PagePrinterTest, LongListRunsOnWithHeadingAndPageNumbers) {
         }
     }
     EXPECT_EQ(next, 201);
+
+    // The opening title stands centred on the page, as the page number below it does.
+    const auto middle = [](const QString& page, const QString& words) {
+        const QString line = lineWith(page, words);
+        return line.indexOf(words) + words.size() / 2.0;
+    };
+    EXPECT_NEAR(middle(text[0], QStringLiteral("Opening Title")),
+                middle(text[0], QStringLiteral("Page 1 of %1").arg(count)), 4);
 }
 
 // On every page the body stops an empty line above the page number, and a full page is used to

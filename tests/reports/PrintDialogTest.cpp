@@ -99,6 +99,41 @@ TEST_F(PrintDialogTest, FromInspectionsEachOkRunsTheOptionChosenThen) {
     EXPECT_TRUE(t.prompts.messages().empty());
 }
 
+// Every option of both windows, as captioned, runs its own report for the highlighted tank or
+// for all of the tanks at its location.
+TEST_F(PrintDialogTest, EveryOptionRunsItsReportForTheTankOrTheLocation) {
+    const QString tank = QStringLiteral("{Tank.TankID} = %1").arg(t101);
+    const QString location = QStringLiteral("{Tank.LocationID} = %1").arg(portArthur);
+    const struct {
+        quint8 caller;
+        QStringList runs; // caption, report file, selection, by option
+    } cases[] = {
+        {10,
+         {"Highlighted Tank - Summary | tank_sum.rpt | " + tank,
+          "Highlighted Tank - Detail | tank_det.rpt | " + tank,
+          "All Tanks - Summary | tank_sum.rpt | " + location,
+          "All Tanks - Detail | tank_det.rpt | " + location}},
+        {20,
+         {"Highlighted Inspection - Summary | insp_sum.rpt | " + tank,
+          "Highlighted Inspection - Detail | insp_det.rpt | " + tank,
+          "All Inspections - Summary | insp_sum.rpt | " + location,
+          "All Inspections - Detail | insp_det.rpt | " + location}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.caller));
+        open(c.caller);
+        QStringList runs;
+        for (int i = 0; i < 4; ++i) {
+            QTest::mouseClick(option(i), Qt::LeftButton);
+            runReport();
+            runs << QStringLiteral("%1 | %2 | %3")
+                        .arg(option(i)->text(), dialog->lastReportFile(), session.SQLString);
+        }
+        EXPECT_EQ(runs, c.runs);
+    }
+    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
 // A report file that cannot be found says which and where it was looked for; the dialog stays
 // open and Cancel closes it.
 TEST_F(PrintDialogTest, AMissingReportFileIsNamedAndTheDialogStaysOpen) {

@@ -78,12 +78,17 @@ protected:
                                  {"MFCAllowance", 0.05},
                                  {"Custom1", "P-77"},
                                  {"Custom2", "kept out of sight"},
-                                 {"Custom3", "loose"}});
+                                 {"Custom3", "loose"},
+                                 {"Custom5", "Yes"},
+                                 {"Custom8", "kept by an older version"}});
         EXPECT_TRUE(file->open()
                         .exec(QStringLiteral("UPDATE Preferences SET Custom1_Label = 'Permit No.', "
                                              "Custom2_Label = 'Secret', Custom2_Type = 4, "
                                              "Custom4_Label = 'Inspector''s Ref.', "
-                                             "Custom4_Type = 1"))
+                                             "Custom4_Type = 1, Custom5_Label = 'Lined?', "
+                                             "Custom5_Type = 3, Custom6_Label = 'Recoated', "
+                                             "Custom6_Type = 2, Custom7_Label = 'Grade', "
+                                             "Custom7_Type = 5, Custom8_Type = -1"))
                         .ok());
 
         i23 = file->add(QStringLiteral("Inspection"), {{"TankID", t101},
@@ -319,6 +324,41 @@ TEST_F(ReportDataTest, TankValuesAreShownInTheUnitsChosen) {
     EXPECT_EQ(at(empty, "maxFill/any"), false);
 }
 
+// A maximum fill record with only one of its values entered is still printed, whichever it is.
+TEST_F(ReportDataTest, AMaximumFillRecordWithOneValueIsPrinted) {
+    test::TestDatabase one;
+    const qint32 location =
+        one.addLocation(one.addCompany(QStringLiteral("Acme Oil")), QStringLiteral("Fill Farm"));
+    const struct {
+        const char* field;
+        QVariant stored;
+        const char* path;
+    } cases[] = {
+        {"MFProduct", "Jet A", "product"},       {"MFSGravity", 0.8, "specificGravity"},
+        {"MFDate", "01/Mar/2024", "date"},       {"MFCourse", 1, "course"},
+        {"MFCReading", 0.25, "criticalReading"}, {"MFCAllowance", 0.05, "corrosionAllowance"},
+        {"MFDesignLevel", 30, "designLevel"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        one.add(Tanks, {{"LocationID", location},
+                        {"Name", QStringLiteral("M%1").arg(i)},
+                        {"Height", 480},
+                        {cases[i].field, cases[i].stored}});
+    one.addTank(location, QStringLiteral("M9 without a record"));
+
+    auto data = buildReportData(one.path(), DataKind::Tanks, {}, DataOptions{});
+    ASSERT_TRUE(data.ok());
+    const QVariantList tanks = at(*data, "companies/0/locations/0/tanks").toList();
+    ASSERT_EQ(tanks.size(), static_cast<qsizetype>(std::size(cases)) + 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].field);
+        const QVariant fill = at(tanks[static_cast<qsizetype>(i)], QStringLiteral("maxFill"));
+        EXPECT_FALSE(at(fill, QString::fromLatin1(cases[i].path)).toString().isEmpty());
+        EXPECT_EQ(at(fill, QStringLiteral("any")), true);
+    }
+    EXPECT_EQ(at(tanks.last(), QStringLiteral("maxFill/any")), false);
+}
+
 // Every course of a ten-course tank, the top one too, with its height (entered in inches) and
 // its minimum, in both unit systems.
 TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
@@ -330,7 +370,20 @@ TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
         tank.insert(QStringLiteral("Course%1_Height").arg(course), course == 10 ? 60 : 96);
         tank.insert(QStringLiteral("Course%1_Min").arg(course), 0.50 - 0.03 * (course - 1));
     }
-    tall.add(Tanks, tank);
+    const qint32 tankId = tall.add(Tanks, tank);
+    // Readings on the bottom and top courses, at and just below their minimums, on the floor and
+    // the roof (which have none), and on a course the tank does not have.
+    const qint32 inspection = tall.add(QStringLiteral("Inspection"),
+                                       {{"TankID", tankId}, {"InspectionDate", "01/Mar/2024"}});
+    for (const auto& [point, course, inches, date] :
+         {std::tuple{"C1", 2, 0.499, "01/Mar/2024"}, std::tuple{"C10", 11, 0.23, "01/Mar/2023"},
+          std::tuple{"C10", 11, 0.229, "01/Mar/2024"}, std::tuple{"F", 1, 0.01, "01/Mar/2024"},
+          std::tuple{"R", 12, 0.05, "01/Mar/2024"}, std::tuple{"X", 13, 0.1, "01/Mar/2024"}})
+        tall.add(QStringLiteral("Thickness"), {{"InspectionID", inspection},
+                                               {"PointID", point},
+                                               {"Course", course},
+                                               {"Reading", inches},
+                                               {"DateTaken", date}});
 
     const QStringList us{"1 96.00 0.500", "2 96.00 0.470", "3 96.00 0.440", "4 96.00 0.410",
                          "5 96.00 0.380", "6 96.00 0.350", "7 96.00 0.320", "8 96.00 0.290",
@@ -338,11 +391,24 @@ TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
     const QStringList si{"1 243.84 12.70", "2 243.84 11.94", "3 243.84 11.18", "4 243.84 10.41",
                          "5 243.84 9.65",  "6 243.84 8.89",  "7 243.84 8.13",  "8 243.84 7.37",
                          "9 243.84 6.60",  "10 152.40 5.84"};
+    // point, course, reading, minimum, below
+    const QStringList readingsUS{"C1 Course 1 0.499 0.500 below",
+                                 "C10 Course 10 0.230 0.230 -",
+                                 "C10 Course 10 0.229 0.230 below",
+                                 "F Floor 0.010  -",
+                                 "R Roof 0.050  -",
+                                 "X  0.100  -"};
+    const QStringList readingsSI{"C1 Course 1 12.67 12.70 below",
+                                 "C10 Course 10 5.84 5.84 -",
+                                 "C10 Course 10 5.82 5.84 below",
+                                 "F Floor 0.25  -",
+                                 "R Roof 1.27  -",
+                                 "X  2.54  -"};
     for (const bool unitsUS : {true, false}) {
         SCOPED_TRACE(unitsUS ? "US" : "metric");
         DataOptions options;
         options.unitsUS = unitsUS;
-        auto data = buildReportData(tall.path(), DataKind::Tanks, {}, options);
+        auto data = buildReportData(tall.path(), DataKind::Inspections, {}, options);
         ASSERT_TRUE(data.ok());
         const QVariant shown = at(*data, "companies/0/locations/0/tanks/0");
         EXPECT_EQ(at(shown, QStringLiteral("courseCount")), 10);
@@ -353,6 +419,17 @@ TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {
                              at(course, QStringLiteral("height")).toString(),
                              at(course, QStringLiteral("minimum")).toString());
         EXPECT_EQ(rows, unitsUS ? us : si);
+
+        QStringList readings;
+        for (const QVariant& r : at(shown, QStringLiteral("inspections/0/readings")).toList())
+            readings << QStringLiteral("%1 %2 %3 %4 %5")
+                            .arg(at(r, QStringLiteral("point")).toString(),
+                                 at(r, QStringLiteral("course")).toString(),
+                                 at(r, QStringLiteral("reading")).toString(),
+                                 at(r, QStringLiteral("minimum")).toString(),
+                                 at(r, QStringLiteral("below")).toBool() ? "below" : "-");
+        EXPECT_EQ(readings, unitsUS ? readingsUS : readingsSI);
+        EXPECT_EQ(at(shown, QStringLiteral("inspections/0/belowCount")), 2);
     }
 }
 
@@ -396,9 +473,12 @@ TEST_F(ReportDataTest, CustomFieldsGoByTheirPreferencesNamesAndHiddenOnesAreLeft
         shown << QStringLiteral("%1 (%2) = %3")
                      .arg(at(field, "label").toString(), at(field, "kind").toString(),
                           at(field, "value").toString());
-    // Field 3 has no name but a value; field 4 has a name but no value.
+    // Field 3 has no name but a value; field 4 has a name but no value. Fields 7 and 8 hold a
+    // kind the program does not know (a damaged or foreign file): they are shown as text.
     EXPECT_EQ(shown, (QStringList{"Permit No. (Text) = P-77", "Custom Field 3 (Text) = loose",
-                                  "Inspector's Ref. (Numeric) = "}));
+                                  "Inspector's Ref. (Numeric) = ", "Lined? (Yes/No) = Yes",
+                                  "Recoated (Date/Time) = ", "Grade (Text) = ",
+                                  "Custom Field 8 (Text) = kept by an older version"}));
 }
 
 TEST_F(ReportDataTest, ReadingsComeByPointThenDateWithTheMinimumOfTheirCourse) {

@@ -34,6 +34,8 @@ private:
 };
 
 TEST(ReportDefinition, ReadsHeaderAndTemplate) {
+    const QByteArray header = "Title: Full\nData: tanks\n\n";
+    const qsizetype fullTemplate = MaxReportFileSize - header.size();
     const struct {
         QByteArray file;
         QString title;
@@ -50,9 +52,12 @@ TEST(ReportDefinition, ReadsHeaderAndTemplate) {
          "\n{{#tmls}}{{PointID}}{{/tmls}}", 4},
         {"Title: a: b\nData: tanks\n\n#x", "a: b", DataKind::Tanks, "#x", 4},
         {"Data: Assessment\nTitle: R\n\nx", "R", DataKind::Assessment, "x", 4},
+        // A file of exactly the size a report file may have.
+        {header + QByteArray(fullTemplate, 'x'), "Full", DataKind::Tanks,
+         QString(fullTemplate, u'x'), 4},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
+        SCOPED_TRACE(c.file.left(80).toStdString());
         const auto definition = parseReportDefinition(c.file);
         ASSERT_TRUE(definition) << text(definition.error());
         EXPECT_EQ(definition->title, c.title);
@@ -110,7 +115,8 @@ TEST(ReportDefinition, LooksUpOnlyPlainReportNames) {
     ASSERT_TRUE(QDir(root.path()).mkpath("work/a"));
     const QString work = root.filePath("work");
     // Every refused name below names a file that exists.
-    for (const QString& path : {root.filePath("x.rpt"), work + "/a/b.rpt", work + "/x.txt"})
+    for (const QString& path : {root.filePath("x.rpt"), work + "/a/b.rpt", work + "/x.txt",
+                                work + "/tab\t.rpt", work + "/del\x7f.rpt"})
         writeFile(path, "Title: T\nData: tanks\n\nx");
     writeFile(work + "/UPPER.RPT", "Title: Upper\nData: tmls\n\n<p>{{x}}</p>");
     writeFile(work + "/bad.rpt", "Title: Bad\nData: tank\n\nx");
@@ -120,9 +126,10 @@ TEST(ReportDefinition, LooksUpOnlyPlainReportNames) {
         return QDir::current().absoluteFilePath(name);
     };
 
-    for (const QString& name : {QString("../x.rpt"), root.filePath("x.rpt"), QString("/etc/passwd"),
-                                QString("a/b.rpt"), QString("a\\b.rpt"), QString("x.txt"),
-                                QString(""), QString(".rpt"), QString("bad.rpt\n")}) {
+    for (const QString& name :
+         {QString("../x.rpt"), root.filePath("x.rpt"), QString("/etc/passwd"), QString("a/b.rpt"),
+          QString("a\\b.rpt"), QString("x.txt"), QString(""), QString(".rpt"), QString("bad.rpt\n"),
+          QString("tab\t.rpt"), QString("del\x7f.rpt")}) {
         SCOPED_TRACE(text(name));
         EXPECT_EQ(findReportFile(name), QString());
         const auto loaded = loadReportDefinition(name);

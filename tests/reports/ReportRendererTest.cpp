@@ -213,6 +213,10 @@ TEST(ReportRenderer, LongRunsOfTextGetPlacesToBreak) {
         // An entity or a character outside the BMP is one character and is not split.
         {a(199) + "&amp;&#8203x" + emoji, a(199) + "&amp;" + z + "&#8203x" + emoji},
         {a(199) + emoji + "b", a(199) + emoji + z + "b"},
+        // A lone '&' at the very end of the text, as a template's "R&D" leaves it.
+        {a(199) + "&amp", a(199) + "&" + z + "amp"},
+        {a(10) + "&", a(10) + "&"},
+        {a(10) + "<b", a(10) + "<b"}, // a tag cut off at the very end
         {"<style>" + a(500) + "</style>", "<style>" + a(500) + "</style>"},
         {"<!-- " + a(500) + " -->" + a(10), "<!-- " + a(500) + " -->" + a(10)},
         {a(100) + z + a(150), a(100) + z + a(150)},

@@ -139,6 +139,9 @@ TEST(SelectionFormula, RefusesWithTheProblemAndWhereItIs) {
         {"{Tank.TankID} = TRUE", "Unexpected word 'TRUE' at character 17."},
         {"Tank.TankID = 1", "Unexpected word 'Tank' at character 1."},
         {"{Tank.TankID} = 1e999", "Number out of range at character 17."},
+        // A point must have digits after it.
+        {"{Tank.Diameter} > 12.", "Unexpected character '.' at character 21."},
+        {"{Tank.Diameter} > 12.e3", "Unexpected character '.' at character 21."},
         {"{Tank.TankID = 1", "Unclosed field at character 1."},
         {"{Tank.TankID = 1 OR {Tank.TankID} = 2", "Unclosed field at character 1."},
         {"{Tank} = 1", "Expected a field written as {Table.Field} at character 1."},
