@@ -1,9 +1,11 @@
 #pragma once
 
 #include "graphics/DrawingSurface.h"
+#include "graphics/DrawingTab.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -66,6 +68,19 @@ public:
 private:
     DrawingSurface& surface_;
 };
+
+// Pages every drawing tab of a window on as far as it goes and gives the page counters then
+// shown: roof and floor, shell, other.
+inline QStringList countersPagedToTheEnd(QWidget& window) {
+    for (DrawingTab* tab : window.findChildren<DrawingTab*>())
+        tab->showPage(1000);
+    QStringList shown;
+    for (const char* counter : {"Label_RFPage", "Graph_CountS", "Graph_CountO"}) {
+        const auto* label = window.findChild<QLabel*>(QLatin1String(counter));
+        shown << (label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(counter)));
+    }
+    return shown;
+}
 
 // A surface shown at a fixed size, with its page filling the viewport at 100 per cent.
 struct ShownSurface {
