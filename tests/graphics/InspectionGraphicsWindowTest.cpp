@@ -77,6 +77,14 @@ protected:
                      texts[i]);
         }
     }
+    // On the roof page: a box drawn and accepted as corroded area C-1, held by the window.
+    void acceptRoofArea() {
+        tabs()->setCurrentIndex(InspectionGraphicsWindow::TabRoofFloor);
+        drawBox(2, "Opt_RFDraw", 100);
+        t.prompts.answerMessage(Answer::Yes);
+        enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "2", "3", "0.125"});
+        click("Cmd_RFAccept");
+    }
     QVariant area(const char* table, const char* field) const {
         return file.value(QString::fromLatin1(table), QStringLiteral("InspectionID"), inspection,
                           QString::fromLatin1(field));
@@ -183,11 +191,7 @@ TEST_F(InspectionGraphicsWindowTest, AnEdgeAreaInMetricIsStoredInInchesAndShownA
 
 TEST_F(InspectionGraphicsWindowTest, RoofFloorAndShellAreas) {
     auto window = openWindow();
-    tabs()->setCurrentIndex(InspectionGraphicsWindow::TabRoofFloor);
-    drawBox(2, "Opt_RFDraw", 100);
-    t.prompts.answerMessage(Answer::Yes);
-    enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "2", "3", "0.125"});
-    click("Cmd_RFAccept");
+    acceptRoofArea();
 
     // The floor page: the roof's area ID is taken; a pitting area reads back as pitting.
     t.prompts.answerMessage(Answer::Yes); // save the roof page
@@ -277,11 +281,7 @@ TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo)
 // program changed since the window read it is refused at OK, with nothing stored.
 TEST_F(InspectionGraphicsWindowTest, AreasGoWithTheirElementsUntilOkStoresThem) {
     auto window = openWindow();
-    tabs()->setCurrentIndex(InspectionGraphicsWindow::TabRoofFloor);
-    drawBox(2, "Opt_RFDraw", 100);
-    t.prompts.answerMessage(Answer::Yes);
-    enterArea("RF", {"R. Diaz", "1/3/23", "C-1", "2", "3", "0.125"});
-    click("Cmd_RFAccept");
+    acceptRoofArea();
     t.prompts.answerMessage(Answer::No); // the roof page, and C-1 with it, is not saved
     click("HScroll_RF_Next");
     tabs()->setCurrentIndex(InspectionGraphicsWindow::TabEdge);
