@@ -44,6 +44,9 @@ TEST(GraphicPages, NamesTypesCaptionsAndWhatCountsAsAPageOfTheOwner) {
         {"C1_L2_T3_Roof.tmp\n", 1, false},
         {"", 1, false},
     };
+    // A plate page is told by its number wherever the label's page part stands.
+    EXPECT_EQ(graphicType(QStringLiteral("_S52.tmp")), 2);
+    EXPECT_EQ(graphicType(QStringLiteral("_S50.tmp")), 1);
     for (const auto& c : cases) {
         const QString label = QString::fromLatin1(c.label);
         EXPECT_EQ(graphicType(label), c.type) << c.label;

@@ -205,6 +205,12 @@ TEST(CorrosionAssessment, TheTankAgainstItsSchedule) {
     EXPECT_TRUE(tank.utTooLong);
     EXPECT_FALSE(tank.externalTooLong); // 1.5 years against 0.14 / 0.06
 
+    // A life exactly as long as the interval in force is not short of it; a hair less is.
+    const double life = valueOf(tank.points[0].remainingLife);
+    EXPECT_EQ(assessTank(readings, minimums, {life, 0}).points[0].status, PointStatus::Sound);
+    EXPECT_EQ(assessTank(readings, minimums, {std::nextafter(life, 99.0), 0}).points[0].status,
+              PointStatus::LifeShorterThanUt);
+
     const TankAssessment empty = assessTank({}, minimums, {});
     EXPECT_TRUE(empty.points.empty());
     EXPECT_FALSE(empty.shortestLife);

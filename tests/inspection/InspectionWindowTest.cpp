@@ -316,6 +316,22 @@ TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
     EXPECT_EQ(inspectionField(unnumbered, "InspectionNum"), QStringLiteral("I-2023b"));
 }
 
+// Return in the inspection grid opens the inspection it stands on, as a double-click does.
+TEST_F(InspectionWindowTest, ReturnInTheInspectionGridOpensTheInspection) {
+    openWindow();
+    chooseLocation(0, 0);
+    doubleClickList("List_Tank", 0);
+    QTableView* grid = inspectionGrid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(session.RecordMode);
+    EXPECT_EQ(session.CurInspectionID, i2023);
+    EXPECT_EQ(text("Text_INum"), QStringLiteral("I-2023"));
+    EXPECT_TRUE(t.prompts.messages().empty());
+}
+
 TEST_F(InspectionWindowTest, ANewChoiceAboveAnOpenInspectionAsksFirstWhenItWasChanged) {
     // Left as it was: the other tank is chosen without a question.
     openInspection(2);
