@@ -4,9 +4,9 @@
 // index, against testing every element.
 
 #include "RatioReporter.h"
-#include "graphics/DrawingFile.h"
-#include "graphics/DrawingRenderer.h"
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingFile.h"
+#include "drawing/DrawingRenderer.h"
+#include "drawing/DrawingSurface.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

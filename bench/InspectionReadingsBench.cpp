@@ -4,11 +4,11 @@
 
 #include "BenchDatabase.h"
 #include "RatioReporter.h"
-#include "inspection/InspectionRecords.h"
 #include "inspection/ThicknessPanel.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "storage/InspectionRecords.h"
 
 #include <QApplication>
 #include <QTableView>

@@ -5,14 +5,14 @@
 #include "BenchDatabase.h"
 #include "RatioReporter.h"
 #include "data/Database.h"
-#include "graphics/DrawingFile.h"
-#include "graphics/DrawingGeometry.h"
-#include "graphics/DrawingSurface.h"
-#include "graphics/GraphicStorage.h"
+#include "drawing/DrawingFile.h"
+#include "drawing/DrawingGeometry.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "storage/GraphicStorage.h"
 
 #include <QApplication>
 #include <QFile>

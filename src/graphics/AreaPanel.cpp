@@ -1,8 +1,8 @@
 #include "graphics/AreaPanel.h"
 
 #include "common/NumberFormat.h"
+#include "engineering/ThicknessRules.h"
 #include "graphics/DrawingTab.h"
-#include "inspection/ThicknessRules.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "graphics/AreaRecords.h"
 #include "graphics/LinkedEntryPanel.h"
 #include "platform/Session.h"
+#include "storage/AreaRecords.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "graphics/DrawingPages.h"
 
 #include "data/Database.h"
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
 #include "platform/BusyScope.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "common/Result.h"
-#include "graphics/GraphicStorage.h"
-#include "graphics/LinkedRows.h"
 #include "platform/Services.h"
+#include "storage/GraphicStorage.h"
+#include "storage/LinkedRows.h"
 
 #include <QObject>
 

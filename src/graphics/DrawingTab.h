@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
-#include "graphics/ZoomSteps.h"
+#include "drawing/ZoomSteps.h"
 
 #include <QStringList>
 #include <QWidget>

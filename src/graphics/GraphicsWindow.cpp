@@ -1,6 +1,6 @@
 #include "graphics/GraphicsWindow.h"
 
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
 #include "platform/WindowControls.h"

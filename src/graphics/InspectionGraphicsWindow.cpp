@@ -1,8 +1,8 @@
 #include "graphics/InspectionGraphicsWindow.h"
 
 #include "graphics/AreaPanel.h"
-#include "graphics/GraphicStorage.h"
-#include "inspection/InspectionSelectPanel.h"
+#include "selection/InspectionSelectPanel.h"
+#include "storage/GraphicStorage.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 #include "graphics/LinkedEntryPanel.h"
 
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
 #include "platform/WindowControls.h"
 

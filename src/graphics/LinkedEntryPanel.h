@@ -1,9 +1,9 @@
 #pragma once
 
 #include "common/Result.h"
-#include "graphics/DrawingElement.h"
-#include "graphics/LinkedRows.h"
+#include "drawing/DrawingElement.h"
 #include "platform/Services.h"
+#include "storage/LinkedRows.h"
 
 #include <QWidget>
 

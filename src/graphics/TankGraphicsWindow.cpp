@@ -1,10 +1,11 @@
 #include "graphics/TankGraphicsWindow.h"
 
-#include "graphics/DrawingSurface.h"
-#include "graphics/GraphicStorage.h"
-#include "graphics/TankSelectPanel.h"
+#include "assessment/AssessmentStatus.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/TmlPointPanel.h"
-#include "inspection/AssessmentStatus.h"
+#include "selection/TankSelectPanel.h"
+#include "storage/AssessmentRecords.h"
+#include "storage/GraphicStorage.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "graphics/GraphicsWindow.h"
-#include "graphics/TmlRecords.h"
+#include "storage/TmlRecords.h"
 
 namespace korvane {
 

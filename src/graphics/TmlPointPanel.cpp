@@ -1,11 +1,11 @@
 #include "graphics/TmlPointPanel.h"
 
+#include "assessment/AssessmentStatus.h"
 #include "common/NumberFormat.h"
 #include "common/TextValue.h"
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
-#include "graphics/TmlRecords.h"
-#include "inspection/AssessmentStatus.h"
+#include "storage/TmlRecords.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graphics/LinkedEntryPanel.h"
-#include "graphics/TmlRecords.h"
 #include "platform/Session.h"
+#include "storage/TmlRecords.h"
 
 namespace korvane {
 

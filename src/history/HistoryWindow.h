@@ -1,8 +1,8 @@
 #pragma once
 
-#include "history/HistoryView.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "storage/HistoryView.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 
 #include "data/DataSource.h"
 #include "data/Select.h"
-#include "inspection/InspectionTypes.h"
+#include "engineering/InspectionTypes.h"
 #include "platform/DateBox.h"
 #include "platform/FormState.h"
 #include "platform/WindowControls.h"

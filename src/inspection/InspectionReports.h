@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
-#include "inspection/InspectionRecords.h"
+#include "storage/InspectionRecords.h"
 
 #include <QString>
 #include <QStringList>

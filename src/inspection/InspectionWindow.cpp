@@ -1,16 +1,16 @@
 #include "inspection/InspectionWindow.h"
 
-#include "inspection/AssessmentWindow.h"
+#include "assessment/AssessmentWindow.h"
 #include "inspection/InspectionReportPanel.h"
 #include "inspection/InspectionReports.h"
-#include "inspection/InspectionSelectPanel.h"
-#include "inspection/ScheduleOffer.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "inspection/ShellSurveyPanel.h"
 #include "inspection/ThicknessPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
+#include "selection/InspectionSelectPanel.h"
+#include "storage/ScheduleOffer.h"
 
 #include <QLabel>
 #include <QPrinter>

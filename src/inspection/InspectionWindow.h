@@ -1,8 +1,8 @@
 #pragma once
 
-#include "inspection/ScheduleOffer.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "storage/ScheduleOffer.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 
 #include "common/DateText.h"
 #include "common/Units.h"
-#include "inspection/ShellSettlement.h"
+#include "engineering/ShellSettlement.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
 #include "platform/WindowControls.h"

@@ -3,12 +3,12 @@
 #include "common/NumberFormat.h"
 #include "data/DataSource.h"
 #include "data/Select.h"
+#include "engineering/ThicknessRules.h"
 #include "inspection/LengthPrompt.h"
-#include "inspection/ShellSurveyRecords.h"
-#include "inspection/ThicknessRules.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
 #include "platform/WindowControls.h"
+#include "storage/ShellSurveyRecords.h"
 
 #include <QBrush>
 #include <QFocusEvent>

@@ -2,8 +2,8 @@
 
 #include "common/Result.h"
 #include "data/Database.h"
+#include "engineering/ShellSettlement.h"
 #include "inspection/InspectionReports.h"
-#include "inspection/ShellSettlement.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
 

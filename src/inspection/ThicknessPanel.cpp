@@ -3,14 +3,14 @@
 #include "data/DataSource.h"
 #include "data/Database.h"
 #include "data/Select.h"
-#include "inspection/InspectionDeletion.h"
-#include "inspection/InspectionGrids.h"
-#include "inspection/InspectionRecords.h"
 #include "inspection/LengthPrompt.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
+#include "selection/InspectionGrids.h"
+#include "storage/InspectionDeletion.h"
+#include "storage/InspectionRecords.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -2,8 +2,8 @@
 
 #include "common/Result.h"
 #include "data/Recordset.h"
+#include "engineering/ThicknessRules.h"
 #include "inspection/InspectionReports.h"
-#include "inspection/ThicknessRules.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
 

@@ -1,6 +1,6 @@
 #include "shell/MainWindow.h"
 
-#include "data/AccessImport.h"
+#include "access/AccessImport.h"
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/History.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "common/Result.h"
+#include "engineering/ShellCourses.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
-#include "tank/ShellCourses.h"
 
 #include <QGroupBox>
 

@@ -3,7 +3,7 @@
 #include "data/DataSource.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
-#include "records/RecordDeletion.h"
+#include "storage/RecordDeletion.h"
 
 #include <QDialog>
 #include <QStringList>

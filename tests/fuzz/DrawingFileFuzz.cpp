@@ -1,6 +1,6 @@
-#include "graphics/Drawing.h"
-#include "graphics/DrawingFile.h"
-#include "graphics/DrawingRenderer.h"
+#include "drawing/Drawing.h"
+#include "drawing/DrawingFile.h"
+#include "drawing/DrawingRenderer.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "graphics/DrawingTab.h"
 
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 

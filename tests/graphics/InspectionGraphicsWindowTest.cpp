@@ -1,8 +1,8 @@
 #include "graphics/InspectionGraphicsWindow.h"
 
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
-#include "graphics/SurfaceDriver.h"
+#include "graphics/DrawingTabDriver.h"
 #include "support/ActiveWindow.h"
 #include "support/FocusChain.h"
 #include "support/PdfText.h"

@@ -1,9 +1,9 @@
 #include "graphics/TankGraphicsWindow.h"
 
-#include "graphics/DrawingSurface.h"
+#include "assessment/AssessmentStatus.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
-#include "graphics/SurfaceDriver.h"
-#include "inspection/AssessmentStatus.h"
+#include "graphics/DrawingTabDriver.h"
 #include "support/ActiveWindow.h"
 #include "support/FocusChain.h"
 #include "support/PdfText.h"

@@ -1,7 +1,7 @@
 #include "history/HistoryWindow.h"
 
-#include "history/HistoryView.h"
 #include "inspection/InspectionWindowFixture.h"
+#include "storage/HistoryView.h"
 #include "support/DamagedFile.h"
 #include "support/FocusChain.h"
 #include "support/TestServices.h"

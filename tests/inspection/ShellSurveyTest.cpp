@@ -1,5 +1,5 @@
 #include "inspection/InspectionWindowFixture.h"
-#include "inspection/ShellSurveyRecords.h"
+#include "storage/ShellSurveyRecords.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 

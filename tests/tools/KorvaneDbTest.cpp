@@ -3,11 +3,11 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
+#include "engineering/MinWall.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/TestServer.h"
-#include "tank/MinWall.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -195,7 +195,7 @@ TEST(KorvaneDb, AFileThatCannotBeWrittenFailsWithStatus1) {
 // Access file, a missing one and an existing target; nothing is written. The Access test files
 // are kept beside the data tests.
 TEST(KorvaneDb, ImportOfWhatCannotBeImportedFailsWithStatus1AndWritesNothing) {
-    const QString access = QStringLiteral(KORVANE_REPORT_FILES "/../../tests/data/access/");
+    const QString access = QStringLiteral(KORVANE_REPORT_FILES "/../../tests/access/access/");
     test::TempDir dir;
     const QString taken = dir.filePath(QStringLiteral("taken.mdb"));
     ASSERT_EQ(runTool({QStringLiteral("create"), taken}, dir.path()).exitCode, 0);

@@ -1,6 +1,6 @@
 #include "DemoData.h"
 
-#include "tank/MinWall.h"
+#include "engineering/MinWall.h"
 
 namespace korvane::demo {
 

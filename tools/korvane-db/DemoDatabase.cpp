@@ -6,7 +6,7 @@
 #include "data/NewDatabase.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
-#include "tank/MinWall.h"
+#include "engineering/MinWall.h"
 
 #include <QMap>
 

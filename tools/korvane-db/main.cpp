@@ -33,8 +33,8 @@
 // or no such tank, or nothing to import (the message says why), 2 the command line was not
 // understood.
 #include "DemoDatabase.h"
+#include "access/AccessImport.h"
 #include "common/Clock.h"
-#include "data/AccessImport.h"
 #include "data/Database.h"
 #include "data/DatabaseCheck.h"
 #include "data/DatabaseCopy.h"
@@ -43,11 +43,11 @@
 #include "data/OutputGuard.h"
 #include "data/PreferencesRow.h"
 #include "data/ServerAddress.h"
-#include "history/HistoryView.h"
-#include "inspection/CorrosionAssessment.h"
-#include "inspection/ShellSettlement.h"
-#include "inspection/ShellSurveyRecords.h"
+#include "engineering/ShellSettlement.h"
 #include "reports/ReportEngine.h"
+#include "storage/AssessmentRecords.h"
+#include "storage/HistoryView.h"
+#include "storage/ShellSurveyRecords.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

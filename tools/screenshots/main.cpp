@@ -6,13 +6,13 @@
 // usage: korvane-screenshots DATABASE FOLDER
 // Run it on a copy of the demo database: it writes a thickness reading into it.
 
+#include "assessment/AssessmentWindow.h"
 #include "data/Database.h"
 #include "data/History.h"
-#include "graphics/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "history/HistoryWindow.h"
-#include "inspection/AssessmentWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "platform/Keyboard.h"

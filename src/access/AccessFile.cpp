@@ -1,0 +1,329 @@
+#include "access/AccessFile.h"
+
+#include "data/DatabaseCheck.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+// glib first: mdbtools.h includes it inside extern "C", where its C++ parts do not compile.
+#include <glib.h>
+#include <mdbtools.h>
+
+namespace korvane::access {
+
+namespace {
+
+// Closes libmdb's objects when they go out of scope.
+struct TableCloser {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+using TablePtr = std::unique_ptr<MdbTableDef, TableCloser>;
+
+struct GFreer {
+    void operator()(char* text) const { g_free(text); }
+};
+using GText = std::unique_ptr<char, GFreer>;
+
+QString fromUtf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+template <class T> T* element(GPtrArray* array, unsigned i) {
+    return static_cast<T*>(array->pdata[i]);
+}
+
+ColumnKind kindOf(int columnType) {
+    switch (columnType) {
+    case MDB_BOOL:
+        return ColumnKind::Boolean;
+    case MDB_BYTE:
+        return ColumnKind::Byte;
+    case MDB_INT:
+        return ColumnKind::Integer;
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+        return ColumnKind::LongInteger;
+    case MDB_MONEY:
+        return ColumnKind::Currency;
+    case MDB_FLOAT:
+        return ColumnKind::Single;
+    case MDB_DOUBLE:
+        return ColumnKind::Double;
+    case MDB_NUMERIC:
+        return ColumnKind::Decimal;
+    case MDB_DATETIME:
+        return ColumnKind::DateTime;
+    case MDB_TEXT:
+        return ColumnKind::Text;
+    case MDB_MEMO:
+        return ColumnKind::Memo;
+    case MDB_REPID:
+        return ColumnKind::Guid;
+    default: // OLE, fixed binary and anything newer than this reader
+        return ColumnKind::Binary;
+    }
+}
+
+// Access keeps a date and time as days since 30 December 1899; the fraction is the time of day,
+// counted forward from midnight also for days before 1899. Rounded to the second, as Access
+// shows it.
+QDateTime dateTimeFromDays(double days) {
+    if (!std::isfinite(days) || std::fabs(days) > 1e7)
+        return {};
+    const double whole = std::trunc(days);
+    qint64 seconds = std::llround(std::fabs(days - whole) * 86400.0);
+    QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
+    if (seconds >= 86400) {
+        date = date.addDays(1);
+        seconds -= 86400;
+    }
+    return QDateTime(date, QTime(0, 0).addSecs(static_cast<int>(seconds)), Qt::UTC);
+}
+
+// The bytes a value of a column type takes at least in a row.
+int fixedSize(int columnType) {
+    switch (columnType) {
+    case MDB_INT:
+        return 2;
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+    case MDB_FLOAT:
+        return 4;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+        return 8;
+    case MDB_MEMO:
+    case MDB_OLE:
+        return MDB_MEMO_OVERHEAD;
+    case MDB_REPID:
+        return 16;
+    case MDB_NUMERIC:
+        return 17;
+    default:
+        return 1;
+    }
+}
+
+QString guidText(const unsigned char* b) {
+    const QUuid uuid(qFromLittleEndian<quint32>(b), qFromLittleEndian<quint16>(b + 4),
+                     qFromLittleEndian<quint16>(b + 6), b[8], b[9], b[10], b[11], b[12], b[13],
+                     b[14], b[15]);
+    return uuid.toString(QUuid::WithBraces).toUpper();
+}
+
+} // namespace
+
+TableSource::~TableSource() = default;
+
+struct AccessFile::Handle {
+    MdbHandle* mdb = nullptr;
+    std::size_t bindSize = MDB_BIND_SIZE;
+
+    ~Handle() {
+        if (mdb)
+            mdb_close(mdb);
+    }
+
+    // The catalog entry of a user table, by its exact name or else regardless of letter case.
+    MdbCatalogEntry* entry(const QString& name) const {
+        MdbCatalogEntry* caseless = nullptr;
+        for (unsigned i = 0; i < mdb->catalog->len; ++i) {
+            auto* e = element<MdbCatalogEntry>(mdb->catalog, i);
+            if (e->object_type != MDB_TABLE || !mdb_is_user_table(e))
+                continue;
+            const QString entryName = fromUtf8(e->object_name);
+            if (entryName == name)
+                return e;
+            if (!caseless && entryName.compare(name, Qt::CaseInsensitive) == 0)
+                caseless = e;
+        }
+        return caseless;
+    }
+
+    Result<TablePtr> openTable(const QString& name) const {
+        MdbCatalogEntry* e = entry(name);
+        if (!e)
+            return Error{QStringLiteral("The Access file has no table \"%1\".").arg(name)};
+        TablePtr table(mdb_read_table(e));
+        if (!table || !mdb_read_columns(table.get()))
+            return Error{QStringLiteral("The table \"%1\" of the Access file cannot be read; the "
+                                        "file may be damaged.")
+                             .arg(name)};
+        return table;
+    }
+
+    // Text of a text or memo column. libmdb converts it into a buffer of its bind size, so the
+    // size is raised for a long memo to keep it whole.
+    QString text(MdbColumn* col, std::size_t rawLength) {
+        const std::size_t wanted = std::max<std::size_t>(bindSize, rawLength * 3 + 64);
+        mdb_set_bind_size(mdb, wanted);
+        const GText converted(mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start,
+                                                col->col_type, col->cur_value_len));
+        mdb_set_bind_size(mdb, bindSize);
+        return converted ? fromUtf8(converted.get()) : QString();
+    }
+
+    // The value of a column of the row just fetched, which is in the page buffer.
+    QVariant value(MdbColumn* col) {
+        // Booleans live in the row's null flags: libmdb sets the length to 1 for False.
+        if (col->col_type == MDB_BOOL)
+            return QVariant(col->cur_value_len == 0);
+        const int length = col->cur_value_len;
+        if (length <= 0)
+            return {}; // Null, and an empty text, which libmdb does not tell apart
+        const int start = col->cur_value_start;
+        if (start < 0 || length < fixedSize(col->col_type) ||
+            start + length > static_cast<int>(sizeof mdb->pg_buf))
+            return {}; // a damaged row
+        unsigned char* at = mdb->pg_buf + start;
+        switch (col->col_type) {
+        case MDB_BYTE:
+            return QVariant(static_cast<int>(at[0]));
+        case MDB_INT:
+            return QVariant(static_cast<int>(qFromLittleEndian<qint16>(at)));
+        case MDB_LONGINT:
+        case MDB_COMPLEX:
+            return QVariant(static_cast<int>(qFromLittleEndian<qint32>(at)));
+        case MDB_MONEY:
+            return QVariant(static_cast<double>(qFromLittleEndian<qint64>(at)) / 10000.0);
+        case MDB_FLOAT: {
+            float f = 0;
+            std::memcpy(&f, at, sizeof f);
+            return QVariant(f);
+        }
+        case MDB_DOUBLE:
+            return QVariant(mdb_get_double(mdb->pg_buf, start));
+        case MDB_DATETIME:
+            return dateTimeFromDays(mdb_get_double(mdb->pg_buf, start));
+        case MDB_NUMERIC: {
+            const GText text(mdb_numeric_to_string(mdb, start, col->col_scale, col->col_prec));
+            bool ok = false;
+            const double d = text ? QByteArray(text.get()).toDouble(&ok) : 0.0;
+            return ok ? QVariant(d) : QVariant();
+        }
+        case MDB_TEXT:
+            return text(col, static_cast<std::size_t>(length));
+        case MDB_MEMO: {
+            // The memo's own length is in the low bits of its 12-byte header; a length past
+            // any memo of ours is damage, and is not allocated.
+            const std::size_t memoLength = qFromLittleEndian<quint32>(at) & 0x3FFFFFFF;
+            return text(col, std::min<std::size_t>(memoLength, 64 << 20));
+        }
+        case MDB_REPID:
+            return guidText(at);
+        case MDB_OLE: {
+            // mdb_ole_read_full follows the object over its pages from the header bound in
+            // bind_ptr, and gives a buffer of malloc.
+            std::size_t size = 0;
+            void* bytes = mdb_ole_read_full(mdb, col, &size);
+            QByteArray result(static_cast<const char*>(bytes), static_cast<qsizetype>(size));
+            std::free(bytes);
+            return result;
+        }
+        default:
+            return QByteArray(reinterpret_cast<const char*>(at), length);
+        }
+    }
+};
+
+AccessFile::AccessFile(QString path, std::unique_ptr<Handle> handle)
+    : path_(std::move(path)), handle_(std::move(handle)) {}
+
+AccessFile::~AccessFile() = default;
+
+Result<std::unique_ptr<AccessFile>> AccessFile::open(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Error{QStringLiteral("The file \"%1\" was not found.").arg(path)};
+    if (info.isDir())
+        return Error{QStringLiteral("\"%1\" is a folder, not an Access file.").arg(path)};
+    if (const auto kind = checkDatabaseFile(path); !kind || *kind != DatabaseFileKind::Access) {
+        if (kind && *kind == DatabaseFileKind::Korvane)
+            return Error{QStringLiteral("\"%1\" is already a Korvane 2000 database; it needs no "
+                                        "import.")
+                             .arg(path)};
+        return Error{QStringLiteral("\"%1\" is not a Microsoft Access database file.").arg(path)};
+    }
+    auto handle = std::make_unique<Handle>();
+    // MDB_NOFLAGS opens the file for reading only.
+    handle->mdb = mdb_open(QFile::encodeName(info.absoluteFilePath()).constData(), MDB_NOFLAGS);
+    if (!handle->mdb)
+        return Error{
+            QStringLiteral("The Access file \"%1\" cannot be read; it may be damaged, or of a "
+                           "kind this program does not know.")
+                .arg(path)};
+    if (!mdb_read_catalog(handle->mdb, MDB_TABLE))
+        return Error{
+            QStringLiteral("The list of tables of the Access file \"%1\" cannot be read; the file "
+                           "may be damaged.")
+                .arg(path)};
+    mdb_set_bind_size(handle->mdb, handle->bindSize);
+    return std::unique_ptr<AccessFile>(new AccessFile(info.absoluteFilePath(), std::move(handle)));
+}
+
+Result<QStringList> AccessFile::tableNames() {
+    QStringList names;
+    MdbHandle* mdb = handle_->mdb;
+    for (unsigned i = 0; i < mdb->catalog->len; ++i) {
+        auto* e = element<MdbCatalogEntry>(mdb->catalog, i);
+        if (e->object_type == MDB_TABLE && mdb_is_user_table(e))
+            names << fromUtf8(e->object_name);
+    }
+    return names;
+}
+
+Result<std::vector<SourceColumn>> AccessFile::columns(const QString& table) {
+    auto opened = handle_->openTable(table);
+    if (!opened)
+        return opened.takeError();
+    std::vector<SourceColumn> result;
+    for (unsigned i = 0; i < (*opened)->num_cols; ++i) {
+        auto* col = element<MdbColumn>((*opened)->columns, i);
+        result.push_back({fromUtf8(col->name), kindOf(col->col_type)});
+    }
+    return result;
+}
+
+Status AccessFile::readRows(const QString& table, const RowHandler& each) {
+    auto opened = handle_->openTable(table);
+    if (!opened)
+        return opened.takeError();
+    MdbTableDef* t = opened->get();
+    // Only OLE columns are bound: libmdb leaves their 12-byte header in the bound buffer for
+    // mdb_ole_read_full, which also reads the object's pages into it, a page at a time. The
+    // other columns are read from the page buffer where each row leaves them.
+    std::vector<std::vector<char>> oleBuffers;
+    for (unsigned i = 0; i < t->num_cols; ++i) {
+        auto* col = element<MdbColumn>(t->columns, i);
+        if (col->col_type == MDB_OLE) {
+            oleBuffers.emplace_back(MDB_BIND_SIZE + MDB_PGSIZE, '\0');
+            mdb_bind_column(t, static_cast<int>(i) + 1, oleBuffers.back().data(), nullptr);
+        }
+    }
+    mdb_rewind_table(t);
+    QVariantList values;
+    while (mdb_fetch_row(t)) {
+        values.clear();
+        for (unsigned i = 0; i < t->num_cols; ++i)
+            values << handle_->value(element<MdbColumn>(t->columns, i));
+        if (Status status = each(values); !status)
+            return status;
+    }
+    return {};
+}
+
+bool isAccessFile(const QString& path) {
+    const auto kind = checkDatabaseFile(path);
+    return kind && *kind == DatabaseFileKind::Access;
+}
+
+} // namespace korvane::access

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/Result.h"
+#include "engineering/TankReading.h"
+#include "engineering/ThicknessRules.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace korvane {
+
+class Select;
+
+// One inspection as the inspection grids list it.
+struct InspectionListRow {
+    qint32 inspectionId = 0;
+    QString date;   // "dd/mmm/yyyy"
+    QString number; // InspectionNum as stored; may be empty
+    int type = 0;   // the stored InspectionType code; 0 when none is stored
+    QString reason;
+};
+
+// The inspections of one tank, in the order the table holds them.
+Select inspectionListQuery(qint32 tankId);
+Result<std::vector<InspectionListRow>> readInspections(const QString& databaseName, qint32 tankId);
+
+// Every reading of every inspection of one tank, by point, each point's readings oldest first.
+// The tank is a bound value, so a tank without inspections simply has no readings.
+Select tankReadingsQuery(qint32 tankId);
+Result<std::vector<TankReading>> readTankReadings(const QString& databaseName, qint32 tankId);
+
+// The tank's number of shell courses and the minimum thickness of each (Course1_Min onwards),
+// by course code.
+struct CourseMinimums {
+    int courses = 0;
+    thickness::Minimums minimums{};
+};
+Result<CourseMinimums> readCourseMinimums(const QString& databaseName, qint32 tankId);
+
+} // namespace korvane
