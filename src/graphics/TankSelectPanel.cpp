@@ -161,8 +161,8 @@ void TankSelectPanel::locationChosen() {
 }
 
 void TankSelectPanel::FillTankGrid() {
-    // Tank Information keeps the grid's query for printing, and fills it within the busy
-    // pointer of the choice that asked for it.
+    // Tank Information keeps the grid's query for printing; Tank Graphics shows the busy
+    // pointer while the grid fills.
     std::optional<BusyScope> busy;
     if (editing())
         session_.SQLString = tankGridQuery(session_.CurLocationID).text();
