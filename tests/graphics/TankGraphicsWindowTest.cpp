@@ -810,5 +810,27 @@ TEST_F(TankGraphicsWindowTest, ReturnInTheTankListPicksTheTankAndDoesNoMore) {
     EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
 }
 
+// Tank Select here only picks a tank: none of Tank Information's commands, no "New Tank" row,
+// the hint of this window, and a single click on a tank picks nothing.
+TEST_F(TankGraphicsWindowTest, TankSelectOnlyPicksATank) {
+    auto window = std::make_unique<TankGraphicsWindow>(session, t.services);
+    driven = window.get();
+    showActive(*window);
+    const QWidget* page = tabs()->widget(TankGraphicsWindow::TabSelect);
+    EXPECT_TRUE(page->findChildren<QPushButton*>().isEmpty());
+    EXPECT_EQ(page->findChild<QLabel*>(QStringLiteral("LabelSelectHint"))->text(),
+              QStringLiteral("Double-click a company, then one of its locations, then the tank "
+                             "whose drawings you want."));
+    chooseLocation(0, 0);
+    auto* grid = find<QTableView>("Grid_Tanks");
+    EXPECT_EQ(gridColumn(grid, 0), QStringList({"T-101", "T-202"}));
+    const qint32 before = session.CurTankID;
+    const QModelIndex tank = grid->model()->index(1, 0);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(tank).center());
+    EXPECT_EQ(session.CurTankID, before);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tank Graphics"));
+    EXPECT_FALSE(tabs()->isTabEnabled(TankGraphicsWindow::TabRoofFloor));
+}
+
 } // namespace
 } // namespace korvane::test

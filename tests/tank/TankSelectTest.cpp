@@ -4,6 +4,8 @@
 
 #include <QBrush>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
 
 namespace korvane {
 namespace {
@@ -85,6 +87,37 @@ TEST_F(TankSelectTest, WindowAtLoad) {
     EXPECT_EQ(grid()->model()->headerData(1, Qt::Horizontal), QVariant("Location"));
     EXPECT_EQ(grid()->model()->headerData(2, Qt::Horizontal), QVariant("Serial No."));
     EXPECT_EQ(grid()->model()->rowCount(), 0);
+}
+
+// The commands of Tank Select stand below what they act on, and the hint names the new tank row.
+TEST_F(TankSelectTest, CommandsStandBelowWhatTheyActOn) {
+    openWindow();
+    const struct {
+        const char* group;
+        std::vector<const char*> controls; // the list or grid first
+    } groups[] = {
+        {"Companies", {"List_Company", "Cmd_AddCompany", "Cmd_EditCompany", "Cmd_DeleteCompany"}},
+        {"Locations",
+         {"List_Location", "Cmd_AddLocation", "Cmd_EditLocation", "Cmd_DeleteLocation"}},
+        {"Tanks at this Location", {"Grid_Tanks", "Cmd_DeleteTank"}},
+    };
+    for (const auto& g : groups) {
+        const QWidget* content = find(g.controls[0]);
+        auto* box = qobject_cast<const QGroupBox*>(content->parentWidget());
+        ASSERT_NE(box, nullptr) << g.group;
+        EXPECT_EQ(box->title(), QLatin1String(g.group));
+        int left = -1;
+        for (std::size_t i = 1; i < g.controls.size(); ++i) {
+            const QWidget* button = find(g.controls[i]);
+            EXPECT_EQ(button->parentWidget(), box) << g.controls[i];
+            EXPECT_GT(button->y(), content->geometry().bottom()) << g.controls[i];
+            EXPECT_GT(button->x(), left) << g.controls[i];
+            left = button->x();
+        }
+    }
+    EXPECT_EQ(find<QLabel>("LabelSelectHint")->text(),
+              QStringLiteral("Double-click a company, then one of its locations, then a tank or "
+                             "\"New Tank for this Location\"."));
 }
 
 TEST_F(TankSelectTest, EmptyDatabaseOffersOnlyAddCompany) {
