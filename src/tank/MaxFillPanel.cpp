@@ -3,12 +3,12 @@
 #include "common/NumberFormat.h"
 #include "common/TextValue.h"
 #include "data/Recordset.h"
+#include "engineering/MaxFill.h"
+#include "engineering/ShellCourses.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
 #include "tank/CourseDataPanel.h"
-#include "engineering/MaxFill.h"
-#include "engineering/ShellCourses.h"
 #include "tank/TankDesignPanel.h"
 
 #include <QComboBox>

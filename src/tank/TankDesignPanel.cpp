@@ -4,13 +4,13 @@
 #include "common/Rounding.h"
 #include "common/TextValue.h"
 #include "data/Recordset.h"
-#include "platform/DateBox.h"
-#include "platform/TagBox.h"
-#include "tank/CourseDataPanel.h"
 #include "engineering/Dimension.h"
 #include "engineering/MaxFill.h"
 #include "engineering/TankLists.h"
 #include "engineering/UnitEntry.h"
+#include "platform/DateBox.h"
+#include "platform/TagBox.h"
+#include "tank/CourseDataPanel.h"
 
 #include <QComboBox>
 #include <QGridLayout>

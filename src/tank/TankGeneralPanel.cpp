@@ -5,11 +5,11 @@
 #include "common/Rounding.h"
 #include "common/TextValue.h"
 #include "data/Recordset.h"
+#include "engineering/InspectionSchedule.h"
+#include "engineering/UnitEntry.h"
 #include "platform/DateBox.h"
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
-#include "engineering/InspectionSchedule.h"
-#include "engineering/UnitEntry.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -2,12 +2,12 @@
 
 #include "data/Database.h"
 #include "data/Select.h"
-#include "selection/TankSelectPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
 #include "platform/FormState.h"
 #include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
+#include "selection/TankSelectPanel.h"
 #include "tank/CourseDataPanel.h"
 #include "tank/MaxFillPanel.h"
 #include "tank/TankBoxes.h"
