@@ -209,6 +209,25 @@ void AreaPanel::showRow(const QString& areaId) {
         Chk_Stress->setChecked(area.stressAnalysis);
 }
 
+// "C-3   Width 2.000 in.   Length 3.000 in.   Depth 0.050 in.   R. Diaz   05/Mar/2021": the
+// area, its measures as the boxes show them with their unit, who took them and when.
+QString AreaPanel::printedRow(const QString& areaId) {
+    auto row = rows_.find(session_.DatabaseName, session_.CurInspectionID, areaId);
+    if (!row || !row.value())
+        return {};
+    const AreaRow& area = *row.value();
+    const QString unit = session_.UnitsUS ? QStringLiteral("in.") : QStringLiteral("mm");
+    QStringList parts{area.areaId};
+    for (std::size_t i = 0; i < measures_.size(); ++i)
+        parts << QStringLiteral("%1 %2 %3")
+                     .arg(measureNames_[i],
+                          areas::measureText(area.measures[i], i == 2, session_.UnitsUS), unit);
+    for (const QString& extra : {area.takenBy, area.date})
+        if (!extra.isEmpty())
+            parts << extra;
+    return parts.join(QStringLiteral("   "));
+}
+
 Result<std::optional<LinkedEntryPanel::RowChange>> AreaPanel::removeRow(const QString& areaId) {
     const qint32 inspection = session_.CurInspectionID;
     auto row = rows_.find(session_.DatabaseName, inspection, areaId);

@@ -38,6 +38,7 @@ protected:
     QString entryKey() const override;
     QString rowName() const override { return QStringLiteral("area"); }
     void showRow(const QString& areaId) override;
+    QString printedRow(const QString& areaId) override;
     Result<std::optional<RowChange>> removeRow(const QString& areaId) override;
     void resetExtras() override;
 

@@ -118,6 +118,11 @@ QString DrawingPages::suffix(const TabPages& pages, int page) const {
     return {};
 }
 
+QString DrawingPages::pageCaption(const DrawingTab& tab) const {
+    const TabPages* pages = find(&tab);
+    return pages ? graphicpages::pageCaption(suffix(*pages, tab.currentPage())) : QString();
+}
+
 void DrawingPages::loadPage(const TabPages& pages) {
     DrawingTab& tab = *pages.tab;
     const int page = tab.currentPage();

@@ -61,6 +61,9 @@ public:
     // asked for is shown. Refused (false) while another page change is under way.
     bool turnPage(DrawingTab& tab, int page);
 
+    // The name of the page a tab shows: "Edge", "Roof", "Floor", "Shell 3", "Shell Plate 2",
+    // "Other 1".
+    QString pageCaption(const DrawingTab& tab) const;
     // Writes the page a tab shows to its file and records it for OK (the tab's save button).
     Status savePage(DrawingTab& tab);
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTextOption>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -208,6 +209,7 @@ DrawingTab::~DrawingTab() {
 }
 
 void DrawingTab::setSidePanel(QWidget* panel) {
+    sidePanel_ = panel;
     panel->setParent(this);
     body_->addWidget(panel);
 }
@@ -318,7 +320,8 @@ void DrawingTab::revertChanges() {
                                                : std::min(lowestSinceSaved_, history.index()));
 }
 
-Status DrawingTab::printPage(QPrinter& printer, const QStringList& header) {
+Status DrawingTab::printPage(QPrinter& printer, const QStringList& header,
+                             const QStringList& rows) {
     surface_->setPointer(11);
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -328,12 +331,25 @@ Status DrawingTab::printPage(QPrinter& printer, const QStringList& header) {
     QFont font(QStringLiteral("Arial"), 11);
     painter.setFont(font);
     const QFontMetricsF metrics(font, &printer);
-    double y = metrics.lineSpacing(); // an empty line first
-    for (const QString& line : header) {
-        y += metrics.lineSpacing();
-        painter.drawText(QPointF(0, y), QStringLiteral("     ") + line);
+    const double line = metrics.lineSpacing();
+    const double indent = metrics.horizontalAdvance(QStringLiteral("     "));
+    const double width = printer.width() - indent;
+    // A header line longer than the page wraps at its spaces, and a word longer than the page
+    // anywhere, rather than running off the right edge.
+    QTextOption wrapping(Qt::AlignLeft | Qt::AlignTop);
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    double y = line; // an empty line first
+    for (const QString& text : header) {
+        const QRectF box(indent, y, width, printer.height() - y);
+        const QRectF drawn = painter.boundingRect(box, text, wrapping);
+        painter.drawText(box, text, wrapping);
+        y += std::max(line, drawn.height());
     }
-    y += metrics.lineSpacing();
+    y += line;
+    // The rows stand below the drawing when they take at most a third of the page.
+    const double rowsHeight = rows.isEmpty() ? 0 : (rows.size() + 1) * line;
+    const bool rowsBelow = rowsHeight <= printer.height() / 3.0;
+    const double drawingHeight = printer.height() - y - (rowsBelow ? rowsHeight : 0);
     // The drawing fills the rest of the page below the header.
     const double dpiX = printer.logicalDpiX();
     const double dpiY = printer.logicalDpiY();
@@ -341,9 +357,24 @@ Status DrawingTab::printPage(QPrinter& printer, const QStringList& header) {
     surface_->setPrintLeft(0);
     surface_->setPrintTop(y / dpiY);
     surface_->setPrintWidth(printer.width() / dpiX);
-    surface_->setPrintHeight((printer.height() - y) / dpiY);
-    const Status printed = surface_->PrintTarget(painter);
+    surface_->setPrintHeight(drawingHeight / dpiY);
+    Status printed = surface_->PrintTarget(painter);
     surface_->setTargetScope(2);
+    if (printed && !rows.isEmpty()) {
+        painter.setFont(font);
+        y = rowsBelow ? y + drawingHeight + line : printer.height();
+        for (const QString& row : rows) {
+            if (y + line > printer.height()) {
+                if (!printer.newPage()) {
+                    printed = Error{tr("The printer could not start a new page.")};
+                    break;
+                }
+                y = line;
+            }
+            painter.drawText(QPointF(indent, y + metrics.ascent()), row);
+            y += line;
+        }
+    }
     painter.end();
     surface_->setPointer(0);
     return printed;

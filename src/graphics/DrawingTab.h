@@ -56,6 +56,7 @@ public:
     // Puts the window's own controls of this tab (the point entry of a TML tab) to the right of
     // the surface.
     void setSidePanel(QWidget* panel);
+    QWidget* sidePanel() const { return sidePanel_; }
 
     // A new, empty page: only the locked page background, nothing to undo, unchanged.
     void newPage();
@@ -85,9 +86,10 @@ public:
     // Undoes every change since the drawing last matched its file.
     void revertChanges();
 
-    // Prints the header lines (each on its own line, indented) and the drawing below them, as
-    // vectors, on one page.
-    Status printPage(QPrinter& printer, const QStringList& header);
+    // Prints the header lines (each wrapped at the page's width, indented) and the drawing below
+    // them, as vectors, then the rows of its linked elements (points, areas), one a line: below
+    // the drawing when they take at most a third of the page, else on the pages after it.
+    Status printPage(QPrinter& printer, const QStringList& header, const QStringList& rows = {});
 
 signals:
     void toolChosen(int editMode);
@@ -127,6 +129,7 @@ private:
     int pageCount_ = 1;
     // The lowest place the history reached since it was last at the state of the file.
     int lowestSinceSaved_ = 0;
+    QWidget* sidePanel_ = nullptr;
 };
 
 } // namespace korvane

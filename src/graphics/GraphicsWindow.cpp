@@ -1,8 +1,10 @@
 #include "graphics/GraphicsWindow.h"
 
 #include "drawing/DrawingSurface.h"
+#include "graphics/LinkedEntryPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
+#include "platform/Printing.h"
 #include "platform/WindowControls.h"
 
 #include <QPrinter>
@@ -113,10 +115,16 @@ void GraphicsWindow::Tabs_Click(int index) {
 }
 
 void GraphicsWindow::printPage(DrawingTab& tab) {
-    BusyScope busy(services_.pointer, *this);
-    const auto printer = services_.printers.printer();
-    if (Status printed = tab.printPage(*printer, printHeader()); !printed)
-        services_.prompts.message(printed.error(), setup_.caption, Prompts::Icon::Exclamation);
+    // The page is named under the header, and the points or areas on it listed with it.
+    const QString page = pages_->pageCaption(tab);
+    QStringList header = printHeader();
+    header << page;
+    auto* linked = qobject_cast<LinkedEntryPanel*>(tab.sidePanel());
+    const QStringList rows = linked ? linked->printedRows() : QStringList();
+    const QString subject =
+        windowTitle().section(QStringLiteral(" - "), 1) + QStringLiteral(" ") + page;
+    printPages(services_, *this, {setup_.caption, printFileName(setup_.caption, subject)},
+               [&](QPrinter& printer) { return tab.printPage(printer, header, rows); });
 }
 
 void GraphicsWindow::Cmd_OK_Click() {

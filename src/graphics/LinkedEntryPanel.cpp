@@ -1,5 +1,6 @@
 #include "graphics/LinkedEntryPanel.h"
 
+#include "drawing/Drawing.h"
 #include "drawing/DrawingSurface.h"
 #include "graphics/DrawingTab.h"
 #include "platform/WindowControls.h"
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QUndoCommand>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -124,6 +126,22 @@ bool LinkedEntryPanel::checkSelection() {
 ElementId LinkedEntryPanel::selectedElement() const {
     const auto& selected = tab_.surface().editor().selection();
     return selected.size() == 1 ? selected.front() : NoElement;
+}
+
+QStringList LinkedEntryPanel::printedRows() {
+    QStringList rows;
+    QSet<QString> seen;
+    for (const Element& element : tab_.surface().drawing().elements()) {
+        if (!element.hotSpot || element.text.isEmpty())
+            continue;
+        const QString folded = element.text.toCaseFolded();
+        if (seen.contains(folded))
+            continue;
+        seen.insert(folded);
+        if (const QString row = printedRow(element.text); !row.isEmpty())
+            rows << row;
+    }
+    return rows;
 }
 
 QString LinkedEntryPanel::linkedKey() const {

@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 #include "storage/LinkedRows.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -54,6 +55,10 @@ public:
     void reset();
     bool isEntering() const;
 
+    // One line for each row tied to an element of the page the tab shows, in the order the
+    // elements were drawn (an element tied twice counts once), for the printed page.
+    QStringList printedRows();
+
 protected:
     LinkedEntryPanel(Services& services, DrawingTab& tab, const QString& objectName);
 
@@ -81,6 +86,8 @@ protected:
     // Shows the row of a linked element in the boxes (already enabled and read-only); a key
     // without a row leaves them as they are.
     virtual void showRow(const QString& key) = 0;
+    // The printed line of the row a key names; empty when there is no such row.
+    virtual QString printedRow(const QString& key) = 0;
     // The change that deletes the row of a linked element; none when it has no row.
     virtual Result<std::optional<RowChange>> removeRow(const QString& key) = 0;
     // Resets what the panel adds beyond the boxes (options, check boxes).

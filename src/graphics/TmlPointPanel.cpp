@@ -98,6 +98,20 @@ void TmlPointPanel::showRow(const QString& pointId) {
     y_->setText(numberText(row.value()->y));
 }
 
+// "A-1   X 12.5   Y 40   0.250 in. on 05/Mar/2021, inspection 2021-01": the point, where it
+// stands, and its latest measurement as "Current Thickness" shows it.
+QString TmlPointPanel::printedRow(const QString& pointId) {
+    auto row = rows_.find(session_.DatabaseName, session_.CurTankID, pointId);
+    if (!row || !row.value())
+        return {};
+    auto latest = tml::latestMeasurement(session_.DatabaseName, session_.CurTankID, pointId);
+    const QString measured = latest ? tml::currentThicknessText(*latest, session_.UnitsUS)
+                                    : QStringLiteral("measurement not read: ") + latest.error();
+    return QStringLiteral("%1   X %2   Y %3   %4")
+        .arg(row.value()->pointId, numberText(row.value()->x), numberText(row.value()->y),
+             measured);
+}
+
 Result<std::optional<LinkedEntryPanel::RowChange>>
 TmlPointPanel::removeRow(const QString& pointId) {
     auto row = rows_.find(session_.DatabaseName, session_.CurTankID, pointId);

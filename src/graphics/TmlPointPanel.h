@@ -27,6 +27,7 @@ protected:
     QString entryKey() const override;
     QString rowName() const override { return QStringLiteral("point"); }
     void showRow(const QString& pointId) override;
+    QString printedRow(const QString& pointId) override;
     Result<std::optional<RowChange>> removeRow(const QString& pointId) override;
 
 private slots:

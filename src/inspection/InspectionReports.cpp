@@ -40,9 +40,11 @@ void printMinimumWalls(PagePrinter& page, const QStringList& captions, const QSt
     }
 }
 
-constexpr int DateColumn = 25;
-constexpr int TakenByColumn = 45;
-constexpr int ReadingColumn = 80;
+constexpr int CourseColumn = 15;
+constexpr int DateColumn = 27;
+constexpr int TakenByColumn = 41;
+constexpr int ReadingColumn = 62;
+constexpr int BelowColumn = 76;
 
 } // namespace
 
@@ -62,6 +64,7 @@ Status printThicknessReport(QPrinter& printer, const ThicknessReport& report) {
 
     const std::vector<std::pair<int, QString>> columnHeader = {
         {0, QStringLiteral("PointID")},
+        {CourseColumn, QStringLiteral("Course")},
         {DateColumn, QStringLiteral("Date")},
         {TakenByColumn, QStringLiteral("Taken By")},
         {ReadingColumn,
@@ -70,16 +73,23 @@ Status printThicknessReport(QPrinter& printer, const ThicknessReport& report) {
     page.printLine(columnHeader);
     page.setContinuationHeading([&](PagePrinter& next) {
         printTitle(next, title, titleOffset);
+        printNames(next, report.heading);
         next.setFontSize(10);
         next.emptyLine();
         next.printLine(columnHeader);
     });
 
     for (const TankReading& reading : report.readings) {
-        page.printLine({{0, reading.pointId},
-                        {DateColumn, reading.dateTaken},
-                        {TakenByColumn, reading.takenBy},
-                        {ReadingColumn, formatThickness(reading.reading, report.unitsUS)}});
+        std::vector<std::pair<int, QString>> pieces{
+            {0, reading.pointId},
+            {CourseColumn, thickness::courseText(reading.course)},
+            {DateColumn, reading.dateTaken},
+            {TakenByColumn, reading.takenBy},
+            {ReadingColumn, formatThickness(reading.reading, report.unitsUS)}};
+        if (thickness::belowMinimum(reading.reading, reading.course, report.minimums,
+                                    report.unitsUS))
+            pieces.emplace_back(BelowColumn, QStringLiteral("Below min."));
+        page.printLine(pieces);
         page.advance(50);
     }
     return page.endDocument();
@@ -119,7 +129,8 @@ Status printSurveyReport(QPrinter& printer, const SurveyReport& report) {
     printColumnHeader(page);
     page.setContinuationHeading([&](PagePrinter& next) {
         printTitle(next, title, titleOffset);
-        next.setFontSize(12);
+        printNames(next, report.heading);
+        next.printLine({{0, QStringLiteral("Survey No.")}, {valueColumn, report.number}});
         next.emptyLine();
         printColumnHeader(next);
     });

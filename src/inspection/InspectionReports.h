@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "engineering/ThicknessRules.h"
 #include "storage/InspectionRecords.h"
 
 #include <QString>
@@ -22,11 +23,14 @@ struct ReportHeading {
 
 // "Tank Thickness Readings": the heading, the minimum thickness of every course the tank has
 // (the texts of the minimum-wall grid: captions and values, floor first), and every reading of
-// the tank by point with its date, who took it and the thickness in the units given.
+// the tank by point with its course, date, who took it and the thickness in the units given,
+// "Below min." beside a reading below the minimum of its course. Every page repeats the title,
+// the company, location and tank, and the column header.
 struct ThicknessReport {
     ReportHeading heading;
-    QStringList minWallCaptions; // "Floor", "Course 1", ... one per printed column
-    QStringList minWallTexts;    // the grid's texts, same order
+    QStringList minWallCaptions;    // "Floor", "Course 1", ... one per printed column
+    QStringList minWallTexts;       // the grid's texts, same order
+    thickness::Minimums minimums{}; // by course code, inches, for the below-minimum mark
     std::vector<TankReading> readings;
     bool unitsUS = true;
 };

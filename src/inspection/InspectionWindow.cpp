@@ -8,6 +8,7 @@
 #include "inspection/ThicknessPanel.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
+#include "platform/Printing.h"
 #include "platform/WindowControls.h"
 #include "selection/InspectionSelectPanel.h"
 #include "storage/ScheduleOffer.h"
@@ -400,11 +401,9 @@ void InspectionWindow::PrintThicknessReport() {
                                   Prompts::Icon::Exclamation);
         return;
     }
-    BusyScope busy(services_.pointer, *this);
-    auto printer = services_.printers.printer();
-    if (Status printed = printThicknessReport(*printer, report); !printed)
-        services_.prompts.message(printed.error(), QStringLiteral("Thickness Data Print Job"),
-                                  Prompts::Icon::Exclamation);
+    const QString title = QStringLiteral("Tank Thickness Readings");
+    printPages(services_, *this, {title, printFileName(title, report.heading.tank), true},
+               [&report](QPrinter& printer) { return printThicknessReport(printer, report); });
 }
 
 void InspectionWindow::PrintSurveyReport() {
@@ -415,12 +414,10 @@ void InspectionWindow::PrintSurveyReport() {
                                   QStringLiteral("Shell Survey"), Prompts::Icon::Exclamation);
         return;
     }
-    BusyScope busy(services_.pointer, *this);
-    auto printer = services_.printers.printer();
-    if (Status printed = printSurveyReport(*printer, survey_->surveyReport(reportHeading()));
-        !printed)
-        services_.prompts.message(printed.error(), QStringLiteral("Shell Survey"),
-                                  Prompts::Icon::Exclamation);
+    const SurveyReport report = survey_->surveyReport(reportHeading());
+    const QString title = QStringLiteral("Shell Settlement Survey Readings");
+    printPages(services_, *this, {title, printFileName(title, report.heading.tank), true},
+               [&report](QPrinter& printer) { return printSurveyReport(printer, report); });
 }
 
 void InspectionWindow::Cmd_Help_Click() {

@@ -5,6 +5,7 @@
 #include "engineering/ShellSettlement.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
+#include "platform/Printing.h"
 #include "platform/WindowControls.h"
 
 #include <QChart>
@@ -317,14 +318,8 @@ QChart* SettlementGraphWindow::deflectionChart() const {
 }
 
 void SettlementGraphWindow::Cmd_Graph_Click() {
-    Status printed;
-    {
-        BusyScope busy(services_.pointer, *this);
-        const std::unique_ptr<QPrinter> printer = services_.printers.printer();
-        printed = printGraphs(*printer);
-    }
-    if (!printed)
-        services_.prompts.message(printed.error(), WindowTitle, Prompts::Icon::Exclamation);
+    printPages(services_, *this, {WindowTitle, printFileName(WindowTitle, heading_.tank)},
+               [this](QPrinter& printer) { return printGraphs(printer); });
 }
 
 Status SettlementGraphWindow::printGraphs(QPrinter& printer) const {

@@ -341,6 +341,7 @@ ThicknessReport ThicknessPanel::thicknessReport(const ReportHeading& heading) co
         const QTableWidgetItem* item = Grid_MinWall->item(0, column);
         report.minWallTexts << (item ? item->text() : QString());
     }
+    report.minimums = minimums_;
     report.readings = tankReadings_->readings();
     return report;
 }

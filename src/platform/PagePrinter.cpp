@@ -194,10 +194,17 @@ Status PagePrinter::endDocument() {
         return Error{QStringLiteral("The printer could not be started.")};
 
     const int count = pageCount();
+    // The pages the user asked for in the print dialog; every page unless a range was given.
+    int first = 1;
+    int last = count;
+    if (d->printer.printRange() == QPrinter::PageRange && d->printer.fromPage() > 0) {
+        first = std::min(d->printer.fromPage(), count);
+        last = std::clamp(d->printer.toPage() > 0 ? d->printer.toPage() : count, first, count);
+    }
     const QFont footer = d->footerFont();
     const QFontMetricsF footerMetrics = d->metrics(footer);
-    for (int n = 1; n <= count; ++n) {
-        if (n > 1 && !d->printer.newPage()) {
+    for (int n = first; n <= last; ++n) {
+        if (n > first && !d->printer.newPage()) {
             painter.end();
             return Error{QStringLiteral("The printer could not start a new page.")};
         }

@@ -1,8 +1,6 @@
 #include "platform/Services.h"
 
 #include <QDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QWidget>
 
 namespace korvane {
@@ -16,15 +14,6 @@ void BusyPointer::setBusy(QWidget& window, bool busy) {
         window.setCursor(Qt::WaitCursor);
     else
         window.unsetCursor();
-}
-
-std::unique_ptr<QPrinter> PrinterProvider::printer() {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (QPrinterInfo::defaultPrinter().isNull()) {
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(fallbackPdf_);
-    }
-    return printer;
 }
 
 int showChildWindow(Services& services, QWidget& opener, QDialog& child) {

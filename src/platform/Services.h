@@ -28,17 +28,30 @@ public:
     virtual void setBusy(QWidget& window, bool busy);
 };
 
-// Where printed pages go: the system's default printer, or a PDF file when there is none.
+// What is about to be printed: the title of the print or save dialog (and of the message that
+// names a saved file), the name a PDF file is offered under, and whether the pages can be
+// printed from one page to another.
+struct PrintJob {
+    QString title;    // "Tank Thickness Readings"
+    QString fileName; // "Tank Thickness Readings - Tank 101.pdf"; no folder
+    bool pageRange = false;
+};
+
+// Where the pages of a job go, as the user chose: a printer, and the PDF file the pages are
+// saved in when the user chose a file rather than a printer (empty for a printer).
+struct PrintTarget {
+    std::unique_ptr<QPrinter> printer;
+    QString file;
+};
+
+// Asks the user where printed pages go: the system's print dialog (printer, copies, page range
+// and "Print to File (PDF)"), or, with no printer installed, a save dialog for a PDF file that
+// offers the job's file name and asks before writing over a file. Tests answer it from a script.
 class PrinterProvider {
 public:
     virtual ~PrinterProvider() = default;
-    virtual std::unique_ptr<QPrinter> printer();
-    // Pages printed when no printer is installed go to this PDF file.
-    void setFallbackPdf(const QString& path) { fallbackPdf_ = path; }
-    QString fallbackPdf() const { return fallbackPdf_; }
-
-private:
-    QString fallbackPdf_ = QStringLiteral("korvane-print.pdf");
+    // An empty target (no printer) when the user cancelled.
+    virtual PrintTarget choose(QWidget& parent, const PrintJob& job);
 };
 
 // Opens the help viewer on a topic (0 about, 1 main window ... 6 preferences), modally, with the

@@ -168,6 +168,38 @@ TEST(DrawingTab, PrintsItsHeaderAndTheDrawingAsVectors) {
                   .count(u'\n'),
               2);
     EXPECT_EQ(tab.surface().Pointer(), 0);
+
+    // A header line wider than the page wraps onto the lines below it; a few rows of linked
+    // elements stand below the drawing, and more than a third of a page of them go on the next.
+    QStringList words;
+    for (int i = 1; i <= 40; ++i)
+        words << QStringLiteral("Word%1").arg(i);
+    const auto print = [&](const QString& name, int rowCount) {
+        QStringList rows;
+        for (int i = 1; i <= rowCount; ++i)
+            rows << QStringLiteral("Row%1 X 1 Y 2").arg(i);
+        printer.setOutputFileName(dir.filePath(name));
+        EXPECT_TRUE(tab.printPage(printer, {words.join(u' '), QStringLiteral("Roof")}, rows));
+        return test::pdfWordBoxes(printer.outputFileName());
+    };
+    const auto top = [](const test::PdfPage& page, const QString& word) {
+        for (const test::PdfWord& w : page.words)
+            if (w.text == word)
+                return w.top;
+        return -1.0;
+    };
+    const std::vector<test::PdfPage> few = print(QStringLiteral("few.pdf"), 3);
+    ASSERT_EQ(few.size(), 1u);
+    EXPECT_GT(top(few[0], QStringLiteral("Word40")), top(few[0], QStringLiteral("Word1")));
+    EXPECT_GT(top(few[0], QStringLiteral("Roof")), top(few[0], QStringLiteral("Word40")));
+    EXPECT_GT(top(few[0], QStringLiteral("Row1")), few[0].height / 2);
+    EXPECT_GT(top(few[0], QStringLiteral("Row3")), top(few[0], QStringLiteral("Row1")));
+    EXPECT_LT(top(few[0], QStringLiteral("Row3")), few[0].height);
+    const std::vector<test::PdfPage> many = print(QStringLiteral("many.pdf"), 30);
+    ASSERT_EQ(many.size(), 2u);
+    EXPECT_LT(top(many[0], QStringLiteral("Row1")), 0);
+    EXPECT_GE(top(many[1], QStringLiteral("Row1")), 0);
+    EXPECT_GT(top(many[1], QStringLiteral("Row30")), top(many[1], QStringLiteral("Row1")));
 }
 
 } // namespace

@@ -701,7 +701,14 @@ TEST_F(TankGraphicsWindowTest, PointIdsAreLabelledOnScreenAndInPrintButNotInTheF
     const QString pdf = file.folder() + QStringLiteral("/labelled.pdf");
     t.printers.setFallbackPdf(pdf);
     click("Cmd_Print1");
-    EXPECT_TRUE(pdfPages(pdf).value(0).contains(QStringLiteral("O'Neil-1")));
+    // The page is named under the header, and the point listed below the drawing.
+    const QString printed = pdfPages(pdf).value(0).simplified();
+    EXPECT_TRUE(printed.contains(QStringLiteral("T-101 Roof"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(
+        QStringLiteral("O'Neil-1 X 1 Y 2 0.250 in. on 02/Apr/2024, inspection 2024-02")))
+        << printed.toStdString();
+    ASSERT_FALSE(t.printers.jobs().empty());
+    EXPECT_EQ(t.printers.jobs().back().fileName, QStringLiteral("Tank Graphics - T-101 Roof.pdf"));
 
     click("Cmd_Save1");
     const QString saved = QDir(temp).filePath(tempFiles().value(0));

@@ -37,8 +37,12 @@ protected:
     }
 
     static TankReading reading(const QString& point, const QString& date, const QString& by,
-                               double inches) {
-        return {.pointId = point, .dateTaken = date, .reading = inches, .takenBy = by};
+                               double inches, int course = 0) {
+        return {.pointId = point,
+                .dateTaken = date,
+                .reading = inches,
+                .course = course,
+                .takenBy = by};
     }
 
     static ThicknessReport thicknessReport() {
@@ -56,7 +60,9 @@ protected:
     QPrinter printer{QPrinter::HighResolution};
 };
 
-// Readings of two inspections, interleaved by point as the caller orders them, in both units.
+// Readings of two inspections, interleaved by point as the caller orders them, in both units,
+// each with its course and "Below min." beside those below the minimum of their course as the
+// numbers are shown: 0.1796 in. shows as the minimum's 0.180 in inches but as 4.56 under 4.57 mm.
 TEST_F(InspectionReportsTest, ThicknessReportListsEveryReadingByPoint) {
     const double none = std::nan("");
     struct Units {
@@ -67,21 +73,29 @@ TEST_F(InspectionReportsTest, ThicknessReportListsEveryReadingByPoint) {
     const Units cases[] = {
         {true,
          "Reading (in.)",
-         {"A-1 01/Mar/2019 J. Smith 0.250", "A-1 15/Jun/2023 R. O'Neil 0.241",
-          "B-7 01/Mar/2019 J. Smith 0.300", "C-2 15/Jun/2023 R. O'Neil"}},
+         {"A-1 Course 1 01/Mar/2019 J. Smith 0.250",
+          "A-1 Course 1 15/Jun/2023 R. O'Neil 0.241 Below min.",
+          "B-7 Course 2 01/Mar/2019 J. Smith 0.300", "C-2 15/Jun/2023 R. O'Neil",
+          "E-5 Roof 15/Jun/2023 R. O'Neil 0.180"}},
         {false,
          "Reading (mm)",
-         {"A-1 01/Mar/2019 J. Smith 6.35", "A-1 15/Jun/2023 R. O'Neil 6.12",
-          "B-7 01/Mar/2019 J. Smith 7.62", "C-2 15/Jun/2023 R. O'Neil"}},
+         {"A-1 Course 1 01/Mar/2019 J. Smith 6.35",
+          "A-1 Course 1 15/Jun/2023 R. O'Neil 6.12 Below min.",
+          "B-7 Course 2 01/Mar/2019 J. Smith 7.62", "C-2 15/Jun/2023 R. O'Neil",
+          "E-5 Roof 15/Jun/2023 R. O'Neil 4.56 Below min."}},
     };
     for (const Units& c : cases) {
         SCOPED_TRACE(c.header);
         ThicknessReport report = thicknessReport();
         report.unitsUS = c.unitsUS;
-        report.readings = {reading("A-1", "01/Mar/2019", "J. Smith", 0.25),
-                           reading("A-1", "15/Jun/2023", "R. O'Neil", 0.241),
-                           reading("B-7", "01/Mar/2019", "J. Smith", 0.3),
-                           reading("C-2", "15/Jun/2023", "R. O'Neil", none)};
+        report.minimums[2] = 0.245;
+        report.minimums[3] = 0.180;
+        report.minimums[12] = 0.180;
+        report.readings = {reading("A-1", "01/Mar/2019", "J. Smith", 0.25, 2),
+                           reading("A-1", "15/Jun/2023", "R. O'Neil", 0.241, 2),
+                           reading("B-7", "01/Mar/2019", "J. Smith", 0.3, 3),
+                           reading("C-2", "15/Jun/2023", "R. O'Neil", none),
+                           reading("E-5", "15/Jun/2023", "R. O'Neil", 0.1796, 12)};
         ASSERT_TRUE(printThicknessReport(printer, report).ok());
 
         const QStringList text = pages();
@@ -90,8 +104,8 @@ TEST_F(InspectionReportsTest, ThicknessReportListsEveryReadingByPoint) {
              {"Tank Thickness Readings", "Gulf Terminals", "North Yard", "Tank 101", "Page 1 of 1"})
             EXPECT_EQ(text[0].count(QString::fromUtf8(line)), 1) << line;
         EXPECT_EQ(linesMatching(QStringLiteral("PointID")),
-                  QStringList{QStringLiteral("PointID Date Taken By %1").arg(c.header)});
-        EXPECT_EQ(linesMatching(QStringLiteral("^[A-C]-\\d ")), c.lines);
+                  QStringList{QStringLiteral("PointID Course Date Taken By %1").arg(c.header)});
+        EXPECT_EQ(linesMatching(QStringLiteral("^[A-E]-\\d ")), c.lines);
         EXPECT_EQ(linesMatching(QStringLiteral("Min\\. Wall")),
                   QStringList{QStringLiteral("Min. Wall 0.100 0.221 0.180 0.100")});
     }
@@ -152,7 +166,9 @@ TEST_F(InspectionReportsTest, LongThicknessListRunsOverPagesWithItsHeader) {
         EXPECT_TRUE(page.contains(QStringLiteral("Page %1 of %2").arg(n + 1).arg(text.size())));
         EXPECT_LT(page.indexOf(QStringLiteral("PointID")),
                   page.indexOf(QRegularExpression(QStringLiteral("P\\d{3}"))));
-        // The names and the minimum table stand on the first page only.
+        // The company, location and tank head every page; the minimum table the first only.
+        for (const char* name : {"Gulf Terminals", "North Yard", "Tank 101"})
+            EXPECT_EQ(page.count(QString::fromUtf8(name)), 1) << name;
         EXPECT_EQ(page.contains(QStringLiteral("Min. Wall")), n == 0);
         static const QRegularExpression row(QStringLiteral("^\\s*(P\\d{3}) .*Inspector\\s+0\\.2"));
         for (const QString& line : page.split(u'\n')) {

@@ -2,7 +2,11 @@
 #include "platform/SelectionChain.h"
 #include "support/FocusChain.h"
 #include "support/LockHolderProcess.h"
+#include "support/PdfText.h"
+#include "support/TempDir.h"
 
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 
 #include <functional>
@@ -314,6 +318,36 @@ TEST_F(InspectionWindowTest, AnExistingInspectionIsClaimedAndKeepsItsType) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(inspectionField(unnumbered, "InspectionType"), QVariant());
     EXPECT_EQ(inspectionField(unnumbered, "InspectionNum"), QStringLiteral("I-2023b"));
+}
+
+// Print on the Thickness tab asks where the pages go: a file chosen is written and named, with
+// the tank's reading on its course and marked below that course's minimum of 0.30 in.;
+// cancelled, nothing is written.
+TEST_F(InspectionWindowTest, TheThicknessReportGoesWhereTheUserChooses) {
+    openInspection(1);
+    tabs()->setCurrentIndex(InspectionWindow::TabThickness);
+    test::TempDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("readings.pdf"));
+    t.printers.answerFile(pdf);
+    t.prompts.answerMessage(Answer::Ok).answerMessage();
+    click("Cmd_Print");
+    ASSERT_EQ(t.printers.jobs().size(), 1u);
+    EXPECT_EQ(t.printers.jobs()[0].title, QStringLiteral("Tank Thickness Readings"));
+    EXPECT_EQ(t.printers.jobs()[0].fileName, QStringLiteral("Tank Thickness Readings - T-101.pdf"));
+    EXPECT_TRUE(t.printers.jobs()[0].pageRange);
+    EXPECT_EQ(t.prompts.messages().back().text,
+              QStringLiteral("The pages were saved in ") + QDir::toNativeSeparators(pdf));
+    const QString text = test::pdfPages(pdf).join(u'\f').simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("A-1 Course 1 01/Mar/2023 R. Diaz 0.290 Below min.")))
+        << text.toStdString();
+
+    ASSERT_TRUE(QFile::remove(pdf));
+    t.printers.answerCancel();
+    t.prompts.answerMessage(Answer::Ok);
+    const std::size_t said = t.prompts.messages().size();
+    click("Cmd_Print");
+    EXPECT_EQ(t.prompts.messages().size(), said + 1); // the question before printing only
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 // Return in the inspection grid opens the inspection it stands on, as a double-click does.

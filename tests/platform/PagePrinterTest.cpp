@@ -37,8 +37,8 @@ protected:
     QPrinter printer{QPrinter::HighResolution};
 };
 
-TEST_F(PagePrinterTest, LongListRunsOnWithHeadingAndPageNumbers) {
-    PagePrinter pages(printer);
+// A list of 200 entries under an opening title, each page after the first headed again.
+void printLongList(PagePrinter& pages) {
     pages.setFontName(QStringLiteral("Arial"));
     pages.setFontSize(16);
     pages.printLine(QStringLiteral("Opening Title"), pages.centredColumn(13));
@@ -53,6 +53,11 @@ TEST_F(PagePrinterTest, LongListRunsOnWithHeadingAndPageNumbers) {
     for (int i = 1; i <= 200; ++i)
         pages.printLine({{0, QStringLiteral("Entry %1").arg(i, 3, 10, QChar(u'0'))},
                          {30, QStringLiteral("v")}});
+}
+
+TEST_F(PagePrinterTest, LongListRunsOnWithHeadingAndPageNumbers) {
+    PagePrinter pages(printer);
+    printLongList(pages);
     ASSERT_TRUE(pages.endDocument().ok());
 
     const QStringList text = printedPages();
@@ -85,6 +90,20 @@ TEST_F(PagePrinterTest, LongListRunsOnWithHeadingAndPageNumbers) {
     };
     EXPECT_NEAR(middle(text[0], QStringLiteral("Opening Title")),
                 middle(text[0], QStringLiteral("Page 1 of %1").arg(count)), 4);
+
+    // Pages 2 to the last chosen in the print dialog: those alone, numbered as in the whole.
+    QPrinter some(QPrinter::HighResolution);
+    some.setOutputFormat(QPrinter::PdfFormat);
+    some.setOutputFileName(dir.filePath(QStringLiteral("some.pdf")));
+    some.setPrintRange(QPrinter::PageRange);
+    some.setFromTo(2, count);
+    PagePrinter part(some);
+    printLongList(part);
+    ASSERT_TRUE(part.endDocument().ok());
+    const QStringList partText = test::pdfPages(some.outputFileName());
+    ASSERT_EQ(partText.size(), count - 1);
+    EXPECT_EQ(partText.front(), text[1]);
+    EXPECT_EQ(partText.back(), text.back());
 }
 
 // On every page the body stops an empty line above the page number, and a full page is used to

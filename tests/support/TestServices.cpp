@@ -3,10 +3,33 @@
 #include "platform/Session.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
 namespace korvane::test {
+
+PrintTarget ScriptedPrinters::choose(QWidget&, const PrintJob& job) {
+    jobs_.push_back(job);
+    std::pair<Answer, QString> answer{Answer::Printer, fallback_};
+    if (!answers_.empty()) {
+        answer = answers_.front();
+        answers_.erase(answers_.begin());
+    } else if (fallback_.isEmpty()) {
+        ADD_FAILURE() << "Unexpected print: " << job.title.toStdString();
+        answer.first = Answer::Cancel;
+    }
+    PrintTarget target;
+    if (answer.first == Answer::Cancel)
+        return target;
+    target.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    target.printer->setDocName(job.title);
+    target.printer->setOutputFormat(QPrinter::PdfFormat);
+    target.printer->setOutputFileName(answer.second);
+    if (answer.first == Answer::File)
+        target.file = answer.second;
+    return target;
+}
 
 ScriptedWindows::~ScriptedWindows() {
     EXPECT_TRUE(drivers_.empty()) << drivers_.size() << " expected window(s) were never shown";

@@ -75,11 +75,34 @@ public:
     AssessmentShower* shower = nullptr;
 };
 
+// Answers the print and save dialogs from a script, and records every job they were asked
+// for. Each print takes the next answer; with none left it goes to the printer of
+// setFallbackPdf (a printer whose pages land in that PDF for the test to read, named to nobody),
+// and with no fallback either the print fails the test and is cancelled.
+class ScriptedPrinters final : public PrinterProvider {
+public:
+    // A printer chosen in the print dialog; its pages land in `pdf`.
+    void answerPrinter(const QString& pdf) { answers_.push_back({Answer::Printer, pdf}); }
+    // A PDF file named in the print or save dialog.
+    void answerFile(const QString& pdf) { answers_.push_back({Answer::File, pdf}); }
+    void answerCancel() { answers_.push_back({Answer::Cancel, {}}); }
+    void setFallbackPdf(const QString& pdf) { fallback_ = pdf; }
+    const std::vector<PrintJob>& jobs() const { return jobs_; }
+
+    PrintTarget choose(QWidget& parent, const PrintJob& job) override;
+
+private:
+    enum class Answer { Printer, File, Cancel };
+    std::vector<std::pair<Answer, QString>> answers_;
+    std::vector<PrintJob> jobs_;
+    QString fallback_;
+};
+
 // Every service a window needs, scripted for tests; today is fixed at 15/Jun/2024 unless set.
 struct TestServices {
     ScriptedPrompts prompts;
     FixedClock clock{QDate(2024, 6, 15)};
-    PrinterProvider printers;
+    ScriptedPrinters printers;
     ScriptedWindows windows;
     RecordingPointer pointer;
     RecordingHelp help;

@@ -66,15 +66,23 @@ public:
     int messages = 0;
 };
 
-// Printed pages go to PDF files in the screenshot folder, whatever printers the machine has.
+// Printed pages go to PDF files in the screenshot folder, whatever printers the machine has,
+// without a dialog: as if a printer had been chosen.
 class PdfPrinters final : public PrinterProvider {
 public:
-    std::unique_ptr<QPrinter> printer() override {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(fallbackPdf());
-        return printer;
+    // The file the next print is written to.
+    static void setFallbackPdf(const QString& pdf) { pdf_ = pdf; }
+
+    PrintTarget choose(QWidget&, const PrintJob&) override {
+        PrintTarget target;
+        target.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        target.printer->setOutputFormat(QPrinter::PdfFormat);
+        target.printer->setOutputFileName(pdf_);
+        return target;
     }
+
+private:
+    static inline QString pdf_;
 };
 
 void settle() {
@@ -208,7 +216,7 @@ bool inspectionWindow(Session& session, Services& services, const QDir& folder) 
     child<QLineEdit>(window, "Text_Thickness")->setText(QStringLiteral("0.3"));
     ok = save(window, folder, QStringLiteral("inspection-thickness")) && ok;
     child<QPushButton>(window, "Cmd_TCancel")->click();
-    services.printers.setFallbackPdf(folder.filePath(QStringLiteral("thickness-report.pdf")));
+    PdfPrinters::setFallbackPdf(folder.filePath(QStringLiteral("thickness-report.pdf")));
     child<QPushButton>(window, "Cmd_Print")->click();
 
     tabs->setCurrentIndex(InspectionWindow::TabBottom);
@@ -239,7 +247,7 @@ bool surveyWindow(Session& session, Services& services, const QDir& folder) {
     doubleClickRow(*inspections, inspections->currentIndex().row());
     tabs->setCurrentIndex(InspectionWindow::TabShell);
     bool ok = save(window, folder, QStringLiteral("inspection-shell"));
-    services.printers.setFallbackPdf(folder.filePath(QStringLiteral("survey-report.pdf")));
+    PdfPrinters::setFallbackPdf(folder.filePath(QStringLiteral("survey-report.pdf")));
     child<QPushButton>(window, "Cmd_Print")->click();
 
     // The graph window is shown by the window's Graph button; here it is drawn on its own.
@@ -409,7 +417,7 @@ bool tankGraphicsWindow(Session& session, Services& services, const QDir& folder
     for (const QPointF at : {QPointF(300, 300), QPointF(500, 500)})
         QTest::mouseMove(floor->viewport(), floor->toViewport(at).toPoint());
     ok = save(window, folder, QStringLiteral("tank-graphics-zoom")) && ok;
-    services.printers.setFallbackPdf(folder.filePath(QStringLiteral("tank-graphics-print.pdf")));
+    PdfPrinters::setFallbackPdf(folder.filePath(QStringLiteral("tank-graphics-print.pdf")));
     child<QPushButton>(window, "Cmd_Print1")->click();
 
     // The shell rolled out: one band per course, a point at each compass direction.
