@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "data/FieldValue.h"
 #include "data/Layout.h"
 #include "data/QueryResult.h"
 #include "data/RecordLock.h"
@@ -25,6 +26,11 @@ public:
     virtual QVariant cell(int row, int column) const = 0;
     // The rowid of a row, for rows read with it.
     virtual qint64 rowid(int row) const = 0;
+    // A cell as the program sees a field of the type (see fieldvalue::fromStored). An engine
+    // may make it straight from what it read, without the stored value in between.
+    virtual QVariant value(int row, int column, layout::FieldType type) const {
+        return fieldvalue::fromStored(cell(row, column), type);
+    }
 };
 
 // One open connection to a database on one engine. The data layer's classes talk to it; nothing

@@ -1,11 +1,7 @@
 #include "data/Recordset.h"
 
-#include "common/DateText.h"
-#include "common/Rounding.h"
 #include "data/Engine.h"
 #include "data/Select.h"
-
-#include <QDate>
 
 #include <algorithm>
 #include <cmath>
@@ -15,164 +11,6 @@
 namespace korvane {
 
 using layout::FieldType;
-
-namespace fieldvalue {
-
-namespace {
-
-// "2020-03-05" as "05/Mar/2020", without a trip through QDate: dates are read often.
-QString isoToDateText(const QString& iso) {
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const auto digit = [&](int i) {
-        return iso.at(i).unicode() - '0';
-    };
-    const auto isDigit = [&](int i) {
-        return iso.at(i) >= QLatin1Char('0') && iso.at(i) <= QLatin1Char('9');
-    };
-    if (iso.size() != 10 || iso.at(4) != QLatin1Char('-') || iso.at(7) != QLatin1Char('-'))
-        return iso;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (!isDigit(i))
-            return iso;
-    const int month = digit(5) * 10 + digit(6);
-    if (month < 1 || month > 12)
-        return iso;
-    const QChar text[] = {iso.at(8),
-                          iso.at(9),
-                          QLatin1Char('/'),
-                          QLatin1Char(months[month - 1][0]),
-                          QLatin1Char(months[month - 1][1]),
-                          QLatin1Char(months[month - 1][2]),
-                          QLatin1Char('/'),
-                          iso.at(0),
-                          iso.at(1),
-                          iso.at(2),
-                          iso.at(3)};
-    return QString(text, 11);
-}
-
-Result<double> number(const QVariant& value, const QString& field) {
-    bool ok = false;
-    double d = 0;
-    if (value.typeId() == QMetaType::QString)
-        d = value.toString().trimmed().toDouble(&ok);
-    else
-        d = value.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
-        return Error{QStringLiteral("\"%1\" is not a number; %2 needs a number.")
-                         .arg(value.toString(), field)};
-    return d;
-}
-
-Error outOfRange(const QString& field, const QString& why) {
-    return Error{QStringLiteral("%1 %2").arg(why, QStringLiteral("(field %1)").arg(field))};
-}
-
-} // namespace
-
-QVariant fromStored(const QVariant& stored, FieldType type) {
-    if (!stored.isValid())
-        return {};
-    switch (type) {
-    case FieldType::Counter:
-    case FieldType::Int32:
-        return stored.toInt();
-    case FieldType::Int16:
-        return QVariant::fromValue(static_cast<qint16>(stored.toInt()));
-    case FieldType::Byte:
-        return QVariant::fromValue(static_cast<quint8>(stored.toUInt()));
-    case FieldType::Single:
-        return static_cast<float>(stored.toDouble());
-    case FieldType::Double:
-        return stored.typeId() == QMetaType::Double ? stored : QVariant(stored.toDouble());
-    case FieldType::Boolean:
-        return stored.toLongLong() != 0;
-    case FieldType::Date:
-        // Dates are kept as yyyy-mm-dd so they sort and compare by calendar; the program sees
-        // them as "dd/mmm/yyyy". A text that is not such a date is shown as it stands.
-        return isoToDateText(stored.toString());
-    case FieldType::Text:
-    case FieldType::LongText:
-        return stored.typeId() == QMetaType::QString ? stored : QVariant(stored.toString());
-    }
-    return stored;
-}
-
-Result<QVariant> toStored(const QVariant& value, FieldType type, const QString& field) {
-    const bool blankText =
-        value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty();
-    if (!value.isValid() || value.isNull())
-        return QVariant();
-    switch (type) {
-    case FieldType::Counter:
-        return Error{QStringLiteral("%1 is a key that the database assigns.").arg(field)};
-    case FieldType::Text:
-    case FieldType::LongText:
-        return QVariant(value.toString());
-    case FieldType::Date: {
-        if (blankText)
-            return QVariant();
-        const QDate date = value.typeId() == QMetaType::QDate
-                               ? value.toDate()
-                               : parseDate(value.toString()).value_or(QDate());
-        if (!date.isValid())
-            return Error{
-                QStringLiteral("\"%1\" is not a date; %2 needs a date such as 05/Mar/2001.")
-                    .arg(value.toString(), field)};
-        return QVariant(date.toString(Qt::ISODate));
-    }
-    case FieldType::Boolean:
-        if (blankText)
-            return QVariant();
-        if (value.typeId() == QMetaType::QString) {
-            const QString t = value.toString().trimmed().toLower();
-            if (t == QLatin1String("true") || t == QLatin1String("yes"))
-                return QVariant(1);
-            if (t == QLatin1String("false") || t == QLatin1String("no"))
-                return QVariant(0);
-        }
-        if (auto d = number(value, field); d)
-            return QVariant(*d != 0 ? 1 : 0);
-        else
-            return d.takeError();
-    default:
-        break;
-    }
-    if (blankText)
-        return QVariant();
-    auto d = number(value, field);
-    if (!d)
-        return d.takeError();
-    switch (type) {
-    case FieldType::Int32: {
-        auto v = toInt32(*d);
-        if (!v)
-            return outOfRange(field, v.error());
-        return QVariant(*v);
-    }
-    case FieldType::Int16: {
-        auto v = toInt16(*d);
-        if (!v)
-            return outOfRange(field, v.error());
-        return QVariant(static_cast<int>(*v));
-    }
-    case FieldType::Byte: {
-        auto v = toByte(*d);
-        if (!v)
-            return outOfRange(field, v.error());
-        return QVariant(static_cast<int>(*v));
-    }
-    case FieldType::Single:
-        if (std::fabs(*d) > std::numeric_limits<float>::max())
-            return Error{QStringLiteral("The number %1 is too large for %2.").arg(*d).arg(field)};
-        return QVariant(static_cast<double>(static_cast<float>(*d)));
-    default:
-        return QVariant(*d);
-    }
-}
-
-} // namespace fieldvalue
 
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
@@ -376,7 +214,10 @@ QVariant Recordset::value(int c) const {
         return fieldvalue::fromStored(buffer_[static_cast<std::size_t>(c)], type);
     if (current_ < 0 || current_ >= recordCount())
         return {};
-    return fieldvalue::fromStored(stored(current_, c), type);
+    const auto& r = rows_[static_cast<std::size_t>(current_)];
+    if (const int* read = std::get_if<int>(&r))
+        return read_->value(*read, c, type);
+    return fieldvalue::fromStored(std::get<Row>(r)[static_cast<std::size_t>(c)], type);
 }
 
 QString Recordset::text(int column) const {

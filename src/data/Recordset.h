@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "data/Database.h"
+#include "data/FieldValue.h"
 #include "data/Layout.h"
 #include "data/RecordLock.h"
 
@@ -126,11 +127,5 @@ private:
     std::vector<bool> changed_;
     RecordLock lock_;
 };
-
-// Conversions between field values as the program uses them and as they are stored.
-namespace fieldvalue {
-QVariant fromStored(const QVariant& stored, layout::FieldType type);
-Result<QVariant> toStored(const QVariant& value, layout::FieldType type, const QString& field);
-} // namespace fieldvalue
 
 } // namespace korvane

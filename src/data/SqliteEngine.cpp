@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <sqlite3.h>
 
@@ -170,17 +171,110 @@ Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     return {};
 }
 
-// Rows stepped through in full while the statement was open.
-struct ReadRows : StoredRows {
-    std::vector<qint64> rowids;
-    std::vector<std::vector<QVariant>> rows;
-    int count() const override { return static_cast<int>(rows.size()); }
+// Rows stepped through in full while the statement was open, kept as SQLite gave them: a kind
+// and eight bytes a cell (the number, or where its text starts), texts as UTF-8 one after another
+// in one buffer, each after its length. A cell becomes a QVariant only when it is asked for, and
+// the rows go in a few blocks rather than a value per cell.
+class ReadRows final : public StoredRows {
+public:
+    explicit ReadRows(int columns) : columns_(columns) {}
+
+    int count() const override { return rows_; }
     QVariant cell(int row, int column) const override {
-        return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+        const std::size_t at = index(row, column);
+        switch (kinds_[at]) {
+        case SQLITE_INTEGER:
+            return static_cast<qlonglong>(cells_[at].integer);
+        case SQLITE_FLOAT:
+            return cells_[at].real;
+        case SQLITE_TEXT: {
+            const auto [text, bytes] = textAt(cells_[at].integer);
+            return QString::fromUtf8(text, bytes);
+        }
+        default:
+            return {};
+        }
+    }
+    QVariant value(int row, int column, layout::FieldType type) const override {
+        const std::size_t at = index(row, column);
+        switch (kinds_[at]) {
+        case SQLITE_INTEGER:
+            return fieldvalue::fromStoredInteger(cells_[at].integer, type);
+        case SQLITE_FLOAT:
+            return fieldvalue::fromStoredReal(cells_[at].real, type);
+        case SQLITE_TEXT: {
+            const auto [text, bytes] = textAt(cells_[at].integer);
+            return fieldvalue::fromStoredText(text, bytes, type);
+        }
+        default:
+            return {};
+        }
     }
     qint64 rowid(int row) const override {
-        return rowids.empty() ? 0 : rowids[static_cast<std::size_t>(row)];
+        return rowids_.empty() ? 0 : rowids_[static_cast<std::size_t>(row)];
     }
+
+    // Adds the current row of a statement: its rowid (when read with one) from column 0, then
+    // the columns that follow.
+    void add(sqlite3_stmt* stmt, bool withRowid) {
+        const int offset = withRowid ? 1 : 0;
+        if (withRowid)
+            rowids_.push_back(sqlite3_column_int64(stmt, 0));
+        for (int column = offset; column < columns_ + offset; ++column) {
+            // The column's value itself, read through the sqlite3_value calls, which (unlike the
+            // sqlite3_column ones) do not lock the connection on each call: it is in use by
+            // this thread alone, stepping this statement.
+            sqlite3_value* value = sqlite3_column_value(stmt, column);
+            Cell& c = cells_.emplace_back();
+            switch (sqlite3_value_type(value)) {
+            case SQLITE_INTEGER:
+                kinds_.push_back(SQLITE_INTEGER);
+                c.integer = sqlite3_value_int64(value);
+                break;
+            case SQLITE_FLOAT:
+                kinds_.push_back(SQLITE_FLOAT);
+                c.real = sqlite3_value_double(value);
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: { // a blob is read as the text of its bytes
+                const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+                const qint32 size = sqlite3_value_bytes(value);
+                kinds_.push_back(SQLITE_TEXT);
+                c.integer = text_.size();
+                text_.append(reinterpret_cast<const char*>(&size), sizeof size);
+                text_.append(bytes, size);
+                break;
+            }
+            default:
+                kinds_.push_back(SQLITE_NULL);
+            }
+        }
+        ++rows_;
+    }
+
+private:
+    union Cell {
+        qint64 integer; // the number, or where a text's length starts in text_
+        double real;
+    };
+
+    std::size_t index(int row, int column) const {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+               static_cast<std::size_t>(column);
+    }
+    std::pair<const char*, qint32> textAt(qint64 start) const {
+        const char* at = text_.constData() + start;
+        qint32 size = 0;
+        std::memcpy(&size, at, sizeof size);
+        return {at + sizeof size, size};
+    }
+
+    int columns_;
+    int rows_ = 0;
+    std::vector<quint8> kinds_; // row after row: SQLITE_INTEGER, _FLOAT, _TEXT or _NULL
+    std::vector<Cell> cells_;
+    QByteArray text_;
+    std::vector<qint64> rowids_;
 };
 
 class Connection : public EngineConnection {
@@ -232,46 +326,21 @@ public:
     Result<std::shared_ptr<const StoredRows>> readRows(const QString& sqlText,
                                                        const QVariantList& values, int columns,
                                                        bool withRowid) override {
-        auto read = std::make_shared<ReadRows>();
-        std::vector<qint64>& rowids = read->rowids;
-        std::vector<std::vector<QVariant>>& rows = read->rows;
         auto prepared = this->prepared(sqlText, values);
         if (!prepared)
             return prepared.takeError();
         sqlite3_stmt* stmt = prepared->get();
-        sqlite3* handle = this->handle();
-        int rc = SQLITE_OK;
         const int offset = withRowid ? 1 : 0;
         if (sqlite3_column_count(stmt) != columns + offset)
             return Error{QStringLiteral("The query returned %1 columns where %2 were expected.")
                              .arg(sqlite3_column_count(stmt) - offset)
                              .arg(columns)};
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (withRowid)
-                rowids.push_back(sqlite3_column_int64(stmt, 0));
-            std::vector<QVariant>& cells = rows.emplace_back();
-            cells.reserve(static_cast<std::size_t>(columns));
-            for (int c = offset; c < columns + offset; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(stmt, c)));
-                    break;
-                case SQLITE_FLOAT:
-                    cells.emplace_back(sqlite3_column_double(stmt, c));
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                    cells.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(stmt, c)));
-                    break;
-                }
-                default:
-                    cells.emplace_back();
-                }
-            }
-        }
+        auto read = std::make_shared<ReadRows>(columns);
+        int rc = SQLITE_OK;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            read->add(stmt, withRowid);
         if (rc != SQLITE_DONE)
-            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle())));
         return std::shared_ptr<const StoredRows>(std::move(read));
     }
 
