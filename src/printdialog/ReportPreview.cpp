@@ -326,25 +326,17 @@ void ReportPreview::print() {
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         // Printed to a file: written whole or not at all, and named afterwards.
         const QString path = printer.outputFileName();
-        WorkProgress progress(*this, QStringLiteral("Writing %1...").arg(path));
-        int page = 0;
-        const Status written = reports::writePdf(
-            *pages_, path, range, [&] { return progress.keepGoing(double(++page) / count); });
-        if (!written) {
-            if (written.error() != reports::StoppedMessage)
-                services_.prompts.message(written.error(), messageTitle(),
-                                          Prompts::Icon::Exclamation);
-            return;
-        }
-        services_.prompts.message(QStringLiteral("The report was printed to the file %1.")
-                                      .arg(QDir::toNativeSeparators(path)),
-                                  messageTitle(), Prompts::Icon::Information);
+        writeTo(path, range,
+                QStringLiteral("The report was printed to the file %1.")
+                    .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    WorkProgress progress(*this, QStringLiteral("Printing the report..."));
-    int page = 0;
-    const auto printed = reports::paintPages(
-        *pages_, printer, range, [&] { return progress.keepGoing(double(++page) / count); });
+    const auto printed = [&] {
+        WorkProgress progress(*this, QStringLiteral("Printing the report..."));
+        int page = 0;
+        return reports::paintPages(*pages_, printer, range,
+                                   [&] { return progress.keepGoing(double(++page) / count); });
+    }(); // the progress window goes before a message comes
     if (!printed && printed.error() != reports::StoppedMessage)
         services_.prompts.message(printed.error(), messageTitle(), Prompts::Icon::Exclamation);
 }
@@ -365,23 +357,24 @@ void ReportPreview::savePdf() {
         return;
     if (!finishLayout(QStringLiteral("Laying out the report to save it...")))
         return;
-    writeTo(path);
+    writeTo(path, {},
+            QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(path)));
 }
 
-void ReportPreview::writeTo(const QString& path) {
-    WorkProgress progress(*this, QStringLiteral("Writing %1...").arg(path));
-    int page = 0;
-    const int count = pages_->pageCount();
-    const Status written = reports::writePdf(
-        *pages_, path, {}, [&] { return progress.keepGoing(double(++page) / count); });
+void ReportPreview::writeTo(const QString& path, reports::PageRange range, const QString& done) {
+    const Status written = [&] {
+        WorkProgress progress(*this, QStringLiteral("Writing %1...").arg(path));
+        int page = 0;
+        const int count = pages_->pageCount();
+        return reports::writePdf(*pages_, path, range,
+                                 [&] { return progress.keepGoing(double(++page) / count); });
+    }(); // the progress window goes before the message comes
     if (!written) {
         if (written.error() != reports::StoppedMessage)
             services_.prompts.message(written.error(), messageTitle(), Prompts::Icon::Exclamation);
         return;
     }
-    services_.prompts.message(
-        QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(path)),
-        messageTitle(), Prompts::Icon::Information);
+    services_.prompts.message(done, messageTitle(), Prompts::Icon::Information);
 }
 
 } // namespace korvane
