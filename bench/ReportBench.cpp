@@ -4,8 +4,8 @@
 //   template filled) against a hand-written formatter that reads the same data tree and appends
 //   the same HTML to a string;
 // - the first page ready to show (the pages started, laid out until page 1 is complete and page 1
-//   painted), and the whole PDF (every page laid out and written), each against the bare SQLite
-//   query of the location's tanks; their times are printed as well.
+//   painted), the layout of every page, and the whole PDF (every page laid out and written), each
+//   against the bare SQLite query of the location's tanks; their times are printed as well.
 
 #include "BenchDatabase.h"
 #include "RatioReporter.h"
@@ -225,6 +225,23 @@ void BM_FirstPageAllTanksDetail(benchmark::State& state) {
     }
 }
 
+// The layout alone, every page placed, nothing painted: the part of the whole PDF's time that is
+// the text documents' layout.
+void BM_LayOutAllTanksDetail(benchmark::State& state) {
+    const reports::BuiltReport& report = builtReport();
+    int pages = 0;
+    for (auto _ : state) {
+        const auto laidOut = reports::reportPages(report);
+        auto count = laidOut->layOutAll();
+        if (!count) {
+            state.SkipWithError(qPrintable(count.error()));
+            break;
+        }
+        pages = *count;
+    }
+    state.counters["pages"] = pages;
+}
+
 void BM_PdfAllTanksDetail(benchmark::State& state) {
     const reports::BuiltReport& report = builtReport();
     int pages = 0;
@@ -250,6 +267,7 @@ BENCHMARK(BM_BareSqliteLocationTanks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HandFormattedAllTanksDetail)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildAllTanksDetail)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPageAllTanksDetail)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayOutAllTanksDetail)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PdfAllTanksDetail)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
@@ -264,5 +282,6 @@ int main(int argc, char** argv) {
         argc, argv,
         {{"BM_BuildAllTanksDetail", "BM_HandFormattedAllTanksDetail"},
          {"BM_FirstPageAllTanksDetail", "BM_BareSqliteLocationTanks"},
-         {"BM_PdfAllTanksDetail", "BM_BareSqliteLocationTanks"}});
+         {"BM_LayOutAllTanksDetail/iterations:1", "BM_BareSqliteLocationTanks"},
+         {"BM_PdfAllTanksDetail/iterations:1", "BM_BareSqliteLocationTanks"}});
 }

@@ -48,6 +48,23 @@ bool holdsBlocks(const QString& name) {
     return names.contains(name);
 }
 
+// The text of a heading's HTML, without its tags.
+QString headingText(const QString& html) {
+    QString text;
+    bool inTag = false;
+    for (const QChar c : html) {
+        if (c == u'<')
+            inTag = true;
+        else if (c == u'>')
+            inTag = false;
+        else if (!inTag)
+            text += c;
+    }
+    if (text.contains(u'&')) // entities: read as a document reads them
+        return QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
+    return text.simplified();
+}
+
 // The painter's units are the layout's pixels at `resolution`, whatever its device's resolution.
 void paintFrame(QPainter& painter, qreal width, qreal height, qreal line, QFont font,
                 int resolution, const PageFrame& frame, int pageNumber, int pageCount) {
@@ -205,9 +222,8 @@ void ReportPages::splitIntoParts(const QString& html) {
             const auto close = closingHeading.match(again);
             if (close.hasMatch())
                 again.insert(close.capturedStart(), QStringLiteral(" (continued)"));
-            const bool title = piece.heading == 1 &&
-                               QTextDocumentFragment::fromHtml(pieceHtml).toPlainText().trimmed() ==
-                                   frame_.title.trimmed();
+            const bool title =
+                piece.heading == 1 && headingText(pieceHtml) == frame_.title.simplified();
             if (piece.heading == 1) {
                 h1 = title ? -1 : static_cast<int>(headings_.size());
                 h2 = -1;
