@@ -14,9 +14,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +139,40 @@ TEST_F(ReportPreviewTest, StopThenSaveWritesTheWholeReport) {
     ASSERT_EQ(texts.size(), pages);
     EXPECT_TRUE(texts.last().contains(QStringLiteral("Page %1 of %1").arg(pages)));
     EXPECT_TRUE(texts.last().contains(QStringLiteral("Tank T-%1").arg(Tanks, 3, 10, QChar(u'0'))));
+}
+
+// Cancel on the progress window of a save, while the rest of the report is laid out or while
+// the pages are written, leaves no file and no message; the preview goes on as before.
+TEST_F(ReportPreviewTest, ASaveCancelledLeavesNoFile) {
+    const QString pdf = folder.filePath("cancelled.pdf");
+    for (const bool laidOut : {false, true}) {
+        SCOPED_TRACE(laidOut ? "while writing" : "while laying out");
+        preview([&](ReportPreview& shown) {
+            untilFirstPage(shown);
+            if (laidOut)
+                untilLaidOut(shown);
+            else
+                part<QPushButton>(shown, "Cmd_Stop")->click();
+            bool pressed = false;
+            QTimer::singleShot(0, &shown, [&] {
+                auto* progress =
+                    shown.findChild<QProgressDialog*>(QStringLiteral("PreviewProgress"));
+                ASSERT_NE(progress, nullptr);
+                EXPECT_TRUE(progress->labelText().startsWith(laidOut ? "Writing" : "Laying out"))
+                    << progress->labelText().toStdString();
+                progress->cancel();
+                pressed = true;
+            });
+            t.prompts.answerSaveFile(pdf);
+            part<QPushButton>(shown, "Cmd_SavePdf")->click();
+            EXPECT_TRUE(pressed);
+            EXPECT_EQ(shown.pages().finished(), laidOut);
+            EXPECT_EQ(shown.findChild<QProgressDialog*>(), nullptr);
+        });
+        EXPECT_FALSE(QFile::exists(pdf));
+        EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        EXPECT_TRUE(t.prompts.messages().empty());
+    }
 }
 
 // A file that is there already is replaced only when the user says so; a cancelled save dialog
