@@ -1,21 +1,25 @@
 #include "printdialog/PrintDialog.h"
 
+#include "data/Database.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
 #include "platform/WindowControls.h"
+#include "printdialog/ReportPreview.h"
 #include "reports/ReportEngine.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextDocument>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -105,9 +109,9 @@ void PrintDialog::Cmd_OK_Click() {
                              : QStringLiteral("{Tank.TankID} = %1").arg(session_.CurTankID);
     const QString file =
         QString::fromLatin1(fromInspections ? choice.inspectionFile : choice.tankFile);
-    if (auto text = previewReport(*this, session_, services_, file, windowTitle())) {
+    if (auto report = previewReport(*this, session_, services_, file, windowTitle())) {
         lastReportFile_ = file;
-        lastReportText_ = *text;
+        lastReportHtml_ = report->html;
     }
     // The dialog stays open after a failure too: another report, or the same one later, may
     // still run.
@@ -150,8 +154,39 @@ private:
 
 } // namespace
 
-std::optional<QString> previewReport(QWidget& over, Session& session, Services& services,
-                                     const QString& reportFile, const QString& title) {
+namespace {
+
+// What the report is of, for the name of its PDF file: the current tank, or the location when the
+// selection is the whole location's. Empty when it cannot be read.
+QString reportSubject(const Session& session) {
+    const bool location = session.SQLString.startsWith(QLatin1String("{Tank.LocationID}"));
+    auto db = Database::open(session.DatabaseName);
+    if (!db)
+        return {};
+    auto name = location ? db->firstValue(QStringLiteral("SELECT \"Location\" FROM \"Location\" "
+                                                         "WHERE \"LocationID\" = ?"),
+                                          {session.CurLocationID})
+                         : db->firstValue(QStringLiteral("SELECT \"Name\" FROM \"Tank\" WHERE "
+                                                         "\"TankID\" = ?"),
+                                          {session.CurTankID});
+    return name ? name->toString().trimmed() : QString();
+}
+
+// "Tank Detail - T-101.pdf", without the characters a file name may not hold.
+QString suggestedPdfName(const QString& title, const QString& subject) {
+    QString name = subject.isEmpty() ? title : title + QStringLiteral(" - ") + subject;
+    static const QRegularExpression notInNames(QStringLiteral("[/\\\\:*?\"<>|]"));
+    name.replace(notInNames, QStringLiteral("-"));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(QDir(folder).exists() ? folder : QDir::homePath())
+        .filePath(name + QStringLiteral(".pdf"));
+}
+
+} // namespace
+
+std::optional<reports::BuiltReport> previewReport(QWidget& over, Session& session,
+                                                  Services& services, const QString& reportFile,
+                                                  const QString& title) {
     reports::ReportRequest request;
     request.databaseName = session.DatabaseName;
     request.reportFile = reportFile;
@@ -159,10 +194,8 @@ std::optional<QString> previewReport(QWidget& over, Session& session, Services& 
     request.unitsUS = session.UnitsUS;
     request.today = services.clock.today();
 
-    // The report is made and laid out for the printer before the preview opens, so that the
-    // preview only paints pages: the long work is where it can be cancelled.
-    QPrinter printer(QPrinter::HighResolution);
-    std::unique_ptr<QTextDocument> document;
+    // The report is filled before the preview opens, where the work can be cancelled; the
+    // preview lays it out on pages, showing each page as it is ready.
     bool cancelled = false;
     auto report = [&]() -> Result<reports::BuiltReport> {
         BusyScope busy(services.pointer, over);
@@ -170,12 +203,6 @@ std::optional<QString> previewReport(QWidget& over, Session& session, Services& 
         reports::RunWatch watch(std::chrono::milliseconds::zero(),
                                 [&progress] { return progress.cancelled(); });
         auto built = reports::buildReport(request, watch);
-        if (built) {
-            document = reports::reportDocument(*built);
-            if (auto laidOut = reports::layOutDocument(*document, printer, watch.asKeepGoing());
-                !laidOut)
-                built = Error{watch.stopped() ? watch.stoppedMessage(reportFile) : laidOut.error()};
-        }
         cancelled = watch.cancelled();
         return built;
     }();
@@ -186,19 +213,15 @@ std::optional<QString> previewReport(QWidget& over, Session& session, Services& 
         return std::nullopt;
     }
 
-    QPrintPreviewDialog preview(&printer, &over);
-    preview.setObjectName(QStringLiteral("ReportPreview"));
-    preview.setWindowTitle(report->frame.title);
-    QString failure;
-    QObject::connect(
-        &preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
-            if (auto painted = reports::paintDocument(*document, *target, report->frame); !painted)
-                failure = painted.error();
-        });
+    const QPrinter printer(QPrinter::HighResolution);
+    ReportPreview preview(reports::reportPages(*report, printer.pageLayout()), services,
+                          suggestedPdfName(report->frame.title, reportSubject(session)), &over);
     showChildWindow(services, over, preview);
-    if (!failure.isEmpty())
-        services.prompts.message(failure, title, Prompts::Icon::Exclamation);
-    return document->toPlainText();
+    return std::move(*report);
+}
+
+QString PrintDialog::lastReportText() const {
+    return QTextDocumentFragment::fromHtml(lastReportHtml_).toPlainText();
 }
 
 void PrintDialogShower::showReports(QWidget& opener, Session& session, Services& services) {

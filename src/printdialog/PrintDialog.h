@@ -2,6 +2,7 @@
 
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "reports/ReportEngine.h"
 
 #include <QDialog>
 
@@ -29,7 +30,7 @@ public:
     // The report file and the plain text of the last report shown, for whoever drives the
     // dialog without a screen.
     QString lastReportFile() const { return lastReportFile_; }
-    QString lastReportText() const { return lastReportText_; }
+    QString lastReportText() const;
 
 private slots:
     void Option1_Click(int index);
@@ -45,15 +46,15 @@ private:
     QPushButton* Cmd_Cancel = nullptr;
     int chosen_ = 0;
     QString lastReportFile_;
-    QString lastReportText_;
+    QString lastReportHtml_;
 };
 
 // Runs a stored report on the session's database with the selection formula in
-// Session::SQLString and shows it in the print preview over `over`. A report that cannot be
-// built is shown as a message with the title. Returns the report's plain text, none after a
-// failure.
-std::optional<QString> previewReport(QWidget& over, Session& session, Services& services,
-                                     const QString& reportFile, const QString& title);
+// Session::SQLString and shows it in the report preview over `over`. A report that cannot be
+// built is shown as a message with the title. Returns the report filled, none after a failure.
+std::optional<reports::BuiltReport> previewReport(QWidget& over, Session& session,
+                                                  Services& services, const QString& reportFile,
+                                                  const QString& title);
 
 // Shows the Print Dialog, or one report, for the working windows.
 class PrintDialogShower final : public ReportShower {

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -183,6 +184,13 @@ Result<ReportDefinition> loadReportDefinition(const QString& name) {
     if (path.isEmpty())
         return Error{QStringLiteral("The report file \"%1\" was not found in %2.")
                          .arg(name, listOfFolders(reportFolders()))};
+    return readReportFile(path);
+}
+
+Result<ReportDefinition> readReportFile(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return Error{QStringLiteral("The report file %1 was not found.")
+                         .arg(QDir::toNativeSeparators(path))};
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))

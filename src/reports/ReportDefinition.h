@@ -43,4 +43,8 @@ QString findReportFile(const QString& name);
 // Finds, reads and parses a report file; errors name the file.
 Result<ReportDefinition> loadReportDefinition(const QString& name);
 
+// Reads and parses the report file at a path, in any folder (one the user named); errors name
+// the file.
+Result<ReportDefinition> readReportFile(const QString& path);
+
 } // namespace korvane::reports

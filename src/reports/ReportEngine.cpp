@@ -6,10 +6,10 @@
 #include "reports/ReportDefinition.h"
 #include "reports/SelectionFormula.h"
 
+#include <QBuffer>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QTextDocument>
 
 namespace korvane::reports {
 
@@ -50,7 +50,8 @@ Result<BuiltReport> buildReport(const ReportRequest& request, RunWatch& watch) {
                          .arg(request.reportFile, problem)};
     };
     const KeepGoing keepGoing = watch.asKeepGoing();
-    auto definition = loadReportDefinition(request.reportFile);
+    auto definition = request.reportIsPath ? readReportFile(request.reportFile)
+                                           : loadReportDefinition(request.reportFile);
     if (!definition)
         return fail(definition.error());
     auto selection = parseSelection(request.formula);
@@ -88,10 +89,16 @@ Result<BuiltReport> buildReport(const ReportRequest& request, RunWatch& watch) {
     return report;
 }
 
-std::unique_ptr<QTextDocument> reportDocument(const BuiltReport& report) {
-    auto document = std::make_unique<QTextDocument>();
-    document->setHtml(report.html);
-    return document;
+QPageLayout pdfPageLayout() {
+    QBuffer nowhere;
+    QPdfWriter writer(&nowhere);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    return writer.pageLayout();
+}
+
+std::unique_ptr<ReportPages> reportPages(const BuiltReport& report, const QPageLayout& pageLayout,
+                                         int resolution) {
+    return std::make_unique<ReportPages>(report.html, report.frame, pageLayout, resolution);
 }
 
 Status writePdf(const BuiltReport& report, const QString& path) {
@@ -100,26 +107,30 @@ Status writePdf(const BuiltReport& report, const QString& path) {
 }
 
 Status writePdf(const BuiltReport& report, const QString& path, RunWatch& watch) {
-    const auto stopped = [&] {
+    if (!watch.keepGoing())
         return Error{watch.stoppedMessage(report.reportFile)};
-    };
-    if (!watch.keepGoing())
-        return stopped();
-    const auto document = reportDocument(report);
-    if (!watch.keepGoing())
-        return stopped();
+    const auto pages = reportPages(report);
+    if (auto laidOut = pages->layOutAll(watch.asKeepGoing()); !laidOut)
+        return watch.stopped() ? Error{watch.stoppedMessage(report.reportFile)}
+                               : laidOut.takeError();
+    Status written = writePdf(*pages, path, PageRange{}, watch.asKeepGoing());
+    if (!written && watch.stopped())
+        return Error{watch.stoppedMessage(report.reportFile)};
+    return written;
+}
+
+Status writePdf(const ReportPages& pages, const QString& path, PageRange range,
+                const KeepGoing& keepGoing) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Error{QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString())};
     {
         QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setResolution(300);
-        writer.setTitle(report.frame.title);
-        auto painted =
-            paintDocument(*document, writer, report.frame, PageRange{}, watch.asKeepGoing());
-        if (!painted)
-            return watch.stopped() ? stopped() : painted.takeError();
+        writer.setPageLayout(pages.pageLayout());
+        writer.setResolution(pages.resolution());
+        writer.setTitle(pages.frame().title);
+        if (auto painted = paintPages(pages, writer, range, keepGoing); !painted)
+            return painted.takeError(); // the file is not committed: nothing is written
     }
     if (!file.commit())
         return Error{QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString())};

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "common/Result.h"
+#include "reports/ReportPages.h"
 #include "reports/ReportRenderer.h"
 
 #include <QDate>
 #include <QDeadlineTimer>
+#include <QPageLayout>
 #include <QString>
-#include <QTextDocument>
 
 #include <chrono>
 #include <functional>
@@ -15,11 +16,12 @@
 namespace korvane::reports {
 
 // One run of a report: the definition file (a bare name such as "tank_sum.rpt", looked up as
-// report files are), the selection formula ("{Tank.TankID} = 12"), the database, and how
-// values are to be shown.
+// report files are, or with reportIsPath the path of a file the user chose), the selection formula
+// ("{Tank.TankID} = 12"), the database, and how values are to be shown.
 struct ReportRequest {
     QString databaseName;
     QString reportFile;
+    bool reportIsPath = false;
     QString formula;
     bool unitsUS = true;
     QDate today;
@@ -72,12 +74,23 @@ private:
 Result<BuiltReport> buildReport(const ReportRequest& request);
 Result<BuiltReport> buildReport(const ReportRequest& request, RunWatch& watch);
 
-// The filled report as a document to lay out on pages.
-std::unique_ptr<QTextDocument> reportDocument(const BuiltReport& report);
+// The page of the PDF files the reports are written to: A4 at PdfResolution dots per inch.
+inline constexpr int PdfResolution = 300;
+QPageLayout pdfPageLayout();
+
+// The filled report, to be laid out on pages of `pageLayout`.
+std::unique_ptr<ReportPages> reportPages(const BuiltReport& report,
+                                         const QPageLayout& pageLayout = pdfPageLayout(),
+                                         int resolution = PdfResolution);
 
 // Lays the report out on PDF pages in a file. The pages are written to a temporary file beside
 // it that replaces the file only when complete, so a failure leaves no half-written PDF.
 Status writePdf(const BuiltReport& report, const QString& path);
 Status writePdf(const BuiltReport& report, const QString& path, RunWatch& watch);
+
+// Writes pages laid out already (in full), or those of the range, to a PDF file the same way;
+// keepGoing is asked before every page, and a file stopped part way is not written.
+Status writePdf(const ReportPages& pages, const QString& path, PageRange range = {},
+                const KeepGoing& keepGoing = {});
 
 } // namespace korvane::reports

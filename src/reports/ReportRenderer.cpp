@@ -1,14 +1,7 @@
 #include "reports/ReportRenderer.h"
 
+#include "reports/HtmlTags.h"
 #include "reports/Mustache.h"
-
-#include <QAbstractTextDocumentLayout>
-#include <QFontMetricsF>
-#include <QPagedPaintDevice>
-#include <QPainter>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextFrame>
 
 #include <algorithm>
 #include <cctype>
@@ -133,45 +126,6 @@ Result<std::size_t> scanTemplate(const std::string& text, int firstLine) {
                                                .arg(fromUtf8(open.back().name)));
     lookupAt(all.size());
     return longestStretch;
-}
-
-// The name of an HTML tag that starts at `at` ("<table ...>", "</TD>"), in lower case, and
-// whether it closes; empty when the text there is no tag.
-struct TagName {
-    QString name;
-    bool closing = false;
-};
-
-TagName tagNameAt(QStringView text, qsizetype at) {
-    TagName tag;
-    qsizetype i = at + 1;
-    if (i < text.size() && text[i] == u'/') {
-        tag.closing = true;
-        ++i;
-    }
-    while (i < text.size() && text[i].isLetterOrNumber() && text[i].unicode() < 0x80)
-        tag.name += text[i++].toLower();
-    if (!tag.name.isEmpty() && !tag.name.front().isLetter())
-        tag.name.clear();
-    return tag;
-}
-
-// Where an HTML tag that starts at `at` ends (just after its '>'), quoted attribute values
-// passed over; the end of the text when it has no end.
-qsizetype tagEnd(QStringView text, qsizetype at) {
-    QChar quote;
-    for (qsizetype i = at + 1; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'>') {
-            return i + 1;
-        }
-    }
-    return text.size();
 }
 
 // The first table opened inside MaxTableDepth others, as a position in the text; -1 when
@@ -378,115 +332,6 @@ QString exceptionText(const std::exception_ptr& failure) {
     }
 }
 
-struct PageMetrics {
-    QFont font;       // the report's own, 10 points
-    qreal dpi = 0;    // of the device, which the layout's pixels are
-    qreal width = 0;  // of the paint rectangle, in device pixels
-    qreal height = 0; // of the paint rectangle
-    qreal line = 0;   // one line of the frame's font
-    qreal header = 0; // the title line and the rule below it
-    qreal footer = 0; // the page line and the space above it
-    QSizeF body;      // what is left for the report
-};
-
-void paintFrame(QPainter& painter, const PageMetrics& page, const QFont& font,
-                const PageFrame& frame, int pageNumber, int pageCount) {
-    painter.save();
-    painter.setPen(QPen(Qt::black, page.line / 20));
-    QFont bold = font;
-    bold.setBold(true);
-    const QFontMetricsF boldMetrics(bold, painter.device());
-    const QFontMetricsF metrics(font, painter.device());
-    const qreal gap = metrics.horizontalAdvance(QStringLiteral("MM"));
-
-    const QRectF top(0, 0, page.width, page.line);
-    const QString title = boldMetrics.elidedText(frame.title, Qt::ElideRight, page.width * 0.6);
-    painter.setFont(bold);
-    painter.drawText(top, Qt::AlignLeft | Qt::AlignVCenter, title);
-    painter.setFont(font);
-    const qreal databaseWidth = page.width - boldMetrics.horizontalAdvance(title) - gap;
-    if (databaseWidth > 0)
-        painter.drawText(top, Qt::AlignRight | Qt::AlignVCenter,
-                         metrics.elidedText(frame.databaseFile, Qt::ElideMiddle, databaseWidth));
-    const qreal ruleY = page.line * 1.3;
-    painter.drawLine(QPointF(0, ruleY), QPointF(page.width, ruleY));
-
-    const QRectF foot(0, page.height - page.line, page.width, page.line);
-    if (!frame.printedDate.isEmpty())
-        painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter,
-                         QStringLiteral("Printed ") + frame.printedDate);
-    painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("Page %1 of %2").arg(pageNumber).arg(pageCount));
-    painter.restore();
-}
-
-// The page of a device, for a document.
-Result<PageMetrics> pageMetrics(const QTextDocument& document, QPagedPaintDevice& device) {
-    PageMetrics page;
-    page.font = document.defaultFont();
-    page.font.setPointSizeF(10);
-    page.dpi = device.logicalDpiX();
-    const QRectF paintRect = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    page.width = paintRect.width();
-    page.height = paintRect.height();
-    page.line = QFontMetricsF(page.font, &device).lineSpacing();
-    page.header = 2 * page.line;
-    page.footer = 1.5 * page.line;
-    page.body = QSizeF(page.width, page.height - page.header - page.footer);
-    if (page.body.width() < 10 * page.line || page.body.height() < 3 * page.line)
-        return Error{QStringLiteral("The page is too small for the report.")};
-    return page;
-}
-
-// The caller's paint device is not kept once the work on a device is done; the layout made for
-// that device is.
-class DeviceScope {
-public:
-    explicit DeviceScope(QTextDocument& document)
-        : layout_(*document.documentLayout()), previous_(layout_.paintDevice()) {}
-    ~DeviceScope() { layout_.setPaintDevice(previous_); }
-    DeviceScope(const DeviceScope&) = delete;
-    DeviceScope& operator=(const DeviceScope&) = delete;
-
-private:
-    QAbstractTextDocumentLayout& layout_;
-    QPaintDevice* previous_;
-};
-
-// The device resolution a document was last laid out for, kept with the document.
-constexpr char LaidOutDpi[] = "korvaneLaidOutDpi";
-
-// Lays the document out in the device's own pixels, so that fonts and line breaks are the
-// printer's, unless it is laid out for such a page already: a report shown in the preview is
-// laid out once, before the preview paints it. Returns the number of pages.
-Result<int> layOut(QTextDocument& document, QPagedPaintDevice& device, const PageMetrics& page,
-                   const KeepGoing& keepGoing) {
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    layout->setPaintDevice(&device);
-    if (document.defaultFont() == page.font && document.pageSize() == page.body &&
-        document.property(LaidOutDpi).toReal() == page.dpi)
-        return document.pageCount();
-
-    document.setProperty(LaidOutDpi, QVariant());
-    if (document.defaultFont() != page.font) {
-        document.setPageSize(QSizeF()); // no layout for the font change alone
-        document.setDefaultFont(page.font);
-    }
-    document.setPageSize(page.body); // lays the document out again, lazily, in pages of this size
-    // A block at a time from the top, so that the work can stop between blocks; a table at the
-    // top is laid out whole when the block after it is.
-    QTextFrame* root = document.rootFrame();
-    for (auto it = root->begin(); !it.atEnd(); ++it) {
-        if (const QTextBlock block = it.currentBlock(); block.isValid())
-            layout->blockBoundingRect(block);
-        if (keepGoing && !keepGoing())
-            return Error{StoppedMessage};
-    }
-    const int pages = document.pageCount();
-    document.setProperty(LaidOutDpi, page.dpi);
-    return pages;
-}
-
 } // namespace
 
 Status checkTemplate(const QString& templateText, int firstLine) {
@@ -594,70 +439,6 @@ Result<QString> prepareForLayout(const QString& html) {
         i += length;
     }
     return prepared;
-}
-
-Result<int> layOutDocument(QTextDocument& document, QPagedPaintDevice& device,
-                           const KeepGoing& keepGoing) {
-    auto page = pageMetrics(document, device);
-    if (!page)
-        return page.takeError();
-    const DeviceScope scope(document);
-    return layOut(document, device, *page, keepGoing);
-}
-
-Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame) {
-    return paintDocument(document, device, frame, PageRange{});
-}
-
-Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame, PageRange range, const KeepGoing& keepGoing) {
-    const auto metrics = pageMetrics(document, device);
-    if (!metrics)
-        return metrics.takeError();
-    const PageMetrics& page = *metrics;
-    const DeviceScope scope(document);
-    const auto laidOut = layOut(document, device, page, keepGoing);
-    if (!laidOut)
-        return laidOut.takeError();
-    const int pageCount = *laidOut;
-
-    const int first = std::max(range.from, 1);
-    const int last = range.to > 0 ? std::min(range.to, pageCount) : pageCount;
-    if (first > last)
-        return Error{QStringLiteral("The report has %1 pages; there is no page %2 to print.")
-                         .arg(pageCount)
-                         .arg(first)};
-
-    QPainter painter;
-    if (!painter.begin(&device))
-        return Error{QStringLiteral("The printer could not be started.")};
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    for (int pageNumber = first; pageNumber <= last; ++pageNumber) {
-        if (keepGoing && !keepGoing()) {
-            painter.end();
-            return Error{StoppedMessage};
-        }
-        if (pageNumber > first && !device.newPage()) {
-            painter.end();
-            return Error{QStringLiteral("The printer could not start a new page.")};
-        }
-        paintFrame(painter, page, page.font, frame, pageNumber, pageCount);
-
-        const QRectF shown(QPointF(0, (pageNumber - 1) * page.body.height()), page.body);
-        painter.save();
-        painter.translate(0, page.header);
-        painter.setClipRect(QRectF(QPointF(0, 0), page.body));
-        painter.translate(0, -shown.top());
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette.setColor(QPalette::Text, Qt::black); // paper is white in any theme
-        context.clip = shown;
-        layout->draw(&painter, context);
-        painter.restore();
-    }
-    if (!painter.end())
-        return Error{QStringLiteral("The printer could not finish the report.")};
-    return pageCount;
 }
 
 } // namespace korvane::reports

@@ -7,10 +7,6 @@
 
 #include <functional>
 
-class QPagedPaintDevice;
-class QPrinter;
-class QTextDocument;
-
 // Fills report templates and lays the result out on pages.
 namespace korvane::reports {
 
@@ -76,24 +72,5 @@ struct PageRange {
     int from = 0;
     int to = 0;
 };
-
-// Lays a document out in pages of the device, a part at a time, asking keepGoing between the
-// parts. The document keeps the layout made for the device (but not the device), so that
-// painting on a device of the same page and resolution later does not lay it out again.
-// Returns the number of pages.
-Result<int> layOutDocument(QTextDocument& document, QPagedPaintDevice& device,
-                           const KeepGoing& keepGoing = {});
-
-// Lays a document out on the device's pages, unless it is laid out for the device already,
-// and paints it, with the frame on every page. Returns the number of pages, or the device's
-// error. The document keeps the layout made for the device.
-Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame);
-
-// The same, painting only the pages of the range (a printer's "pages from ... to"); "Page n
-// of m" still counts every page of the report. keepGoing is asked before every page. Returns
-// the number of pages of the report.
-Result<int> paintDocument(QTextDocument& document, QPagedPaintDevice& device,
-                          const PageFrame& frame, PageRange range, const KeepGoing& keepGoing = {});
 
 } // namespace korvane::reports

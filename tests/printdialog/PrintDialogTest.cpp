@@ -1,5 +1,6 @@
 #include "printdialog/PrintDialog.h"
 
+#include "printdialog/ReportPreview.h"
 #include "support/ActiveWindow.h"
 #include "support/FocusChain.h"
 #include "support/TempDir.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPrintPreviewDialog>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,7 +48,7 @@ protected:
     // Presses OK; the preview the report would be shown in is closed at once.
     void runReport() {
         t.windows.expect([](QDialog& preview) {
-            EXPECT_NE(qobject_cast<QPrintPreviewDialog*>(&preview), nullptr);
+            EXPECT_NE(qobject_cast<ReportPreview*>(&preview), nullptr);
             return int(QDialog::Rejected);
         });
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_OK")),

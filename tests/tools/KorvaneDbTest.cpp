@@ -698,6 +698,61 @@ TEST_F(DemoDatabase, ReportWritesTheChosenTanksToAPdfOrSaysWhyNot) {
               QStringList{QStringLiteral("summary.pdf")});
 }
 
+// A report file named by its path, in a folder of the user's and under a name no stored report
+// has, is run as the person at the command line chose it; a bare name is still only looked up
+// where stored reports are, and a path to nothing, or to the PDF's own file, is refused.
+TEST_F(DemoDatabase, ReportTakesAReportFileByItsPath) {
+    test::TempDir mine;
+    QDir(mine.path()).mkdir(QStringLiteral("reports"));
+    const QString rpt = mine.filePath(QStringLiteral("reports/my_tanks.rpt"));
+    {
+        QFile file(rpt);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Title: My Tanks\nData: tanks\n\n{{#companies}}{{#locations}}{{#tanks}}"
+                   "<p>Mine: {{name}}</p>{{/tanks}}{{/locations}}{{/companies}}\n");
+    }
+    const QString formula = QStringLiteral("{Tank.LocationID} = 1");
+    const QString pdf = mine.filePath(QStringLiteral("mine.pdf"));
+    const struct {
+        QString report, folder;
+        int exitCode;
+        QString message;
+    } cases[] = {
+        {rpt, QStringLiteral(KORVANE_REPORT_FILES), 0, QStringLiteral("Wrote")},
+        {QStringLiteral("./my_tanks.rpt"), mine.filePath(QStringLiteral("reports")), 0,
+         QStringLiteral("Wrote")},
+        {QStringLiteral("reports/my_tanks.rpt"), mine.path(), 0, QStringLiteral("Wrote")},
+        // By name, it is looked for where stored reports are, and is not there.
+        {QStringLiteral("my_tanks.rpt"), QStringLiteral(KORVANE_REPORT_FILES), 1,
+         QStringLiteral("\"my_tanks.rpt\" was not found")},
+        {mine.filePath(QStringLiteral("reports/none.rpt")), mine.path(), 1,
+         QStringLiteral("none.rpt was not found")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report.toStdString());
+        QFile::remove(pdf);
+        const ToolRun run =
+            runTool({QStringLiteral("report"), path_, c.report, formula, pdf}, c.folder);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        EXPECT_TRUE((run.out + run.err).contains(c.message)) << (run.out + run.err).toStdString();
+        if (c.exitCode == 0) {
+            const QString text = test::pdfPages(pdf).join(u'\f');
+            EXPECT_TRUE(text.contains(QStringLiteral("My Tanks"))) << text.toStdString();
+            EXPECT_TRUE(text.contains(QStringLiteral("Mine: "))) << text.toStdString();
+        } else {
+            EXPECT_FALSE(QFile::exists(pdf));
+        }
+    }
+    // The report file is never written over with the PDF.
+    const ToolRun over =
+        runTool({QStringLiteral("report"), path_, rpt, formula, rpt, QStringLiteral("--force")},
+                mine.path());
+    EXPECT_EQ(over.exitCode, 1);
+    QFile kept(rpt);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll().startsWith("Title: My Tanks"));
+}
+
 TEST_F(DemoDatabase, PreferencesKeepTheirDefaults) {
     test::TestDatabase fresh;
     EXPECT_EQ(contents(open()).filter(QRegularExpression(QStringLiteral("^Preferences:"))),

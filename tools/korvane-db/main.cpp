@@ -6,7 +6,8 @@
 //                                           row and key of another
 //   korvane-db demo FILE.mdb                a database filled with demo records
 //   korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf [--force]
-//                                           a stored report written to a PDF file
+//                                           a stored report, or a report file by path,
+//                                           written to a PDF file
 //   korvane-db survey FILE.mdb INSPECTION [--output OUT.csv [--force]]
 //                                           the settlement analysis of an inspection's shell
 //                                           survey, as CSV for a spreadsheet
@@ -79,9 +80,11 @@ int usage(const QString& problem) {
                "                                    nothing when a row cannot be written\n"
                "       korvane-db demo FILE.mdb     write a database of demo records\n"
                "       korvane-db report FILE.mdb REPORT.rpt FORMULA OUT.pdf [--force]\n"
-               "                                    write a stored report to a PDF file, for\n"
-               "                                    the rows the selection formula chooses,\n"
-               "                                    such as \"{Tank.LocationID} = 3\"\n"
+               "                                    write a report to a PDF file, for the\n"
+               "                                    rows the selection formula chooses, such\n"
+               "                                    as \"{Tank.LocationID} = 3\"; REPORT.rpt\n"
+               "                                    is a stored report's name or a file's\n"
+               "                                    path (with a folder: ./my.rpt)\n"
                "       korvane-db survey FILE.mdb INSPECTION-ID [--output OUT.csv] [--force]\n"
                "                                    print the settlement analysis of the\n"
                "                                    inspection's shell survey as CSV\n"
@@ -299,6 +302,9 @@ int printReport(const QString& path, const QString& reportFile, const QString& f
     reports::ReportRequest request;
     request.databaseName = path;
     request.reportFile = reportFile;
+    // A report named with a folder is the file the user chose; a bare name is looked up as the
+    // program looks up its stored reports.
+    request.reportIsPath = reportFile.contains(u'/');
     request.formula = formula;
     request.unitsUS = *unitsUS;
     request.today = SystemClock().today();

@@ -20,6 +20,7 @@
 #include "platform/SelectionChain.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "printdialog/ReportPreview.h"
 #include "reports/ReportEngine.h"
 #include "tank/TankInformationWindow.h"
 
@@ -29,7 +30,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -528,14 +528,13 @@ bool reportPreviews(Session& session, Services& services, const QDir& folder) {
             continue;
         }
         const QString name = QFileInfo(request.reportFile).completeBaseName();
-        const auto document = reports::reportDocument(*report);
-        QPrinter printer(QPrinter::HighResolution);
-        QPrintPreviewDialog preview(&printer);
-        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
-            (void)reports::paintDocument(*document, *target, report->frame);
-        });
+        const QPrinter printer(QPrinter::HighResolution);
+        ReportPreview preview(reports::reportPages(*report, printer.pageLayout()), services,
+                              name + QStringLiteral(".pdf"));
         preview.resize(900, 1000);
         preview.show();
+        while (!preview.pages().finished())
+            QCoreApplication::processEvents();
         ok = save(preview, folder, QStringLiteral("report-%1").arg(name)) && ok;
         if (auto written = reports::writePdf(*report, folder.filePath(name + ".pdf")); !written) {
             std::fprintf(stderr, "%s\n", qPrintable(written.error()));

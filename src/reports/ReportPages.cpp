@@ -1,0 +1,519 @@
+#include "reports/ReportPages.h"
+
+#include "reports/HtmlTags.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+
+namespace korvane::reports {
+
+namespace {
+
+// A part grows to about this many characters of HTML before the next block starts another.
+constexpr qsizetype PartSize = 16 * 1024;
+constexpr qreal Near = 0.01; // pixels: positions closer than this are the same
+
+// Blocks a part may start with.
+bool startsBlock(const QString& name) {
+    static const QStringList names{
+        QStringLiteral("p"),     QStringLiteral("h1"),    QStringLiteral("h2"),
+        QStringLiteral("h3"),    QStringLiteral("h4"),    QStringLiteral("h5"),
+        QStringLiteral("h6"),    QStringLiteral("table"), QStringLiteral("div"),
+        QStringLiteral("ul"),    QStringLiteral("ol"),    QStringLiteral("dl"),
+        QStringLiteral("pre"),   QStringLiteral("hr"),    QStringLiteral("blockquote"),
+        QStringLiteral("center")};
+    return names.contains(name);
+}
+
+// Blocks that hold others: nothing inside them starts a part.
+bool holdsBlocks(const QString& name) {
+    static const QStringList names{QStringLiteral("table"),      QStringLiteral("div"),
+                                   QStringLiteral("ul"),         QStringLiteral("ol"),
+                                   QStringLiteral("dl"),         QStringLiteral("pre"),
+                                   QStringLiteral("blockquote"), QStringLiteral("center")};
+    return names.contains(name);
+}
+
+// The text of a heading's HTML, without its tags.
+QString headingText(const QString& html) {
+    QString text;
+    bool inTag = false;
+    for (const QChar c : html) {
+        if (c == u'<')
+            inTag = true;
+        else if (c == u'>')
+            inTag = false;
+        else if (!inTag)
+            text += c;
+    }
+    if (text.contains(u'&')) // entities: read as a document reads them
+        return QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
+    return text.simplified();
+}
+
+// The painter's units are the layout's pixels at `resolution`, whatever its device's resolution.
+void paintFrame(QPainter& painter, qreal width, qreal height, qreal line, QFont font,
+                int resolution, const PageFrame& frame, int pageNumber, int pageCount) {
+    painter.save();
+    font.setPointSizeF(font.pointSizeF() * resolution / painter.device()->logicalDpiY());
+    painter.setPen(QPen(Qt::black, line / 20));
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetricsF boldMetrics(bold, painter.device());
+    const QFontMetricsF metrics(font, painter.device());
+    const qreal gap = metrics.horizontalAdvance(QStringLiteral("MM"));
+
+    const QRectF top(0, 0, width, line);
+    const QString title = boldMetrics.elidedText(frame.title, Qt::ElideRight, width * 0.6);
+    painter.setFont(bold);
+    painter.drawText(top, Qt::AlignLeft | Qt::AlignVCenter, title);
+    painter.setFont(font);
+    const qreal databaseWidth = width - boldMetrics.horizontalAdvance(title) - gap;
+    if (databaseWidth > 0)
+        painter.drawText(top, Qt::AlignRight | Qt::AlignVCenter,
+                         metrics.elidedText(frame.databaseFile, Qt::ElideMiddle, databaseWidth));
+    const qreal ruleY = line * 1.3;
+    painter.drawLine(QPointF(0, ruleY), QPointF(width, ruleY));
+
+    const QRectF foot(0, height - line, width, line);
+    if (!frame.printedDate.isEmpty())
+        painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("Printed ") + frame.printedDate);
+    painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter,
+                     pageCount > 0 ? QStringLiteral("Page %1 of %2").arg(pageNumber).arg(pageCount)
+                                   : QStringLiteral("Page %1").arg(pageNumber));
+    painter.restore();
+}
+
+} // namespace
+
+// A table's header rows, to repeat on the pages the table goes on to.
+struct TableHeader {
+    qreal top = 0;
+    qreal headerBottom = 0;
+    qreal bottom = 0;
+};
+
+struct ReportPages::Part {
+    QString html;
+    int heading = 0; // 1 or 2 when the part starts with an <h1> or <h2>
+    bool breakBefore = false;
+    bool breakAfter = false;
+    int h1 = -1, h2 = -1; // the headings in force in the part (indexes of headings_)
+    std::unique_ptr<QTextDocument> document;
+    qreal height = 0;
+    // Where a page may not end: lines and table rows, in order, none overlapping.
+    std::vector<std::pair<qreal, qreal>> unbroken;
+    std::vector<TableHeader> tables;
+};
+
+struct ReportPages::Slice {
+    const QTextDocument* document;
+    qreal from, to; // of the document
+    qreal at;       // on the page's body
+};
+
+struct ReportPages::Page {
+    std::vector<Slice> slices;
+};
+
+struct ReportPages::Heading {
+    QString html;
+    mutable std::unique_ptr<QTextDocument> document;
+};
+
+ReportPages::ReportPages(const QString& html, PageFrame frame, const QPageLayout& pageLayout,
+                         int resolution)
+    : frame_(std::move(frame)), pageLayout_(pageLayout), resolution_(resolution),
+      device_(&nowhere_) {
+    device_.setResolution(resolution);
+    device_.setPageLayout(pageLayout);
+    font_.setPointSizeF(10);
+    const QRectF paintRect = pageLayout.paintRectPixels(resolution);
+    width_ = paintRect.width();
+    height_ = paintRect.height();
+    line_ = QFontMetricsF(font_, &device_).lineSpacing();
+    header_ = 2 * line_;
+    footer_ = 1.5 * line_;
+    body_ = height_ - header_ - footer_;
+    if (width_ < 10 * line_ || body_ < 3 * line_) {
+        status_ = Error{QStringLiteral("The page is too small for the report.")};
+        return;
+    }
+    splitIntoParts(html);
+    pages_.emplace_back();
+}
+
+ReportPages::~ReportPages() = default;
+
+void ReportPages::splitIntoParts(const QString& html) {
+    const QStringView text(html);
+    struct Piece {
+        qsizetype start = 0;
+        int heading = 0;
+        bool breakBefore = false;
+        bool breakAfter = false;
+    };
+    std::vector<Piece> pieces{Piece{}};
+    int depth = 0;
+    qsizetype at = text.indexOf(u'<');
+    while (at >= 0) {
+        qsizetype next = at + 1;
+        if (text.sliced(at).startsWith(QLatin1String("<!--"))) {
+            const qsizetype close = text.indexOf(QLatin1String("-->"), at + 4);
+            next = close < 0 ? text.size() : close + 3;
+        } else if (const TagName tag = tagNameAt(text, at); !tag.name.isEmpty()) {
+            next = tagEnd(text, at);
+            if (tag.name == QLatin1String("style") && !tag.closing) {
+                const qsizetype close =
+                    text.indexOf(QLatin1String("</style"), next, Qt::CaseInsensitive);
+                const qsizetype end = close < 0 ? text.size() : tagEnd(text, close);
+                preamble_ += text.sliced(at, end - at);
+                next = end;
+            } else if (!tag.closing && depth == 0 && startsBlock(tag.name)) {
+                const QString attributes =
+                    text.sliced(at, next - at).toString().toLower().remove(u' ');
+                if (pieces.back().start == at)
+                    pieces.pop_back(); // nothing before this block since the last one
+                Piece piece;
+                piece.start = at;
+                piece.heading = tag.name == QLatin1String("h1")   ? 1
+                                : tag.name == QLatin1String("h2") ? 2
+                                                                  : 0;
+                piece.breakBefore = attributes.contains(QLatin1String("page-break-before:always"));
+                piece.breakAfter = attributes.contains(QLatin1String("page-break-after:always"));
+                pieces.push_back(piece);
+            }
+            if (holdsBlocks(tag.name))
+                depth = tag.closing ? std::max(depth - 1, 0) : depth + 1;
+        }
+        at = next < text.size() ? text.indexOf(u'<', next) : -1;
+    }
+
+    static const QRegularExpression pageBreak(
+        QStringLiteral("page-break-(before|after)\\s*:\\s*always"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression closingHeading(QStringLiteral("</h[12]\\s*>\\s*$"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+    int h1 = -1, h2 = -1;
+    bool breakAfter = false;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const qsizetype end = i + 1 < pieces.size() ? pieces[i + 1].start : text.size();
+        const Piece& piece = pieces[i];
+        const QString pieceHtml = text.sliced(piece.start, end - piece.start).toString();
+        if (piece.heading) {
+            // The heading again, for the pages its record goes on to.
+            QString again = pieceHtml.trimmed();
+            again.remove(pageBreak);
+            const auto close = closingHeading.match(again);
+            if (close.hasMatch())
+                again.insert(close.capturedStart(), QStringLiteral(" (continued)"));
+            const bool title =
+                piece.heading == 1 && headingText(pieceHtml) == frame_.title.simplified();
+            if (piece.heading == 1) {
+                h1 = title ? -1 : static_cast<int>(headings_.size());
+                h2 = -1;
+            } else {
+                h2 = static_cast<int>(headings_.size());
+            }
+            if (!title)
+                headings_.push_back(Heading{again, nullptr});
+        }
+        const bool startsPart = parts_.empty() || piece.heading || piece.breakBefore ||
+                                breakAfter || parts_.back().html.size() >= PartSize;
+        if (startsPart) {
+            Part part;
+            part.heading = piece.heading;
+            part.breakBefore = piece.breakBefore || breakAfter;
+            part.h1 = h1;
+            part.h2 = h2;
+            parts_.push_back(std::move(part));
+        }
+        parts_.back().html += pieceHtml;
+        parts_.back().breakAfter = piece.breakAfter;
+        breakAfter = piece.breakAfter;
+        textTotal_ += pieceHtml.size();
+    }
+}
+
+std::unique_ptr<QTextDocument> ReportPages::newDocument(const QString& html) const {
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(font_);
+    document->setDocumentMargin(0);
+    // Words are kept whole, so that a narrow column wraps its heading at spaces; a part that is
+    // then wider than the page is laid out again with words broken where they must be.
+    QTextOption words = document->defaultTextOption();
+    words.setWrapMode(QTextOption::WordWrap);
+    document->setDefaultTextOption(words);
+    document->documentLayout()->setPaintDevice(const_cast<QPdfWriter*>(&device_));
+    document->setTextWidth(width_);
+    document->setHtml(preamble_ + html);
+    if (document->documentLayout()->documentSize().width() > width_ + Near) {
+        words.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        document->setDefaultTextOption(words);
+    }
+    return document;
+}
+
+void ReportPages::layOutPart(Part& part) {
+    part.document = newDocument(part.html);
+    textLaidOut_ += part.html.size();
+    part.html.clear();
+    QTextDocument& document = *part.document;
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    part.height = layout->documentSize().height();
+
+    std::vector<std::pair<qreal, qreal>> spans;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* lines = block.layout();
+        if (!lines)
+            continue;
+        const qreal top = layout->blockBoundingRect(block).top();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            spans.emplace_back(top + line.y(), top + line.y() + line.height());
+        }
+    }
+    const std::function<void(QTextFrame*)> tablesIn = [&](QTextFrame* frame) {
+        for (QTextFrame* child : frame->childFrames()) {
+            if (auto* table = qobject_cast<QTextTable*>(child)) {
+                std::vector<std::pair<qreal, qreal>> rows(
+                    static_cast<std::size_t>(table->rows()),
+                    {std::numeric_limits<qreal>::max(), std::numeric_limits<qreal>::lowest()});
+                for (int r = 0; r < table->rows(); ++r)
+                    for (int c = 0; c < table->columns(); ++c) {
+                        const QTextTableCell cell = table->cellAt(r, c);
+                        if (cell.row() != r || cell.column() != c)
+                            continue;
+                        const QTextBlock first = document.findBlock(cell.firstPosition());
+                        const QTextBlock last = document.findBlock(cell.lastPosition());
+                        auto& row = rows[static_cast<std::size_t>(r)];
+                        row.first = std::min(row.first, layout->blockBoundingRect(first).top());
+                        row.second = std::max(row.second, layout->blockBoundingRect(last).bottom());
+                    }
+                for (const auto& row : rows)
+                    if (row.first <= row.second)
+                        spans.push_back(row);
+                const int header = table->format().headerRowCount();
+                if (header > 0 && header < table->rows()) {
+                    const QRectF box = layout->frameBoundingRect(table);
+                    const auto& lastHeader = rows[static_cast<std::size_t>(header - 1)];
+                    const auto& firstBody = rows[static_cast<std::size_t>(header)];
+                    part.tables.push_back(
+                        {box.top(), (lastHeader.second + firstBody.first) / 2, box.bottom()});
+                }
+            }
+            tablesIn(child);
+        }
+    };
+    tablesIn(document.rootFrame());
+
+    std::sort(spans.begin(), spans.end());
+    for (const auto& span : spans) {
+        if (!part.unbroken.empty() && span.first < part.unbroken.back().second - Near)
+            part.unbroken.back().second = std::max(part.unbroken.back().second, span.second);
+        else
+            part.unbroken.push_back(span);
+    }
+}
+
+void ReportPages::newPage() {
+    pages_.emplace_back();
+    used_ = 0;
+    hasContent_ = false;
+    continues_ = true;
+}
+
+qreal ReportPages::repeat(const QTextDocument& document, qreal from, qreal to) {
+    // Repeated lines take at most a third of the page, so the page still moves the report on.
+    if (used_ + (to - from) > body_ / 3)
+        return 0;
+    pages_.back().slices.push_back({&document, from, to, used_});
+    used_ += to - from;
+    return to - from;
+}
+
+const QTextDocument* ReportPages::headingDocument(int heading) const {
+    const Heading& h = headings_[static_cast<std::size_t>(heading)];
+    if (!h.document)
+        h.document = newDocument(h.html);
+    return h.document.get();
+}
+
+void ReportPages::startPage(const Part& part, qreal at) {
+    if (!continues_)
+        return;
+    continues_ = false;
+    const bool fromTop = at < Near;
+    const int h1 = fromTop && part.heading == 1 ? -1 : part.h1;
+    const int h2 = fromTop && part.heading ? -1 : part.h2;
+    for (const int heading : {h1, h2})
+        if (heading >= 0) {
+            const QTextDocument* document = headingDocument(heading);
+            repeat(*document, 0, document->documentLayout()->documentSize().height());
+        }
+    for (const TableHeader& table : part.tables)
+        if (at > table.headerBottom + Near && at < table.bottom - Near)
+            repeat(*part.document, table.top, table.headerBottom);
+}
+
+void ReportPages::place(Part& part) {
+    if ((part.breakBefore || breakPending_) && hasContent_)
+        newPage();
+    breakPending_ = false;
+    const qreal height = part.height;
+    qreal y = 0;
+    while (height - y > Near) {
+        startPage(part, y);
+        const qreal limit = y + body_ - used_;
+        if (height <= limit + Near) {
+            pages_.back().slices.push_back({part.document.get(), y, height, used_});
+            used_ += height - y;
+            hasContent_ = true;
+            break;
+        }
+        // The page ends in the gap after the last line or row that fits whole.
+        const auto& unbroken = part.unbroken;
+        auto after = std::upper_bound(
+            unbroken.begin(), unbroken.end(), limit + Near,
+            [](qreal value, const std::pair<qreal, qreal>& span) { return value < span.second; });
+        qreal cut = -1;
+        if (after != unbroken.begin() && std::prev(after)->second > y + Near) {
+            const qreal next = after == unbroken.end() ? height : after->first;
+            cut = std::min(limit, (std::prev(after)->second + next) / 2);
+        }
+        if (cut < 0) {
+            if (hasContent_) {
+                newPage();
+                continue;
+            }
+            cut = limit; // a line or row taller than a page is cut where the page ends
+        }
+        pages_.back().slices.push_back({part.document.get(), y, cut, used_});
+        hasContent_ = true;
+        y = cut;
+        newPage();
+    }
+    if (part.breakAfter)
+        breakPending_ = true;
+}
+
+bool ReportPages::layOutMore(std::chrono::milliseconds slice) {
+    if (finished())
+        return true;
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        Part& part = parts_[next_++];
+        layOutPart(part);
+        place(part);
+    } while (next_ < parts_.size() && timer.elapsed() < slice.count());
+    return finished();
+}
+
+Result<int> ReportPages::layOutAll(const KeepGoing& keepGoing) {
+    if (!status_)
+        return Error{status_.error()};
+    while (!finished()) {
+        if (keepGoing && !keepGoing())
+            return Error{StoppedMessage};
+        layOutMore(std::chrono::milliseconds(50));
+    }
+    return pageCount();
+}
+
+bool ReportPages::finished() const {
+    return !status_ || next_ == parts_.size();
+}
+
+double ReportPages::progress() const {
+    return textTotal_ > 0 ? double(textLaidOut_) / double(textTotal_) : 1.0;
+}
+
+int ReportPages::pageCount() const {
+    return static_cast<int>(pages_.size());
+}
+
+int ReportPages::pagesReady() const {
+    return finished() ? pageCount() : std::max(pageCount() - 1, 0);
+}
+
+void ReportPages::paintPage(QPainter& painter, int page, int ofPages) const {
+    if (page < 0 || page >= pageCount())
+        return;
+    paintFrame(painter, width_, height_, line_, font_, resolution_, frame_, page + 1, ofPages);
+    for (const Slice& slice : pages_[static_cast<std::size_t>(page)].slices) {
+        painter.save();
+        painter.translate(0, header_ + slice.at - slice.from);
+        const QRectF shown(0, slice.from, width_, slice.to - slice.from);
+        painter.setClipRect(shown, Qt::IntersectClip);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, Qt::black); // paper is white in any theme
+        // Lines are drawn when they reach into the clip; the lines just above and below the
+        // slice only touch it, and are left to the pages they stand on.
+        context.clip = shown.adjusted(0, Near * 50, 0, -Near * 50);
+        slice.document->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+}
+
+QString ReportPages::plainText() const {
+    QStringList texts;
+    for (std::size_t i = 0; i < next_; ++i)
+        texts << parts_[i].document->toPlainText();
+    return texts.join(u'\n');
+}
+
+Result<int> paintPages(const ReportPages& pages, QPagedPaintDevice& device, PageRange range,
+                       const KeepGoing& keepGoing) {
+    if (!pages.status())
+        return Error{pages.status().error()};
+    if (!pages.finished())
+        return Error{QStringLiteral("The report is not laid out yet.")};
+    const int pageCount = pages.pageCount();
+    const int first = std::max(range.from, 1);
+    const int last = range.to > 0 ? std::min(range.to, pageCount) : pageCount;
+    if (first > last)
+        return Error{QStringLiteral("The report has %1 pages; there is no page %2 to print.")
+                         .arg(pageCount)
+                         .arg(first)};
+    QPainter painter;
+    if (!painter.begin(&device))
+        return Error{QStringLiteral("The printer could not be started.")};
+    const qreal scaleX = device.logicalDpiX() / qreal(pages.resolution());
+    const qreal scaleY = device.logicalDpiY() / qreal(pages.resolution());
+    for (int page = first; page <= last; ++page) {
+        if (keepGoing && !keepGoing()) {
+            painter.end();
+            return Error{StoppedMessage};
+        }
+        if (page > first && !device.newPage()) {
+            painter.end();
+            return Error{QStringLiteral("The printer could not start a new page.")};
+        }
+        painter.save();
+        painter.scale(scaleX, scaleY);
+        pages.paintPage(painter, page - 1, pageCount);
+        painter.restore();
+    }
+    if (!painter.end())
+        return Error{QStringLiteral("The printer could not finish the report.")};
+    return pageCount;
+}
+
+} // namespace korvane::reports
