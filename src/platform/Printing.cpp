@@ -45,6 +45,8 @@ PrintTarget PrinterProvider::choose(QWidget& parent, const PrintJob& job) {
     PrintTarget target;
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setDocName(QFileInfo(job.fileName).completeBaseName());
+    if (job.paper)
+        printer->setPageLayout(*job.paper);
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer: the pages can only go to a PDF file, so the user names it.
         QFileDialog dialog(&parent, job.title + QStringLiteral(" - Save as PDF"), startFolder());
@@ -67,6 +69,8 @@ PrintTarget PrinterProvider::choose(QWidget& parent, const PrintJob& job) {
     QPrintDialog dialog(printer.get(), &parent);
     dialog.setWindowTitle(job.title);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, job.pageRange);
+    if (job.pageCount > 0)
+        dialog.setMinMax(1, job.pageCount);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     if (dialog.exec() != QDialog::Accepted)
         return target;

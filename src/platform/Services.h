@@ -3,9 +3,12 @@
 #include "common/Clock.h"
 #include "platform/Prompts.h"
 
+#include <QPageLayout>
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QDialog;
 class QPrinter;
@@ -32,9 +35,14 @@ public:
 // names a saved file), the name a PDF file is offered under, and whether the pages can be
 // printed from one page to another.
 struct PrintJob {
+    PrintJob(QString title_, QString fileName_, bool pageRange_ = false)
+        : title(std::move(title_)), fileName(std::move(fileName_)), pageRange(pageRange_) {}
+
     QString title;    // "Tank Thickness Readings"
     QString fileName; // "Tank Thickness Readings - Tank 101.pdf"; no folder
     bool pageRange = false;
+    int pageCount = 0;                // the last page a range may name; 0 when not known
+    std::optional<QPageLayout> paper; // the paper the pages were laid out for
 };
 
 // Where the pages of a job go, as the user chose: a printer, and the PDF file the pages are

@@ -12,9 +12,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -126,8 +124,7 @@ private:
 ReportPreview::ReportPreview(std::unique_ptr<reports::ReportPages> pages, Services& services,
                              QString suggestedName, QWidget* parent)
     : QDialog(parent), pages_(std::move(pages)), services_(services),
-      suggestedName_(std::move(suggestedName)),
-      installed_([] { return !QPrinterInfo::availablePrinters().isEmpty(); }) {
+      suggestedName_(std::move(suggestedName)) {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(pages_->frame().title);
     setSizeGripEnabled(true);
@@ -304,31 +301,25 @@ bool ReportPreview::finishLayout(const QString& what) {
 }
 
 void ReportPreview::print() {
-    if (!installed_()) {
-        savePdf(); // no printer: the pages go to a PDF file the user names
-        return;
-    }
+    // Laid out to the end first, so that the print dialog knows the last page.
     if (!finishLayout(QStringLiteral("Laying out the report to print it...")))
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(pages_->frame().title);
-    printer.setPageLayout(pages_->pageLayout());
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("PrintSetup"));
-    dialog.setMinMax(1, pages_->pageCount());
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    if (services_.windows.showModal(dialog) != QDialog::Accepted)
+    const int count = pages_->pageCount();
+    PrintJob job(messageTitle(), suggestedName_, true);
+    job.pageCount = count;
+    job.paper = pages_->pageLayout();
+    const PrintTarget target = services_.printers.choose(*this, job);
+    if (!target.printer)
         return;
+    QPrinter& printer = *target.printer;
     reports::PageRange range;
     if (printer.printRange() == QPrinter::PageRange)
         range = {printer.fromPage(), printer.toPage()};
-    const int count = pages_->pageCount();
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
+    if (!target.file.isEmpty()) {
         // Printed to a file: written whole or not at all, and named afterwards.
-        const QString path = printer.outputFileName();
-        writeTo(path, range,
-                QStringLiteral("The report was printed to the file %1.")
-                    .arg(QDir::toNativeSeparators(path)));
+        writeTo(target.file, range,
+                QStringLiteral("The report was saved to %1.")
+                    .arg(QDir::toNativeSeparators(target.file)));
         return;
     }
     const auto printed = [&] {

@@ -39,9 +39,6 @@ public:
     // The zoom: a page's width on the screen for one of its layout pixels.
     double scale() const;
 
-    // Whether a printer is installed; the system is asked unless told here.
-    void setPrinterInstalled(std::function<bool()> installed) { installed_ = std::move(installed); }
-
     // The keys under which the preview's zoom and size are kept.
     static const QString ZoomKey;
     static const QString SizeKey;
@@ -68,7 +65,6 @@ private:
     std::unique_ptr<reports::ReportPages> pages_;
     Services& services_;
     QString suggestedName_;
-    std::function<bool()> installed_;
     bool stopped_ = false;
 
     QComboBox* zoom_ = nullptr;

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -43,15 +42,13 @@ protected:
     }
     ~ReportPreviewTest() override { QDir::setCurrent(startFolder); }
 
-    // Runs the report and hands its preview to `drive`, with no printer unless `printer`.
-    void preview(const std::function<void(ReportPreview&)>& drive, bool printer = false) {
+    // Runs the report and hands its preview to `drive`.
+    void preview(const std::function<void(ReportPreview&)>& drive) {
         t.windows.expect([&](QDialog& window) {
             auto* shown = qobject_cast<ReportPreview*>(&window);
             EXPECT_NE(shown, nullptr);
-            if (shown) {
-                shown->setPrinterInstalled([printer] { return printer; });
+            if (shown)
                 drive(*shown);
-            }
             return int(QDialog::Rejected);
         });
         QWidget opener;
@@ -126,9 +123,9 @@ TEST_F(ReportPreviewTest, StopThenSaveWritesTheWholeReport) {
         EXPECT_EQ(part<QLabel>(shown, "PageStatus")->text(),
                   QStringLiteral("Stopped after %1 pages").arg(ready));
 
-        t.prompts.answerSaveFile(folder.filePath("tanks")); // ".pdf" is added
+        t.printers.answerFile(pdf); // the file named where the pages go
         t.prompts.answerMessage();
-        part<QPushButton>(shown, "Cmd_Print")->click(); // no printer: saved as PDF
+        part<QPushButton>(shown, "Cmd_Print")->click();
         EXPECT_TRUE(shown.pages().finished());
         pages = shown.pages().pageCount();
     });
@@ -210,44 +207,39 @@ TEST_F(ReportPreviewTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
               QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(pdf)));
 }
 
-// With a printer installed, Print opens the system's print dialog for every page of the report;
-// printed to a file, the pages of the range chosen are written and the file is named. A print
-// dialog cancelled prints nothing.
-TEST_F(ReportPreviewTest, PrintGoesThroughThePrintDialog) {
+// Print asks where the pages go, knowing the report's last page; cancelled, nothing is printed;
+// a file named with a range of pages gets those pages and is named afterwards; a printer gets
+// the pages without a word.
+TEST_F(ReportPreviewTest, PrintAsksWhereThePagesGo) {
     const QString pdf = folder.filePath("printed.pdf");
-    preview(
-        [&](ReportPreview& shown) {
-            t.windows.expect([&](QDialog& window) {
-                EXPECT_NE(qobject_cast<QPrintDialog*>(&window), nullptr);
-                return int(QDialog::Rejected);
-            });
-            part<QPushButton>(shown, "Cmd_Print")->click();
-            EXPECT_TRUE(t.prompts.messages().empty());
+    const QString printer = folder.filePath("printer.pdf");
+    int count = 0;
+    preview([&](ReportPreview& shown) {
+        t.printers.answerCancel();
+        part<QPushButton>(shown, "Cmd_Print")->click();
+        EXPECT_TRUE(t.prompts.messages().empty());
+        count = shown.pages().pageCount();
 
-            t.windows.expect([&](QDialog& window) {
-                auto* dialog = qobject_cast<QPrintDialog*>(&window);
-                EXPECT_NE(dialog, nullptr);
-                if (!dialog)
-                    return int(QDialog::Rejected);
-                EXPECT_EQ(dialog->maxPage(), shown.pages().pageCount());
-                QPrinter* printer = dialog->printer();
-                printer->setOutputFormat(QPrinter::PdfFormat);
-                printer->setOutputFileName(pdf);
-                printer->setPrintRange(QPrinter::PageRange);
-                printer->setFromTo(2, 3);
-                return int(QDialog::Accepted);
-            });
-            t.prompts.answerMessage();
-            part<QPushButton>(shown, "Cmd_Print")->click();
-        },
-        true);
+        t.printers.answerFile(pdf, 2, 3);
+        t.prompts.answerMessage();
+        part<QPushButton>(shown, "Cmd_Print")->click();
+
+        t.printers.answerPrinter(printer);
+        part<QPushButton>(shown, "Cmd_Print")->click();
+    });
+    ASSERT_EQ(t.printers.jobs().size(), 3u);
+    EXPECT_EQ(t.printers.jobs()[0].pageCount, count);
+    EXPECT_TRUE(t.printers.jobs()[0].pageRange);
+    EXPECT_TRUE(
+        t.printers.jobs()[0].fileName.endsWith(QStringLiteral("Tank Detail - Port Arthur.pdf")));
     ASSERT_EQ(t.prompts.messages().size(), 1u);
-    EXPECT_EQ(t.prompts.messages()[0].text, QStringLiteral("The report was printed to the file %1.")
-                                                .arg(QDir::toNativeSeparators(pdf)));
+    EXPECT_EQ(t.prompts.messages()[0].text,
+              QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(pdf)));
     const QStringList texts = test::pdfPages(pdf);
     ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains(QRegularExpression("Page 2 of \\d+")));
-    EXPECT_TRUE(texts[1].contains(QRegularExpression("Page 3 of \\d+")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Page 2 of %1").arg(count)));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Page 3 of %1").arg(count)));
+    EXPECT_EQ(test::pdfPages(printer).size(), count);
 }
 
 // The preview opens with the page fitted to its width, on most of the screen; the zoom and size

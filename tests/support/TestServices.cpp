@@ -11,23 +11,29 @@ namespace korvane::test {
 
 PrintTarget ScriptedPrinters::choose(QWidget&, const PrintJob& job) {
     jobs_.push_back(job);
-    std::pair<Answer, QString> answer{Answer::Printer, fallback_};
+    Reply reply{Answer::Printer, fallback_};
     if (!answers_.empty()) {
-        answer = answers_.front();
+        reply = answers_.front();
         answers_.erase(answers_.begin());
     } else if (fallback_.isEmpty()) {
         ADD_FAILURE() << "Unexpected print: " << job.title.toStdString();
-        answer.first = Answer::Cancel;
+        reply.answer = Answer::Cancel;
     }
     PrintTarget target;
-    if (answer.first == Answer::Cancel)
+    if (reply.answer == Answer::Cancel)
         return target;
     target.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     target.printer->setDocName(job.title);
+    if (job.paper)
+        target.printer->setPageLayout(*job.paper);
     target.printer->setOutputFormat(QPrinter::PdfFormat);
-    target.printer->setOutputFileName(answer.second);
-    if (answer.first == Answer::File)
-        target.file = answer.second;
+    target.printer->setOutputFileName(reply.pdf);
+    if (reply.from > 0) {
+        target.printer->setPrintRange(QPrinter::PageRange);
+        target.printer->setFromTo(reply.from, reply.to);
+    }
+    if (reply.answer == Answer::File)
+        target.file = reply.pdf;
     return target;
 }
 

@@ -83,8 +83,10 @@ class ScriptedPrinters final : public PrinterProvider {
 public:
     // A printer chosen in the print dialog; its pages land in `pdf`.
     void answerPrinter(const QString& pdf) { answers_.push_back({Answer::Printer, pdf}); }
-    // A PDF file named in the print or save dialog.
-    void answerFile(const QString& pdf) { answers_.push_back({Answer::File, pdf}); }
+    // A PDF file named in the print or save dialog; with `from`, the pages from..to only.
+    void answerFile(const QString& pdf, int from = 0, int to = 0) {
+        answers_.push_back({Answer::File, pdf, from, to});
+    }
     void answerCancel() { answers_.push_back({Answer::Cancel, {}}); }
     void setFallbackPdf(const QString& pdf) { fallback_ = pdf; }
     const std::vector<PrintJob>& jobs() const { return jobs_; }
@@ -93,7 +95,13 @@ public:
 
 private:
     enum class Answer { Printer, File, Cancel };
-    std::vector<std::pair<Answer, QString>> answers_;
+    struct Reply {
+        Answer answer;
+        QString pdf;
+        int from = 0;
+        int to = 0;
+    };
+    std::vector<Reply> answers_;
     std::vector<PrintJob> jobs_;
     QString fallback_;
 };
