@@ -145,7 +145,7 @@ public:
 };
 
 // The real services for a program that runs windows without the main window, its help viewer
-// and the Print Dialog: the system clock, the default printer, modal windows and the busy
+// and the Print Dialog: the system clock, the print dialogs, modal windows and the busy
 // pointer, with the prompts it is given.
 struct StandaloneServices {
     explicit StandaloneServices(Prompts& prompts)
