@@ -40,11 +40,11 @@ void printMinimumWalls(PagePrinter& page, const QStringList& captions, const QSt
     }
 }
 
-constexpr int CourseColumn = 15;
-constexpr int DateColumn = 27;
-constexpr int TakenByColumn = 41;
-constexpr int ReadingColumn = 62;
-constexpr int BelowColumn = 76;
+constexpr int CourseColumn = 12;
+constexpr int DateColumn = 22;
+constexpr int TakenByColumn = 34;
+constexpr int ReadingColumn = 66;
+constexpr int BelowColumn = 75;
 
 } // namespace
 
