@@ -34,11 +34,35 @@ QString printFileName(const QString& title, const QString& subject) {
     static const QRegularExpression unfit(QStringLiteral("[\\x00-\\x1f\\x7f/\\\\:*?\"<>|]"));
     QString name = subject.trimmed().isEmpty() ? title : title + QStringLiteral(" - ") + subject;
     name.replace(unfit, QStringLiteral("_"));
-    name = name.trimmed();
+    // Parts that were empty leave no double spaces behind.
+    name = name.simplified();
     // A name of dots alone would be this folder or the one above it.
     if (name.isEmpty() || name.count(QLatin1Char('.')) == name.size())
         name = QStringLiteral("Printout");
     return name + QStringLiteral(".pdf");
+}
+
+QString savedMessage(const QString& file) {
+    return QStringLiteral("The pages were saved in %1").arg(QDir::toNativeSeparators(file));
+}
+
+QString PrinterProvider::choosePdf(QWidget& parent, const PrintJob& job) {
+    QFileDialog dialog(&parent, job.title + QStringLiteral(" - Save as PDF"), startFolder());
+    dialog.setObjectName(QStringLiteral("PrintSaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave); // asks before replacing a file
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(job.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString file = dialog.selectedFiles().constFirst();
+    QSettings().setValue(PrintFolderKey, QFileInfo(file).absolutePath());
+    return file;
+}
+
+bool PrinterProvider::printerInstalled() const {
+    return !QPrinterInfo::availablePrinters().isEmpty();
 }
 
 PrintTarget PrinterProvider::choose(QWidget& parent, const PrintJob& job) {
@@ -47,19 +71,11 @@ PrintTarget PrinterProvider::choose(QWidget& parent, const PrintJob& job) {
     printer->setDocName(QFileInfo(job.fileName).completeBaseName());
     if (job.paper)
         printer->setPageLayout(*job.paper);
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
+    if (!printerInstalled()) {
         // No printer: the pages can only go to a PDF file, so the user names it.
-        QFileDialog dialog(&parent, job.title + QStringLiteral(" - Save as PDF"), startFolder());
-        dialog.setObjectName(QStringLiteral("PrintSaveDialog"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        dialog.selectFile(job.fileName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        const QString file = choosePdf(parent, job);
+        if (file.isEmpty())
             return target;
-        const QString file = dialog.selectedFiles().constFirst();
-        QSettings().setValue(PrintFolderKey, QFileInfo(file).absolutePath());
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(file);
         target.file = file;
@@ -98,9 +114,7 @@ bool printPages(Services& services, QWidget& parent, const PrintJob& job,
         return false;
     }
     if (!target.file.isEmpty())
-        services.prompts.message(
-            QStringLiteral("The pages were saved in %1").arg(QDir::toNativeSeparators(target.file)),
-            job.title, Prompts::Icon::Information);
+        services.prompts.message(savedMessage(target.file), job.title, Prompts::Icon::Information);
     return true;
 }
 

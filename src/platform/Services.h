@@ -60,6 +60,13 @@ public:
     virtual ~PrinterProvider() = default;
     // An empty target (no printer) when the user cancelled.
     virtual PrintTarget choose(QWidget& parent, const PrintJob& job);
+    // The save dialog alone, for a window that saves a PDF of its own: the chosen file, which the
+    // user agreed to replace if it exists; empty when the user cancelled.
+    virtual QString choosePdf(QWidget& parent, const PrintJob& job);
+
+protected:
+    // Whether the system knows a printer; without one, Print offers the save dialog alone.
+    virtual bool printerInstalled() const;
 };
 
 // Opens the help viewer on a topic (0 about, 1 main window ... 6 preferences), modally, with the

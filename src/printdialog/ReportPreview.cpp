@@ -1,5 +1,6 @@
 #include "printdialog/ReportPreview.h"
 
+#include "platform/Printing.h"
 #include "platform/WindowControls.h"
 #include "reports/ReportEngine.h"
 
@@ -317,9 +318,7 @@ void ReportPreview::print() {
         range = {printer.fromPage(), printer.toPage()};
     if (!target.file.isEmpty()) {
         // Printed to a file: written whole or not at all, and named afterwards.
-        writeTo(target.file, range,
-                QStringLiteral("The report was saved to %1.")
-                    .arg(QDir::toNativeSeparators(target.file)));
+        writeTo(target.file, range);
         return;
     }
     const auto printed = [&] {
@@ -333,26 +332,17 @@ void ReportPreview::print() {
 }
 
 void ReportPreview::savePdf() {
-    QString path =
-        services_.prompts.saveFileName(QStringLiteral("Save the report as PDF"),
-                                       QStringLiteral("PDF files (*.pdf)"), suggestedName_);
+    PrintJob job(messageTitle(), suggestedName_);
+    job.paper = pages_->pageLayout();
+    const QString path = services_.printers.choosePdf(*this, job);
     if (path.isEmpty())
-        return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QLatin1String(".pdf");
-    if (QFileInfo::exists(path) &&
-        services_.prompts.message(QStringLiteral("%1 already exists.\n\nDo you want to replace it?")
-                                      .arg(QDir::toNativeSeparators(path)),
-                                  messageTitle(), Prompts::Icon::Question,
-                                  Prompts::Buttons::YesNo) != Prompts::Answer::Yes)
         return;
     if (!finishLayout(QStringLiteral("Laying out the report to save it...")))
         return;
-    writeTo(path, {},
-            QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(path)));
+    writeTo(path, {});
 }
 
-void ReportPreview::writeTo(const QString& path, reports::PageRange range, const QString& done) {
+void ReportPreview::writeTo(const QString& path, reports::PageRange range) {
     const Status written = [&] {
         WorkProgress progress(*this, QStringLiteral("Writing %1...").arg(path));
         int page = 0;
@@ -365,7 +355,7 @@ void ReportPreview::writeTo(const QString& path, reports::PageRange range, const
             services_.prompts.message(written.error(), messageTitle(), Prompts::Icon::Exclamation);
         return;
     }
-    services_.prompts.message(done, messageTitle(), Prompts::Icon::Information);
+    services_.prompts.message(savedMessage(path), messageTitle(), Prompts::Icon::Information);
 }
 
 } // namespace korvane

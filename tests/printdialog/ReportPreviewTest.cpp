@@ -131,7 +131,7 @@ TEST_F(ReportPreviewTest, StopThenSaveWritesTheWholeReport) {
     });
     ASSERT_EQ(t.prompts.messages().size(), 1u);
     EXPECT_EQ(t.prompts.messages()[0].text,
-              QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(pdf)));
+              QStringLiteral("The pages were saved in %1").arg(QDir::toNativeSeparators(pdf)));
     const QStringList texts = test::pdfPages(pdf);
     ASSERT_EQ(texts.size(), pages);
     EXPECT_TRUE(texts.last().contains(QStringLiteral("Page %1 of %1").arg(pages)));
@@ -160,7 +160,7 @@ TEST_F(ReportPreviewTest, ASaveCancelledLeavesNoFile) {
                 progress->cancel();
                 pressed = true;
             });
-            t.prompts.answerSaveFile(pdf);
+            t.printers.answerFile(pdf);
             part<QPushButton>(shown, "Cmd_SavePdf")->click();
             EXPECT_TRUE(pressed);
             EXPECT_EQ(shown.pages().finished(), laidOut);
@@ -172,39 +172,37 @@ TEST_F(ReportPreviewTest, ASaveCancelledLeavesNoFile) {
     }
 }
 
-// A file that is there already is replaced only when the user says so; a cancelled save dialog
-// writes nothing and says nothing.
-TEST_F(ReportPreviewTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
-    const QString pdf = folder.filePath("kept.pdf");
-    {
-        QFile existing(pdf);
-        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-        existing.write("mine");
-    }
-    const auto contents = [&] {
-        QFile f(pdf);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
+// Save PDF asks the printer service's save dialog for a file, offering the report's name and
+// paper; cancelled, it writes and says nothing; a file chosen is written whole and named.
+TEST_F(ReportPreviewTest, SavePdfAsksThePrinterServiceForAFile) {
+    const QString pdf = folder.filePath("saved.pdf");
+    int count = 0;
+    QPageLayout paper;
     preview([&](ReportPreview& shown) {
         auto* save = part<QPushButton>(shown, "Cmd_SavePdf");
-        t.prompts.answerSaveFile(QString()); // Cancel
+        t.printers.answerCancel();
         save->click();
         EXPECT_TRUE(t.prompts.messages().empty());
 
-        t.prompts.answerSaveFile(pdf).answerMessage(Prompts::Answer::No);
+        t.printers.answerFile(pdf);
+        t.prompts.answerMessage();
         save->click();
-        ASSERT_EQ(t.prompts.messages().size(), 1u);
-        EXPECT_EQ(t.prompts.messages()[0].text,
-                  QStringLiteral("%1 already exists.\n\nDo you want to replace it?")
-                      .arg(QDir::toNativeSeparators(pdf)));
-        EXPECT_EQ(contents(), QByteArray("mine"));
-
-        t.prompts.answerSaveFile(pdf).answerMessage(Prompts::Answer::Yes).answerMessage();
-        save->click();
+        count = shown.pages().pageCount();
+        paper = shown.pages().pageLayout();
     });
-    EXPECT_TRUE(contents().startsWith("%PDF"));
-    EXPECT_EQ(t.prompts.messages().back().text,
-              QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(pdf)));
+    ASSERT_EQ(t.printers.jobs().size(), 2u);
+    const PrintJob& job = t.printers.jobs()[0];
+    EXPECT_TRUE(job.fileName.endsWith(QStringLiteral("Tank Detail - Port Arthur.pdf")));
+    EXPECT_FALSE(job.pageRange);
+    ASSERT_TRUE(job.paper.has_value());
+    EXPECT_TRUE(job.paper->isEquivalentTo(paper));
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_EQ(t.prompts.messages()[0].text,
+              QStringLiteral("The pages were saved in %1").arg(QDir::toNativeSeparators(pdf)));
+    const QStringList texts = test::pdfPages(pdf);
+    ASSERT_EQ(texts.size(), count);
+    EXPECT_TRUE(texts.first().contains(QStringLiteral("Page 1 of %1").arg(count)));
+    EXPECT_TRUE(texts.last().contains(QStringLiteral("Page %1 of %1").arg(count)));
 }
 
 // Print asks where the pages go, knowing the report's last page; cancelled, nothing is printed;
@@ -234,7 +232,7 @@ TEST_F(ReportPreviewTest, PrintAsksWhereThePagesGo) {
         t.printers.jobs()[0].fileName.endsWith(QStringLiteral("Tank Detail - Port Arthur.pdf")));
     ASSERT_EQ(t.prompts.messages().size(), 1u);
     EXPECT_EQ(t.prompts.messages()[0].text,
-              QStringLiteral("The report was saved to %1.").arg(QDir::toNativeSeparators(pdf)));
+              QStringLiteral("The pages were saved in %1").arg(QDir::toNativeSeparators(pdf)));
     const QStringList texts = test::pdfPages(pdf);
     ASSERT_EQ(texts.size(), 2);
     EXPECT_TRUE(texts[0].contains(QStringLiteral("Page 2 of %1").arg(count)));

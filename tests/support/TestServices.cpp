@@ -37,6 +37,19 @@ PrintTarget ScriptedPrinters::choose(QWidget&, const PrintJob& job) {
     return target;
 }
 
+QString ScriptedPrinters::choosePdf(QWidget&, const PrintJob& job) {
+    jobs_.push_back(job);
+    if (answers_.empty()) {
+        ADD_FAILURE() << "Unexpected save: " << job.title.toStdString();
+        return {};
+    }
+    const Reply reply = answers_.front();
+    answers_.erase(answers_.begin());
+    EXPECT_NE(reply.answer, Answer::Printer) << "The save dialog offers no printer";
+    EXPECT_EQ(reply.from, 0) << "The save dialog offers no page range";
+    return reply.answer == Answer::File ? reply.pdf : QString();
+}
+
 ScriptedWindows::~ScriptedWindows() {
     EXPECT_TRUE(drivers_.empty()) << drivers_.size() << " expected window(s) were never shown";
 }

@@ -83,7 +83,8 @@ class ScriptedPrinters final : public PrinterProvider {
 public:
     // A printer chosen in the print dialog; its pages land in `pdf`.
     void answerPrinter(const QString& pdf) { answers_.push_back({Answer::Printer, pdf}); }
-    // A PDF file named in the print or save dialog; with `from`, the pages from..to only.
+    // A PDF file named in the print or save dialog; with `from`, the pages from..to only (not for
+    // the save dialog alone).
     void answerFile(const QString& pdf, int from = 0, int to = 0) {
         answers_.push_back({Answer::File, pdf, from, to});
     }
@@ -92,6 +93,8 @@ public:
     const std::vector<PrintJob>& jobs() const { return jobs_; }
 
     PrintTarget choose(QWidget& parent, const PrintJob& job) override;
+    // The save dialog alone takes the next answer too: a file, or cancelled.
+    QString choosePdf(QWidget& parent, const PrintJob& job) override;
 
 private:
     enum class Answer { Printer, File, Cancel };
