@@ -3,6 +3,8 @@
 #include "reports/HtmlTags.h"
 #include "reports/Mustache.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cctype>
 #include <exception>
@@ -156,7 +158,7 @@ Status checkTables(const QString& templateText, int firstLine) {
 
 // Tags inside a line of text: they leave the words around them joined.
 bool isInlineTag(const QString& name) {
-    static const QStringList names{
+    static const QSet<QString> names{
         QStringLiteral("a"),      QStringLiteral("abbr"),   QStringLiteral("b"),
         QStringLiteral("big"),    QStringLiteral("cite"),   QStringLiteral("code"),
         QStringLiteral("em"),     QStringLiteral("font"),   QStringLiteral("i"),
@@ -390,6 +392,7 @@ Result<QString> prepareForLayout(const QString& html) {
     int tableDepth = 0;
     bool inStyle = false; // style sheets and scripts are not text to break
     qsizetype run = 0;    // characters since the last place a line may break
+    qsizetype copied = 0; // the text before this is in `prepared`
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text[i];
@@ -418,7 +421,6 @@ Result<QString> prepareForLayout(const QString& html) {
                 if (!isInlineTag(tag.name))
                     run = 0;
             }
-            prepared += text.sliced(i, length);
             i += length;
             continue;
         }
@@ -430,14 +432,16 @@ Result<QString> prepareForLayout(const QString& html) {
             else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
                 length = 2;
             if (run == MaxUnbrokenText) {
+                prepared += text.sliced(copied, i - copied);
                 prepared += ZeroWidthSpace;
+                copied = i;
                 run = 0;
             }
             ++run;
         }
-        prepared += text.sliced(i, length);
         i += length;
     }
+    prepared += text.sliced(copied);
     return prepared;
 }
 
