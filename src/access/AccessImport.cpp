@@ -239,7 +239,8 @@ QString ImportReport::text() const {
     return lines.join(QLatin1Char('\n'));
 }
 
-Result<ImportReport> importTables(TableSource& source, const QString& targetPath) {
+Result<ImportReport> importTables(TableSource& source, const QString& targetPath,
+                                  const StepWatch& watch) {
     if (targetPath.trimmed().isEmpty())
         return Error{QStringLiteral("No name was given for the new database.")};
     if (QFileInfo::exists(targetPath) || QFileInfo(targetPath).isSymLink())
@@ -332,24 +333,28 @@ Result<ImportReport> importTables(TableSource& source, const QString& targetPath
     // Written whole under a temporary name and renamed; a run that dies leaves nothing under
     // the target's name, and the next run removes what it left.
     ChangedValues changed;
-    const Status copied = buildDatabase(targetPath, [&](Database& db) -> Status {
-        for (const TablePlan& plan : plans) {
-            qint64 rows = 0;
-            if (auto status = copyTable(db, source, plan, rows, changed); !status)
-                return status;
-            report.imported.push_back({plan.def->name, rows});
-        }
-        return {};
-    });
+    const Status copied = buildDatabase(
+        targetPath,
+        [&](Database& db) -> Status {
+            for (const TablePlan& plan : plans) {
+                qint64 rows = 0;
+                if (auto status = copyTable(db, source, plan, rows, changed); !status)
+                    return status;
+                report.imported.push_back({plan.def->name, rows});
+            }
+            return {};
+        },
+        watch);
     if (!copied)
         return Error{copied.error() + QStringLiteral("\n\nNo database was written.")};
     report.changedValues = changed.lines();
     return report;
 }
 
-Result<ImportReport> importContents(const AccessContents& contents, const QString& targetPath) {
+Result<ImportReport> importContents(const AccessContents& contents, const QString& targetPath,
+                                    const StepWatch& watch) {
     ContentsSource source(contents);
-    auto report = importTables(source, targetPath);
+    auto report = importTables(source, targetPath, watch);
     if (report)
         report->losses = contents.losses();
     return report;
@@ -362,7 +367,8 @@ QString lossText(const QString& accessPath, const QStringList& losses) {
 }
 
 Result<ImportReport> importAccess(const QString& accessPath, const QString& targetPath,
-                                  bool acceptLoss, const ReadLimits& limits) {
+                                  bool acceptLoss, const ReadLimits& limits,
+                                  const StepWatch& watch) {
     if (QFileInfo::exists(targetPath))
         return Error{QStringLiteral("The file \"%1\" already exists; it was not overwritten.")
                          .arg(targetPath)};
@@ -371,7 +377,7 @@ Result<ImportReport> importAccess(const QString& accessPath, const QString& targ
         return contents.takeError();
     if (const QStringList losses = contents->losses(); !losses.isEmpty() && !acceptLoss)
         return Error{lossText(accessPath, losses) + QStringLiteral("\nNothing was imported.")};
-    return importContents(*contents, targetPath);
+    return importContents(*contents, targetPath, watch);
 }
 
 } // namespace korvane::access

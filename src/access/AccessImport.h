@@ -4,6 +4,7 @@
 #include "access/AccessFile.h"
 #include "access/AccessReader.h"
 #include "common/Result.h"
+#include "data/NewDatabase.h"
 
 #include <QString>
 #include <QStringList>
@@ -44,18 +45,22 @@ struct ImportReport {
 // The database is built in a temporary file beside the target, in one transaction, and renamed
 // to targetPath only when complete: a failure leaves no file behind. An existing targetPath is
 // never overwritten, and a source with none of our tables is refused.
-Result<ImportReport> importTables(TableSource& source, const QString& targetPath);
+// watch is told the steps of writing the new database (see buildDatabase).
+Result<ImportReport> importTables(TableSource& source, const QString& targetPath,
+                                  const StepWatch& watch = {});
 
 // The same from what the reader read of an Access file; the losses of the reading are listed
 // in the report.
-Result<ImportReport> importContents(const AccessContents& contents, const QString& targetPath);
+Result<ImportReport> importContents(const AccessContents& contents, const QString& targetPath,
+                                    const StepWatch& watch = {});
 
 // Reads an Access file through the reader (a child process, see AccessReader.h) and imports it.
 // A file of which not every row could be read is refused, naming each table ("Tank: 0 of 2
 // records read"), unless acceptLoss.
 Result<ImportReport> importAccess(const QString& accessPath, const QString& targetPath,
                                   bool acceptLoss = false,
-                                  const ReadLimits& limits = ReadLimits::fromEnvironment());
+                                  const ReadLimits& limits = ReadLimits::fromEnvironment(),
+                                  const StepWatch& watch = {});
 
 // The message that lists the records that could not be read, for a refusal or a question.
 QString lossText(const QString& accessPath, const QStringList& losses);

@@ -265,6 +265,34 @@ TEST(KorvaneDb, ImportOfUnreadableRecordsNeedsAcceptLossAndAHangIsStopped) {
               DatabaseFileKind::Korvane);
 }
 
+// An import killed half way leaves no database under the new name; the next import removes
+// what it left and writes the whole database.
+TEST(KorvaneDb, AnImportStoppedHalfWayIsCleanedUpByTheNext) {
+    test::TempDir dir;
+    test::writeAccessFile(test::AccessFile::Jet3Location, dir.filePath(QStringLiteral("old.mdb")));
+    const QStringList import{QStringLiteral("import"), QStringLiteral("old.mdb"),
+                             QStringLiteral("new.mdb")};
+    for (const QString& step : {QStringLiteral("tables"), QStringLiteral("written")}) {
+        const ToolRun stopped = runTool(import, dir.path(), step);
+        EXPECT_TRUE(stopped.killed) << step.toStdString();
+        QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_FALSE(files.contains(QStringLiteral("new.mdb"))) << step.toStdString();
+        EXPECT_TRUE(files.contains(QStringLiteral("new.mdb.korvane-partial")))
+            << files.join(u' ').toStdString();
+
+        const ToolRun rerun = runTool(import, dir.path());
+        EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+        files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(files, (QStringList{QStringLiteral("new.mdb"), QStringLiteral("old.mdb")}));
+        auto db =
+            Database::open(dir.filePath(QStringLiteral("new.mdb")), Database::Check::Integrity);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        EXPECT_EQ(db->recordCount(QStringLiteral("Location")).value(), 3);
+        db->close();
+        QFile::remove(dir.filePath(QStringLiteral("new.mdb")));
+    }
+}
+
 class DemoDatabase : public testing::Test {
 protected:
     static void SetUpTestSuite() {

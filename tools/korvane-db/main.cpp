@@ -324,7 +324,8 @@ int printReport(const QString& path, const QString& reportFile, const QString& f
 
 // Copies an old Access database into a new one and tells what was copied and what was not.
 int importDatabase(const QString& accessPath, const QString& path, bool acceptLoss) {
-    const auto imported = korvane::access::importAccess(accessPath, path, acceptLoss);
+    const auto imported = korvane::access::importAccess(
+        accessPath, path, acceptLoss, korvane::access::ReadLimits::fromEnvironment(), testStop());
     if (!imported)
         return fail(imported.error());
     std::printf("Wrote %s from %s.\n%s\n", qPrintable(path), qPrintable(accessPath),
