@@ -113,6 +113,23 @@ int fixedSize(int columnType) {
     }
 }
 
+// RC4, with which Access masks part of its first page under a key every file shares.
+void rc4(const unsigned char* key, int keyLength, unsigned char* data, int length) {
+    unsigned char state[256];
+    for (int i = 0; i < 256; ++i)
+        state[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + state[i] + key[i % keyLength]) & 0xFF;
+        std::swap(state[i], state[j]);
+    }
+    for (int n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + state[i]) & 0xFF;
+        std::swap(state[i], state[j]);
+        data[n] ^= state[(state[i] + state[j]) & 0xFF];
+    }
+}
+
 QString guidText(const unsigned char* b) {
     const QUuid uuid(qFromLittleEndian<quint32>(b), qFromLittleEndian<quint16>(b + 4),
                      qFromLittleEndian<quint16>(b + 6), b[8], b[9], b[10], b[11], b[12], b[13],
@@ -241,18 +258,9 @@ AccessFile::AccessFile(QString path, std::unique_ptr<Handle> handle)
 AccessFile::~AccessFile() = default;
 
 Result<std::unique_ptr<AccessFile>> AccessFile::open(const QString& path) {
+    if (Status readable = checkAccessHeader(path); !readable)
+        return readable.takeError();
     const QFileInfo info(path);
-    if (!info.exists())
-        return Error{QStringLiteral("The file \"%1\" was not found.").arg(path)};
-    if (info.isDir())
-        return Error{QStringLiteral("\"%1\" is a folder, not an Access file.").arg(path)};
-    if (const auto kind = checkDatabaseFile(path); !kind || *kind != DatabaseFileKind::Access) {
-        if (kind && *kind == DatabaseFileKind::Korvane)
-            return Error{QStringLiteral("\"%1\" is already a Korvane 2000 database; it needs no "
-                                        "import.")
-                             .arg(path)};
-        return Error{QStringLiteral("\"%1\" is not a Microsoft Access database file.").arg(path)};
-    }
     auto handle = std::make_unique<Handle>();
     // MDB_NOFLAGS opens the file for reading only.
     handle->mdb = mdb_open(QFile::encodeName(info.absoluteFilePath()).constData(), MDB_NOFLAGS);
@@ -279,6 +287,54 @@ Result<QStringList> AccessFile::tableNames() {
             names << fromUtf8(e->object_name);
     }
     return names;
+}
+
+std::vector<LinkedTable> AccessFile::linkedTables() {
+    // The links are rows of the file's own list of objects, which names the other file in
+    // Database (an Access file) or Connect (any other source). libmdb keeps neither, so the
+    // list is read here like a table; it starts on page 2 of every file.
+    MdbHandle* mdb = handle_->mdb;
+    MdbCatalogEntry list{};
+    list.mdb = mdb;
+    list.object_type = MDB_TABLE;
+    list.table_pg = 2;
+    std::strcpy(list.object_name, "MSysObjects");
+    TablePtr table(mdb_read_table(&list));
+    std::vector<LinkedTable> links;
+    if (!table || !mdb_read_columns(table.get()))
+        return links;
+    const std::size_t size = handle_->bindSize + 1;
+    std::vector<char> name(size), type(size), database(size), connect(size);
+    gchar nameColumn[] = "Name", typeColumn[] = "Type", databaseColumn[] = "Database",
+          connectColumn[] = "Connect";
+    if (mdb_bind_column_by_name(table.get(), nameColumn, name.data(), nullptr) < 0 ||
+        mdb_bind_column_by_name(table.get(), typeColumn, type.data(), nullptr) < 0)
+        return links;
+    const bool hasDatabase =
+        mdb_bind_column_by_name(table.get(), databaseColumn, database.data(), nullptr) >= 0;
+    const bool hasConnect =
+        mdb_bind_column_by_name(table.get(), connectColumn, connect.data(), nullptr) >= 0;
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        // 6 is a table of another Access file, 4 one reached through ODBC. Forms, reports and
+        // the like have the high bit set (-32764 is a report), so the type is taken whole.
+        const int kind = std::atoi(type.data());
+        if (kind != 4 && kind != 6)
+            continue;
+        QString backEnd = hasDatabase ? fromUtf8(database.data()) : QString();
+        if (backEnd.isEmpty() && hasConnect)
+            backEnd = fromUtf8(connect.data());
+        links.push_back({fromUtf8(name.data()), backEnd});
+        database[0] = connect[0] = '\0';
+    }
+    return links;
+}
+
+Result<qint64> AccessFile::storedRowCount(const QString& table) {
+    auto opened = handle_->openTable(table);
+    if (!opened)
+        return opened.takeError();
+    return static_cast<qint64>((*opened)->num_rows);
 }
 
 Result<std::vector<SourceColumn>> AccessFile::columns(const QString& table) {
@@ -324,6 +380,43 @@ Status AccessFile::readRows(const QString& table, const RowHandler& each) {
 bool isAccessFile(const QString& path) {
     const auto kind = checkDatabaseFile(path);
     return kind && *kind == DatabaseFileKind::Access;
+}
+
+Status checkAccessHeader(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Error{QStringLiteral("The file \"%1\" was not found.").arg(path)};
+    if (info.isDir())
+        return Error{QStringLiteral("\"%1\" is a folder, not an Access file.").arg(path)};
+    if (const auto kind = checkDatabaseFile(path); !kind || *kind != DatabaseFileKind::Access) {
+        if (kind && *kind == DatabaseFileKind::Korvane)
+            return Error{QStringLiteral("\"%1\" is already a Korvane 2000 database; it needs no "
+                                        "import.")
+                             .arg(path)};
+        return Error{QStringLiteral("\"%1\" is not a Microsoft Access database file.").arg(path)};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{QStringLiteral("\"%1\" cannot be read: %2").arg(path, file.errorString())};
+    // Bytes 0x18 on of the first page are masked with RC4 under a fixed key; unmasked, the four
+    // bytes at 0x3E are the file's encoding key, zero in a file that is not encoded. Jet files
+    // are encoded with that key alone, which libmdb undoes; Access 2007 and later encrypt with
+    // the password, which this program never has.
+    QByteArray head = file.read(0x18 + 128);
+    if (head.size() < 0x18 + 128)
+        return Error{
+            QStringLiteral("The Access file \"%1\" is cut short; it is damaged.").arg(path)};
+    const unsigned char maskKey[] = {0xC7, 0xDA, 0x39, 0x6B};
+    const int version = static_cast<unsigned char>(head.at(0x14));
+    rc4(maskKey, 4, reinterpret_cast<unsigned char*>(head.data()) + 0x18, version == 0 ? 126 : 128);
+    const quint32 encodingKey = qFromLittleEndian<quint32>(head.constData() + 0x3E);
+    if (version >= 2 && encodingKey != 0)
+        return Error{QStringLiteral("\"%1\" is an encrypted Access database: its records cannot "
+                                    "be read without its password. Open it in Microsoft Access, "
+                                    "remove the password (File > Info > Decrypt Database) and "
+                                    "import the decrypted file.")
+                         .arg(path)};
+    return {};
 }
 
 } // namespace korvane::access

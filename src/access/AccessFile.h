@@ -35,6 +35,14 @@ struct SourceColumn {
     ColumnKind kind;
 };
 
+// A table of an old database that is only a link to a table of another file (a front-end file
+// whose records are kept in a back-end file). backEnd is the other file's path as the old
+// database names it, empty when it does not say.
+struct LinkedTable {
+    QString name;
+    QString backEnd;
+};
+
 // The tables of an old database as the import reads them: names, columns and rows. The Access
 // file is one; tests make their own.
 class TableSource {
@@ -48,6 +56,8 @@ public:
     // failure of each stops the reading and is given back.
     using RowHandler = std::function<Status(const QVariantList& values)>;
     virtual Status readRows(const QString& table, const RowHandler& each) = 0;
+    // The tables that are links to another file's tables; a source without links has none.
+    virtual std::vector<LinkedTable> linkedTables() { return {}; }
 };
 
 // A Microsoft Access database file (Jet 3 or Jet 4), read through libmdb. It is opened for
@@ -64,6 +74,10 @@ public:
     Result<QStringList> tableNames() override;
     Result<std::vector<SourceColumn>> columns(const QString& table) override;
     Status readRows(const QString& table, const RowHandler& each) override;
+    std::vector<LinkedTable> linkedTables() override;
+    // The number of rows the file's own table definition says the table holds. A damaged file
+    // may give fewer rows than this when read.
+    Result<qint64> storedRowCount(const QString& table);
 
 private:
     struct Handle;
@@ -75,5 +89,9 @@ private:
 
 // True when the file carries the header of an Access (Jet or ACE) database.
 bool isAccessFile(const QString& path);
+
+// Refuses, from its first page alone, an Access file that cannot be read: one encrypted with a
+// password (Access 2007 and later), whose pages are unreadable without it.
+Status checkAccessHeader(const QString& path);
 
 } // namespace korvane::access

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "access/AccessContents.h"
 #include "access/AccessFile.h"
+#include "access/AccessReader.h"
 #include "common/Result.h"
+#include "data/NewDatabase.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +24,14 @@ struct ImportReport {
     std::vector<ImportedTable> imported; // in the layout's table order
     QStringList tablesLeftOut;           // names as the old database spells them
     QStringList fieldsLeftOut;           // "Table.Field", as the old database spells them
+    // Tables of ours whose fields none match ours: "Tank (2 records)".
+    QStringList tablesWithNoField;
+    // Values stored otherwise than they were: "Tank.Course1_Height: 2 numbers rounded to whole
+    // numbers", "Tank.Capacity: 1 empty text stored as no value".
+    QStringList changedValues;
+    // Tables of which fewer (or more) rows were read than the file says it holds: "Tank: 0 of
+    // 2 records read". The import went on as the user accepted.
+    QStringList losses;
 
     // Lines for printing and for a message box.
     QString text() const;
@@ -34,9 +45,24 @@ struct ImportReport {
 // The database is built in a temporary file beside the target, in one transaction, and renamed
 // to targetPath only when complete: a failure leaves no file behind. An existing targetPath is
 // never overwritten, and a source with none of our tables is refused.
-Result<ImportReport> importTables(TableSource& source, const QString& targetPath);
+// watch is told the steps of writing the new database (see buildDatabase).
+Result<ImportReport> importTables(TableSource& source, const QString& targetPath,
+                                  const StepWatch& watch = {});
 
-// The same from an Access file.
-Result<ImportReport> importAccess(const QString& accessPath, const QString& targetPath);
+// The same from what the reader read of an Access file; the losses of the reading are listed
+// in the report.
+Result<ImportReport> importContents(const AccessContents& contents, const QString& targetPath,
+                                    const StepWatch& watch = {});
+
+// Reads an Access file through the reader (a child process, see AccessReader.h) and imports it.
+// A file of which not every row could be read is refused, naming each table ("Tank: 0 of 2
+// records read"), unless acceptLoss.
+Result<ImportReport> importAccess(const QString& accessPath, const QString& targetPath,
+                                  bool acceptLoss = false,
+                                  const ReadLimits& limits = ReadLimits::fromEnvironment(),
+                                  const StepWatch& watch = {});
+
+// The message that lists the records that could not be read, for a refusal or a question.
+QString lossText(const QString& accessPath, const QStringList& losses);
 
 } // namespace korvane::access

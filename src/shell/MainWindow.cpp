@@ -10,6 +10,7 @@
 #include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
 #include "platform/BusyScope.h"
+#include "shell/ImportProgressWindow.h"
 #include "shell/OpenDatabaseWindow.h"
 #include "shell/PreferencesWindow.h"
 #include "shell/RecentDatabases.h"
@@ -414,9 +415,30 @@ void MainWindow::offerImport(QString accessPath) {
             title, Prompts::Icon::Exclamation);
         return;
     }
+    // Read in a child process behind a window that shows what is read and can cancel; a file
+    // that makes the reader loop is stopped at the time limit.
+    ImportProgressWindow reading(accessPath, access::ReadLimits::fromEnvironment(), this);
+    showChildWindow(services_, *this, reading);
+    if (!reading.job().isFinished())
+        reading.job().cancel();
+    if (reading.job().cancelled())
+        return;
+    auto contents = reading.job().takeResult();
+    if (!contents) {
+        services_.prompts.message(contents.error(), title, Prompts::Icon::Exclamation);
+        return;
+    }
+    if (const QStringList losses = contents->losses(); !losses.isEmpty()) {
+        const auto go = services_.prompts.message(
+            access::lossText(source.fileName(), losses) +
+                QStringLiteral("\n\nImport the records that were read into a new database?"),
+            title, Prompts::Icon::Question, Prompts::Buttons::YesNo);
+        if (go != Prompts::Answer::Yes)
+            return;
+    }
     auto imported = [&] {
         BusyScope busy(services_.pointer, *this);
-        return access::importAccess(accessPath, target);
+        return access::importContents(*contents, target);
     }();
     if (!imported) {
         services_.prompts.message(imported.error(), title, Prompts::Icon::Exclamation);

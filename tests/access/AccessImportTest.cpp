@@ -157,7 +157,9 @@ struct MemorySource : TableSource {
     };
     std::vector<Table> tables;
     QString failAfter;
+    std::vector<LinkedTable> links;
 
+    std::vector<LinkedTable> linkedTables() override { return links; }
     Result<QStringList> tableNames() override {
         QStringList names;
         for (const auto& t : tables)
@@ -252,6 +254,8 @@ TEST(AccessImport, AFailureHalfWayLeavesNoFile) {
     QVariantList noDate = good, tooShort = good;
     noDate[3] = u"next spring"_s;
     tooShort.removeLast();
+    QVariantList damagedText = good;
+    damagedText[3] = QString(QChar(0)) + u"next\nspring"_s;
     const struct {
         QString said;
         std::vector<QVariantList> tanks;
@@ -261,6 +265,13 @@ TEST(AccessImport, AFailureHalfWayLeavesNoFile) {
         {u"next spring"_s, {noDate}, {}},
         {u"TankID 41"_s, {good, good}, {}},
         {u"has 4 fields"_s, {tooShort}, {}},
+        // Rows are named by key, and a damaged text is shown whole, its control characters
+        // (a zero among them) marked rather than cutting the message short.
+        {u"The record with TankID 41 of the table Tank cannot be stored: "
+         u"\"\uFFFDnext\uFFFDspring\" "
+         "is not a date"_s,
+         {damagedText},
+         {}},
         {u"disk was removed"_s, {good}, u"Tank"_s},
     };
     for (const auto& c : cases) {
@@ -273,6 +284,71 @@ TEST(AccessImport, AFailureHalfWayLeavesNoFile) {
         EXPECT_TRUE(report.error().contains(c.said)) << report.error().toStdString();
         EXPECT_TRUE(filesIn(dir.path()).isEmpty()) << qPrintable(c.said);
     }
+}
+
+// What is stored otherwise than read, or left out, is listed in the report: numbers rounded into
+// whole-number fields, blank texts in fields of other kinds, USUnits added to a Preferences
+// table from before the choice of units (as US units, as opening such a database does), a table
+// of ours none of whose fields match, a linked table of no use.
+TEST(AccessImport, ReportListsWhatWasChangedOrLeftOut) {
+    using K = ColumnKind;
+    MemorySource source = plantSource();
+    auto& tank = source.find(u"Tank"_s);
+    tank.columns.push_back({u"Capacity"_s, K::Text});
+    tank.rows = {tank.rows[0] << u"  "_s, {tankKey + 1, 3, QString(), QVariant(), 8.6, u"1200"_s}};
+    source.find(u"Preferences"_s) = {
+        u"Preferences"_s, {{u"Custom1_Label"_s, K::Text}}, {{u"Inspector"_s}}};
+    source.tables.push_back({u"Thickness"_s,
+                             {{u"Value"_s, K::Double}, {u"Spot"_s, K::Text}},
+                             {{0.25, u"A"_s}, {0.3, u"B"_s}}});
+    source.links = {{u"Switchboard Links"_s, uR"(C:\Plant\plant_be.mdb)"_s}};
+    test::TempDir dir;
+    const QString target = dir.filePath(u"plant.mdb"_s);
+    const auto report = importTables(source, target);
+    ASSERT_TRUE(report.ok()) << report.error().toStdString();
+    EXPECT_EQ(report->text(), uR"(Imported:
+  Company: 2 records
+  Location: 1 record
+  Preferences: 1 record
+  Tank: 2 records
+Stored otherwise than in the old database:
+  Preferences.USUnits: not in the old database, so set to US units
+  Tank.Course1_Height: 1 number rounded to whole numbers
+  Tank.Capacity: 1 empty text stored as no value
+Left out: the table Thickness (2 records), as none of its fields is a field of that table in a Korvane 2000 database.
+Not imported, as a Korvane 2000 database has no place for them:
+  table Switchboard Links (a link to a table of C:\Plant\plant_be.mdb)
+  table Switchboard Items
+  field COMPANY.Founded)"_s);
+
+    auto db = Database::open(target);
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    auto prefs = db->openRecordset(Select::from(u"Preferences"_s));
+    ASSERT_TRUE(prefs.ok() && prefs->recordCount() == 1);
+    EXPECT_EQ(prefs->value(u"USUnits"_s), true);
+    EXPECT_EQ(prefs->value(u"Custom1_Label"_s), u"Inspector"_s);
+    auto tanks = db->openRecordset(Select::from(u"Tank"_s).orderBy(u"TankID"_s));
+    ASSERT_TRUE(tanks.ok() && tanks->recordCount() == 2);
+    EXPECT_FALSE(tanks->value(u"Capacity"_s).isValid());
+    tanks->moveNext();
+    EXPECT_EQ(tanks->value(u"Course1_Height"_s), 9);
+    EXPECT_EQ(tanks->value(u"Capacity"_s), 1200.0);
+    EXPECT_EQ(db->recordCount(u"Thickness"_s).value(), 0);
+}
+
+// A front-end file whose tables of ours are links is refused, naming the file that holds the
+// records.
+TEST(AccessImport, LinkedTablesOfOursNameTheFileToImport) {
+    MemorySource source = plantSource();
+    source.links = {{u"Inspection"_s, uR"(C:\Plant\plant_be.mdb)"_s},
+                    {u"TML"_s, uR"(C:\Plant\plant_be.mdb)"_s}};
+    test::TempDir dir;
+    const auto report = importTables(source, dir.filePath(u"plant.mdb"_s));
+    ASSERT_FALSE(report.ok());
+    EXPECT_EQ(
+        report.error(),
+        uR"(The tables Inspection, TML of the old database are links to tables of C:\Plant\plant_be.mdb; their records are kept there, not in this file. Import C:\Plant\plant_be.mdb instead. Nothing was imported.)"_s);
+    EXPECT_TRUE(filesIn(dir.path()).isEmpty());
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "shell/HelpViewer.h"
+#include "support/AccessFiles.h"
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,18 @@ TEST_F(Installed, ToolRendersEveryStoredReportFromTheInstalledDataFolder) {
     for (const QString& report : reports)
         EXPECT_EQ(failure(tool, {"report", "demo.mdb", report, "", report + ".pdf"}, work.path()),
                   "");
+}
+
+// The installed programs read Access files through the reader installed with them, off the
+// user's path: the installed tool imports the renamed table of a public Access file.
+TEST_F(Installed, ToolImportsThroughTheInstalledReader) {
+    EXPECT_TRUE(QFileInfo(prefix_.filePath(KORVANE_LIBEXECDIR "/korvane/korvane-mdb-reader"))
+                    .isExecutable());
+    test::TempDir work;
+    test::writeAccessFile(test::AccessFile::Jet3Location, work.filePath("old.mdb"));
+    EXPECT_EQ(failure(bin().filePath("korvane-db"), {"import", "old.mdb", "new.mdb"}, work.path()),
+              "");
+    EXPECT_TRUE(QFileInfo::exists(work.filePath("new.mdb")));
 }
 
 TEST_F(Installed, HelpOfEveryTopicLiesWhereTheViewerLooksFromTheProgram) {

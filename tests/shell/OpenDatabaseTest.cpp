@@ -1,5 +1,7 @@
+#include "shell/ImportProgressWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/OpenDatabaseWindow.h"
+#include "support/AccessFiles.h"
 #include "support/TestDatabase.h"
 #include "support/TestServices.h"
 
@@ -7,8 +9,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -24,6 +28,20 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Lets the event loop run until done() holds.
+template <class Done> void waitUntil(const Done& done) {
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// The import's progress window, left to read to the end.
+int readToTheEnd(QDialog& dialog) {
+    EXPECT_EQ(dialog.objectName(), QStringLiteral("ImportProgress"));
+    auto& reading = static_cast<ImportProgressWindow&>(dialog);
+    waitUntil([&] { return reading.job().isFinished(); });
+    return dialog.result();
 }
 
 class OpenDatabaseTest : public testing::Test {
@@ -136,6 +154,7 @@ TEST_F(OpenDatabaseTest, AnAccessFileIsOfferedForImport) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVANE_ACCESS_FILES "/nwind.mdb"), old));
     const QString target = dir.filePath(QStringLiteral("nwind (Korvane).mdb"));
     t.prompts.answerMessage(Prompts::Answer::Yes).answerSaveFile(target).answerMessage();
+    t.windows.expect(readToTheEnd);
     session.DatabaseName = old;
     window.OpenChosenDatabase();
     EXPECT_EQ(t.prompts.saveDialogs(), std::vector<QString>{"Import into a New Database"});
@@ -143,6 +162,85 @@ TEST_F(OpenDatabaseTest, AnAccessFileIsOfferedForImport) {
         << lastMessage().text.toStdString();
     EXPECT_FALSE(QFile::exists(target));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
+}
+
+// A file that makes the reader hang (simulated by the reader) shows what is being read while
+// the program goes on; Cancel ends it, says nothing more, writes nothing, and the program opens
+// the next database as usual.
+TEST_F(OpenDatabaseTest, AnImportThatHangsShowsProgressAndCanBeCancelled) {
+    test::TempDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.mdb"));
+    test::writeAccessFile(test::AccessFile::Jet3Location, old);
+    const QString target = dir.filePath(QStringLiteral("old (Korvane).mdb"));
+    qputenv("KORVANE_MDB_READER_TEST", "hang");
+    t.prompts.answerMessage(Prompts::Answer::Yes).answerSaveFile(target);
+    t.windows.expect([&](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("ImportProgress"));
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Import"));
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label_File"))->text(),
+                  QStringLiteral("Reading \"old.mdb\"..."));
+        auto* progress = dialog.findChild<QLabel*>(QStringLiteral("Label_Progress"));
+        waitUntil([&] { return progress->text() == QStringLiteral("Tank: 1 of 2 records read"); });
+        EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("Bar_Progress"))->maximum(), 0);
+        // The main window still paints while the reader works.
+        window.repaint();
+        dialog.findChild<QPushButton*>(QStringLiteral("Cmd_Cancel"))->click();
+        EXPECT_TRUE(static_cast<ImportProgressWindow&>(dialog).job().cancelled());
+        return dialog.result();
+    });
+    session.DatabaseName = old;
+    window.OpenChosenDatabase();
+    qunsetenv("KORVANE_MDB_READER_TEST");
+    EXPECT_EQ(t.windows.shown(), 1);
+    EXPECT_EQ(t.prompts.messages().size(), 1u); // the offer only
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("old.mdb")});
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000"));
+
+    test::TestDatabase file;
+    openThroughWindow(file.folder(), QStringLiteral("plant.mdb"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - plant.mdb"));
+    EXPECT_TRUE(editEnabled());
+}
+
+// A file whose stored row counts disagree with the rows read is imported only when the user
+// says so after being told, table by table, what could not be read.
+TEST_F(OpenDatabaseTest, RecordsThatCannotBeReadAreToldBeforeTheImport) {
+    test::TempDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.mdb"));
+    test::writeAccessFile(test::AccessFile::RowsLost, old);
+    const QString target = dir.filePath(QStringLiteral("old (Korvane).mdb"));
+    const QString told = QStringLiteral(
+        "Not every record of \"old.mdb\" could be read; the file is probably damaged:\n"
+        "Location: 0 of 3 records read\n\n"
+        "Import the records that were read into a new database?");
+    for (const auto answer : {Prompts::Answer::No, Prompts::Answer::Yes}) {
+        t.prompts.answerMessage(Prompts::Answer::Yes).answerSaveFile(target).answerMessage(answer);
+        if (answer == Prompts::Answer::Yes)
+            t.prompts.answerMessage();
+        t.windows.expect(readToTheEnd);
+        const std::size_t before = t.prompts.messages().size();
+        session.DatabaseName = old;
+        window.OpenChosenDatabase();
+        ASSERT_GE(t.prompts.messages().size(), before + 2);
+        const auto& asked = t.prompts.messages().at(before + 1);
+        EXPECT_EQ(asked.text, told);
+        EXPECT_EQ(asked.title, QStringLiteral("Open Database"));
+        EXPECT_EQ(asked.icon, Icon::Question);
+        EXPECT_EQ(QFile::exists(target), answer == Prompts::Answer::Yes);
+    }
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Import"));
+    EXPECT_EQ(lastMessage().text,
+              QStringLiteral("Imported:\n"
+                             "  Location: 0 records\n"
+                             "Not every record of the old database could be read:\n"
+                             "  Location: 0 of 3 records read\n"
+                             "Not imported, as a Korvane 2000 database has no place for them:\n"
+                             "  table Order Details\n  table Orders\n  table Products\n"
+                             "  table Categories\n  table Customers\n  table Employees\n"
+                             "  table Suppliers\n  table Umsätze\n"
+                             "  field Location.ShipperID\n  field Location.CompanyName"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - old (Korvane).mdb"));
 }
 
 TEST_F(OpenDatabaseTest, RejectedBeforeAnyDatabaseLeavesTheMenusOff) {

@@ -1,9 +1,11 @@
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "data/Database.h"
+#include "data/DatabaseCheck.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
 #include "engineering/MinWall.h"
+#include "support/AccessFiles.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
@@ -38,15 +40,18 @@ struct ToolRun {
     QString err;
 };
 
-// Runs the tool; stopAt names the step of writing a new database at which it is to kill itself.
-ToolRun runTool(const QStringList& args, const QString& workingDir, const QString& stopAt = {}) {
+// Runs the tool; stopAt names the step of writing a new database at which it is to kill itself;
+// environment holds further variables of its environment.
+ToolRun runTool(const QStringList& args, const QString& workingDir, const QString& stopAt = {},
+                const std::vector<std::pair<QString, QString>>& environment = {}) {
     QProcess process;
     process.setWorkingDirectory(workingDir);
-    if (!stopAt.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!stopAt.isEmpty())
         env.insert(QStringLiteral("KORVANE_DB_TEST_STOP_AT"), stopAt);
-        process.setProcessEnvironment(env);
-    }
+    for (const auto& [name, value] : environment)
+        env.insert(name, value);
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(KORVANE_DB_PATH), args);
     ToolRun run;
     run.pid = process.processId();
@@ -222,6 +227,70 @@ TEST(KorvaneDb, ImportOfWhatCannotBeImportedFailsWithStatus1AndWritesNothing) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
     }
     EXPECT_EQ(test::fileBytes(taken), before);
+}
+
+// An Access file of which not every record can be read is imported only with --accept-loss, and
+// then the loss is listed; a reader that hangs is stopped at the time limit. Only the tool's own
+// words reach the standard error, never the reader's.
+TEST(KorvaneDb, ImportOfUnreadableRecordsNeedsAcceptLossAndAHangIsStopped) {
+    test::TempDir dir;
+    test::writeAccessFile(test::AccessFile::RowsLost, dir.filePath(QStringLiteral("old.mdb")));
+    const QStringList import{QStringLiteral("import"), QStringLiteral("old.mdb"),
+                             QStringLiteral("new.mdb")};
+    const QStringList only{QStringLiteral("old.mdb")};
+
+    ToolRun run = runTool(import, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("korvane-db: Not every record of \"old.mdb\" could be read; "
+                                      "the file is probably damaged:\nLocation: 0 of 3 records "
+                                      "read\nNothing was imported.\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), only);
+
+    run = runTool(import, dir.path(), {},
+                  {{QStringLiteral("KORVANE_MDB_READER_TEST"), QStringLiteral("hang")},
+                   {QStringLiteral("KORVANE_IMPORT_TIME_LIMIT"), QStringLiteral("2")}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("korvane-db: Reading \"old.mdb\" stopped after 2 seconds: "
+                                      "the file is probably damaged.\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), only);
+
+    run = runTool(import + QStringList{QStringLiteral("--accept-loss")}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral(
+        "Wrote new.mdb from old.mdb.\nImported:\n  Location: 0 records\nNot every record of the "
+        "old database could be read:\n  Location: 0 of 3 records read\n")))
+        << run.out.toStdString();
+    EXPECT_EQ(checkDatabaseFile(dir.filePath(QStringLiteral("new.mdb"))).value(),
+              DatabaseFileKind::Korvane);
+}
+
+// An import killed half way leaves no database under the new name; the next import removes
+// what it left and writes the whole database.
+TEST(KorvaneDb, AnImportStoppedHalfWayIsCleanedUpByTheNext) {
+    test::TempDir dir;
+    test::writeAccessFile(test::AccessFile::Jet3Location, dir.filePath(QStringLiteral("old.mdb")));
+    const QStringList import{QStringLiteral("import"), QStringLiteral("old.mdb"),
+                             QStringLiteral("new.mdb")};
+    for (const QString& step : {QStringLiteral("tables"), QStringLiteral("written")}) {
+        const ToolRun stopped = runTool(import, dir.path(), step);
+        EXPECT_TRUE(stopped.killed) << step.toStdString();
+        QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_FALSE(files.contains(QStringLiteral("new.mdb"))) << step.toStdString();
+        EXPECT_TRUE(files.contains(QStringLiteral("new.mdb.korvane-partial")))
+            << files.join(u' ').toStdString();
+
+        const ToolRun rerun = runTool(import, dir.path());
+        EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+        files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(files, (QStringList{QStringLiteral("new.mdb"), QStringLiteral("old.mdb")}));
+        auto db =
+            Database::open(dir.filePath(QStringLiteral("new.mdb")), Database::Check::Integrity);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        EXPECT_EQ(db->recordCount(QStringLiteral("Location")).value(), 3);
+        db->close();
+        QFile::remove(dir.filePath(QStringLiteral("new.mdb")));
+    }
 }
 
 class DemoDatabase : public testing::Test {

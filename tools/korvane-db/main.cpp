@@ -17,9 +17,11 @@
 //   korvane-db history FILE.mdb TANK [--output OUT.csv [--force]]
 //                                           every recorded change to a tank and its records,
 //                                           as the History window exports it
-//   korvane-db import OLD.mdb NEW.mdb       a new database with the records of an old Access
+//   korvane-db import OLD.mdb NEW.mdb [--accept-loss]
+//                                           a new database with the records of an old Access
 //                                           database, and a list of what it holds that has no
-//                                           place in ours
+//                                           place in ours; a file of which not every record
+//                                           can be read is imported only with --accept-loss
 //
 // Wherever a FILE.mdb is read, a server URL may stand instead. The CSV goes to the standard output,
 // or to OUT.csv with --output (-o). No command writes over a file it reads, however it is named,
@@ -30,9 +32,12 @@
 // "table Tank", "tank 5", "written") at which the program kills itself, as a kill or a power cut
 // would stop it half way.
 //
+// The Access file is read by the helper korvane-mdb-reader in a child process, stopped after 60
+// seconds (KORVANE_IMPORT_TIME_LIMIT sets another limit, for the tests).
+//
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
-// or no such tank, or nothing to import (the message says why), 2 the command line was not
-// understood.
+// or no such tank, or nothing to import, or records that could not be read (the message says
+// why), 2 the command line was not understood.
 #include "DemoDatabase.h"
 #include "access/AccessImport.h"
 #include "common/Clock.h"
@@ -95,9 +100,10 @@ int usage(const QString& problem) {
                "                                    print every recorded change to the tank,\n"
                "                                    its inspections, readings and drawings as\n"
                "                                    CSV, newest first\n"
-               "       korvane-db import OLD.mdb NEW.mdb\n"
+               "       korvane-db import OLD.mdb NEW.mdb [--accept-loss]\n"
                "                                    write a new database with the records of\n"
-               "                                    an old Access database\n"
+               "                                    an old Access database; with --accept-loss\n"
+               "                                    also when some records cannot be read\n"
                "Any FILE.mdb read may also be a server URL. A new database never replaces an\n"
                "existing file, or a server database that holds Korvane tables, and appears\n"
                "only complete. No command writes over a file it reads; --force lets a PDF or\n"
@@ -317,8 +323,9 @@ int printReport(const QString& path, const QString& reportFile, const QString& f
 }
 
 // Copies an old Access database into a new one and tells what was copied and what was not.
-int importDatabase(const QString& accessPath, const QString& path) {
-    const auto imported = korvane::access::importAccess(accessPath, path);
+int importDatabase(const QString& accessPath, const QString& path, bool acceptLoss) {
+    const auto imported = korvane::access::importAccess(
+        accessPath, path, acceptLoss, korvane::access::ReadLimits::fromEnvironment(), testStop());
     if (!imported)
         return fail(imported.error());
     std::printf("Wrote %s from %s.\n%s\n", qPrintable(path), qPrintable(accessPath),
@@ -403,10 +410,11 @@ int main(int argc, char** argv) {
         return copyDatabase(args.at(1), args.at(2));
     }
     if (command == QLatin1String("import")) {
+        const bool acceptLoss = args.removeAll(QStringLiteral("--accept-loss")) > 0;
         if (args.size() != 3 || args.at(1).isEmpty() || args.at(2).isEmpty())
             return usage(QStringLiteral("import needs the Access file and the name of the new "
                                         "database"));
-        return importDatabase(args.at(1), args.at(2));
+        return importDatabase(args.at(1), args.at(2), acceptLoss);
     }
     if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey &&
         !assess && !history)
