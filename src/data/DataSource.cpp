@@ -19,6 +19,20 @@ Status DataSource::refresh() {
     return {};
 }
 
+namespace {
+
+// Puts a field's text in a box. A read-only box with a cursor (a locked line edit) shows the
+// start of a text longer than itself, as a reader expects, not its end where setting the text
+// left the cursor; a box that can be typed in keeps its cursor at the end, to type on.
+void showText(QObject& box, const QByteArray& property, const QString& text) {
+    box.setProperty(property.constData(), text);
+    if (box.property("readOnly").toBool() &&
+        box.metaObject()->indexOfProperty("cursorPosition") >= 0)
+        box.setProperty("cursorPosition", 0);
+}
+
+} // namespace
+
 void DataSource::bind(QObject* box, const QString& field, const QByteArray& property) {
     unbind(box);
     bindings_.push_back({box, field, property});
@@ -28,7 +42,7 @@ void DataSource::rebind(QObject* box, const QString& field) {
     for (auto& b : bindings_) {
         if (b.box == box) {
             b.field = field;
-            b.box->setProperty(b.property.constData(), recordset_.text(field));
+            showText(*b.box, b.property, recordset_.text(field));
         }
     }
 }
@@ -41,7 +55,7 @@ void DataSource::showCurrentRow() {
     for (const auto& b : bindings_) {
         if (!b.box)
             continue;
-        b.box->setProperty(b.property.constData(), recordset_.text(b.field));
+        showText(*b.box, b.property, recordset_.text(b.field));
     }
 }
 

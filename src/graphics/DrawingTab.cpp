@@ -362,7 +362,9 @@ Status DrawingTab::printPage(QPrinter& printer, const QStringList& header,
     surface_->setTargetScope(2);
     if (printed && !rows.isEmpty()) {
         painter.setFont(font);
-        y = rowsBelow ? y + drawingHeight + line : printer.height();
+        // The page is square and drawn at the top of its place: the rows follow its foot.
+        y = rowsBelow ? y + std::min(drawingHeight, double(printer.width())) + line
+                      : printer.height();
         for (const QString& row : rows) {
             if (y + line > printer.height()) {
                 if (!printer.newPage()) {

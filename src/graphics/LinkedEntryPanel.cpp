@@ -6,6 +6,7 @@
 #include "platform/WindowControls.h"
 
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,7 +61,26 @@ QLabel* LinkedEntryPanel::addEntryBox(QLineEdit* box, const QString& name, const
     const std::size_t index = boxes_.size();
     boxes_.push_back(box);
     connect(box, &QLineEdit::textEdited, this, [this, index] { boxEdited(index); });
+    box->installEventFilter(this);
     return caption;
+}
+
+bool LinkedEntryPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && isEntering()) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (accept_->isEnabled())
+                accept_->click();
+            return true;
+        case Qt::Key_Escape:
+            cancel_->click();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LinkedEntryPanel::addRow(QWidget* row) {

@@ -62,6 +62,10 @@ public:
 protected:
     LinkedEntryPanel(Services& services, DrawingTab& tab, const QString& objectName);
 
+    // In an entry box while entering, Return accepts the entry and Escape abandons it (rather
+    // than closing the window).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // Adds an entry box in entry order, named and labelled; gives its label.
     QLabel* addEntryBox(QLineEdit* box, const QString& name, const QString& label,
                         const QString& toolTip);

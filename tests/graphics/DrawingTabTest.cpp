@@ -193,6 +193,11 @@ TEST(DrawingTab, PrintsItsHeaderAndTheDrawingAsVectors) {
     EXPECT_GT(top(few[0], QStringLiteral("Word40")), top(few[0], QStringLiteral("Word1")));
     EXPECT_GT(top(few[0], QStringLiteral("Roof")), top(few[0], QStringLiteral("Word40")));
     EXPECT_GT(top(few[0], QStringLiteral("Row1")), few[0].height / 2);
+    // The square drawing is as wide as the page: the rows follow its foot, not the page's.
+    const double drawing = printer.pageLayout().paintRect(QPageLayout::Point).width();
+    const double line = top(few[0], QStringLiteral("Row2")) - top(few[0], QStringLiteral("Row1"));
+    EXPECT_LT(top(few[0], QStringLiteral("Row1")),
+              top(few[0], QStringLiteral("Roof")) + drawing + 3 * line);
     EXPECT_GT(top(few[0], QStringLiteral("Row3")), top(few[0], QStringLiteral("Row1")));
     EXPECT_LT(top(few[0], QStringLiteral("Row3")), few[0].height);
     const std::vector<test::PdfPage> many = print(QStringLiteral("many.pdf"), 30);

@@ -268,6 +268,35 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
                            "with it that will be deleted!"}));
 }
 
+// From the keyboard: Escape in an entry box abandons the entry and leaves the window open;
+// Return accepts it once every box is filled, and does nothing before.
+TEST_F(TankGraphicsWindowTest, ReturnAcceptsAndEscapeAbandonsAnEntry) {
+    auto window = openWindow();
+    DrawingSurface& s = surface(1);
+    drawBox(1, "Opt_RFDraw", {100, 100}, {200, 200});
+    click("Cmd_RFAdd");
+    typeKeys("Text_RFPointID", QStringLiteral("R-1"));
+    QTest::keyClick(box("Text_RFPointID"), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(box("Text_RFPointID")->isEnabled());
+    EXPECT_EQ(text("Text_RFPointID"), QString());
+    EXPECT_TRUE(find<QPushButton>("Cmd_RFAdd")->isEnabled());
+    EXPECT_FALSE(s.ElementHotSpot());
+
+    click("Cmd_RFAdd");
+    typeKeys("Text_RFPointID", QStringLiteral("R-1"));
+    typeKeys("Text_RFX", QStringLiteral("3"));
+    QTest::keyClick(box("Text_RFX"), Qt::Key_Return); // Y still empty
+    EXPECT_TRUE(box("Text_RFX")->isEnabled());
+    EXPECT_FALSE(s.ElementHotSpot());
+    typeKeys("Text_RFY", QStringLiteral("4"));
+    QTest::keyClick(box("Text_RFY"), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(box("Text_RFPointID")->isEnabled());
+    EXPECT_EQ(s.ElementText(), QStringLiteral("R-1"));
+    EXPECT_TRUE(s.ElementHotSpot());
+}
+
 TEST_F(TankGraphicsWindowTest, ShellPagesAreStoredByOkAndComeBackByteForByte) {
     auto window = openWindow();
     t.prompts.answerMessage(Answer::Yes); // page 1: a rollout

@@ -127,6 +127,9 @@ TEST_F(ShellSurveyTest, AStoredSurveyIsShownGraphedAndPrintedButNotChanged) {
     EXPECT_TRUE(tabs()->isTabEnabled(InspectionWindow::TabShell));
     EXPECT_EQ(text("Text_SNum"), QStringLiteral("SV-7"));
     EXPECT_TRUE(box("Text_STakenBy")->isReadOnly());
+    // A stored text shows from its start, so a name longer than its box is not cut at the front.
+    EXPECT_EQ(text("Text_STakenBy"), QStringLiteral("L. Ng"));
+    EXPECT_EQ(box("Text_STakenBy")->cursorPosition(), 0);
     EXPECT_EQ(surveyGrid()->rowCount(), 9);
     EXPECT_EQ(surveyColumn(5), QStringList(9, QStringLiteral("Yes")));
     EXPECT_EQ(surveyColumn(3), QStringList(9, QStringLiteral("0.000")));
