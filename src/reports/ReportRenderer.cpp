@@ -3,9 +3,8 @@
 #include "reports/HtmlTags.h"
 #include "reports/Mustache.h"
 
-#include <QSet>
-
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <deque>
 #include <exception>
@@ -158,18 +157,50 @@ Status checkTables(const QString& templateText, int firstLine) {
     return {};
 }
 
-// Tags inside a line of text: they leave the words around them joined.
-bool isInlineTag(const QString& name) {
-    static const QSet<QString> names{
-        QStringLiteral("a"),      QStringLiteral("abbr"),   QStringLiteral("b"),
-        QStringLiteral("big"),    QStringLiteral("cite"),   QStringLiteral("code"),
-        QStringLiteral("em"),     QStringLiteral("font"),   QStringLiteral("i"),
-        QStringLiteral("kbd"),    QStringLiteral("q"),      QStringLiteral("s"),
-        QStringLiteral("samp"),   QStringLiteral("small"),  QStringLiteral("span"),
-        QStringLiteral("strike"), QStringLiteral("strong"), QStringLiteral("sub"),
-        QStringLiteral("sup"),    QStringLiteral("tt"),     QStringLiteral("u"),
-        QStringLiteral("var")};
-    return names.contains(name);
+// What the preparation for layout needs to know of a tag.
+enum class TagKind {
+    Other,
+    Table,
+    StyleOrScript, // holds no text to break
+    Inline,        // inside a line of text: it leaves the words around it joined
+};
+struct ReadTag {
+    TagKind kind = TagKind::Other;
+    bool closing = false;
+};
+
+// The kind of the tag at `at`, its name read as tagNameAt reads it (ASCII letters and digits,
+// starting with a letter, in any case) but without making a string of it: a report has a
+// tag every few characters.
+ReadTag readTag(QStringView text, qsizetype at) {
+    ReadTag tag;
+    qsizetype i = at + 1;
+    if (i < text.size() && text[i] == u'/') {
+        tag.closing = true;
+        ++i;
+    }
+    constexpr std::size_t Longest = 6; // the longest name below
+    std::array<char, Longest> name{};
+    std::size_t length = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80 || std::isalnum(static_cast<unsigned char>(c)) == 0)
+            break;
+        if (length == Longest || (length == 0 && std::isalpha(static_cast<unsigned char>(c)) == 0))
+            return tag; // no name, or one longer than any below
+        name[length++] = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const std::string_view n(name.data(), length);
+    static constexpr std::array<std::string_view, 22> inlineNames{
+        "a", "abbr", "b",     "big",  "cite",   "code",   "em",  "font", "i",  "kbd", "q",
+        "s", "samp", "small", "span", "strike", "strong", "sub", "sup",  "tt", "u",   "var"};
+    if (n == "table")
+        tag.kind = TagKind::Table;
+    else if (n == "style" || n == "script")
+        tag.kind = TagKind::StyleOrScript;
+    else if (std::find(inlineNames.begin(), inlineNames.end(), n) != inlineNames.end())
+        tag.kind = TagKind::Inline;
+    return tag;
 }
 
 // The length of a character entity ("&amp;", "&#8203;") at `at`; 1 for a lone '&'.
@@ -600,8 +631,9 @@ Result<QString> renderTemplate(const QString& templateText, const QVariantMap& d
 
 Result<QString> prepareForLayout(const QString& html) {
     const QStringView text(html);
+    // Most reports need no break added: the text is copied only from the first one on.
     QString prepared;
-    prepared.reserve(html.size() + html.size() / MaxUnbrokenText + 1);
+    bool broken = false;
     int tableDepth = 0;
     bool inStyle = false; // style sheets and scripts are not text to break
     qsizetype run = 0;    // characters since the last place a line may break
@@ -617,8 +649,8 @@ Result<QString> prepareForLayout(const QString& html) {
                 length = (close < 0 ? text.size() : close + 3) - i;
             } else {
                 length = tagEnd(text, i) - i;
-                const TagName tag = tagNameAt(text, i);
-                if (tag.name == QLatin1String("table")) {
+                const ReadTag tag = readTag(text, i);
+                if (tag.kind == TagKind::Table) {
                     if (tag.closing)
                         tableDepth = std::max(tableDepth - 1, 0);
                     else if (++tableDepth > MaxTableDepth)
@@ -627,11 +659,10 @@ Result<QString> prepareForLayout(const QString& html) {
                                            "most a report may nest them): a section of the "
                                            "template opens a table that it closes only once.")
                                 .arg(MaxTableDepth)};
-                } else if (tag.name == QLatin1String("style") ||
-                           tag.name == QLatin1String("script")) {
+                } else if (tag.kind == TagKind::StyleOrScript) {
                     inStyle = !tag.closing;
                 }
-                if (!isInlineTag(tag.name))
+                if (tag.kind != TagKind::Inline)
                     run = 0;
             }
             i += length;
@@ -645,6 +676,9 @@ Result<QString> prepareForLayout(const QString& html) {
             else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
                 length = 2;
             if (run == MaxUnbrokenText) {
+                if (!broken)
+                    prepared.reserve(html.size() + html.size() / MaxUnbrokenText + 1);
+                broken = true;
                 prepared += text.sliced(copied, i - copied);
                 prepared += ZeroWidthSpace;
                 copied = i;
@@ -654,6 +688,8 @@ Result<QString> prepareForLayout(const QString& html) {
         }
         i += length;
     }
+    if (!broken)
+        return html;
     prepared += text.sliced(copied);
     return prepared;
 }

@@ -239,6 +239,10 @@ TEST(ReportRenderer, LongRunsOfTextGetPlacesToBreak) {
         // Words run on across inline tags, which are never broken themselves.
         {a(150) + "<b class=\"" + a(300) + "\">" + a(100) + "</b>",
          a(150) + "<b class=\"" + a(300) + "\">" + a(50) + z + a(50) + "</b>"},
+        {a(150) + "<STRONG>" + a(100) + "</strong>",
+         a(150) + "<STRONG>" + a(50) + z + a(50) + "</strong>"},
+        {a(150) + "<strongest>" + a(100) + "<h1>" + a(150) + "</2b>" + a(100),
+         a(150) + "<strongest>" + a(100) + "<h1>" + a(150) + "</2b>" + a(100)},
         // An entity or a character outside the BMP is one character and is not split.
         {a(199) + "&amp;&#8203x" + emoji, a(199) + "&amp;" + z + "&#8203x" + emoji},
         {a(199) + emoji + "b", a(199) + emoji + z + "b"},
