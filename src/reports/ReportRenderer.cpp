@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <string>
@@ -169,6 +170,18 @@ struct ReadTag {
     bool closing = false;
 };
 
+// A tag name of up to eight ASCII characters as one number, to compare names at once.
+constexpr std::uint64_t packedName(std::string_view name) {
+    std::uint64_t packed = 0;
+    for (const char c : name)
+        packed = packed << 8 | static_cast<unsigned char>(c);
+    return packed;
+}
+
+constexpr bool isAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
 // The kind of the tag at `at`, its name read as tagNameAt reads it (ASCII letters and digits,
 // starting with a letter, in any case) but without making a string of it: a report has a
 // tag every few characters.
@@ -179,27 +192,54 @@ ReadTag readTag(QStringView text, qsizetype at) {
         tag.closing = true;
         ++i;
     }
-    constexpr std::size_t Longest = 6; // the longest name below
-    std::array<char, Longest> name{};
-    std::size_t length = 0;
+    constexpr int Longest = 6; // the longest name below
+    std::uint64_t name = 0;
+    int length = 0;
     for (; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c >= 0x80 || std::isalnum(static_cast<unsigned char>(c)) == 0)
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!digit && !isAsciiLetter(c))
             break;
-        if (length == Longest || (length == 0 && std::isalpha(static_cast<unsigned char>(c)) == 0))
-            return tag; // no name, or one longer than any below
-        name[length++] = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (length == Longest || (length == 0 && digit))
+            return tag;                              // no name, or one longer than any below
+        name = name << 8 | (digit ? c : (c | 0x20)); // in lower case
+        ++length;
     }
-    const std::string_view n(name.data(), length);
-    static constexpr std::array<std::string_view, 22> inlineNames{
-        "a", "abbr", "b",     "big",  "cite",   "code",   "em",  "font", "i",  "kbd", "q",
-        "s", "samp", "small", "span", "strike", "strong", "sub", "sup",  "tt", "u",   "var"};
-    if (n == "table")
+    switch (name) {
+    case packedName("table"):
         tag.kind = TagKind::Table;
-    else if (n == "style" || n == "script")
+        break;
+    case packedName("style"):
+    case packedName("script"):
         tag.kind = TagKind::StyleOrScript;
-    else if (std::find(inlineNames.begin(), inlineNames.end(), n) != inlineNames.end())
+        break;
+    case packedName("a"):
+    case packedName("abbr"):
+    case packedName("b"):
+    case packedName("big"):
+    case packedName("cite"):
+    case packedName("code"):
+    case packedName("em"):
+    case packedName("font"):
+    case packedName("i"):
+    case packedName("kbd"):
+    case packedName("q"):
+    case packedName("s"):
+    case packedName("samp"):
+    case packedName("small"):
+    case packedName("span"):
+    case packedName("strike"):
+    case packedName("strong"):
+    case packedName("sub"):
+    case packedName("sup"):
+    case packedName("tt"):
+    case packedName("u"):
+    case packedName("var"):
         tag.kind = TagKind::Inline;
+        break;
+    default:
+        break;
+    }
     return tag;
 }
 
@@ -639,12 +679,31 @@ Result<QString> prepareForLayout(const QString& html) {
     qsizetype run = 0;    // characters since the last place a line may break
     qsizetype copied = 0; // the text before this is in `prepared`
     qsizetype i = 0;
+    const auto addBreakAt = [&](qsizetype at) {
+        if (!broken)
+            prepared.reserve(html.size() + html.size() / MaxUnbrokenText + 1);
+        broken = true;
+        prepared += text.sliced(copied, at - copied);
+        prepared += ZeroWidthSpace;
+        copied = at;
+        run = 0;
+    };
     while (i < text.size()) {
         const QChar c = text[i];
+        // Most of a report is printable ASCII that is neither a tag nor an entity.
+        if (c > u' ' && c < QChar(0x7f) && c != u'<' && c != u'&') {
+            if (!inStyle) {
+                if (run == MaxUnbrokenText)
+                    addBreakAt(i);
+                ++run;
+            }
+            ++i;
+            continue;
+        }
         qsizetype length = 1;
         if (c == u'<' && i + 1 < text.size() &&
             (text[i + 1].isLetter() || text[i + 1] == u'/' || text[i + 1] == u'!')) {
-            if (text.sliced(i).startsWith(QLatin1String("<!--"))) {
+            if (text[i + 1] == u'!' && text.sliced(i).startsWith(QLatin1String("<!--"))) {
                 const qsizetype close = text.indexOf(QLatin1String("-->"), i + 4);
                 length = (close < 0 ? text.size() : close + 3) - i;
             } else {
@@ -675,15 +734,8 @@ Result<QString> prepareForLayout(const QString& html) {
                 length = entityLength(text, i);
             else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
                 length = 2;
-            if (run == MaxUnbrokenText) {
-                if (!broken)
-                    prepared.reserve(html.size() + html.size() / MaxUnbrokenText + 1);
-                broken = true;
-                prepared += text.sliced(copied, i - copied);
-                prepared += ZeroWidthSpace;
-                copied = i;
-                run = 0;
-            }
+            if (run == MaxUnbrokenText)
+                addBreakAt(i);
             ++run;
         }
         i += length;
