@@ -133,8 +133,19 @@ public:
         return cell;
     }
 
+    // A date worked out for the report (the next due date of an inspection), as it is shown.
+    QString shown(const QDate& date) {
+        if (!date.isValid())
+            return {};
+        const auto known = shown_.constFind(date.toJulianDay());
+        if (known != shown_.constEnd())
+            return *known;
+        return *shown_.insert(date.toJulianDay(), formatDate(date));
+    }
+
 private:
     QHash<QString, DateCell> cells_;
+    QHash<qint64, QString> shown_;
 };
 
 // A number of the tree: the value, or "" when there is none.
@@ -267,6 +278,16 @@ struct Context {
     std::function<bool()> keepGoing;
     qint64 rowsRead = 0;
 
+    // The entries of the maximum fill's course list for a tank of that many courses, made once.
+    const QStringList& maxFillCourses(int courseCount) {
+        auto known = maxFillCourseLists.find(courseCount);
+        if (known == maxFillCourseLists.end())
+            known =
+                maxFillCourseLists.insert(courseCount, courses::maxFillCourseEntries(courseCount));
+        return *known;
+    }
+    QHash<int, QStringList> maxFillCourseLists;
+
     // Counts a row read; true when the reading is to stop.
     bool stopAfterRow() {
         constexpr qint64 AskEvery = 1024;
@@ -386,7 +407,7 @@ QVariantMap scheduleEntry(const Rows& rows, const TankColumns::Scheduled& c, Con
             {QStringLiteral("frequencyValue"),
              numberOrBlank(frequency.toDouble(), !frequency.isNull())},
             {QStringLiteral("last"), last.text},
-            {QStringLiteral("next"), next.isValid() ? formatDate(next) : QString()},
+            {QStringLiteral("next"), cx.dates.shown(next)},
             {QStringLiteral("due"), schedule::isDue(next, cx.today)}};
 }
 
@@ -528,7 +549,7 @@ Tank readTank(const Rows& rows, const TankColumns& c, Context& cx) {
 
     const QString fillDate = cx.dates(rows.at(c.mfDate)).text;
     const QString fillCourse =
-        tanklists::entryText(courses::maxFillCourseEntries(courseCount), rows.at(c.mfCourse));
+        tanklists::entryText(cx.maxFillCourses(courseCount), rows.at(c.mfCourse));
     QVariantMap maxFill{{QStringLiteral("date"), fillDate}, {QStringLiteral("course"), fillCourse}};
     bool anyFill = !fillDate.isEmpty() || !fillCourse.isEmpty();
     for (const NamedColumn& text : c.maxFillTexts) {

@@ -359,6 +359,36 @@ TEST_F(ReportDataTest, AMaximumFillRecordWithOneValueIsPrinted) {
     EXPECT_EQ(at(tanks.last(), QStringLiteral("maxFill/any")), false);
 }
 
+// The course of a maximum fill record is one of the tank's own courses, whatever courses the
+// tanks before it in the report have.
+TEST_F(ReportDataTest, TheMaximumFillCourseIsOneOfTheTanksOwnCourses) {
+    test::TestDatabase db;
+    const qint32 location =
+        db.addLocation(db.addCompany(QStringLiteral("Acme Oil")), QStringLiteral("Fill Farm"));
+    const struct {
+        const char* name;
+        int courses;
+        int stored;
+        const char* shown;
+    } cases[] = {
+        {"A", 2, 4, ""}, {"B", 5, 4, "Course 3"}, {"C", 2, 3, "Course 2"}, {"D", 0, 1, "Floor"},
+        {"E", 0, 2, ""}, {"F", 5, 6, "Course 5"}, {"G", 5, 7, ""},
+    };
+    for (const auto& c : cases)
+        db.add(Tanks, {{"LocationID", location},
+                       {"Name", c.name},
+                       {"Courses", c.courses},
+                       {"MFCourse", c.stored}});
+    auto data = buildReportData(db.path(), DataKind::Tanks, {}, DataOptions{});
+    ASSERT_TRUE(data.ok());
+    const QVariantList tanks = at(*data, "companies/0/locations/0/tanks").toList();
+    ASSERT_EQ(tanks.size(), static_cast<qsizetype>(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(at(tanks[static_cast<qsizetype>(i)], QStringLiteral("maxFill/course")),
+                  QLatin1String(cases[i].shown))
+            << cases[i].name;
+}
+
 // Every course of a ten-course tank, the top one too, with its height (entered in inches) and
 // its minimum, in both unit systems.
 TEST_F(ReportDataTest, EveryCourseOfATallTankHasItsHeightAndMinimum) {

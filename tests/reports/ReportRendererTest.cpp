@@ -81,6 +81,41 @@ TEST(ReportRenderer, FillsSectionsAndInvertedSections) {
     }
 }
 
+// The tree is handed to the engine a value at a time, as the template names it: a value stays
+// itself while the section it opens is filled, the elements of a list inside a list find their
+// own names, and a value is escaped and cut however it is reached.
+TEST(ReportRenderer, EveryValueIsItselfHoweverItIsReached) {
+    const QString e = QString::fromUtf8("\xC3\xA9");
+    const QVariantList courses{QVariantMap{{"n", 1}}, QVariantMap{{"n", 2}}};
+    const QVariantMap data{
+        {"name", "<a>"},
+        {"other", "b & " + e + "<"},
+        {"matrix", QVariantList{QVariantList{1, "x<"}, QStringList{"y", "z"}, QVariantList{}}},
+        {"nested", QVariantList{QVariantList{QVariantMap{{"id", "a"}}, QVariantHash{{"id", "h"}}}}},
+        {"long", QVariantList{e.repeated(MaxValueLength + 1)}},
+        {"tanks", QVariantList{QVariantMap{{"id", "T-1"}, {"courses", courses}},
+                               QVariantMap{{"id", "T-2"}, {"courses", QVariantList{}}}}}};
+    const struct {
+        QString tmpl;
+        QString filled;
+    } cases[] = {
+        {"{{#name}}[{{.}}|{{other}}|{{#other}}{{.}}{{/other}}|{{.}}]{{/name}}",
+         "[&lt;a&gt;|b &amp; " + e + "&lt;|b &amp; " + e + "&lt;|&lt;a&gt;]"},
+        {"{{#matrix}}({{#.}}{{.}},{{/.}}){{/matrix}}", "(1,x&lt;,)(y,z,)()"},
+        {"{{#matrix}}{{#.}}{{name}}{{/.}}{{/matrix}}", QString("&lt;a&gt;").repeated(4)},
+        {"{{#nested}}{{#.}}{{id}};{{/.}}{{/nested}}", "a;h;"},
+        {"{{#tanks}}{{id}}:{{#courses}}{{id}}.{{n}}{{name}} {{/courses}}|{{/tanks}}",
+         "T-1:T-1.1&lt;a&gt; T-1.2&lt;a&gt; |T-2:|"},
+        {"{{#tanks}}{{#courses}}{{tanks.id}}{{courses}}{{n.x}}{{/courses}}{{/tanks}}", ""},
+        {"{{#long}}{{.}}{{/long}}", e.repeated(MaxValueLength) + "..."},
+    };
+    for (const auto& c : cases) {
+        const auto filled = renderTemplate(c.tmpl, data);
+        ASSERT_TRUE(filled) << text(c.tmpl) << ": " << text(filled.error());
+        EXPECT_EQ(*filled, c.filled) << text(c.tmpl);
+    }
+}
+
 TEST(ReportRenderer, RefusesWhatReportsMayNotUse) {
     const QString deep = QString("{{#a}}").repeated(9) + QString("{{/a}}").repeated(9);
     const struct {
@@ -204,6 +239,10 @@ TEST(ReportRenderer, LongRunsOfTextGetPlacesToBreak) {
         // Words run on across inline tags, which are never broken themselves.
         {a(150) + "<b class=\"" + a(300) + "\">" + a(100) + "</b>",
          a(150) + "<b class=\"" + a(300) + "\">" + a(50) + z + a(50) + "</b>"},
+        {a(150) + "<STRONG>" + a(100) + "</strong>",
+         a(150) + "<STRONG>" + a(50) + z + a(50) + "</strong>"},
+        {a(150) + "<strongest>" + a(100) + "<h1>" + a(150) + "</2b>" + a(100),
+         a(150) + "<strongest>" + a(100) + "<h1>" + a(150) + "</2b>" + a(100)},
         // An entity or a character outside the BMP is one character and is not split.
         {a(199) + "&amp;&#8203x" + emoji, a(199) + "&amp;" + z + "&#8203x" + emoji},
         {a(199) + emoji + "b", a(199) + emoji + z + "b"},
