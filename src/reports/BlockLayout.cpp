@@ -294,30 +294,29 @@ Paragraph BlockPart::shape(const BlockParagraph& p, Fixed width, bool withGlyphs
     if (!withGlyphs || laidOut.overflows)
         return laidOut;
 
-    // The glyphs of each line, a run for each colour.
-    bool oneColour = true;
-    for (const TextRun& run : p.runs)
-        if (styleOf(run.style).color != styleOf(p.runs.front().style).color)
-            oneColour = false;
+    // The glyphs of each line, run by run of the text, in the order they are read: a reader of
+    // the PDF file takes the words in the order they are drawn.
     for (int i = 0; i < layout.lineCount(); ++i) {
         const QTextLine line = layout.lineAt(i);
         Line& l = laidOut.lines[static_cast<std::size_t>(i)];
         l.firstGlyphs = static_cast<int>(laidOut.glyphs.size());
         const int start = line.textStart(), end = start + line.textLength();
-        if (oneColour) {
-            const QColor color = p.runs.empty() ? QColor() : styleOf(p.runs[0].style).color;
-            for (QGlyphRun& run : layout.glyphRuns(start, end - start))
-                laidOut.glyphs.push_back({std::move(run), color});
-        } else {
-            for (const TextRun& run : p.runs) {
-                const int from = std::max(start, run.start);
-                const int to = std::min(end, run.start + run.length);
-                if (from >= to)
-                    continue;
-                const QColor color = styleOf(run.style).color;
-                for (QGlyphRun& glyphs : layout.glyphRuns(from, to - from))
-                    laidOut.glyphs.push_back({std::move(glyphs), color});
-            }
+        for (const TextRun& run : p.runs) {
+            const int from = std::max(start, run.start);
+            const int to = std::min(end, run.start + run.length);
+            if (from >= to)
+                continue;
+            const QColor color = styleOf(run.style).color;
+            QList<QGlyphRun> runs = layout.glyphRuns(from, to - from);
+            if (runs.size() > 1) // a run in more than one font (a character another font has)
+                std::sort(runs.begin(), runs.end(), [](const QGlyphRun& a, const QGlyphRun& b) {
+                    const auto x = [](const QGlyphRun& r) {
+                        return r.positions().isEmpty() ? 0.0 : r.positions().first().x();
+                    };
+                    return x(a) < x(b);
+                });
+            for (QGlyphRun& glyphs : runs)
+                laidOut.glyphs.push_back({std::move(glyphs), color});
         }
         l.glyphsCount = static_cast<int>(laidOut.glyphs.size()) - l.firstGlyphs;
     }
