@@ -691,13 +691,20 @@ void BlockPart::paint(QPainter& painter, const QRectF& clip) const {
             const BoxItem& box = boxes_[static_cast<std::size_t>(item.index)];
             (box.color == darkColor ? dark : light).push_back(box.box);
         }
+    // Each edge is filled on its own, as a text document fills them: a PDF viewer shows a thin
+    // edge filled alone at least a pixel wide, where it would thin out a path of many edges.
+    // The edges are placed on the device by hand, so that the file need not say the painter's
+    // translation for every edge.
     painter.save();
+    const QTransform transform = painter.transform();
+    painter.resetTransform();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     for (const auto* boxes : {&light, &dark})
         if (!boxes->empty()) {
             painter.setBrush(boxes == &dark ? darkColor : darkColor.lighter());
-            painter.drawRects(boxes->data(), static_cast<int>(boxes->size()));
+            for (const QRectF& box : *boxes)
+                painter.drawRect(transform.mapRect(box));
         }
     painter.restore();
 
