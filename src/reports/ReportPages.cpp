@@ -339,7 +339,7 @@ std::unique_ptr<QTextDocument> ReportPages::newDocument(const QString& html) con
     return document;
 }
 
-std::unique_ptr<PartLayout> ReportPages::layOut(const QString& html) const {
+std::unique_ptr<PartLayout> ReportPages::layOut(const QString& html, bool* asBlocks) const {
     // The blocks first; what they do not cover goes to a text document.
     if (preamble_.isEmpty() && road_ == Road::Blocks)
         if (const auto blocks = readBlocks(html)) {
@@ -347,7 +347,8 @@ std::unique_ptr<PartLayout> ReportPages::layOut(const QString& html) const {
                 layouter_ = std::make_unique<BlockLayouter>(
                     font_, const_cast<QPdfWriter*>(&device_), width_);
             if (auto part = layouter_->layOut(*blocks)) {
-                ++blockParts_;
+                if (asBlocks)
+                    *asBlocks = true;
                 return part;
             }
         }
@@ -355,7 +356,9 @@ std::unique_ptr<PartLayout> ReportPages::layOut(const QString& html) const {
 }
 
 void ReportPages::layOutPart(Part& part) {
-    part.layout = layOut(part.html);
+    bool asBlocks = false;
+    part.layout = layOut(part.html, &asBlocks);
+    blockParts_ += asBlocks ? 1 : 0;
     textLaidOut_ += part.html.size();
     part.html.clear();
 }

@@ -27,8 +27,10 @@ class BlockLayouter;
 //
 // The report is cut into parts at the places where a record begins: before every top-level
 // heading (<h1>, <h2>), every page break, and wherever a part has grown long, never inside a
-// table or another block. Each part is laid out on its own as a small text document the width
-// of the page, and the parts are placed one after another on the pages. A part taller than what
+// table or another block. Each part is laid out on its own the width of the page: as blocks of
+// paragraphs and tables (ReportBlocks, BlockLayout) where its HTML is what the stored reports are
+// made of, else as a small text document; both give the same lines in the same places. The parts
+// are placed one after another on the pages. A part taller than what
 // is left of a page is cut between lines and table rows; a table that goes on to the next page
 // repeats its header rows (<thead>) there, and a page that goes on with a record repeats the
 // record's headings (the last <h1> and <h2> before it, "(continued)" added; an <h1> that only
@@ -89,7 +91,8 @@ private:
 
     void splitIntoParts(const QString& html);
     std::unique_ptr<QTextDocument> newDocument(const QString& html) const;
-    std::unique_ptr<PartLayout> layOut(const QString& html) const;
+    // The part laid out as blocks where it can be (asBlocks then says so), else as a document.
+    std::unique_ptr<PartLayout> layOut(const QString& html, bool* asBlocks = nullptr) const;
     void layOutPart(Part& part);
     void place(Part& part);
     void newPage();
@@ -108,7 +111,7 @@ private:
 
     Road road_;
     mutable std::unique_ptr<BlockLayouter> layouter_;
-    mutable int blockParts_ = 0;
+    int blockParts_ = 0;
     QString preamble_; // style sheets, given to every part
     std::vector<Part> parts_;
     std::vector<Heading> headings_;
