@@ -278,6 +278,11 @@ TEST(BlockLayout, WrittenHtmlPrintsAsATextDocumentPrintsIt) {
         "exercitation ullamco laboris nisi ut aliquip ex ea commodo consequat. Duis aute irure "
         "dolor in reprehenderit in voluptate velit esse cillum dolore eu fugiat nulla pariatur."
         "</p><p style=\"font-size:8pt\">small</p>\n",
+        // Lines wrapped in centred and right-aligned paragraphs and cells.
+        "<p align=\"center\">Centred text long enough to be wrapped over two lines or more, "
+        "so that each line is centred on its own across the whole width of the page.</p>"
+        "<table border=\"1\" width=\"40%\"><tr><th>A heading of several words</th>"
+        "<td align=\"right\">a value of several words, right</td></tr></table>",
     };
     for (const char* html : cases) {
         SCOPED_TRACE(html);
