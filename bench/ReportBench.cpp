@@ -440,7 +440,7 @@ void BM_FirstPageAllTanksDetail(benchmark::State& state) {
 // the text documents' layout.
 void BM_LayOutAllTanksDetail(benchmark::State& state) {
     const reports::BuiltReport& report = builtReport();
-    int pages = 0;
+    int pages = 0, blockParts = 0;
     for (auto _ : state) {
         const auto laidOut = reports::reportPages(report);
         auto count = laidOut->layOutAll();
@@ -449,8 +449,10 @@ void BM_LayOutAllTanksDetail(benchmark::State& state) {
             break;
         }
         pages = *count;
+        blockParts = laidOut->blockParts();
     }
     state.counters["pages"] = pages;
+    state.counters["block parts"] = blockParts;
 }
 
 void BM_PdfAllTanksDetail(benchmark::State& state) {

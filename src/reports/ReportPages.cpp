@@ -1,6 +1,8 @@
 #include "reports/ReportPages.h"
 
+#include "reports/BlockLayout.h"
 #include "reports/HtmlTags.h"
+#include "reports/ReportBlocks.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
@@ -101,29 +103,18 @@ void paintFrame(QPainter& painter, qreal width, qreal height, qreal line, QFont 
 
 } // namespace
 
-// A table's header rows, to repeat on the pages the table goes on to.
-struct TableHeader {
-    qreal top = 0;
-    qreal headerBottom = 0;
-    qreal bottom = 0;
-};
-
 struct ReportPages::Part {
     QString html;
     int heading = 0; // 1 or 2 when the part starts with an <h1> or <h2>
     bool breakBefore = false;
     bool breakAfter = false;
     int h1 = -1, h2 = -1; // the headings in force in the part (indexes of headings_)
-    std::unique_ptr<QTextDocument> document;
-    qreal height = 0;
-    // Where a page may not end: lines and table rows, in order, none overlapping.
-    std::vector<std::pair<qreal, qreal>> unbroken;
-    std::vector<TableHeader> tables;
+    std::unique_ptr<PartLayout> layout;
 };
 
 struct ReportPages::Slice {
-    const QTextDocument* document;
-    qreal from, to; // of the document
+    const PartLayout* part;
+    qreal from, to; // of the part
     qreal at;       // on the page's body
 };
 
@@ -133,13 +124,13 @@ struct ReportPages::Page {
 
 struct ReportPages::Heading {
     QString html;
-    mutable std::unique_ptr<QTextDocument> document;
+    mutable std::unique_ptr<PartLayout> layout;
 };
 
 ReportPages::ReportPages(const QString& html, PageFrame frame, const QPageLayout& pageLayout,
-                         int resolution)
+                         int resolution, Road road)
     : frame_(std::move(frame)), pageLayout_(pageLayout), resolution_(resolution),
-      device_(&nowhere_) {
+      device_(&nowhere_), road_(road) {
     device_.setResolution(resolution);
     device_.setPageLayout(pageLayout);
     font_.setPointSizeF(10);
@@ -187,8 +178,11 @@ void ReportPages::splitIntoParts(const QString& html) {
             } else if (!tag.closing && depth == 0 && startsBlock(tag.name)) {
                 const QString attributes =
                     text.sliced(at, next - at).toString().toLower().remove(u' ');
-                if (pieces.back().start == at)
-                    pieces.pop_back(); // nothing before this block since the last one
+                // Nothing before this block since the last one, or only white space before the
+                // first block (which would be an empty line at the top of the first page).
+                if (pieces.back().start == at ||
+                    (pieces.size() == 1 && text.first(at).trimmed().isEmpty()))
+                    pieces.pop_back();
                 Piece piece;
                 piece.start = at;
                 piece.heading = tag.name == QLatin1String("h1")   ? 1
@@ -250,36 +244,27 @@ void ReportPages::splitIntoParts(const QString& html) {
     }
 }
 
-std::unique_ptr<QTextDocument> ReportPages::newDocument(const QString& html) const {
-    auto document = std::make_unique<QTextDocument>();
-    document->setUndoRedoEnabled(false);
-    document->setDefaultFont(font_);
-    document->setDocumentMargin(0);
-    // Words are kept whole, so that a narrow column wraps its heading at spaces; a part that is
-    // then wider than the page is laid out again with words broken where they must be.
-    QTextOption words = document->defaultTextOption();
-    words.setWrapMode(QTextOption::WordWrap);
-    document->setDefaultTextOption(words);
-    document->documentLayout()->setPaintDevice(const_cast<QPdfWriter*>(&device_));
-    document->setTextWidth(width_);
-    document->setHtml(preamble_ + html);
-    if (document->documentLayout()->documentSize().width() > width_ + Near) {
-        words.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        document->setDefaultTextOption(words);
-    }
-    return document;
-}
+namespace {
 
-void ReportPages::layOutPart(Part& part) {
-    part.document = newDocument(part.html);
-    textLaidOut_ += part.html.size();
-    part.html.clear();
-    QTextDocument& document = *part.document;
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    part.height = layout->documentSize().height();
+// A part laid out by a text document: HTML the blocks do not cover, as a user may write into the
+// template of a report of their own.
+class DocumentPart final : public PartLayout {
+public:
+    DocumentPart(std::unique_ptr<QTextDocument> document);
+    void paint(QPainter& painter, const QRectF& clip) const override;
+    QString plainText() const override { return document_->toPlainText(); }
+
+private:
+    std::unique_ptr<QTextDocument> document_;
+};
+
+DocumentPart::DocumentPart(std::unique_ptr<QTextDocument> document)
+    : document_(std::move(document)) {
+    QAbstractTextDocumentLayout* layout = document_->documentLayout();
+    height_ = layout->documentSize().height();
 
     std::vector<std::pair<qreal, qreal>> spans;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* lines = block.layout();
         if (!lines)
             continue;
@@ -300,8 +285,8 @@ void ReportPages::layOutPart(Part& part) {
                         const QTextTableCell cell = table->cellAt(r, c);
                         if (cell.row() != r || cell.column() != c)
                             continue;
-                        const QTextBlock first = document.findBlock(cell.firstPosition());
-                        const QTextBlock last = document.findBlock(cell.lastPosition());
+                        const QTextBlock first = document_->findBlock(cell.firstPosition());
+                        const QTextBlock last = document_->findBlock(cell.lastPosition());
                         auto& row = rows[static_cast<std::size_t>(r)];
                         row.first = std::min(row.first, layout->blockBoundingRect(first).top());
                         row.second = std::max(row.second, layout->blockBoundingRect(last).bottom());
@@ -314,22 +299,68 @@ void ReportPages::layOutPart(Part& part) {
                     const QRectF box = layout->frameBoundingRect(table);
                     const auto& lastHeader = rows[static_cast<std::size_t>(header - 1)];
                     const auto& firstBody = rows[static_cast<std::size_t>(header)];
-                    part.tables.push_back(
+                    tables_.push_back(
                         {box.top(), (lastHeader.second + firstBody.first) / 2, box.bottom()});
                 }
             }
             tablesIn(child);
         }
     };
-    tablesIn(document.rootFrame());
+    tablesIn(document_->rootFrame());
+    setUnbroken(std::move(spans));
+}
 
-    std::sort(spans.begin(), spans.end());
-    for (const auto& span : spans) {
-        if (!part.unbroken.empty() && span.first < part.unbroken.back().second - Near)
-            part.unbroken.back().second = std::max(part.unbroken.back().second, span.second);
-        else
-            part.unbroken.push_back(span);
+void DocumentPart::paint(QPainter& painter, const QRectF& clip) const {
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, Qt::black); // paper is white in any theme
+    context.clip = clip;
+    document_->documentLayout()->draw(&painter, context);
+}
+
+} // namespace
+
+std::unique_ptr<QTextDocument> ReportPages::newDocument(const QString& html) const {
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(font_);
+    document->setDocumentMargin(0);
+    // Words are kept whole, so that a narrow column wraps its heading at spaces; a part that is
+    // then wider than the page is laid out again with words broken where they must be.
+    QTextOption words = document->defaultTextOption();
+    words.setWrapMode(QTextOption::WordWrap);
+    document->setDefaultTextOption(words);
+    document->documentLayout()->setPaintDevice(const_cast<QPdfWriter*>(&device_));
+    document->setTextWidth(width_);
+    document->setHtml(preamble_ + html);
+    if (document->documentLayout()->documentSize().width() > width_ + Near) {
+        words.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        document->setDefaultTextOption(words);
     }
+    return document;
+}
+
+std::unique_ptr<PartLayout> ReportPages::layOut(const QString& html, bool* asBlocks) const {
+    // The blocks first; what they do not cover goes to a text document.
+    if (preamble_.isEmpty() && road_ == Road::Blocks)
+        if (const auto blocks = readBlocks(html)) {
+            if (!layouter_)
+                layouter_ = std::make_unique<BlockLayouter>(
+                    font_, const_cast<QPdfWriter*>(&device_), width_);
+            if (auto part = layouter_->layOut(*blocks)) {
+                if (asBlocks)
+                    *asBlocks = true;
+                return part;
+            }
+        }
+    return std::make_unique<DocumentPart>(newDocument(html));
+}
+
+void ReportPages::layOutPart(Part& part) {
+    bool asBlocks = false;
+    part.layout = layOut(part.html, &asBlocks);
+    blockParts_ += asBlocks ? 1 : 0;
+    textLaidOut_ += part.html.size();
+    part.html.clear();
 }
 
 void ReportPages::newPage() {
@@ -339,20 +370,20 @@ void ReportPages::newPage() {
     continues_ = true;
 }
 
-qreal ReportPages::repeat(const QTextDocument& document, qreal from, qreal to) {
+qreal ReportPages::repeat(const PartLayout& part, qreal from, qreal to) {
     // Repeated lines take at most a third of the page, so the page still moves the report on.
     if (used_ + (to - from) > body_ / 3)
         return 0;
-    pages_.back().slices.push_back({&document, from, to, used_});
+    pages_.back().slices.push_back({&part, from, to, used_});
     used_ += to - from;
     return to - from;
 }
 
-const QTextDocument* ReportPages::headingDocument(int heading) const {
+const PartLayout* ReportPages::headingLayout(int heading) const {
     const Heading& h = headings_[static_cast<std::size_t>(heading)];
-    if (!h.document)
-        h.document = newDocument(h.html);
-    return h.document.get();
+    if (!h.layout)
+        h.layout = layOut(h.html);
+    return h.layout.get();
 }
 
 void ReportPages::startPage(const Part& part, qreal at) {
@@ -364,31 +395,31 @@ void ReportPages::startPage(const Part& part, qreal at) {
     const int h2 = fromTop && part.heading ? -1 : part.h2;
     for (const int heading : {h1, h2})
         if (heading >= 0) {
-            const QTextDocument* document = headingDocument(heading);
-            repeat(*document, 0, document->documentLayout()->documentSize().height());
+            const PartLayout* layout = headingLayout(heading);
+            repeat(*layout, 0, layout->height());
         }
-    for (const TableHeader& table : part.tables)
+    for (const TableHeader& table : part.layout->tables())
         if (at > table.headerBottom + Near && at < table.bottom - Near)
-            repeat(*part.document, table.top, table.headerBottom);
+            repeat(*part.layout, table.top, table.headerBottom);
 }
 
 void ReportPages::place(Part& part) {
     if ((part.breakBefore || breakPending_) && hasContent_)
         newPage();
     breakPending_ = false;
-    const qreal height = part.height;
+    const qreal height = part.layout->height();
     qreal y = 0;
     while (height - y > Near) {
         startPage(part, y);
         const qreal limit = y + body_ - used_;
         if (height <= limit + Near) {
-            pages_.back().slices.push_back({part.document.get(), y, height, used_});
+            pages_.back().slices.push_back({part.layout.get(), y, height, used_});
             used_ += height - y;
             hasContent_ = true;
             break;
         }
         // The page ends in the gap after the last line or row that fits whole.
-        const auto& unbroken = part.unbroken;
+        const auto& unbroken = part.layout->unbroken();
         auto after = std::upper_bound(
             unbroken.begin(), unbroken.end(), limit + Near,
             [](qreal value, const std::pair<qreal, qreal>& span) { return value < span.second; });
@@ -404,7 +435,7 @@ void ReportPages::place(Part& part) {
             }
             cut = limit; // a line or row taller than a page is cut where the page ends
         }
-        pages_.back().slices.push_back({part.document.get(), y, cut, used_});
+        pages_.back().slices.push_back({part.layout.get(), y, cut, used_});
         hasContent_ = true;
         y = cut;
         newPage();
@@ -462,12 +493,10 @@ void ReportPages::paintPage(QPainter& painter, int page, int ofPages) const {
         painter.translate(0, header_ + slice.at - slice.from);
         const QRectF shown(0, slice.from, width_, slice.to - slice.from);
         painter.setClipRect(shown, Qt::IntersectClip);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette.setColor(QPalette::Text, Qt::black); // paper is white in any theme
+        painter.setPen(Qt::black); // paper is white in any theme
         // Lines are drawn when they reach into the clip; the lines just above and below the
         // slice only touch it, and are left to the pages they stand on.
-        context.clip = shown.adjusted(0, Near * 50, 0, -Near * 50);
-        slice.document->documentLayout()->draw(&painter, context);
+        slice.part->paint(painter, shown.adjusted(0, Near * 50, 0, -Near * 50));
         painter.restore();
     }
 }
@@ -475,7 +504,7 @@ void ReportPages::paintPage(QPainter& painter, int page, int ofPages) const {
 QString ReportPages::plainText() const {
     QStringList texts;
     for (std::size_t i = 0; i < next_; ++i)
-        texts << parts_[i].document->toPlainText();
+        texts << parts_[i].layout->plainText();
     return texts.join(u'\n');
 }
 

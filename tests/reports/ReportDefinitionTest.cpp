@@ -1,5 +1,6 @@
 #include "reports/ReportDefinition.h"
 
+#include "reports/ReportEngine.h"
 #include "reports/ReportRenderer.h"
 #include "support/TempDir.h"
 
@@ -195,6 +196,17 @@ TEST(ReportDefinition, CorpusReplays) {
                 EXPECT_EQ(QString(*prepared).remove(QChar(0x200B)), *filled);
             else
                 EXPECT_TRUE(prepared.error().contains("nests tables more than 3 deep"));
+            // And laid out: as blocks where they read, by a text document where not.
+            if (prepared) {
+                ReportPages pages(*prepared, PageFrame{"T", "plant.mdb", "01/Jan/2024"},
+                                  pdfPageLayout());
+                const auto laidOut = pages.layOutAll();
+                ASSERT_TRUE(laidOut) << text(laidOut.error());
+                EXPECT_GE(*laidOut, 1);
+                if (name == "good-blocks.rpt") {
+                    EXPECT_GT(pages.blockParts(), 0);
+                }
+            }
         } else if (name.startsWith("bad-")) {
             ASSERT_FALSE(definition);
             EXPECT_FALSE(definition.error().isEmpty());

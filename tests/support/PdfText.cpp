@@ -27,7 +27,7 @@ std::vector<PdfPage> pdfWordBoxes(const QString& pdf) {
         runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression tag(
         QStringLiteral("<page width=\"[\\d.]+\" height=\"([\\d.]+)\">|"
-                       "<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
+                       "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
                        "yMax=\"([\\d.]+)\">([^<]*)</word>"));
     std::vector<PdfPage> pages;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
@@ -35,8 +35,9 @@ std::vector<PdfPage> pdfWordBoxes(const QString& pdf) {
         if (m.capturedLength(1) > 0) {
             pages.push_back({m.captured(1).toDouble(), {}});
         } else if (!pages.empty()) {
-            pages.back().words.push_back(
-                {m.captured(4), m.captured(2).toDouble(), m.captured(3).toDouble()});
+            pages.back().words.push_back({m.captured(6), m.captured(3).toDouble(),
+                                          m.captured(5).toDouble(), m.captured(2).toDouble(),
+                                          m.captured(4).toDouble()});
         }
     }
     return pages;

@@ -18,6 +18,7 @@ QStringList pdfPages(const QString& pdf);
 struct PdfWord {
     QString text;
     double top = 0, bottom = 0;
+    double left = 0, right = 0;
 };
 struct PdfPage {
     double height = 0;
