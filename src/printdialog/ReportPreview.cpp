@@ -305,27 +305,44 @@ void ReportPreview::print() {
     // Laid out to the end first, so that the print dialog knows the last page.
     if (!finishLayout(QStringLiteral("Laying out the report to print it...")))
         return;
-    const int count = pages_->pageCount();
     PrintJob job(messageTitle(), suggestedName_, true);
-    job.pageCount = count;
+    job.pageCount = pages_->pageCount();
     job.paper = pages_->pageLayout();
     const PrintTarget target = services_.printers.choose(*this, job);
     if (!target.printer)
         return;
     QPrinter& printer = *target.printer;
+    // Other paper chosen in the dialog gets the report laid out anew for it, rather than these
+    // pages shrunk or stretched onto it.
+    const std::unique_ptr<reports::ReportPages> relaid = pages_->onPaper(printer.pageLayout());
+    if (relaid) {
+        const auto laidOut = [&] {
+            WorkProgress progress(*this,
+                                  QStringLiteral("Laying out the report for the paper chosen..."));
+            return relaid->layOutAll([&] { return progress.keepGoing(relaid->progress()); });
+        }();
+        if (!laidOut) { // a page too small for the report, or cancelled
+            if (laidOut.error() != reports::StoppedMessage)
+                services_.prompts.message(laidOut.error(), messageTitle(),
+                                          Prompts::Icon::Exclamation);
+            return;
+        }
+    }
+    const reports::ReportPages& pages = relaid ? *relaid : *pages_;
     reports::PageRange range;
     if (printer.printRange() == QPrinter::PageRange)
         range = {printer.fromPage(), printer.toPage()};
     if (!target.file.isEmpty()) {
         // Printed to a file: written whole or not at all, and named afterwards.
-        writeTo(target.file, range);
+        writeTo(pages, target.file, range);
         return;
     }
     const auto printed = [&] {
         WorkProgress progress(*this, QStringLiteral("Printing the report..."));
         int page = 0;
-        return reports::paintPages(*pages_, printer, range,
-                                   [&] { return progress.keepGoing(double(++page) / count); });
+        return reports::paintPages(pages, printer, range, [&] {
+            return progress.keepGoing(double(++page) / pages.pageCount());
+        });
     }(); // the progress window goes before a message comes
     if (!printed && printed.error() != reports::StoppedMessage)
         services_.prompts.message(printed.error(), messageTitle(), Prompts::Icon::Exclamation);
@@ -339,15 +356,16 @@ void ReportPreview::savePdf() {
         return;
     if (!finishLayout(QStringLiteral("Laying out the report to save it...")))
         return;
-    writeTo(path, {});
+    writeTo(*pages_, path, {});
 }
 
-void ReportPreview::writeTo(const QString& path, reports::PageRange range) {
+void ReportPreview::writeTo(const reports::ReportPages& pages, const QString& path,
+                            reports::PageRange range) {
     const Status written = [&] {
         WorkProgress progress(*this, QStringLiteral("Writing %1...").arg(path));
         int page = 0;
-        const int count = pages_->pageCount();
-        return reports::writePdf(*pages_, path, range,
+        const int count = pages.pageCount();
+        return reports::writePdf(pages, path, range,
                                  [&] { return progress.keepGoing(double(++page) / count); });
     }(); // the progress window goes before the message comes
     if (!written) {

@@ -59,7 +59,7 @@ private:
     // Lays out what is left under a progress dialog; false when cancelled.
     bool finishLayout(const QString& what);
     // Writes the pages of the range to a PDF file and tells the user where it is.
-    void writeTo(const QString& path, reports::PageRange range);
+    void writeTo(const reports::ReportPages& pages, const QString& path, reports::PageRange range);
     QString messageTitle() const;
 
     std::unique_ptr<reports::ReportPages> pages_;

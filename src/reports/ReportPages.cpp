@@ -130,7 +130,7 @@ struct ReportPages::Heading {
 ReportPages::ReportPages(const QString& html, PageFrame frame, const QPageLayout& pageLayout,
                          int resolution, Road road)
     : frame_(std::move(frame)), pageLayout_(pageLayout), resolution_(resolution),
-      device_(&nowhere_), road_(road) {
+      device_(&nowhere_), road_(road), html_(html) {
     device_.setResolution(resolution);
     device_.setPageLayout(pageLayout);
     font_.setPointSizeF(10);
@@ -150,6 +150,15 @@ ReportPages::ReportPages(const QString& html, PageFrame frame, const QPageLayout
 }
 
 ReportPages::~ReportPages() = default;
+
+std::unique_ptr<ReportPages> ReportPages::onPaper(const QPageLayout& pageLayout) const {
+    const QPageLayout& mine = pageLayout_;
+    if (pageLayout.pageSize().isEquivalentTo(mine.pageSize()) &&
+        pageLayout.orientation() == mine.orientation() &&
+        pageLayout.paintRectPixels(resolution_) == mine.paintRectPixels(resolution_))
+        return nullptr;
+    return std::make_unique<ReportPages>(html_, frame_, pageLayout, resolution_, road_);
+}
 
 void ReportPages::splitIntoParts(const QString& html) {
     const QStringView text(html);

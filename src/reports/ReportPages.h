@@ -50,6 +50,10 @@ public:
     ReportPages(const ReportPages&) = delete;
     ReportPages& operator=(const ReportPages&) = delete;
 
+    // The same report laid out anew from its start on other paper, as chosen in a print dialog;
+    // null when the paper is the same as these pages' (nothing to lay out again).
+    std::unique_ptr<ReportPages> onPaper(const QPageLayout& pageLayout) const;
+
     // An error when the page is too small for any report; the pages are then empty.
     const Status& status() const { return status_; }
 
@@ -110,6 +114,7 @@ private:
     qreal width_ = 0, height_ = 0, line_ = 0, header_ = 0, footer_ = 0, body_ = 0;
 
     Road road_;
+    QString html_; // kept (shared, not copied) to lay the report out on other paper
     mutable std::unique_ptr<BlockLayouter> layouter_;
     int blockParts_ = 0;
     QString preamble_; // style sheets, given to every part

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -238,6 +240,39 @@ TEST_F(ReportPreviewTest, PrintAsksWhereThePagesGo) {
     EXPECT_TRUE(texts[0].contains(QStringLiteral("Page 2 of %1").arg(count)));
     EXPECT_TRUE(texts[1].contains(QStringLiteral("Page 3 of %1").arg(count)));
     EXPECT_EQ(test::pdfPages(printer).size(), count);
+}
+
+// Paper chosen in the print dialog other than the preview's gets the report laid out anew on
+// it: pages of that size, as many as the report takes there, each "Page n of m" counting them,
+// and no word beyond the page's right edge.
+TEST_F(ReportPreviewTest, OtherPaperChosenIsLaidOutAnew) {
+    const QString pdf = folder.filePath("a5.pdf");
+    const QPageLayout a5(QPageSize(QPageSize::A5), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                         QPageLayout::Millimeter);
+    int previewed = 0;
+    preview([&](ReportPreview& shown) {
+        untilLaidOut(shown);
+        previewed = shown.pages().pageCount();
+        EXPECT_FALSE(shown.pages().pageLayout().pageSize().isEquivalentTo(a5.pageSize()));
+        t.printers.answerFileOnPaper(pdf, a5);
+        t.prompts.answerMessage();
+        part<QPushButton>(shown, "Cmd_Print")->click();
+        EXPECT_EQ(shown.pages().pageCount(), previewed); // the preview keeps its own pages
+    });
+    ASSERT_EQ(t.prompts.messages().size(), 1u);
+    EXPECT_EQ(t.prompts.messages()[0].text,
+              QStringLiteral("The pages were saved in %1").arg(QDir::toNativeSeparators(pdf)));
+    EXPECT_TRUE(test::runTool(QStringLiteral("pdfinfo"), {pdf}).contains(QStringLiteral("(A5)")));
+    const QStringList texts = test::pdfPages(pdf);
+    const int count = static_cast<int>(texts.size());
+    EXPECT_GT(count, previewed);
+    EXPECT_TRUE(texts.first().contains(QStringLiteral("Page 1 of %1").arg(count)));
+    EXPECT_TRUE(texts.last().contains(QStringLiteral("Page %1 of %1").arg(count)));
+    EXPECT_TRUE(texts.last().contains(QStringLiteral("Tank T-%1").arg(Tanks, 3, 10, QChar(u'0'))));
+    const double width = a5.fullRect(QPageLayout::Point).width();
+    for (const test::PdfPage& page : test::pdfWordBoxes(pdf))
+        for (const test::PdfWord& word : page.words)
+            EXPECT_LE(word.right, width) << word.text.toStdString();
 }
 
 // The preview opens with the page fitted to its width, on most of the screen; the zoom and size

@@ -11,7 +11,7 @@ namespace korvane::test {
 
 PrintTarget ScriptedPrinters::choose(QWidget&, const PrintJob& job) {
     jobs_.push_back(job);
-    Reply reply{Answer::Printer, fallback_};
+    Reply reply{Answer::Printer, fallback_, 0, 0, {}};
     if (!answers_.empty()) {
         reply = answers_.front();
         answers_.erase(answers_.begin());
@@ -26,6 +26,8 @@ PrintTarget ScriptedPrinters::choose(QWidget&, const PrintJob& job) {
     target.printer->setDocName(job.title);
     if (job.paper)
         target.printer->setPageLayout(*job.paper);
+    if (reply.paper)
+        target.printer->setPageLayout(*reply.paper);
     target.printer->setOutputFormat(QPrinter::PdfFormat);
     target.printer->setOutputFileName(reply.pdf);
     if (reply.from > 0) {
@@ -47,6 +49,7 @@ QString ScriptedPrinters::choosePdf(QWidget&, const PrintJob& job) {
     answers_.erase(answers_.begin());
     EXPECT_NE(reply.answer, Answer::Printer) << "The save dialog offers no printer";
     EXPECT_EQ(reply.from, 0) << "The save dialog offers no page range";
+    EXPECT_FALSE(reply.paper.has_value()) << "The save dialog offers no paper";
     return reply.answer == Answer::File ? reply.pdf : QString();
 }
 

@@ -82,13 +82,17 @@ public:
 class ScriptedPrinters final : public PrinterProvider {
 public:
     // A printer chosen in the print dialog; its pages land in `pdf`.
-    void answerPrinter(const QString& pdf) { answers_.push_back({Answer::Printer, pdf}); }
+    void answerPrinter(const QString& pdf) { answers_.push_back({Answer::Printer, pdf, 0, 0, {}}); }
     // A PDF file named in the print or save dialog; with `from`, the pages from..to only (not for
     // the save dialog alone).
     void answerFile(const QString& pdf, int from = 0, int to = 0) {
-        answers_.push_back({Answer::File, pdf, from, to});
+        answers_.push_back({Answer::File, pdf, from, to, {}});
     }
-    void answerCancel() { answers_.push_back({Answer::Cancel, {}}); }
+    // A PDF file named in the print dialog with other paper chosen there.
+    void answerFileOnPaper(const QString& pdf, const QPageLayout& paper) {
+        answers_.push_back({Answer::File, pdf, 0, 0, paper});
+    }
+    void answerCancel() { answers_.push_back({Answer::Cancel, {}, 0, 0, {}}); }
     void setFallbackPdf(const QString& pdf) { fallback_ = pdf; }
     const std::vector<PrintJob>& jobs() const { return jobs_; }
 
@@ -103,6 +107,7 @@ private:
         QString pdf;
         int from = 0;
         int to = 0;
+        std::optional<QPageLayout> paper;
     };
     std::vector<Reply> answers_;
     std::vector<PrintJob> jobs_;
