@@ -351,14 +351,19 @@ void BM_RowsFormattedAllTanksDetail(benchmark::State& state) {
     }
 }
 
-void BM_HandFormattedAllTanksDetail(benchmark::State& state) {
-    const auto selection =
+// The data tree of tank_det.rpt for the location, as the report reads it.
+Result<QVariantMap> tankData() {
+    static const auto selection =
         reports::parseSelection(QStringLiteral("{Tank.LocationID} = %1").arg(LocationID));
     reports::DataOptions options;
     options.today = QDate(2024, 6, 15);
+    return reports::buildReportData(reportDatabase(), reports::DataKind::Tanks, *selection,
+                                    options);
+}
+
+void BM_HandFormattedAllTanksDetail(benchmark::State& state) {
     for (auto _ : state) {
-        auto data = reports::buildReportData(reportDatabase(), reports::DataKind::Tanks, *selection,
-                                             options);
+        auto data = tankData();
         if (!data) {
             state.SkipWithError(qPrintable(data.error()));
             break;
@@ -370,13 +375,8 @@ void BM_HandFormattedAllTanksDetail(benchmark::State& state) {
 // The parts of building, each alone: the data tree read from the database, and the template
 // filled from a tree read beforehand (with the text made ready for layout).
 void BM_DataTreeAllTanksDetail(benchmark::State& state) {
-    const auto selection =
-        reports::parseSelection(QStringLiteral("{Tank.LocationID} = %1").arg(LocationID));
-    reports::DataOptions options;
-    options.today = QDate(2024, 6, 15);
     for (auto _ : state) {
-        auto data = reports::buildReportData(reportDatabase(), reports::DataKind::Tanks, *selection,
-                                             options);
+        auto data = tankData();
         if (!data) {
             state.SkipWithError(qPrintable(data.error()));
             break;
@@ -386,12 +386,7 @@ void BM_DataTreeAllTanksDetail(benchmark::State& state) {
 }
 
 void BM_FillAllTanksDetail(benchmark::State& state) {
-    const auto selection =
-        reports::parseSelection(QStringLiteral("{Tank.LocationID} = %1").arg(LocationID));
-    reports::DataOptions options;
-    options.today = QDate(2024, 6, 15);
-    const auto data =
-        reports::buildReportData(reportDatabase(), reports::DataKind::Tanks, *selection, options);
+    const auto data = tankData();
     const auto definition = reports::loadReportDefinition(QStringLiteral("tank_det.rpt"));
     if (!data || !definition) {
         state.SkipWithError("the report could not be read");

@@ -62,15 +62,7 @@ public:
     constexpr Fixed operator/(int d) const { return raw(v_ / d); }
     Fixed operator*(Fixed o) const {
         qint64 a = v_, b = o.v_;
-        bool negative = false;
-        if (a < 0) {
-            a = -a;
-            negative = true;
-        }
-        if (b < 0) {
-            b = -b;
-            negative = !negative;
-        }
+        const bool negative = toMagnitudes(a, b);
         const int r = static_cast<int>((a * b + 0x20) >> 6);
         return raw(negative ? -r : r);
     }
@@ -78,21 +70,22 @@ public:
         if (o.v_ == 0)
             return raw(0x7FFFFFFF);
         qint64 a = v_, b = o.v_;
-        bool negative = false;
-        if (a < 0) {
-            a = -a;
-            negative = true;
-        }
-        if (b < 0) {
-            b = -b;
-            negative = !negative;
-        }
+        const bool negative = toMagnitudes(a, b);
         const int r = static_cast<int>(((a << 6) + (b >> 1)) / b);
         return raw(negative ? -r : r);
     }
     constexpr auto operator<=>(const Fixed&) const = default;
 
 private:
+    // Makes both numbers their magnitudes; true when the result of multiplying or dividing them
+    // is negative.
+    static bool toMagnitudes(qint64& a, qint64& b) {
+        const bool negative = (a < 0) != (b < 0);
+        a = a < 0 ? -a : a;
+        b = b < 0 ? -b : b;
+        return negative;
+    }
+
     int v_ = 0;
 };
 
