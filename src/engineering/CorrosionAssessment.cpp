@@ -1,5 +1,6 @@
 #include "engineering/CorrosionAssessment.h"
 
+#include "common/Csv.h"
 #include "common/DateText.h"
 
 #include <QHash>
@@ -113,16 +114,29 @@ TankAssessment assessTank(const std::vector<TankReading>& readings,
     tank.utFrequency = frequencyYears(schedule.utFrequency);
     tank.externalFrequency = frequencyYears(schedule.externalFrequency);
 
-    // Point IDs compare without letter case, as the database compares them.
+    // Point IDs compare without letter case, as the database compares them; a point is named as
+    // its first reading names it.
     std::map<QString, std::pair<QString, std::vector<Reading>>> byPoint;
+    QHash<QString, std::optional<QDate>> dates; // a tank's readings share a few dates
+    const QString* lastPoint = nullptr;
+    std::pair<QString, std::vector<Reading>>* lastGroup = nullptr;
     for (const TankReading& r : readings) {
-        const auto date = parseDate(r.dateTaken);
-        if (!date || std::isnan(r.reading))
+        if (std::isnan(r.reading))
             continue;
-        auto& [name, list] = byPoint[r.pointId.toCaseFolded()];
-        if (name.isEmpty())
+        auto known = dates.constFind(r.dateTaken);
+        if (known == dates.constEnd())
+            known = dates.insert(r.dateTaken, parseDate(r.dateTaken));
+        if (!*known)
+            continue;
+        // Readings come by point: the group of the one before is looked up once.
+        if (!lastPoint || *lastPoint != r.pointId) {
+            lastGroup = &byPoint[r.pointId.toCaseFolded()];
+            lastPoint = &r.pointId;
+        }
+        auto& [name, list] = *lastGroup;
+        if (list.empty())
             name = r.pointId;
-        list.push_back({*date, r.reading, r.course});
+        list.push_back({**known, r.reading, r.course});
     }
     for (auto& [key, point] : byPoint) {
         auto& list = point.second;
@@ -186,19 +200,12 @@ QString csv(const TankAssessment& tank) {
     const auto thickness = [&](const std::optional<Reading>& r) {
         return r ? number(r->inches) : QString();
     };
-    const auto quoted = [](const QString& text) {
-        if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-            !text.contains(QLatin1Char('\n')))
-            return text;
-        return QLatin1Char('"') +
-               QString(text).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
-    };
     QString out = QStringLiteral(
         "PointID,Course,First,FirstDate,Previous,PreviousDate,Latest,LatestDate,Minimum,"
         "LongTermRate,ShortTermRate,Rate,RCA,RemainingLife,UTInterval,ExternalInterval,Status\n");
     for (const PointAssessment& p : tank.points) {
         const QStringList cells{
-            quoted(p.pointId),       p.course ? QString::number(p.course) : QString(),
+            csvField(p.pointId),     p.course ? QString::number(p.course) : QString(),
             thickness(p.first),      date(p.first),
             thickness(p.previous),   date(p.previous),
             thickness(p.latest),     date(p.latest),
