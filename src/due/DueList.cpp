@@ -139,6 +139,13 @@ TankRow rowFor(const TankInput& tank, const std::vector<TankReading>& readings,
     return row;
 }
 
+void applyOptions(std::vector<TankRow>& rows, const Options& options) {
+    for (TankRow& row : rows)
+        for (Scheduled& s : row.schedule)
+            s.mark = dueMark(s.next, options.today, options.horizonDays);
+    sortWorstFirst(rows);
+}
+
 void sortWorstFirst(std::vector<TankRow>& rows) {
     const auto earliest = [](const TankRow& row) {
         QDate first;

@@ -107,6 +107,10 @@ struct SurveyInput {
 TankRow rowFor(const TankInput& tank, const std::vector<TankReading>& readings,
                const std::optional<SurveyInput>& survey, const Options& options);
 
+// Marks the rows' due dates again for other options (another horizon, another day) and puts
+// them worst first again; nothing is read again.
+void applyOptions(std::vector<TankRow>& rows, const Options& options);
+
 // Worst first: more red marks, then more amber marks, then the earliest due date, then the
 // shortest life; then by company, location and tank.
 void sortWorstFirst(std::vector<TankRow>& rows);

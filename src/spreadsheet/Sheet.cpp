@@ -173,19 +173,20 @@ QString csv(const Sheet& sheet) {
 Status writeXlsx(const Sheet& sheet, const QString& path) {
     const QFileInfo target(path);
     if (target.isDir())
-        return Error{QStringLiteral("%1 is a folder.").arg(QDir::toNativeSeparators(path))};
+        return Error{QStringLiteral("\"%1\" is a folder.").arg(QDir::toNativeSeparators(path))};
     // Written beside the target under a name of its own, and renamed over it when whole.
     QTemporaryFile partial(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
                            QStringLiteral(".XXXXXX.partial"));
     if (!partial.open())
-        return Error{QStringLiteral("%1 cannot be written: %2")
+        return Error{QStringLiteral("\"%1\" could not be written: %2")
                          .arg(QDir::toNativeSeparators(path), partial.errorString())};
     partial.close();
     const QByteArray partialName = QFile::encodeName(partial.fileName());
 
     lxw_workbook* workbook = workbook_new(partialName.constData());
     if (!workbook)
-        return Error{QStringLiteral("%1 cannot be written.").arg(QDir::toNativeSeparators(path))};
+        return Error{
+            QStringLiteral("\"%1\" could not be written.").arg(QDir::toNativeSeparators(path))};
     lxw_worksheet* worksheet =
         workbook_add_worksheet(workbook, sheetName(sheet.name).toUtf8().constData());
     Formats formats(workbook);
@@ -251,11 +252,11 @@ Status writeXlsx(const Sheet& sheet, const QString& path) {
     const lxw_error closed = workbook_close(workbook);
     keep(closed);
     if (error != LXW_NO_ERROR)
-        return Error{QStringLiteral("%1 cannot be written: %2")
+        return Error{QStringLiteral("\"%1\" could not be written: %2")
                          .arg(QDir::toNativeSeparators(path), libraryError(error))};
     if (std::rename(partialName.constData(), QFile::encodeName(path).constData()) != 0)
         return Error{
-            QStringLiteral("%1 cannot be written: %2")
+            QStringLiteral("\"%1\" could not be written: %2")
                 .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno)))};
     partial.setAutoRemove(false);
     return {};

@@ -1,6 +1,5 @@
 #include "storage/HistoryView.h"
 
-#include "common/Csv.h"
 #include "common/DateText.h"
 #include "common/NumberFormat.h"
 #include "data/Database.h"
@@ -522,20 +521,25 @@ QStringList people(const std::vector<Entry>& entries) {
     return sortedUnique(who);
 }
 
-QString csv(const std::vector<Row>& rows) {
-    const auto line = [](const QStringList& cells) {
-        return csvLine(cells);
-    };
-    QStringList titles = columnTitles();
-    titles.insert(column::When + 1, QStringLiteral("When (UTC)"));
-    QString text = line(titles);
+sheet::Sheet sheet(const std::vector<Row>& rows) {
+    sheet::Sheet out;
+    out.name = QStringLiteral("History");
+    out.header = columnTitles();
+    out.header.insert(column::When + 1, QStringLiteral("When (UTC)"));
+    out.rows.reserve(rows.size());
     for (const Row& row : rows) {
-        QStringList cells(row.cells.begin(), row.cells.end());
-        cells.insert(column::When + 1,
+        QStringList texts(row.cells.begin(), row.cells.end());
+        texts.insert(column::When + 1,
                      row.when.isValid() ? row.when.toUTC().toString(Qt::ISODateWithMs) : QString());
-        text += line(cells);
+        std::vector<sheet::Cell>& cells = out.rows.emplace_back();
+        for (const QString& text : texts)
+            cells.push_back(sheet::Cell::ofText(text));
     }
-    return text;
+    return out;
+}
+
+QString csv(const std::vector<Row>& rows) {
+    return sheet::csv(sheet(rows));
 }
 
 } // namespace korvane::history

@@ -1,4 +1,3 @@
-#include "DemoDatabase.h"
 #include "common/DateText.h"
 #include "common/Rounding.h"
 #include "common/TextValue.h"
@@ -10,6 +9,7 @@
 #include "storage/AssessmentRecords.h"
 #include "storage/InspectionRecords.h"
 #include "storage/ShellSurveyRecords.h"
+#include "support/DueDemo.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -147,23 +147,7 @@ class DueDemo : public testing::Test {
 protected:
     void SetUp() override {
         path = dir.filePath(QStringLiteral("demo.mdb"));
-        ASSERT_TRUE(createDemoDatabase(path, Today));
-        auto db = Database::open(path);
-        ASSERT_TRUE(db);
-        const auto run = [&](const char* sql, const QVariantList& values = {}) {
-            auto done = db->exec(QString::fromLatin1(sql), values);
-            ASSERT_TRUE(done) << done.error().toStdString();
-        };
-        // T-202's external inspection falls due in 30 days.
-        run("UPDATE \"Tank\" SET \"ExternalLast\" = ? WHERE \"Name\" = 'T-202'",
-            {Today.addYears(-5).addDays(30).toString(Qt::ISODate)});
-        // T-101's latest reading at S1-N is 0.010 in. above its minimum: short of life.
-        run("UPDATE \"Thickness\" SET \"Reading\" = (SELECT \"Course1_Min\" + 0.01 FROM \"Tank\" "
-            "WHERE \"Name\" = 'T-101') WHERE \"PointID\" = 'S1-N' AND \"InspectionID\" = (SELECT "
-            "MAX(\"InspectionID\") FROM \"Inspection\" WHERE \"TankID\" = (SELECT \"TankID\" FROM "
-            "\"Tank\" WHERE \"Name\" = 'T-101'))");
-        // T-303's survey has a point settled three inches below the others.
-        run("UPDATE \"ShellSurvey\" SET \"Point05_Settle\" = \"Point05_Settle\" - 3");
+        test::writeDueDemo(path, Today);
     }
 
     test::TempDir dir;
