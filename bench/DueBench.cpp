@@ -27,9 +27,9 @@ const char* const FleetQueries[] = {
     "Course8_Min, Course9_Min, Course10_Min, Diameter, Height, Yield FROM Tank",
     "SELECT InspectionID, TankID, InspectionDate FROM Inspection",
     "SELECT * FROM ShellSurvey",
-    "SELECT Thickness.rowid, Inspection.TankID, Thickness.ThicknessID, Thickness.PointID, "
-    "Thickness.DateTaken, Thickness.Reading, Thickness.Course FROM Thickness INNER JOIN "
-    "Inspection ON Thickness.InspectionID = Inspection.InspectionID",
+    "SELECT Thickness.ThicknessID, Inspection.TankID, Thickness.PointID, Thickness.DateTaken, "
+    "Thickness.Reading, Thickness.Course FROM Thickness INNER JOIN Inspection ON "
+    "Thickness.InspectionID = Inspection.InspectionID ORDER BY Thickness.ThicknessID",
 };
 
 void BM_BareSqliteFleetRows(benchmark::State& state) {

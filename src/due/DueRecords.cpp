@@ -195,14 +195,15 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
         }
     }
 
-    // Every reading, by tank, a block of rows at a time in the order they were added.
+    // Every reading, by tank, a block of rows at a time by key (the assessment does not depend on
+    // the order they come in).
     std::vector<std::vector<TankReading>> readings(tanks.size());
     const QString readingsQuery = QStringLiteral(
-        "SELECT \"Thickness\".\"rowid\", \"Inspection\".\"TankID\", "
-        "\"Thickness\".\"ThicknessID\", \"Thickness\".\"PointID\", \"Thickness\".\"DateTaken\", "
-        "\"Thickness\".\"Reading\", \"Thickness\".\"Course\" FROM \"Thickness\" INNER JOIN "
-        "\"Inspection\" ON \"Thickness\".\"InspectionID\" = \"Inspection\".\"InspectionID\" "
-        "WHERE \"Thickness\".\"rowid\" > ? ORDER BY \"Thickness\".\"rowid\" LIMIT ?");
+        "SELECT \"Thickness\".\"ThicknessID\", \"Inspection\".\"TankID\", "
+        "\"Thickness\".\"PointID\", \"Thickness\".\"DateTaken\", \"Thickness\".\"Reading\", "
+        "\"Thickness\".\"Course\" FROM \"Thickness\" INNER JOIN \"Inspection\" ON "
+        "\"Thickness\".\"InspectionID\" = \"Inspection\".\"InspectionID\" WHERE "
+        "\"Thickness\".\"ThicknessID\" > ? ORDER BY \"Thickness\".\"ThicknessID\" LIMIT ?");
     for (qint64 after = -1;;) {
         if (keepGoing && !keepGoing())
             return Error{QStringLiteral("Stopped.")};
@@ -217,12 +218,12 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
             if (found == tankIndex.constEnd())
                 continue;
             TankReading& r = readings[*found].emplace_back();
-            r.thicknessId = rows->value(2).toInt();
-            r.pointId = text(rows->value(3));
-            r.dateTaken = text(rows->value(4));
-            if (const QVariant reading = rows->value(5); !reading.isNull())
+            r.thicknessId = static_cast<qint32>(after);
+            r.pointId = text(rows->value(2));
+            r.dateTaken = text(rows->value(3));
+            if (const QVariant reading = rows->value(4); !reading.isNull())
                 r.reading = reading.toDouble();
-            r.course = rows->value(6).toInt();
+            r.course = rows->value(5).toInt();
         }
         if (count < ReadingBlock)
             break;
@@ -231,16 +232,6 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
     std::vector<TankRow> rows;
     rows.reserve(tanks.size());
     for (std::size_t i = 0; i < tanks.size(); ++i) {
-        // In the order the Thickness tab and the Corrosion Assessment read a tank's readings in:
-        // by point, date and key.
-        std::sort(readings[i].begin(), readings[i].end(),
-                  [](const TankReading& a, const TankReading& b) {
-                      if (const int c = a.pointId.compare(b.pointId); c != 0)
-                          return c < 0;
-                      if (const int c = a.dateTaken.compare(b.dateTaken); c != 0)
-                          return c < 0;
-                      return a.thicknessId < b.thicknessId;
-                  });
         std::optional<SurveyInput> survey;
         if (const auto found = surveys.constFind(tanks[i].tankId); found != surveys.constEnd())
             survey = found->survey;
