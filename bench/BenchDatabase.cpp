@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <libpq-fe.h>
@@ -271,6 +272,56 @@ QString reportDatabase() {
         if (!filled)
             fail(filled.error());
         addReadings(file, inspections, ReadingsPerReportInspection);
+        return file;
+    }();
+    return path;
+}
+
+QString fleetDatabase() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("fleet.mdb"));
+        Database db = newDatabase(file);
+        std::vector<std::pair<int, QDate>> inspections;
+        const Status filled = db.transaction([&]() -> Status {
+            if (auto s = addCompanyAndLocation(db); !s)
+                return s;
+            if (auto s = addTanks(db, FleetTankCount, LocationID); !s)
+                return s;
+            for (int tank = 1; tank <= FleetTankCount; ++tank) {
+                for (int k = 0; k < FleetInspectionsPerTank; ++k) {
+                    const int id = (tank - 1) * FleetInspectionsPerTank + k + 1;
+                    const QDate date = QDate(2012, 1, 1).addYears(6 * k).addDays(tank % 300);
+                    inspections.emplace_back(id, date);
+                    if (auto q = db.exec(
+                            QStringLiteral("INSERT INTO Inspection (InspectionID, TankID, "
+                                           "InspectionNum, InspectionDate, InspectionType) "
+                                           "VALUES (?, ?, ?, ?, 4)"),
+                            {id, tank, QStringLiteral("I-%1").arg(id), date.toString(Qt::ISODate)});
+                        !q)
+                        return q.takeError();
+                }
+                if (tank % 10 != 0)
+                    continue;
+                QStringList fields{QStringLiteral("InspectionID"), QStringLiteral("SurveyPoints")};
+                QVariantList values{tank * FleetInspectionsPerTank, 24};
+                for (int i = 1; i <= 24; ++i) {
+                    fields << QStringLiteral("Point%1_Settle").arg(i, 2, 10, QLatin1Char('0'));
+                    values << 1.0 + 0.5 * std::cos(i * 0.2618) + (i == 7 ? -0.3 : 0.0);
+                }
+                if (auto q = db.exec(
+                        QStringLiteral("INSERT INTO ShellSurvey (%1) VALUES (%2)")
+                            .arg(fields.join(u','),
+                                 QStringList(fields.size(), QStringLiteral("?")).join(u',')),
+                        values);
+                    !q)
+                    return q.takeError();
+            }
+            return {};
+        });
+        if (!filled)
+            fail(filled.error());
+        addReadings(file, inspections, FleetReadingsPerInspection);
         return file;
     }();
     return path;

@@ -39,6 +39,14 @@ inline constexpr int InspectionsPerTank = 10;
 inline constexpr int ReadingsPerReportInspection = 100;
 QString reportDatabase();
 
+// The whole fleet of a large organisation: FleetTankCount fully described tanks, each with
+// FleetInspectionsPerTank inspections of FleetReadingsPerInspection readings (1,000,000 in all)
+// and every tenth with a shell settlement survey of 24 points on its last inspection.
+inline constexpr int FleetTankCount = 10000;
+inline constexpr int FleetInspectionsPerTank = 2;
+inline constexpr int FleetReadingsPerInspection = 50;
+QString fleetDatabase();
+
 // Runs a query with one integer parameter straight through SQLite on a database, opening and
 // closing it around the query, and reads every column of every row. Gives the number of rows,
 // or -1 when the query fails.

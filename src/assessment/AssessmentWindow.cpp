@@ -6,6 +6,7 @@
 #include "common/Units.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
+#include "platform/SheetExport.h"
 #include "platform/WindowControls.h"
 #include "storage/AssessmentRecords.h"
 
@@ -98,6 +99,9 @@ QIcon disc(const QColor& colour) {
 class AssessmentModel final : public QAbstractTableModel {
 public:
     AssessmentModel(bool unitsUS, QObject* parent) : QAbstractTableModel(parent), us_(unitsUS) {}
+
+    const PointAssessment& point(int row) const { return points_[static_cast<std::size_t>(row)]; }
+    bool unitsUS() const { return us_; }
 
     void setPoints(std::vector<PointAssessment> points) {
         std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) {
@@ -342,8 +346,12 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
 
     Cmd_Print = commandButton(this, "Cmd_Print", QStringLiteral("Print"),
                               QStringLiteral("The assessment as a report"));
+    Cmd_Export = commandButton(this, "Cmd_Export", QStringLiteral("E&xport..."),
+                               QStringLiteral("Write the points to a CSV file or an Excel "
+                                              "workbook, in the order shown"));
     Cmd_Close = commandButton(this, "Cmd_Close", QStringLiteral("Close"));
     connect(Cmd_Print, &QPushButton::clicked, this, &AssessmentWindow::Cmd_Print_Click);
+    connect(Cmd_Export, &QPushButton::clicked, this, &AssessmentWindow::Cmd_Export_Click);
     connect(Cmd_Close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* summary = new QVBoxLayout;
@@ -353,6 +361,7 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     summary->addWidget(legend);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Cmd_Print);
+    buttons->addWidget(Cmd_Export);
     buttons->addStretch();
     buttons->addWidget(Cmd_Close);
     auto* layout = new QVBoxLayout(this);
@@ -482,6 +491,63 @@ void AssessmentWindow::showSummary(const assessment::TankAssessment& tank) {
 void AssessmentWindow::Cmd_Print_Click() {
     session_.SQLString = QStringLiteral("{Tank.TankID} = %1").arg(session_.CurTankID);
     services_.reports.showReport(*this, session_, services_, QStringLiteral("tml_rate.rpt"));
+}
+
+sheet::Sheet AssessmentWindow::shownSheet() const {
+    using sheet::Cell;
+    const bool us = model_->unitsUS();
+    // Thicknesses and rates as numbers in the units shown, with the patterns they are shown in.
+    const double factor = us ? 1.0 : units::MillimetresPerInch;
+    const QString thicknessPattern = us ? QStringLiteral("0.000") : QStringLiteral("0.00");
+    const QString ratePattern = us ? QStringLiteral("0.0000") : QStringLiteral("0.000");
+    const auto number = [](std::optional<double> v, double f, const QString& pattern) {
+        return v ? Cell::ofNumber(*v * f, pattern) : Cell::empty();
+    };
+    const auto thicknessOf = [&](const std::optional<assessment::Reading>& r) {
+        return r ? Cell::ofNumber(r->inches * factor, thicknessPattern) : Cell::empty();
+    };
+    const auto dateOf = [](const std::optional<assessment::Reading>& r) {
+        return r ? Cell::ofDate(r->date) : Cell::empty();
+    };
+    sheet::Sheet out;
+    out.name = QStringLiteral("Corrosion Assessment");
+    for (int c = 0; c < ColumnCount; ++c)
+        out.header << model_->headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                          .toString()
+                          .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QAbstractItemModel* shown = Grid_Assessment->model();
+    const auto* sorted = static_cast<const QSortFilterProxyModel*>(shown);
+    for (int r = 0; r < shown->rowCount(); ++r) {
+        const PointAssessment& p = model_->point(sorted->mapToSource(shown->index(r, 0)).row());
+        std::vector<Cell> cells(ColumnCount);
+        cells[Point] = Cell::ofText(p.pointId);
+        cells[StatusColumn] = Cell::ofText(assessment::statusText(p.status));
+        if (p.status == PointStatus::BelowMinimum || p.status == PointStatus::LifeShorterThanUt)
+            cells[StatusColumn].marked(statusColor(p.status).rgb() & 0xFFFFFF);
+        cells[RemainingLife] = number(p.remainingLife, 1, QStringLiteral("0.0"));
+        cells[UtInterval] = number(p.utInterval, 1, QStringLiteral("0.0"));
+        cells[ExternalInterval] = number(p.externalInterval, 1, QStringLiteral("0.0"));
+        cells[Course] = Cell::ofText(thickness::courseText(p.course));
+        cells[First] = thicknessOf(p.first);
+        cells[FirstDate] = dateOf(p.first);
+        cells[Previous] = thicknessOf(p.previous);
+        cells[PreviousDate] = dateOf(p.previous);
+        cells[Latest] = thicknessOf(p.latest);
+        cells[LatestDate] = dateOf(p.latest);
+        cells[Minimum] = number(p.minimum, factor, thicknessPattern);
+        cells[LongTermRate] = number(p.longTermRate, factor, ratePattern);
+        cells[ShortTermRate] = number(p.shortTermRate, factor, ratePattern);
+        cells[Rate] = number(p.rate, factor, ratePattern);
+        cells[Rca] = number(p.rca, factor, thicknessPattern);
+        out.rows.push_back(std::move(cells));
+    }
+    return out;
+}
+
+void AssessmentWindow::Cmd_Export_Click() {
+    exportSheet(*this, services_, QStringLiteral("Export Corrosion Assessment"),
+                exportSuggestion(session_.DatabaseName, windowTitle(), QStringLiteral("xlsx")),
+                [this] { return shownSheet(); });
 }
 
 void showAssessment(QWidget& opener, Session& session, Services& services,

@@ -4,6 +4,7 @@
 #include "engineering/CorrosionAssessment.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "spreadsheet/Sheet.h"
 
 #include <QDialog>
 
@@ -21,7 +22,8 @@ class AssessmentModel;
 // top (the shortest remaining life and its point, the intervals the readings allow against the
 // schedule's) and one row per measurement location with its readings, rates, remaining
 // allowance and life, allowed intervals and status, worst first. Columns sort by a click on
-// their title. "Print" runs the stored report of the same figures.
+// their title. "Print" runs the stored report of the same figures; "Export..." writes them, as
+// shown, to a CSV file or an Excel workbook.
 class AssessmentWindow : public QDialog {
     Q_OBJECT
 
@@ -38,8 +40,11 @@ protected:
 
 private slots:
     void Cmd_Print_Click();
+    void Cmd_Export_Click();
 
 private:
+    // The points as the grid shows them, in its order, for "Export...".
+    sheet::Sheet shownSheet() const;
     void showSummary(const assessment::TankAssessment& tank);
     // Sizes the window to its columns and rows, within the screen it opens on.
     void sizeToContent();
@@ -56,6 +61,7 @@ private:
     QLabel* Label_UT = nullptr;
     QLabel* Label_External = nullptr;
     QPushButton* Cmd_Print = nullptr;
+    QPushButton* Cmd_Export = nullptr;
     QPushButton* Cmd_Close = nullptr;
     std::vector<int> preferredWidths_; // each column's width for its whole texts
     bool fitted_ = false;

@@ -1,5 +1,6 @@
 #include "engineering/CorrosionAssessment.h"
 
+#include "common/Csv.h"
 #include "common/DateText.h"
 
 #include <QHash>
@@ -113,23 +114,64 @@ TankAssessment assessTank(const std::vector<TankReading>& readings,
     tank.utFrequency = frequencyYears(schedule.utFrequency);
     tank.externalFrequency = frequencyYears(schedule.externalFrequency);
 
-    // Point IDs compare without letter case, as the database compares them.
-    std::map<QString, std::pair<QString, std::vector<Reading>>> byPoint;
+    // Point IDs compare without letter case, as the database compares them. The readings of a
+    // point are taken oldest first, those of one day in the order of their date as written and
+    // their keys, and the point is named as the first of them by that text and key names it: the
+    // order of the point's readings in the tank's list, so that the result does not depend on the
+    // order the readings come in.
+    struct Taken {
+        const TankReading* row;
+        Reading reading;
+    };
+    const auto before = [](const TankReading& a, const TankReading& b) {
+        if (const int c = a.dateTaken.compare(b.dateTaken); c != 0)
+            return c < 0;
+        return a.thicknessId < b.thicknessId;
+    };
+    // Each spelling of a point is looked up once; spellings that differ only in letter case
+    // share a group, and the groups are taken in the order of their folded IDs.
+    std::vector<std::vector<Taken>> groups;
+    QHash<QString, std::size_t> groupOfSpelling;
+    std::map<QString, std::size_t> groupOfPoint;
+    QHash<QString, std::optional<QDate>> dates; // a tank's readings share a few dates
     for (const TankReading& r : readings) {
-        const auto date = parseDate(r.dateTaken);
-        if (!date || std::isnan(r.reading))
+        if (std::isnan(r.reading))
             continue;
-        auto& [name, list] = byPoint[r.pointId.toCaseFolded()];
-        if (name.isEmpty())
-            name = r.pointId;
-        list.push_back({*date, r.reading, r.course});
+        auto known = dates.constFind(r.dateTaken);
+        if (known == dates.constEnd())
+            known = dates.insert(r.dateTaken, parseDate(r.dateTaken));
+        if (!*known)
+            continue;
+        auto group = groupOfSpelling.constFind(r.pointId);
+        if (group == groupOfSpelling.constEnd()) {
+            const auto [folded, added] =
+                groupOfPoint.try_emplace(r.pointId.toCaseFolded(), groups.size());
+            if (added)
+                groups.emplace_back();
+            group = groupOfSpelling.insert(r.pointId, folded->second);
+        }
+        groups[*group].push_back({&r, {**known, r.reading, r.course}});
     }
-    for (auto& [key, point] : byPoint) {
-        auto& list = point.second;
-        // Oldest first; readings of one day keep the order they were entered in.
-        std::stable_sort(list.begin(), list.end(),
-                         [](const Reading& a, const Reading& b) { return a.date < b.date; });
-        PointAssessment p = assessPoint(point.first, list, minimums, tank.utFrequency);
+    std::vector<Reading> list;
+    for (const auto& [key, index] : groupOfPoint) {
+        std::vector<Taken>& taken = groups[index];
+        const auto earlier = [&](const Taken& a, const Taken& b) {
+            if (a.reading.date != b.reading.date)
+                return a.reading.date < b.reading.date;
+            return before(*a.row, *b.row);
+        };
+        // Readings mostly come in order already.
+        if (!std::is_sorted(taken.begin(), taken.end(), earlier))
+            std::stable_sort(taken.begin(), taken.end(), earlier);
+        const TankReading* first = taken.front().row;
+        list.clear();
+        for (const Taken& t : taken) {
+            list.push_back(t.reading);
+            if (before(*t.row, *first))
+                first = t.row;
+        }
+        const QString& name = first->pointId;
+        PointAssessment p = assessPoint(name, list, minimums, tank.utFrequency);
         if (p.remainingLife && (!tank.shortestLife || *p.remainingLife < *tank.shortestLife)) {
             tank.shortestLife = p.remainingLife;
             tank.governingPoint = p.pointId;
@@ -186,19 +228,12 @@ QString csv(const TankAssessment& tank) {
     const auto thickness = [&](const std::optional<Reading>& r) {
         return r ? number(r->inches) : QString();
     };
-    const auto quoted = [](const QString& text) {
-        if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-            !text.contains(QLatin1Char('\n')))
-            return text;
-        return QLatin1Char('"') +
-               QString(text).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
-    };
     QString out = QStringLiteral(
         "PointID,Course,First,FirstDate,Previous,PreviousDate,Latest,LatestDate,Minimum,"
         "LongTermRate,ShortTermRate,Rate,RCA,RemainingLife,UTInterval,ExternalInterval,Status\n");
     for (const PointAssessment& p : tank.points) {
         const QStringList cells{
-            quoted(p.pointId),       p.course ? QString::number(p.course) : QString(),
+            csvField(p.pointId),     p.course ? QString::number(p.course) : QString(),
             thickness(p.first),      date(p.first),
             thickness(p.previous),   date(p.previous),
             thickness(p.latest),     date(p.latest),

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "platform/BusyScope.h"
 #include "platform/Keyboard.h"
+#include "platform/SheetExport.h"
 #include "platform/WindowControls.h"
 
 #include <QAbstractTableModel>
@@ -30,24 +31,6 @@ const QString Everyone = QStringLiteral("(Everyone)");
 
 // Values longer than this show whole in their tool tip; the grid's rows are one line high.
 constexpr qsizetype LongValue = 40;
-
-// Writes a file that must not exist yet; a file left half written is removed again, since it
-// was made here.
-Status writeNewFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return Error{QStringLiteral("\"%1\" could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString())};
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    const QString problem = file.errorString();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        file.remove();
-        return Error{QStringLiteral("\"%1\" could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path), problem)};
-    }
-    return {};
-}
 
 } // namespace
 
@@ -132,8 +115,9 @@ HistoryWindow::HistoryWindow(Session& session, Services& services, const QString
     header->setSectionResizeMode(history::column::After, QHeaderView::Stretch);
     header->resizeSection(history::column::Before, 220);
 
-    Cmd_Export = commandButton(this, "Cmd_Export", QStringLiteral("&Export..."),
-                               QStringLiteral("Write the changes shown to a CSV file"));
+    Cmd_Export =
+        commandButton(this, "Cmd_Export", QStringLiteral("&Export..."),
+                      QStringLiteral("Write the changes shown to a CSV file or an Excel workbook"));
     Cmd_Close = commandButton(this, "Cmd_Close", QStringLiteral("Close"));
     connect(List_Field, &QComboBox::currentIndexChanged, this, &HistoryWindow::filterChanged);
     connect(List_Person, &QComboBox::currentIndexChanged, this, &HistoryWindow::filterChanged);
@@ -190,36 +174,11 @@ void HistoryWindow::filterChanged() {
     model_->setRows(history::displayRows(entries_, context_, filter));
 }
 
-QString HistoryWindow::suggestedFile() const {
-    // A plain file name from the subject, in the database's folder when it is a file.
-    QString name = QStringLiteral("History - ") + subject_;
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9 ._#()-]")), QStringLiteral("_"));
-    const QFileInfo database(session_.DatabaseName);
-    const QString folder = database.isFile() ? database.absolutePath() : QDir::homePath();
-    return QDir(folder).filePath(name + QStringLiteral(".csv"));
-}
-
 void HistoryWindow::Cmd_Export_Click() {
-    QString path = services_.prompts.saveFileName(ExportTitle, QStringLiteral("CSV files (*.csv)"),
-                                                  suggestedFile());
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
-    if (QFileInfo::exists(path)) {
-        services_.prompts.message(
-            QStringLiteral("\"%1\" already exists. An export never replaces a file: choose "
-                           "another name.")
-                .arg(QFileInfo(path).fileName()),
-            ExportTitle, Prompts::Icon::Exclamation);
-        return;
-    }
-    Status written = [&] {
-        BusyScope busy(services_.pointer, *this);
-        return writeNewFile(path, history::csv(model_->rows()).toUtf8());
-    }();
-    if (!written)
-        services_.prompts.message(written.error(), ExportTitle, Prompts::Icon::Exclamation);
+    exportSheet(*this, services_, ExportTitle,
+                exportSuggestion(session_.DatabaseName, QStringLiteral("History - ") + subject_,
+                                 QStringLiteral("csv")),
+                [this] { return history::sheet(model_->rows()); });
 }
 
 void showHistory(QWidget& opener, Session& session, Services& services, HistoryOf of, qint32 id,

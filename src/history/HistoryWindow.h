@@ -39,8 +39,6 @@ private slots:
     void Cmd_Export_Click();
 
 private:
-    QString suggestedFile() const;
-
     Session& session_;
     Services& services_;
     QString subject_;

@@ -1,11 +1,14 @@
 #include "inspection/ThicknessPanel.h"
 
+#include "common/DateText.h"
+#include "common/Units.h"
 #include "data/DataSource.h"
 #include "data/Database.h"
 #include "data/Select.h"
 #include "inspection/LengthPrompt.h"
 #include "platform/BusyScope.h"
 #include "platform/DateBox.h"
+#include "platform/SheetExport.h"
 #include "platform/TagBox.h"
 #include "platform/WindowControls.h"
 #include "selection/InspectionGrids.h"
@@ -191,9 +194,16 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
                                  QStringLiteral("Corrosion rates, remaining life and inspection "
                                                 "intervals from this tank's readings"));
     connect(assess, &QPushButton::clicked, this, &ThicknessPanel::assessClicked);
+    Cmd_ExportReadings =
+        commandButton(this, "Cmd_ExportReadings", QStringLiteral("E&xport..."),
+                      QStringLiteral("Write this tank's readings to a CSV file or an Excel "
+                                     "workbook"));
+    connect(Cmd_ExportReadings, &QPushButton::clicked, this,
+            &ThicknessPanel::Cmd_ExportReadings_Click);
     auto* tankTitle = new QHBoxLayout;
     tankTitle->addWidget(new QLabel(QStringLiteral("Readings for this tank:"), this));
     tankTitle->addStretch();
+    tankTitle->addWidget(Cmd_ExportReadings);
     tankTitle->addWidget(assess);
     auto* tankBox = new QVBoxLayout;
     tankBox->addLayout(tankTitle);
@@ -296,6 +306,39 @@ Status ThicknessPanel::FillTankReadings() {
     }
     tankReadings_->setReadings(std::move(readings.value()), minimums_, session_.UnitsUS);
     return {};
+}
+
+sheet::Sheet ThicknessPanel::tankReadingsSheet() const {
+    using sheet::Cell;
+    const bool us = session_.UnitsUS;
+    sheet::Sheet out;
+    out.name = QStringLiteral("Readings");
+    out.header = {QStringLiteral("Date"), QStringLiteral("PointID"), QStringLiteral("Course"),
+                  us ? QStringLiteral("Reading (in.)") : QStringLiteral("Reading (mm)")};
+    const auto& readings = tankReadings_->readings();
+    out.rows.reserve(readings.size());
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        const TankReading& r = readings[i];
+        const auto date = parseDate(r.dateTaken);
+        std::vector<Cell> cells{
+            date ? Cell::ofDate(*date) : Cell::ofText(r.dateTaken), Cell::ofText(r.pointId),
+            Cell::ofText(thickness::courseText(r.course)),
+            Cell::ofNumber(us ? r.reading : r.reading * units::MillimetresPerInch,
+                           us ? QStringLiteral("0.000") : QStringLiteral("0.00"))};
+        // Below the minimum of its course, as the grid marks it.
+        if (tankReadings_->belowMinimum(static_cast<int>(i)))
+            cells[3].marked(0xFF0000);
+        out.rows.push_back(std::move(cells));
+    }
+    return out;
+}
+
+void ThicknessPanel::Cmd_ExportReadings_Click() {
+    exportSheet(*this, services_, QStringLiteral("Export Readings"),
+                exportSuggestion(session_.DatabaseName,
+                                 QStringLiteral("Readings - Tank %1").arg(session_.CurTankID),
+                                 QStringLiteral("xlsx")),
+                [this] { return tankReadingsSheet(); });
 }
 
 Status ThicknessPanel::beginSession() {

@@ -6,6 +6,7 @@
 #include "inspection/InspectionReports.h"
 #include "platform/Services.h"
 #include "platform/Session.h"
+#include "spreadsheet/Sheet.h"
 
 #include <QVariant>
 #include <QWidget>
@@ -71,6 +72,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
+    void Cmd_ExportReadings_Click();
     void Cmd_Next_Click();
     void Cmd_Done_Click();
     void Cmd_TCancel_Click();
@@ -78,6 +80,8 @@ private slots:
     void Cmd_DeleteReading_Click();
 
 private:
+    // Every reading of the tank as the grid lists it, for "Export...".
+    sheet::Sheet tankReadingsSheet() const;
     void setEntryEnabled(bool enabled);
     bool CheckThicknessEntry();
     // Writes the pending reading and lists it in the session grid.
@@ -113,6 +117,7 @@ private:
     QPushButton* Cmd_Done = nullptr;
     QPushButton* Cmd_TCancel = nullptr;
     QPushButton* Cmd_DeleteReading = nullptr;
+    QPushButton* Cmd_ExportReadings = nullptr;
     QTableWidget* Grid_ReportReadings = nullptr;
     QTableView* Grid_TankReadings = nullptr;
     TankReadingsModel* tankReadings_ = nullptr;

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QListWidget>
 
+#include <algorithm>
+
 namespace korvane {
 
 namespace {
@@ -204,6 +206,23 @@ bool SelectionChain::mayChoose(QListWidget& list) {
     // The open record stays: so does the choice it was opened under.
     showChosen();
     return false;
+}
+
+bool SelectionChain::choose(qint32 companyId, qint32 locationId) {
+    const auto highlight = [](QListWidget* list, const std::vector<qint32>& keys, qint32 key) {
+        const auto found = std::find(keys.begin(), keys.end(), key);
+        if (found == keys.end() || found - keys.begin() >= list->count())
+            return false;
+        list->setCurrentRow(static_cast<int>(found - keys.begin()));
+        return true;
+    };
+    if (!highlight(List_Company, companyKeys_, companyId))
+        return false;
+    List_Company_DblClick();
+    if (chosenCompany_ != companyId || !highlight(List_Location, locationKeys_, locationId))
+        return false;
+    List_Location_DblClick();
+    return chosenLocation_ == locationId;
 }
 
 void SelectionChain::List_Company_DblClick() {

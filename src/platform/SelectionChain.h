@@ -72,6 +72,11 @@ public:
     QString chosenLocationName() const;
     QString chosenTankName() const;
 
+    // Chooses a company and one of its locations as double clicks on them would, for a window
+    // opened on a tank picked elsewhere; false when either is not listed (or the guard held the
+    // choice back).
+    bool choose(qint32 companyId, qint32 locationId);
+
     // Highlights the chosen entries again, after the user's new choice was held back.
     void showChosen();
 

@@ -69,7 +69,8 @@ protected:
     virtual bool printerInstalled() const;
 };
 
-// Opens the help viewer on a topic (0 about, 1 main window ... 6 preferences), modally, with the
+// Opens the help viewer on a topic (0 about, 1 main window ... 6 preferences, 7 Due and at Risk),
+// modally, with the
 // busy pointer over the opener while it is up. The viewer itself lives with the main window.
 class HelpShower {
 public:

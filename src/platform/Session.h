@@ -33,6 +33,12 @@ struct Session {
     // and graphics windows, True while a record or change is pending.
     bool RecordMode = false;
 
+    // What the "Due and at Risk" list shows, and its report prints: the days ahead within which
+    // an inspection counts as due soon, and whether only the tanks that need attention are
+    // listed.
+    int DueHorizonDays = 90;
+    bool DueAttentionOnly = false;
+
     // Shell height of the current tank in feet, kept by the course calculation and the survey.
     float TankHeightFt = 0;
 

@@ -193,6 +193,8 @@ std::optional<reports::BuiltReport> previewReport(QWidget& over, Session& sessio
     request.formula = session.SQLString;
     request.unitsUS = session.UnitsUS;
     request.today = services.clock.today();
+    request.horizonDays = session.DueHorizonDays;
+    request.attentionOnly = session.DueAttentionOnly;
 
     // The report is filled before the preview opens, where the work can be cancelled; the
     // preview lays it out on pages, showing each page as it is ready.

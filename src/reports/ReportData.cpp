@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/Layout.h"
 #include "data/PreferencesRow.h"
+#include "due/DueRecords.h"
 #include "engineering/Dimension.h"
 #include "engineering/InspectionSchedule.h"
 #include "engineering/InspectionTypes.h"
@@ -89,6 +90,14 @@
 //                   latestDate minimum longTermRate shortTermRate rate rca remainingLife
 //                   utInterval externalInterval (+Value)  scatter status severity
 //                   belowMinimum lifeShort red } ] } ] } ] } ]
+//
+//   due only (the "Due and at Risk" list of the tanks chosen, worst first):
+//   due { horizonDays tankCount attentionCount any
+//         tanks [ { company location tank product
+//                   external internal primarySeal secondarySeal ultrasonic
+//                     (each { next overdue soon })
+//                   life point below survey lastInspection reasons
+//                   lifeShort belowMinimum surveyRed surveyAmber red amber attention } ] }
 namespace korvane::reports {
 
 namespace {
@@ -1010,6 +1019,60 @@ Status addAssessments(const QString& databaseName, QHash<qint32, Tank>& tanks, c
 }
 
 // ---------------------------------------------------------------------------------------------
+// Due and at Risk
+
+// The list of the tanks chosen, as the Due and at Risk window shows it.
+Result<QVariantMap> dueList(const QString& databaseName, const QHash<qint32, Tank>& chosen,
+                            const DataOptions& options) {
+    due::Options dueOptions;
+    dueOptions.today = options.today;
+    dueOptions.horizonDays = options.horizonDays;
+    auto rows = due::readDueList(databaseName, dueOptions, options.keepGoing);
+    if (!rows)
+        return rows.takeError();
+    static const char* const kinds[] = {"external", "internal", "primarySeal", "secondarySeal",
+                                        "ultrasonic"};
+    static_assert(std::size(kinds) == schedule::Kinds.size());
+    QVariantList tanks;
+    int attention = 0;
+    for (const due::TankRow& row : *rows) {
+        if (!chosen.contains(row.tankId) || (options.attentionOnly && !row.needsAttention()))
+            continue;
+        attention += row.needsAttention() ? 1 : 0;
+        QVariantMap t{{QStringLiteral("company"), row.company},
+                      {QStringLiteral("location"), row.location},
+                      {QStringLiteral("tank"), row.tank},
+                      {QStringLiteral("product"), row.product},
+                      {QStringLiteral("life"), due::lifeText(row.shortestLife)},
+                      {QStringLiteral("point"), row.governingPoint},
+                      {QStringLiteral("below"),
+                       row.pointCount > 0 ? QString::number(row.belowMinimum) : QString()},
+                      {QStringLiteral("survey"), due::surveyText(row.survey)},
+                      {QStringLiteral("lastInspection"), formatDate(row.lastInspection)},
+                      {QStringLiteral("reasons"), row.reasons()},
+                      {QStringLiteral("lifeShort"), row.lifeShort > 0},
+                      {QStringLiteral("belowMinimum"), row.belowMinimum > 0},
+                      {QStringLiteral("surveyRed"), row.survey.beyond > 0},
+                      {QStringLiteral("surveyAmber"), row.survey.beyond == 0 && row.survey.poorFit},
+                      {QStringLiteral("red"), row.worst() == due::Mark::Red},
+                      {QStringLiteral("amber"), row.worst() == due::Mark::Amber},
+                      {QStringLiteral("attention"), row.needsAttention()}};
+        for (std::size_t k = 0; k < schedule::Kinds.size(); ++k)
+            t.insert(
+                QLatin1String(kinds[k]),
+                QVariantMap{{QStringLiteral("next"), formatDate(row.schedule[k].next)},
+                            {QStringLiteral("overdue"), row.schedule[k].mark == due::Mark::Red},
+                            {QStringLiteral("soon"), row.schedule[k].mark == due::Mark::Amber}});
+        tanks.append(t);
+    }
+    return QVariantMap{{QStringLiteral("horizonDays"), options.horizonDays},
+                       {QStringLiteral("tankCount"), tanks.size()},
+                       {QStringLiteral("attentionCount"), attention},
+                       {QStringLiteral("any"), !tanks.isEmpty()},
+                       {QStringLiteral("tanks"), tanks}};
+}
+
+// ---------------------------------------------------------------------------------------------
 // The tree
 
 // Companies > locations > tanks, each level by name; tanks whose location or company is not in
@@ -1158,6 +1221,14 @@ Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
         if (auto added = addAssessments(databaseName, tanks, cx); !added)
             return added.takeError();
 
+    QVariantMap dueData;
+    if (kind == DataKind::Due) {
+        auto listed = dueList(databaseName, tanks, options);
+        if (!listed)
+            return listed.takeError();
+        dueData = std::move(listed.value());
+    }
+
     QVariantList tree = groupTanks(*companies, *locations, order, tanks);
     markFirstTank(tree);
     const UnitTexts u = unitTexts(cx.us);
@@ -1172,6 +1243,7 @@ Result<QVariantMap> buildReportData(const QString& databaseName, DataKind kind,
                                               {QStringLiteral("strength"), u.strength},
                                               {QStringLiteral("rate"), u.rate}}},
         {QStringLiteral("tankCount"), static_cast<int>(order.size())},
+        {QStringLiteral("due"), dueData},
         {QStringLiteral("companies"), tree}};
 }
 

@@ -136,9 +136,11 @@ Result<ReportDefinition> parseReportDefinition(const QByteArray& bytes) {
                 definition.data = DataKind::Tmls;
             else if (value.compare(QStringLiteral("assessment"), Qt::CaseInsensitive) == 0)
                 definition.data = DataKind::Assessment;
+            else if (value.compare(QStringLiteral("due"), Qt::CaseInsensitive) == 0)
+                definition.data = DataKind::Due;
             else
                 return lineError(line, QStringLiteral("unknown data %1; use tanks, inspections, "
-                                                      "tmls or assessment.")
+                                                      "tmls, assessment or due.")
                                            .arg(quoted(value)));
             haveData = true;
         } else {

@@ -16,10 +16,10 @@
 //   {{#companies}} ... {{/companies}}
 //
 // "Title" is required; "Data" names the data the template is filled from: "tanks",
-// "inspections", "tmls" or "assessment". Lines starting with '#' in the header are comments.
+// "inspections", "tmls", "assessment" or "due". Lines starting with '#' in the header are comments.
 namespace korvane::reports {
 
-enum class DataKind { Tanks, Inspections, Tmls, Assessment };
+enum class DataKind { Tanks, Inspections, Tmls, Assessment, Due };
 
 struct ReportDefinition {
     QString title;

@@ -63,6 +63,8 @@ Result<BuiltReport> buildReport(const ReportRequest& request, RunWatch& watch) {
     DataOptions options;
     options.unitsUS = request.unitsUS;
     options.today = request.today;
+    options.horizonDays = request.horizonDays;
+    options.attentionOnly = request.attentionOnly;
     options.keepGoing = keepGoing;
     auto data = buildReportData(request.databaseName, definition->data, *selection, options);
     if (!data)

@@ -25,6 +25,10 @@ struct ReportRequest {
     QString formula;
     bool unitsUS = true;
     QDate today;
+    // The "due" reports: the days within which an inspection is due soon, and whether only the
+    // tanks that need attention are printed.
+    int horizonDays = 90;
+    bool attentionOnly = false;
 };
 
 // A report filled and ready to be laid out on pages.

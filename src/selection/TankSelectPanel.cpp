@@ -188,6 +188,21 @@ void TankSelectPanel::Grid_Tanks_Click(const QModelIndex& index) {
     emit tankHighlighted(tank != nullptr);
 }
 
+bool TankSelectPanel::chooseTank(qint32 companyId, qint32 locationId, qint32 tankId) {
+    if (!chain_->choose(companyId, locationId))
+        return false;
+    for (int row = 0; row < tanks_->rowCount(); ++row) {
+        const TankGridRow* tank = tanks_->tank(row);
+        if (!tank || tank->tankId != tankId)
+            continue;
+        const QModelIndex index = tanks_->index(row, 0);
+        Grid_Tanks->setCurrentIndex(index);
+        Grid_Tanks_DblClick(index);
+        return true;
+    }
+    return false;
+}
+
 void TankSelectPanel::Grid_Tanks_DblClick(const QModelIndex& index) {
     if (!index.isValid() || !Grid_Tanks->isEnabled())
         return;

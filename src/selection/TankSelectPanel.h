@@ -42,6 +42,9 @@ public:
     // Asked before a new choice, or the deletion of the chosen company or location, gives up the
     // tank the window holds open; false keeps the tank and the choice as they are.
     void setGuard(std::function<bool()> mayCloseOpenTank);
+    // Chooses the company, the location and the tank, as the user would with double clicks;
+    // false when one of them is not listed.
+    bool chooseTank(qint32 companyId, qint32 locationId, qint32 tankId);
     // The tank chosen has been opened by the window: the grid is held until a new choice.
     void tankOpened();
 

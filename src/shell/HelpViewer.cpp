@@ -32,6 +32,7 @@ constexpr Topic Topics[] = {
     {"Inspection Graphics Instructions", "kv_inst4.rtf"},
     {"Tank Graphics Instructions", "kv_inst5.rtf"},
     {"Preferences Instructions", "kv_inst6.rtf"},
+    {"Due and at Risk Instructions", "kv_inst7.rtf"},
 };
 constexpr int TopicCount = static_cast<int>(std::size(Topics));
 

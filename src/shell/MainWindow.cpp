@@ -6,6 +6,7 @@
 #include "data/History.h"
 #include "data/PreferencesRow.h"
 #include "data/ServerAddress.h"
+#include "fleet/DueWindow.h"
 #include "graphics/InspectionGraphicsWindow.h"
 #include "graphics/TankGraphicsWindow.h"
 #include "inspection/InspectionWindow.h"
@@ -23,9 +24,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QSvgRenderer>
 #include <QTimer>
+
+#include <algorithm>
 
 // The images are compiled into this static library; they must be registered by hand.
 static void initShellResources() {
@@ -63,7 +68,11 @@ MainWindow::MainWindow(Session& session, Services& services, QWidget* parent)
     Picture1->setAlignment(Qt::AlignCenter);
     Picture1->setPixmap(titlePicture(QSize(640, 360), devicePixelRatioF()));
     Picture1->setStyleSheet(QStringLiteral("background: #16324f;"));
-    setCentralWidget(Picture1);
+    // The picture until a database is open; the list of its tanks from then on.
+    Stack_Central = new QStackedWidget(this);
+    Stack_Central->setObjectName(QStringLiteral("Stack_Central"));
+    Stack_Central->addWidget(Picture1);
+    setCentralWidget(Stack_Central);
 
     settings_ = std::make_unique<QSettings>();
     recent_ = std::make_unique<RecentDatabases>(*settings_);
@@ -99,6 +108,8 @@ void MainWindow::buildMenus() {
     mnuEditInspection =
         addItem(mnuEdit, "mnuEditInspection", QStringLiteral("&Inspection Information"));
     mnuEditIGraphics = addItem(mnuEdit, "mnuEditIGraphics", QStringLiteral("Inspection Graphics"));
+    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditSeparator"));
+    mnuEditDue = addItem(mnuEdit, "mnuEditDue", QStringLiteral("&Due and at Risk"));
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -114,6 +125,7 @@ void MainWindow::buildMenus() {
     connect(mnuEditInspection, &QAction::triggered, this, &MainWindow::mnuEditInspection_Click);
     connect(mnuEditTGraphics, &QAction::triggered, this, &MainWindow::mnuEditTGraphics_Click);
     connect(mnuEditIGraphics, &QAction::triggered, this, &MainWindow::mnuEditIGraphics_Click);
+    connect(mnuEditDue, &QAction::triggered, this, &MainWindow::mnuEditDue_Click);
     connect(mnuHelpTOC, &QAction::triggered, this, &MainWindow::mnuHelpTOC_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &MainWindow::mnuHelpSearch_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
@@ -197,7 +209,31 @@ bool MainWindow::AcceptDatabase() {
     // are discarded rather than written there or mixed into this one.
     if (auto* preferences = findChild<PreferencesWindow*>())
         preferences->close();
+    // The tanks of this database, worst first, in place of the picture.
+    if (!Form_Due) {
+        Form_Due = new DueWindow(session_, services_, Stack_Central);
+        Stack_Central->addWidget(Form_Due);
+        // The list wants the room of a page; the picture was smaller.
+        const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        resize(std::max(width(), std::min(1240, room.width() - 40)),
+               std::max(height(), std::min(720, room.height() - 80)));
+    }
+    Stack_Central->setCurrentWidget(Form_Due);
+    Form_Due->refresh();
     return true;
+}
+
+void MainWindow::refreshDueList() {
+    if (Form_Due && Stack_Central->currentWidget() == Form_Due)
+        Form_Due->refresh();
+}
+
+void MainWindow::mnuEditDue_Click() {
+    if (!Form_Due)
+        return;
+    Stack_Central->setCurrentWidget(Form_Due);
+    Form_Due->refresh();
+    Form_Due->setFocus();
 }
 
 void MainWindow::keepAcceptedDatabase() {
@@ -456,8 +492,11 @@ void MainWindow::mnuFileExit_Click() {
 }
 
 void MainWindow::mnuEditInspection_Click() {
-    InspectionWindow form4(session_, services_, this);
-    showChildWindow(services_, *this, form4);
+    {
+        InspectionWindow form4(session_, services_, this);
+        showChildWindow(services_, *this, form4);
+    }
+    refreshDueList();
 }
 
 void MainWindow::mnuEditIGraphics_Click() {
@@ -475,6 +514,7 @@ void MainWindow::mnuEditTank_Click() {
         TankInformationWindow form3(session_, services_, this);
         showChildWindow(services_, *this, form3);
     }
+    refreshDueList();
     // The first tank saved makes inspections and drawings possible.
     if (mnuEditInspection->isEnabled())
         return;

@@ -14,14 +14,17 @@ class QLabel;
 class QMenu;
 
 class QSettings;
+class QStackedWidget;
 
 namespace korvane {
 
+class DueWindow;
 class RecentDatabases;
 
-// The main window ("Form1"): the title picture and the menus from which every other window is
-// opened. No database is open at start; menus that need one stay disabled until a database has
-// been accepted.
+// The main window ("Form1"): the menus from which every other window is opened, and below them
+// the title picture while no database is open, the "Due and at Risk" list of the open
+// database's tanks once one is. No database is open at start; menus that need one stay disabled
+// until a database has been accepted.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -57,6 +60,7 @@ private slots:
     void mnuEditInspection_Click();
     void mnuEditTGraphics_Click();
     void mnuEditIGraphics_Click();
+    void mnuEditDue_Click();
     void mnuHelpTOC_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
@@ -86,6 +90,8 @@ private:
     // Lists the recent databases in File, above Exit.
     void showRecentDatabases();
     void openRecentDatabase(const QString& path);
+    // Reads the Due and at Risk list again after a working window has closed, when it is shown.
+    void refreshDueList();
 
     Session& session_;
     Services& services_;
@@ -98,7 +104,9 @@ private:
     std::vector<QAction*> recentItems_;
     QAction* recentSeparator_ = nullptr;
 
+    QStackedWidget* Stack_Central = nullptr;
     QLabel* Picture1 = nullptr;
+    DueWindow* Form_Due = nullptr;
     QMenu* mnuFile = nullptr;
     QAction* mnuFileNew_File = nullptr;
     QAction* mnuFileOpen_File = nullptr;
@@ -110,6 +118,7 @@ private:
     QAction* mnuEditTGraphics = nullptr;
     QAction* mnuEditInspection = nullptr;
     QAction* mnuEditIGraphics = nullptr;
+    QAction* mnuEditDue = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpTOC = nullptr;
     QAction* mnuHelpSearch = nullptr;

@@ -371,25 +371,6 @@ QString joined(const std::vector<std::pair<QString, QString>>& values) {
     return parts.join(QStringLiteral("; "));
 }
 
-// A CSV field: quoted when it holds a comma, a quote or a line break, its quotes doubled.
-// A cell that begins with =, +, -, @, a tab or a carriage return is taken for a formula by
-// spreadsheets, which would run it on opening the file: any text a user typed into a record can
-// stand here, so such a cell begins with an apostrophe, which the spreadsheet shows as text.
-// A cell that is a plain number ("-0.5") runs nothing and stays a number.
-QString csvField(const QString& text) {
-    QString cell = text;
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    if (!cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.front()) &&
-        !number.match(cell).hasMatch())
-        cell.prepend(QLatin1Char('\''));
-    static const QRegularExpression special(QStringLiteral("[,\"\r\n]"));
-    if (!cell.contains(special))
-        return cell;
-    cell.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + cell + QLatin1Char('"');
-}
-
 QStringList sortedUnique(QStringList list) {
     list.removeAll(QString());
     list.removeDuplicates();
@@ -540,24 +521,25 @@ QStringList people(const std::vector<Entry>& entries) {
     return sortedUnique(who);
 }
 
-QString csv(const std::vector<Row>& rows) {
-    const QString endOfLine = QStringLiteral("\r\n");
-    const auto line = [&](const QStringList& cells) {
-        QStringList fields;
-        for (const QString& cell : cells)
-            fields << csvField(cell);
-        return fields.join(QLatin1Char(',')) + endOfLine;
-    };
-    QStringList titles = columnTitles();
-    titles.insert(column::When + 1, QStringLiteral("When (UTC)"));
-    QString text = line(titles);
+sheet::Sheet sheet(const std::vector<Row>& rows) {
+    sheet::Sheet out;
+    out.name = QStringLiteral("History");
+    out.header = columnTitles();
+    out.header.insert(column::When + 1, QStringLiteral("When (UTC)"));
+    out.rows.reserve(rows.size());
     for (const Row& row : rows) {
-        QStringList cells(row.cells.begin(), row.cells.end());
-        cells.insert(column::When + 1,
+        QStringList texts(row.cells.begin(), row.cells.end());
+        texts.insert(column::When + 1,
                      row.when.isValid() ? row.when.toUTC().toString(Qt::ISODateWithMs) : QString());
-        text += line(cells);
+        std::vector<sheet::Cell>& cells = out.rows.emplace_back();
+        for (const QString& text : texts)
+            cells.push_back(sheet::Cell::ofText(text));
     }
-    return text;
+    return out;
+}
+
+QString csv(const std::vector<Row>& rows) {
+    return sheet::csv(sheet(rows));
 }
 
 } // namespace korvane::history

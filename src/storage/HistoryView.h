@@ -3,6 +3,7 @@
 #include "common/Result.h"
 #include "data/History.h"
 #include "data/Layout.h"
+#include "spreadsheet/Sheet.h"
 
 #include <QDateTime>
 #include <QString>
@@ -87,6 +88,8 @@ QStringList people(const std::vector<Entry>& entries);
 // The rows as CSV text (RFC 4180, lines ended by CR LF): a line of column titles with
 // "When (UTC)" after "When", then a line per row.
 QString csv(const std::vector<Row>& rows);
+// The same rows as a sheet of texts, for an Excel workbook.
+sheet::Sheet sheet(const std::vector<Row>& rows);
 
 } // namespace history
 } // namespace korvane

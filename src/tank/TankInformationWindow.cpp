@@ -181,6 +181,10 @@ void TankInformationWindow::tankHighlighted(bool isTank) {
     Cmd_Print->setEnabled(isTank);
 }
 
+bool TankInformationWindow::openTank(qint32 companyId, qint32 locationId, qint32 tankId) {
+    return select_->chooseTank(companyId, locationId, tankId) && session_.RecordMode;
+}
+
 void TankInformationWindow::tankChosen(qint32 tankId) {
     BusyScope busy(services_.pointer, *this);
     const bool opened = tankId != 0 ? openExistingTank(tankId) : openNewTank();

@@ -34,6 +34,11 @@ public:
     TankInformationWindow(Session& session, Services& services, QWidget* parent = nullptr);
     ~TankInformationWindow() override;
 
+    // Opens a tank as if the user had chosen its company, location and row on "Tank Select"
+    // (for a tank picked in another window); false, with the selection left where it stopped,
+    // when one of them is not listed any more.
+    bool openTank(qint32 companyId, qint32 locationId, qint32 tankId);
+
 public slots:
     void reject() override;
 

@@ -1,7 +1,9 @@
 #include "inspection/InspectionWindowFixture.h"
 #include "support/FocusChain.h"
+#include "support/XlsxCells.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -125,6 +127,60 @@ TEST_F(InspectionWindowTest, TheAssessmentOpensWithLifeAndIntervalsInView) {
         click("Cmd_Assess");
         EXPECT_EQ(t.windows.shown(), unitsUS ? 1 : 2);
         click("Cmd_Cancel");
+    }
+}
+
+// The tank's readings on the Thickness tab and its assessment go to workbooks as numbers in the
+// units shown, dates as dates, a reading below its minimum marked as on the screen.
+TEST_F(InspectionWindowTest, ReadingsAndAssessmentExportAsWorkbooksInBothUnits) {
+    for (const bool us : {true, false}) {
+        SCOPED_TRACE(us ? "US" : "metric");
+        session.UnitsUS = us;
+        openInspection(1);
+        tabs()->setCurrentIndex(InspectionWindow::TabThickness);
+        const QString readings =
+            file.folder() + (us ? QStringLiteral("/r-us.xlsx") : QStringLiteral("/r-si.xlsx"));
+        t.prompts.answerSaveFile(readings);
+        click("Cmd_ExportReadings");
+        const XlsxContents r = readXlsx(readings);
+        const double reading = us ? 0.29 : 0.29 * 25.399986;
+        ASSERT_TRUE(r.cell(QStringLiteral("D2")));
+        EXPECT_EQ(r.cell(QStringLiteral("D1"))->value,
+                  us ? QStringLiteral("Reading (in.)") : QStringLiteral("Reading (mm)"));
+        EXPECT_EQ(r.cell(QStringLiteral("A2"))->value, serialDate(2023, 3, 1));
+        EXPECT_EQ(r.cell(QStringLiteral("B2"))->value, QStringLiteral("A-1"));
+        EXPECT_EQ(r.cell(QStringLiteral("C2"))->value, QStringLiteral("Course 1"));
+        EXPECT_DOUBLE_EQ(r.cell(QStringLiteral("D2"))->value.toDouble(), reading);
+        EXPECT_EQ(r.cell(QStringLiteral("D2"))->numFmt,
+                  us ? QStringLiteral("0.000") : QStringLiteral("0.00"));
+        EXPECT_EQ(r.cell(QStringLiteral("D2"))->fill, QStringLiteral("FFFF0000"));
+        EXPECT_FALSE(r.cell(QStringLiteral("A3")));
+
+        const QString assessed =
+            file.folder() + (us ? QStringLiteral("/a-us.xlsx") : QStringLiteral("/a-si.xlsx"));
+        t.windows.expect([&](QDialog& shown) {
+            t.prompts.answerSaveFile(assessed);
+            QTest::mouseClick(shown.findChild<QPushButton*>(QStringLiteral("Cmd_Export")),
+                              Qt::LeftButton);
+            return 0;
+        });
+        click("Cmd_Assess");
+        const XlsxContents a = readXlsx(assessed);
+        EXPECT_EQ(a.sheets, QStringList{QStringLiteral("Corrosion Assessment")});
+        ASSERT_TRUE(a.cell(QStringLiteral("K2")));
+        EXPECT_EQ(a.cell(QStringLiteral("A1"))->value, QStringLiteral("Point"));
+        EXPECT_EQ(a.cell(QStringLiteral("K1"))->value,
+                  us ? QStringLiteral("Latest (in.)") : QStringLiteral("Latest (mm)"));
+        EXPECT_EQ(a.cell(QStringLiteral("A2"))->value, QStringLiteral("A-1"));
+        EXPECT_EQ(a.cell(QStringLiteral("B2"))->value, QStringLiteral("Below minimum"));
+        EXPECT_EQ(a.cell(QStringLiteral("B2"))->fill, QStringLiteral("FFCC0000"));
+        EXPECT_DOUBLE_EQ(a.cell(QStringLiteral("K2"))->value.toDouble(), reading);
+        EXPECT_EQ(a.cell(QStringLiteral("L2"))->value, serialDate(2023, 3, 1));
+        // The minimum as the tank row keeps it, a single-precision number.
+        const double minimum = static_cast<float>(0.30);
+        EXPECT_DOUBLE_EQ(a.cell(QStringLiteral("M2"))->value.toDouble(),
+                         us ? minimum : minimum * 25.399986);
+        window.reset();
     }
 }
 

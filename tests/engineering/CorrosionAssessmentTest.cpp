@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvane {
@@ -224,6 +225,46 @@ TEST(CorrosionAssessment, TheTankAgainstItsSchedule) {
     EXPECT_DOUBLE_EQ(cells[11].toDouble(), 0.06 / 4);
     EXPECT_DOUBLE_EQ(cells[13].toDouble(), (0.44 - 0.30) / (0.06 / 4));
     EXPECT_EQ(cells[16].toStdString(), "Life short of next UT");
+}
+
+// The whole fleet's list reads the readings in any order; the tank's own windows read them by
+// point, date and key. Every order gives the same points, names, readings and figures: a point
+// is named by its first reading by date as written and key, and the readings of one day keep
+// the order of their keys.
+TEST(CorrosionAssessment, TheOrderOfTheReadingsDoesNotMatter) {
+    thickness::Minimums minimums{};
+    minimums[2] = 0.30;
+    const auto keyed = [](qint32 key, const char* point, const char* date, double inches) {
+        TankReading reading = r(point, date, inches, 2);
+        reading.thicknessId = key;
+        return reading;
+    };
+    std::vector<TankReading> readings{
+        keyed(7, "S-1", "2020-01-01", 0.50), keyed(3, "s-1", "2020-01-01", 0.49),
+        keyed(9, "S-1", "2024-01-01", 0.44), keyed(2, "s-1", "2022-01-01", 0.47),
+        keyed(5, "B", "2016-01-01", 0.50),   keyed(4, "B", "2020-01-01", 0.496)};
+    const auto shown = [&](const std::vector<TankReading>& list) {
+        QStringList lines;
+        for (const PointAssessment& p : assessTank(list, minimums, {10, 5}).points)
+            lines << QStringLiteral("%1 %2 %3 %4 %5")
+                         .arg(p.pointId)
+                         .arg(p.first->inches)
+                         .arg(p.previous->inches)
+                         .arg(p.latest->inches)
+                         .arg(valueOf(p.rate), 0, 'g', 17);
+        return lines;
+    };
+    const QStringList expected = shown(readings);
+    // Named "s-1" by key 3, whose 0.49 of the first day comes before key 7's 0.50 of that day.
+    EXPECT_EQ(expected.value(1).section(u' ', 0, 2), QStringLiteral("s-1 0.49 0.47"));
+    std::sort(readings.begin(), readings.end(), [](const TankReading& a, const TankReading& b) {
+        return a.thicknessId < b.thicknessId;
+    });
+    do
+        EXPECT_EQ(shown(readings), expected);
+    while (std::next_permutation(
+        readings.begin(), readings.end(),
+        [](const TankReading& a, const TankReading& b) { return a.thicknessId < b.thicknessId; }));
 }
 
 } // namespace

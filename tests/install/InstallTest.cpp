@@ -45,7 +45,7 @@ TEST_F(Installed, ToolRendersEveryStoredReportFromTheInstalledDataFolder) {
     const QString tool = bin().filePath("korvane-db");
     ASSERT_EQ(failure(tool, {"demo", "demo.mdb"}, work.path()), "");
     const QStringList reports = QDir(KORVANE_REPORT_FILES).entryList({"*.rpt"});
-    EXPECT_EQ(reports.size(), 6);
+    EXPECT_EQ(reports.size(), 7);
     for (const QString& report : reports)
         EXPECT_EQ(failure(tool, {"report", "demo.mdb", report, "", report + ".pdf"}, work.path()),
                   "");

@@ -813,6 +813,30 @@ TEST_F(ReportDataTest, TheShippedReportsShowTheSelectedTanksAndMarkWhatIsDueOrBe
     }
 }
 
+// due.rpt: the tanks chosen, worst first, the overdue date on red and the due-soon ones on amber.
+TEST_F(ReportDataTest, TheDueReportListsTheChosenTanksWorstFirstInTheirColours) {
+    const Selection atNorthFarm{QStringLiteral("\"Tank\".\"LocationID\" = ?"), {north}, {Tanks}};
+    QFile report(QStringLiteral(KORVANE_REPORT_FILES "/due.rpt"));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const auto definition = parseReportDefinition(report.readAll());
+    ASSERT_TRUE(definition.ok()) << definition.error().toStdString();
+    EXPECT_EQ(definition->data, DataKind::Due);
+    const QVariantMap data = build(DataKind::Due, atNorthFarm);
+    const QVariantList tanks = data.value(QStringLiteral("due")).toMap().value("tanks").toList();
+    ASSERT_EQ(tanks.size(), 2);
+    EXPECT_EQ(tanks[0].toMap().value("tank").toString(), QStringLiteral("T-101"));
+    EXPECT_EQ(tanks[1].toMap().value("tank").toString(), QStringLiteral("T-102"));
+    const auto html = renderTemplate(definition->templateText, data);
+    ASSERT_TRUE(html.ok()) << html.error().toStdString();
+    EXPECT_TRUE(html->contains(QLatin1String("background-color:#f4c7c3\">29/Feb/2024<")))
+        << html->toStdString();
+    EXPECT_FALSE(html->contains(QLatin1String("B-1")));
+    QTextDocument document;
+    document.setHtml(*html);
+    EXPECT_TRUE(document.toPlainText().contains(QLatin1String("2 tanks, 1 needing attention")))
+        << document.toPlainText().toStdString();
+}
+
 // A run stopped by its watch, cancelled or past its time, fails with the watch's message naming
 // the report, whether it stops while the report is made or while its pages are written; no PDF
 // is left behind.

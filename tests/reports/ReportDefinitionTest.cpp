@@ -75,7 +75,7 @@ TEST(ReportDefinition, NamesTheProblemAndItsLine) {
         QString message;
     } cases[] = {
         {"Title: T\nData: tank\n\nx",
-         "Line 2: unknown data \"tank\"; use tanks, inspections, tmls or assessment."},
+         "Line 2: unknown data \"tank\"; use tanks, inspections, tmls, assessment or due."},
         {"Title: T\nAuthor: me\n\nx", "Line 2: unknown header \"Author\""},
         {"Title: T\njust words\n\nx", "Line 2: \"just words\" is not a header line"},
         {": T\n\nx", "Line 1: \": T\" is not a header line"},
@@ -161,8 +161,8 @@ TEST(ReportDefinition, LooksUpOnlyPlainReportNames) {
 TEST(ReportDefinition, ShippedReportsParse) {
     const QDir folder(QStringLiteral(KORVANE_REPORT_FILES));
     const QStringList names = folder.entryList({"*.rpt"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(names, QStringList({"insp_det.rpt", "insp_sum.rpt", "tank_det.rpt", "tank_sum.rpt",
-                                  "tml_list.rpt", "tml_rate.rpt"}));
+    EXPECT_EQ(names, QStringList({"due.rpt", "insp_det.rpt", "insp_sum.rpt", "tank_det.rpt",
+                                  "tank_sum.rpt", "tml_list.rpt", "tml_rate.rpt"}));
     for (const QString& name : names) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << text(name);

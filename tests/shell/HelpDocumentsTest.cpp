@@ -69,6 +69,12 @@ const std::vector<HelpDocument>& helpDocuments() {
          {"Units Selection", "Custom fields", "Saving your preferences"},
          {"US", "SI", "KPa", "Label / Prompt", "Text", "Numeric", "Date/Time", "Yes/No", "Hidden",
           "twenty custom fields"}},
+        {"kv_inst7.rtf",
+         "Due and at Risk",
+         {"What each row shows", "Choosing what to see", "Opening a tank", "Export and Print",
+          "Every night"},
+         {"Edit > Due and at Risk", "Only tanks that need attention", "Life short of next UT",
+          "Corrosion Assessment", "due.rpt", "korvane-db due", "status 3"}},
     };
     return documents;
 }

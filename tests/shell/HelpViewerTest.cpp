@@ -46,6 +46,7 @@ TEST_F(InHelpFolder, EachTopicHasItsCaptionAndDocument) {
         {4, "Inspection Graphics Instructions", "kv_inst4.rtf", "Inspection Graphics"},
         {5, "Tank Graphics Instructions", "kv_inst5.rtf", "Tank Graphics"},
         {6, "Preferences Instructions", "kv_inst6.rtf", "Preferences"},
+        {7, "Due and at Risk Instructions", "kv_inst7.rtf", "Due and at Risk"},
     };
     for (const auto& topic : topics) {
         Session session;

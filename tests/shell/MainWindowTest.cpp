@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStackedWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -75,7 +77,9 @@ TEST_F(MainWindowTest, MenusAtStartUp) {
          {"mnuEditTank", "&Tank Information", true},
          {"mnuEditTGraphics", "Tank &Graphics", false},
          {"mnuEditInspection", "&Inspection Information", true},
-         {"mnuEditIGraphics", "Inspection Graphics", false}},
+         {"mnuEditIGraphics", "Inspection Graphics", false},
+         {"mnuEditSeparator", "", true},
+         {"mnuEditDue", "&Due and at Risk", true}},
         {{"mnuHelp", "Help", true},
          {"mnuHelpTOC", "Table of Contnets", true},
          {"mnuHelpSearch", "Search", true},
@@ -233,7 +237,12 @@ TEST_F(MainWindowTest, ExitEndsTheEventLoopAndAsksNothing) {
 TEST_F(MainWindowTest, DatabaseWithoutTanksOffersOnlyTankInformation) {
     test::TestDatabase file;
     choose(file);
+    // The title picture until a database is open, then the list of its tanks.
+    const auto* central = qobject_cast<QStackedWidget*>(window.centralWidget());
+    ASSERT_NE(central, nullptr);
+    EXPECT_EQ(central->currentWidget()->objectName(), QStringLiteral("Picture1"));
     ASSERT_TRUE(window.AcceptDatabase());
+    EXPECT_EQ(central->currentWidget()->objectName(), QStringLiteral("FormDue"));
     EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
     EXPECT_TRUE(item("mnuEditTank")->isEnabled());
     EXPECT_TRUE(item("mnuFileNew_File")->isEnabled()); // a new database can always be made
@@ -248,6 +257,10 @@ TEST_F(MainWindowTest, DatabaseWithoutTanksOffersOnlyTankInformation) {
     ASSERT_TRUE(window.AcceptDatabase());
     EXPECT_EQ(states(), (std::vector<bool>{true, true, true, true, true}));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvane 2000 - TERMINAL.MDB"));
+    const auto* grid = window.findChild<QTableView*>(QStringLiteral("Grid_Due"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->model()->index(0, 2).data().toString(), QStringLiteral("T-1"));
     choose(file);
     ASSERT_TRUE(window.AcceptDatabase());
     EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
@@ -284,7 +297,8 @@ TEST_F(MainWindowTest, TankInformationEnablesInspectionsOnceATankExists) {
     });
     t.pointer.changes.clear();
     item("mnuEditTank")->trigger();
-    EXPECT_EQ(t.pointer.changes, (std::vector<bool>{true, false}));
+    // Busy while the window is up, and while the Due and at Risk list is read again after it.
+    EXPECT_EQ(t.pointer.changes, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
 
     // The first tank saved in the window makes inspections and drawings possible.

@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/TestServer.h"
+#include "support/XlsxCells.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -664,6 +665,79 @@ TEST(KorvaneDb, AssessPrintsEachPointsCorrosionRateAsCsvOrSaysWhyNot) {
         EXPECT_TRUE(bad.out.isEmpty() && bad.err.contains(QLatin1String(message)))
             << bad.err.toStdString();
     }
+}
+
+// The whole fleet, worst first, to the standard output, a CSV file or a workbook; the exit status
+// tells a nightly job whether anything needs attention.
+TEST(KorvaneDb, DueListsEveryTankAndExitsWith3WhenOneNeedsAttention) {
+    test::TestDatabase db;
+    const qint32 location =
+        db.addLocation(db.addCompany(QStringLiteral("Gulf, Inc.")), QStringLiteral("Plant 1"));
+    const qint32 quiet = db.addTank(location, QStringLiteral("Q-1"));
+    const auto due = [&](const QStringList& more) {
+        return runTool(QStringList{QStringLiteral("due"), db.path()} + more, db.folder());
+    };
+    ToolRun run = due({});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Company,Location,Tank,Product,External,Internal,Primary "
+                                      "Seal,Secondary Seal,Ultrasonic,Shortest Life (yr),At "
+                                      "Point,Below Min.,Last Shell Survey,Last Inspection,Needs "
+                                      "Attention\r\n\"Gulf, Inc.\",Plant 1,Q-1,,,,,,,,,,,,\r\n"));
+
+    // A tank whose external inspection falls due in 30 days: due soon within 90 days, not 10.
+    const QDate today = QDate::currentDate();
+    const QDate last = addYears(today, -1).addDays(30);
+    const qint32 soon = db.add(QStringLiteral("Tank"), {{"LocationID", location},
+                                                        {"Name", "=HYPERLINK(\"x\")"},
+                                                        {"ExternalFreq", 1},
+                                                        {"ExternalLast", last}});
+    ASSERT_NE(soon, quiet);
+    run = due({QStringLiteral("--within"), QStringLiteral("10")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = due({});
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    const QStringList lines = run.out.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1],
+              QStringLiteral("\"Gulf, Inc.\",Plant 1,\"'=HYPERLINK(\"\"x\"\")\",,%1,,,,,,,,,,"
+                             "External due %2")
+                  .arg(addYears(last, 1).toString(Qt::ISODate), formatDate(addYears(last, 1))));
+
+    // The same rows as a workbook: the formula-like name stays a text, the date a date, amber.
+    const QString book = db.folder() + QStringLiteral("/due.xlsx");
+    run = due({QStringLiteral("--xlsx"), book});
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    const test::XlsxContents x = test::readXlsx(book);
+    EXPECT_EQ(x.sheets, QStringList{QStringLiteral("Due and at Risk")});
+    EXPECT_EQ(x.frozenRows, 1);
+    ASSERT_TRUE(x.cell(QStringLiteral("C2")));
+    EXPECT_EQ(x.cell(QStringLiteral("C2"))->value, QStringLiteral("=HYPERLINK(\"x\")"));
+    EXPECT_FALSE(x.cell(QStringLiteral("C2"))->formula);
+    const QDate next = addYears(last, 1);
+    ASSERT_TRUE(x.cell(QStringLiteral("E2")));
+    EXPECT_EQ(x.cell(QStringLiteral("E2"))->value,
+              test::serialDate(next.year(), next.month(), next.day()));
+    EXPECT_EQ(x.cell(QStringLiteral("E2"))->fill, QStringLiteral("FFFCE8B2"));
+    EXPECT_EQ(x.cell(QStringLiteral("C3"))->value, QStringLiteral("Q-1"));
+
+    // A CSV file, which a later run may replace; a workbook only with --force.
+    const QString csvFile = db.folder() + QStringLiteral("/due.csv");
+    EXPECT_EQ(due({QStringLiteral("--csv"), csvFile}).exitCode, 3);
+    EXPECT_EQ(due({QStringLiteral("--csv"), csvFile}).exitCode, 3);
+    EXPECT_TRUE(test::fileBytes(csvFile).startsWith("Company,Location,Tank"));
+    EXPECT_EQ(due({QStringLiteral("--csv"), book}).exitCode, 1);
+    EXPECT_EQ(due({QStringLiteral("--xlsx"), csvFile}).exitCode, 1);
+    EXPECT_TRUE(test::fileBytes(csvFile).startsWith("Company,Location,Tank"));
+
+    for (const QStringList& bad :
+         {QStringList{QStringLiteral("--within"), QStringLiteral("soon")},
+          QStringList{QStringLiteral("--within"), QStringLiteral("-1")},
+          QStringList{QStringLiteral("--csv"), csvFile, QStringLiteral("--xlsx"), book},
+          QStringList{QStringLiteral("--force")}, QStringList{QStringLiteral("extra")}})
+        EXPECT_EQ(due(bad).exitCode, 2) << bad.join(u' ').toStdString();
+    EXPECT_EQ(
+        runTool({QStringLiteral("due"), db.folder() + QStringLiteral("/absent.mdb")}, {}).exitCode,
+        1);
 }
 
 // The history of a tank in the units of the database's Preferences (metric here), newest first;

@@ -17,6 +17,11 @@
 //   korvane-db history FILE.mdb TANK [--output OUT.csv [--force]]
 //                                           every recorded change to a tank and its records,
 //                                           as the History window exports it
+//   korvane-db due FILE.mdb [--within DAYS] [--csv OUT.csv|--xlsx OUT.xlsx [--force]]
+//                                           every tank of the database with its next due
+//                                           inspections, corrosion and last shell survey, worst
+//                                           first, as CSV or an Excel workbook; exit status 3
+//                                           when a tank needs attention
 //   korvane-db import OLD.mdb NEW.mdb [--accept-loss]
 //                                           a new database with the records of an old Access
 //                                           database, and a list of what it holds that has no
@@ -37,7 +42,9 @@
 //
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
 // or no such tank, or nothing to import, or records that could not be read (the message says
-// why), 2 the command line was not understood.
+// why), 2 the command line was not understood, 3 (due only) the list was written and a tank needs
+// attention: an inspection overdue or due within the days asked for, a point below its minimum or
+// short of life, or a shell survey beyond its allowance or poorly fitted.
 #include "DemoDatabase.h"
 #include "access/AccessImport.h"
 #include "common/Clock.h"
@@ -49,8 +56,10 @@
 #include "data/OutputGuard.h"
 #include "data/PreferencesRow.h"
 #include "data/ServerAddress.h"
+#include "due/DueRecords.h"
 #include "engineering/ShellSettlement.h"
 #include "reports/ReportEngine.h"
+#include "spreadsheet/Sheet.h"
 #include "storage/AssessmentRecords.h"
 #include "storage/HistoryView.h"
 #include "storage/ShellSurveyRecords.h"
@@ -61,6 +70,7 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -72,6 +82,7 @@ namespace {
 
 constexpr int Failed = 1;
 constexpr int BadUsage = 2;
+constexpr int NeedsAttention = 3;
 
 int usage(const QString& problem) {
     if (!problem.isEmpty())
@@ -100,6 +111,13 @@ int usage(const QString& problem) {
                "                                    print every recorded change to the tank,\n"
                "                                    its inspections, readings and drawings as\n"
                "                                    CSV, newest first\n"
+               "       korvane-db due FILE.mdb [--within DAYS] [--csv OUT.csv|--xlsx OUT.xlsx]\n"
+               "                                    [--force]\n"
+               "                                    print every tank with its next due\n"
+               "                                    inspections (due within DAYS, 90 unless\n"
+               "                                    given), corrosion and last shell survey,\n"
+               "                                    worst first, as CSV or write it to a file;\n"
+               "                                    exit status 3 when a tank needs attention\n"
                "       korvane-db import OLD.mdb NEW.mdb [--accept-loss]\n"
                "                                    write a new database with the records of\n"
                "                                    an old Access database; with --accept-loss\n"
@@ -107,7 +125,7 @@ int usage(const QString& problem) {
                "Any FILE.mdb read may also be a server URL. A new database never replaces an\n"
                "existing file, or a server database that holds Korvane tables, and appears\n"
                "only complete. No command writes over a file it reads; --force lets a PDF or\n"
-               "CSV replace a file that is not one of the same kind.\n",
+               "CSV or workbook replace a file that is not one of the same kind.\n",
                stderr);
     return BadUsage;
 }
@@ -129,6 +147,7 @@ int report(const korvane::Status& status, const QString& done) {
 struct Output {
     QString file;
     bool force = false;
+    bool xlsx = false; // the file is an Excel workbook (due --xlsx)
 };
 
 // For the tests: the step of writing a new database at which to die, from KORVANE_DB_TEST_STOP_AT.
@@ -322,6 +341,42 @@ int printReport(const QString& path, const QString& reportFile, const QString& f
     return report(reports::writePdf(*built, pdf, watch), QStringLiteral("Wrote %1.").arg(pdf));
 }
 
+// The "Due and at Risk" list of every tank, worst first, as CSV or an Excel workbook; 3 when a
+// tank needs attention, so that a nightly job can send it on.
+int printDue(const QString& path, int horizonDays, const Output& out) {
+    using namespace korvane;
+    if (const Status readable = checkReadable(path); !readable)
+        return fail(readable.error());
+    due::Options options;
+    options.today = SystemClock().today();
+    options.horizonDays = horizonDays;
+    const auto rows = due::readDueList(path, options);
+    if (!rows)
+        return fail(rows.error());
+    const bool attention = std::any_of(
+        rows->begin(), rows->end(), [](const due::TankRow& row) { return row.needsAttention(); });
+    const sheet::Sheet table = due::toSheet(*rows);
+    int written = 0;
+    if (out.xlsx) {
+        const OutputKind workbook{QStringLiteral("an Excel workbook"), [](const QByteArray& head) {
+                                      return head.startsWith("PK\x03\x04");
+                                  }};
+        if (Status allowed = checkOutputFile(out.file, {{path, QStringLiteral("the database")}},
+                                             workbook, out.force);
+            !allowed)
+            return fail(allowed.error());
+        if (Status saved = sheet::writeXlsx(table, out.file); !saved)
+            return fail(saved.error());
+        std::printf("Wrote %s.\n", qPrintable(out.file));
+    } else {
+        written = writeCsv(sheet::csv(table), out, path,
+                           QStringLiteral("the CSV of a Due and at Risk list"));
+    }
+    if (written != 0)
+        return written;
+    return attention ? NeedsAttention : 0;
+}
+
 // Copies an old Access database into a new one and tells what was copied and what was not.
 int importDatabase(const QString& accessPath, const QString& path, bool acceptLoss) {
     const auto imported = korvane::access::importAccess(
@@ -334,14 +389,34 @@ int importDatabase(const QString& accessPath, const QString& path, bool acceptLo
 }
 
 // Takes --force and, for the commands that print CSV, --output FILE (or -o FILE) out of the
-// arguments after the command; gives what was not understood.
-QString takeOptions(QStringList& args, bool csv, Output& out) {
+// arguments after the command; for due, --csv FILE, --xlsx FILE and --within DAYS (into
+// horizonDays). Gives what was not understood.
+QString takeOptions(QStringList& args, bool csv, Output& out, int* horizonDays = nullptr) {
     for (qsizetype i = 1; i < args.size();) {
         const QString& arg = args.at(i);
+        const bool dueFile =
+            horizonDays && (arg == QLatin1String("--csv") || arg == QLatin1String("--xlsx"));
         if (arg == QLatin1String("--force")) {
             out.force = true;
             args.removeAt(i);
-        } else if (csv && (arg == QLatin1String("--output") || arg == QLatin1String("-o"))) {
+        } else if (horizonDays && arg == QLatin1String("--within")) {
+            bool isNumber = false;
+            const int days = i + 1 < args.size() ? args.at(i + 1).toInt(&isNumber) : 0;
+            if (!isNumber || days < 0 || days > korvane::due::MaxHorizonDays)
+                return QStringLiteral("--within needs a number of days from 0 to %1")
+                    .arg(korvane::due::MaxHorizonDays);
+            *horizonDays = days;
+            args.remove(i, 2);
+        } else if (dueFile) {
+            if (i + 1 == args.size() || args.at(i + 1).isEmpty())
+                return QStringLiteral("%1 needs the name of the file to write").arg(arg);
+            if (!out.file.isEmpty())
+                return QStringLiteral("only one output file can be written");
+            out.file = args.at(i + 1);
+            out.xlsx = arg == QLatin1String("--xlsx");
+            args.remove(i, 2);
+        } else if (csv && !horizonDays &&
+                   (arg == QLatin1String("--output") || arg == QLatin1String("-o"))) {
             if (i + 1 == args.size() || args.at(i + 1).isEmpty())
                 return QStringLiteral("%1 needs the name of the file to write").arg(arg);
             if (!out.file.isEmpty())
@@ -353,7 +428,10 @@ QString takeOptions(QStringList& args, bool csv, Output& out) {
         }
     }
     if (csv && out.force && out.file.isEmpty())
-        return QStringLiteral("--force replaces the file of --output, and none is given");
+        return horizonDays
+                   ? QStringLiteral(
+                         "--force replaces the file of --csv or --xlsx, and none is given")
+                   : QStringLiteral("--force replaces the file of --output, and none is given");
     return {};
 }
 
@@ -392,9 +470,13 @@ int main(int argc, char** argv) {
     const bool survey = command == QLatin1String("survey");
     const bool assess = command == QLatin1String("assess");
     const bool history = command == QLatin1String("history");
+    const bool dueList = command == QLatin1String("due");
     Output out;
-    if (reportCommand || survey || assess || history)
-        if (const QString problem = takeOptions(args, !reportCommand, out); !problem.isEmpty())
+    int horizonDays = korvane::due::DefaultHorizonDays;
+    if (reportCommand || survey || assess || history || dueList)
+        if (const QString problem =
+                takeOptions(args, !reportCommand, out, dueList ? &horizonDays : nullptr);
+            !problem.isEmpty())
             return usage(problem);
     if (reportCommand) {
         if (args.size() != 5 || args.at(1).isEmpty() || args.at(2).isEmpty() ||
@@ -417,7 +499,7 @@ int main(int argc, char** argv) {
         return importDatabase(args.at(1), args.at(2), acceptLoss);
     }
     if (command != QLatin1String("create") && command != QLatin1String("demo") && !survey &&
-        !assess && !history)
+        !assess && !history && !dueList)
         return usage(QStringLiteral("unknown command \"%1\"").arg(command));
     if (args.size() < 2 || args.at(1).isEmpty())
         return usage(QStringLiteral("%1 needs the name of the database file").arg(command));
@@ -435,6 +517,8 @@ int main(int argc, char** argv) {
                 korvane::checkNotAnInput(out.file, {{path, QStringLiteral("the database")}});
             !allowed)
             return fail(allowed.error());
+    if (dueList)
+        return printDue(path, horizonDays, out);
     if (survey) {
         bool isNumber = false;
         const qint32 inspectionId = args.at(2).toInt(&isNumber);

@@ -1,7 +1,8 @@
 // Draws the working windows on a database the way a user leaves them on screen and saves a PNG
 // of each tab worth showing: the Tank Information window with a tank open, the Inspection &
 // Thickness window with the latest inspection of a tank open and one reading entered, the shell
-// survey of the demo's surveyed tank, and its settlement graphs.
+// survey of the demo's surveyed tank, and its settlement graphs; and the main window with the
+// database open, showing its Due and at Risk list.
 //
 // usage: korvane-screenshots DATABASE FOLDER
 // Run it on a copy of the demo database: it writes a thickness reading into it.
@@ -22,11 +23,13 @@
 #include "platform/Session.h"
 #include "printdialog/ReportPreview.h"
 #include "reports/ReportEngine.h"
+#include "shell/MainWindow.h"
 #include "tank/TankInformationWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -36,6 +39,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -499,6 +503,19 @@ bool historyWindow(Session& session, Services& services, const QDir& folder) {
     return save(window, folder, QStringLiteral("history"));
 }
 
+// The main window with the database open: the Due and at Risk list of every tank, worst first.
+bool mainWindow(Session& session, Services& services, const QDir& folder) {
+    MainWindow window(session, services);
+    window.resize(1240, 720);
+    window.show();
+    window.openDatabaseFile(session.DatabaseName);
+    if (!window.findChild<QWidget*>(QStringLiteral("FormDue"))) {
+        std::fprintf(stderr, "the Due and at Risk list is not shown\n");
+        return false;
+    }
+    return save(window, folder, QStringLiteral("due-and-at-risk"));
+}
+
 // Every stored report on the demo database, in its preview window and as a PDF file: the tank
 // reports of the first location and the inspection reports of the surveyed tank's location.
 bool reportPreviews(Session& session, Services& services, const QDir& folder) {
@@ -512,6 +529,7 @@ bool reportPreviews(Session& session, Services& services, const QDir& folder) {
         {"insp_det.rpt", QStringLiteral("{Tank.Name} = 'T-303'")},
         {"tml_list.rpt", QStringLiteral("{TML.TankID} = 1")},
         {"tml_rate.rpt", QStringLiteral("{Tank.TankID} = 1")},
+        {"due.rpt", QString()},
     };
     bool ok = true;
     for (const auto& run : runs) {
@@ -547,6 +565,10 @@ bool reportPreviews(Session& session, Services& services, const QDir& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The main window keeps its recent databases in the user's settings: these runs keep theirs
+    // in a folder of their own, not among the user's.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     QApplication app(argc, argv);
     installKeyboardConventions(app);
     if (argc != 3) {
@@ -579,7 +601,7 @@ int main(int argc, char** argv) {
         assessmentWindow(session, services, folder) && surveyWindow(session, services, folder) &&
         tankGraphicsWindow(session, services, folder) &&
         inspectionGraphicsWindow(session, services, folder) &&
-        historyWindow(session, services, folder) && reportPreviews(session, services, folder) &&
-        prompts.messages == 0;
+        historyWindow(session, services, folder) && mainWindow(session, services, folder) &&
+        reportPreviews(session, services, folder) && prompts.messages == 0;
     return ok ? 0 : 1;
 }
