@@ -291,17 +291,22 @@ DueWindow::DueWindow(Session& session, Services& services, QWidget* parent)
     connect(Cmd_Print, &QPushButton::clicked, this, &DueWindow::Cmd_Print_Click);
     connect(Cmd_Help, &QPushButton::clicked, this, &DueWindow::Cmd_Help_Click);
 
-    auto* filters = new QHBoxLayout;
-    filters->addWidget(title);
-    filters->addSpacing(16);
-    filters->addWidget(horizonLabel);
-    filters->addWidget(Text_Horizon);
-    filters->addSpacing(12);
-    filters->addWidget(companyLabel);
-    filters->addWidget(List_Company, 1);
-    filters->addWidget(locationLabel);
-    filters->addWidget(List_Location, 1);
-    filters->addWidget(Chk_Attention);
+    // Two rows, so that the window fits a small screen: the title with what is marked, then
+    // which tanks are listed.
+    auto* marks = new QHBoxLayout;
+    marks->addWidget(title);
+    marks->addSpacing(16);
+    marks->addWidget(horizonLabel);
+    marks->addWidget(Text_Horizon);
+    marks->addSpacing(12);
+    marks->addWidget(Chk_Attention);
+    marks->addStretch(1);
+    auto* places = new QHBoxLayout;
+    places->addWidget(companyLabel);
+    places->addWidget(List_Company, 1);
+    places->addSpacing(12);
+    places->addWidget(locationLabel);
+    places->addWidget(List_Location, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Label_Count, 1);
     buttons->addWidget(Cmd_Refresh);
@@ -309,7 +314,8 @@ DueWindow::DueWindow(Session& session, Services& services, QWidget* parent)
     buttons->addWidget(Cmd_Print);
     buttons->addWidget(Cmd_Help);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
+    layout->addLayout(marks);
+    layout->addLayout(places);
     layout->addWidget(Grid_Due, 1);
     layout->addLayout(buttons);
     orderFocusByLayout(*this);

@@ -217,10 +217,23 @@ bool MainWindow::AcceptDatabase() {
         const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
         resize(std::max(width(), std::min(1240, room.width() - 40)),
                std::max(height(), std::min(720, room.height() - 80)));
+        keepOnScreen(room);
     }
     Stack_Central->setCurrentWidget(Form_Due);
     Form_Due->refresh();
     return true;
+}
+
+void MainWindow::keepOnScreen(const QRect& room) {
+    // Grown where it stood, the window may reach past the screen's edge: it moves back in, as
+    // far as it must and no further.
+    const QRect frame = frameGeometry();
+    const int left = std::clamp(frame.left(), room.left(),
+                                std::max(room.left(), room.right() + 1 - frame.width()));
+    const int top = std::clamp(frame.top(), room.top(),
+                               std::max(room.top(), room.bottom() + 1 - frame.height()));
+    if (left != frame.left() || top != frame.top())
+        move(pos() + QPoint(left - frame.left(), top - frame.top()));
 }
 
 void MainWindow::refreshDueList() {

@@ -92,6 +92,8 @@ private:
     void openRecentDatabase(const QString& path);
     // Reads the Due and at Risk list again after a working window has closed, when it is shown.
     void refreshDueList();
+    // Moves the window back within `room` (the screen) where it reaches past it.
+    void keepOnScreen(const QRect& room);
 
     Session& session_;
     Services& services_;

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTableView>
@@ -241,8 +242,15 @@ TEST_F(MainWindowTest, DatabaseWithoutTanksOffersOnlyTankInformation) {
     const auto* central = qobject_cast<QStackedWidget*>(window.centralWidget());
     ASSERT_NE(central, nullptr);
     EXPECT_EQ(central->currentWidget()->objectName(), QStringLiteral("Picture1"));
+    // Standing near the screen's right edge, the window grows for the list and moves back in.
+    const QRect room = window.screen()->availableGeometry();
+    window.show();
+    window.move(room.right() - window.frameGeometry().width() / 2, room.top());
     ASSERT_TRUE(window.AcceptDatabase());
     EXPECT_EQ(central->currentWidget()->objectName(), QStringLiteral("FormDue"));
+    EXPECT_TRUE(room.contains(window.frameGeometry()))
+        << window.frameGeometry().x() << "+" << window.frameGeometry().width();
+    EXPECT_GT(window.width(), room.width() / 2);
     EXPECT_EQ(states(), (std::vector<bool>{true, true, false, false, false}));
     EXPECT_TRUE(item("mnuEditTank")->isEnabled());
     EXPECT_TRUE(item("mnuFileNew_File")->isEnabled()); // a new database can always be made
