@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace korvane::thickness {
 
@@ -39,10 +40,22 @@ QString shownThickness(double inches, bool unitsUS) {
 }
 
 double shownValue(double inches, bool unitsUS) {
-    // The shown text rounds the exact binary value half away from zero; rounding the same value
-    // to the same number of decimals through the same conversion gives the same digits.
+    // The shown text rounds the exact binary value half away from zero. The value scaled by
+    // 1000 (or 100) is exact in an extended long double (53 + 10 bits of 64), so rounding it
+    // there rounds the exact value the same way; dividing back gives the double nearest to the
+    // shown digits, as reading the text back does. The text road stays for what cannot be
+    // scaled exactly: a value too large, not finite, or a platform without the extended type.
+    static_assert(std::numeric_limits<double>::digits == 53);
     const double value = unitsUS ? inches : inches * units::MillimetresPerInch;
-    return QString::number(value, 'f', unitsUS ? 3 : 2).toDouble();
+    const int decimals = unitsUS ? 3 : 2;
+    if constexpr (std::numeric_limits<long double>::digits >= 64) {
+        if (std::isfinite(value) && std::abs(value) < 1e12) {
+            const long double scale = unitsUS ? 1000.0L : 100.0L;
+            const long double rounded = std::round(static_cast<long double>(value) * scale);
+            return static_cast<double>(rounded) / static_cast<double>(scale);
+        }
+    }
+    return QString::number(value, 'f', decimals).toDouble();
 }
 
 std::optional<double> typedInches(QStringView text, bool unitsUS) {
