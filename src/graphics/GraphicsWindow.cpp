@@ -114,6 +114,10 @@ void GraphicsWindow::Tabs_Click(int index) {
     pages_->showTab(index >= 1 ? drawingTabs_.at(static_cast<std::size_t>(index - 1)) : nullptr);
 }
 
+QString GraphicsWindow::printSubject() const {
+    return windowTitle().section(QStringLiteral(" - "), 1);
+}
+
 void GraphicsWindow::printPage(DrawingTab& tab) {
     // The page is named under the header, and the points or areas on it listed with it.
     const QString page = pages_->pageCaption(tab);
@@ -121,8 +125,7 @@ void GraphicsWindow::printPage(DrawingTab& tab) {
     header << page;
     auto* linked = qobject_cast<LinkedEntryPanel*>(tab.sidePanel());
     const QStringList rows = linked ? linked->printedRows() : QStringList();
-    const QString subject =
-        windowTitle().section(QStringLiteral(" - "), 1) + QStringLiteral(" ") + page;
+    const QString subject = printSubject() + QStringLiteral(" ") + page;
     printPages(services_, *this, {setup_.caption, printFileName(setup_.caption, subject)},
                [&](QPrinter& printer) { return tab.printPage(printer, header, rows); });
 }

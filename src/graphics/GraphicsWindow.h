@@ -55,6 +55,8 @@ protected:
                               const QString& title);
     // The lines that head a printed page: the chosen company, location and owner.
     virtual QStringList printHeader() const = 0;
+    // What a printed page is of, for the name of its file: the owner as the caption names it.
+    virtual QString printSubject() const;
 
     // The owner is picked: its pages are ready and the first drawing tab comes to the front.
     // False (with the message shown) when its pages could not be read.

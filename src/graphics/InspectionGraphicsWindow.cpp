@@ -67,6 +67,10 @@ void InspectionGraphicsWindow::inspectionPicked(qint32 inspectionId) {
         inspectionRow_ = cells;
 }
 
+QString InspectionGraphicsWindow::printSubject() const {
+    return select_->chain().chosenTankName() + QStringLiteral(" ") + inspectionRow_.value(0);
+}
+
 QStringList InspectionGraphicsWindow::printHeader() const {
     return {select_->chain().chosenCompanyName(), select_->chain().chosenLocationName(),
             select_->chain().chosenTankName(), inspectionRow_.join(QStringLiteral("     "))};

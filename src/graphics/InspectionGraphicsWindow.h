@@ -28,6 +28,8 @@ public:
 
 protected:
     QStringList printHeader() const override;
+    // The tank and the inspection's date, as the caption shows it.
+    QString printSubject() const override;
 
 private slots:
     void inspectionPicked(qint32 inspectionId);

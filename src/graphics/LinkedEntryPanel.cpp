@@ -192,6 +192,9 @@ void LinkedEntryPanel::Cmd_Add_Click() {
         return;
     boxes_.front()->setEnabled(true);
     cancel_->setEnabled(true);
+    // A question asked on the way (the reading's type) took the window's focus with it: the
+    // window is made active again, so that typing goes into the first box.
+    window()->activateWindow();
     boxes_.front()->setFocus();
 }
 

@@ -262,6 +262,8 @@ TEST_F(InspectionGraphicsWindowTest, AnAreaIsTiedToAnotherOnlyWhenTheUserSaysSo)
     const QString pdf = file.folder() + QStringLiteral("/edge.pdf");
     t.printers.setFallbackPdf(pdf);
     click("Cmd_Print1");
+    EXPECT_EQ(t.printers.jobs().back().fileName,
+              QStringLiteral("Inspection Graphics - T-101 01_Mar_2023 Edge.pdf"));
     const QString page = pdfPages(pdf).value(0);
     EXPECT_TRUE(page.contains(QStringLiteral("E-2")));
     EXPECT_FALSE(page.contains(QStringLiteral("E-1")));
