@@ -242,6 +242,20 @@ QString readingsDatabase() {
     return path;
 }
 
+namespace {
+
+// An inspection of a tank, numbered after its key.
+Status addInspection(Database& db, int id, int tank, const QDate& date) {
+    auto q = db.exec(QStringLiteral("INSERT INTO Inspection (InspectionID, TankID, InspectionNum, "
+                                    "InspectionDate, InspectionType) VALUES (?, ?, ?, ?, 4)"),
+                     {id, tank, QStringLiteral("I-%1").arg(id), date.toString(Qt::ISODate)});
+    if (!q)
+        return q.takeError();
+    return {};
+}
+
+} // namespace
+
 QString reportDatabase() {
     static QTemporaryDir dir;
     static const QString path = [] {
@@ -258,13 +272,8 @@ QString reportDatabase() {
                     const int id = (tank - 1) * InspectionsPerTank + k + 1;
                     const QDate date = QDate(2000, 1, 1).addYears(2 * k);
                     inspections.emplace_back(id, date);
-                    if (auto q = db.exec(
-                            QStringLiteral("INSERT INTO Inspection (InspectionID, TankID, "
-                                           "InspectionNum, InspectionDate, InspectionType) "
-                                           "VALUES (?, ?, ?, ?, 4)"),
-                            {id, tank, QStringLiteral("I-%1").arg(id), date.toString(Qt::ISODate)});
-                        !q)
-                        return q.takeError();
+                    if (auto added = addInspection(db, id, tank, date); !added)
+                        return added;
                 }
             }
             return {};
@@ -293,13 +302,8 @@ QString fleetDatabase() {
                     const int id = (tank - 1) * FleetInspectionsPerTank + k + 1;
                     const QDate date = QDate(2012, 1, 1).addYears(6 * k).addDays(tank % 300);
                     inspections.emplace_back(id, date);
-                    if (auto q = db.exec(
-                            QStringLiteral("INSERT INTO Inspection (InspectionID, TankID, "
-                                           "InspectionNum, InspectionDate, InspectionType) "
-                                           "VALUES (?, ?, ?, ?, 4)"),
-                            {id, tank, QStringLiteral("I-%1").arg(id), date.toString(Qt::ISODate)});
-                        !q)
-                        return q.takeError();
+                    if (auto added = addInspection(db, id, tank, date); !added)
+                        return added;
                 }
                 if (tank % 10 != 0)
                     continue;
