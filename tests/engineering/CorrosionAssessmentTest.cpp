@@ -154,6 +154,21 @@ TEST(CorrosionAssessment, RatesLivesIntervalsAndStatusByHand) {
          5,
          false,
          PointStatus::Sound},
+        // The last two readings are two months apart, which gives no rate: the short-term rate
+        // runs from 2012, the newest reading at least six months older. 0.06 over 1,521 days;
+        // long term 0.08 over 2,982 days. RCA 0.14.
+        {"the last two too close",
+         {r("J", "01/Jan/2008", 0.520, 2), r("J", "01/Jan/2012", 0.500, 2),
+          r("J", "01/Jan/2016", 0.460, 2), r("J", "01/Mar/2016", 0.440, 2)},
+         0.08 / (2982 / 365.25),
+         0.06 / (1521 / 365.25),
+         0.06 / (1521 / 365.25),
+         0.14,
+         0.14 / (0.06 / (1521 / 365.25)),
+         0.14 / (2 * 0.06 / (1521 / 365.25)),
+         0.14 / (4 * 0.06 / (1521 / 365.25)),
+         false,
+         PointStatus::Sound},
         {"no minimum",
          {r("I", "01/Jan/2020", 0.5, 5)},
          None,
