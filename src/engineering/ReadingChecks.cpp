@@ -281,8 +281,13 @@ void checkEntries(std::vector<Entry>& entries, TankFacts& tank, bool shownUS) {
         e.flags.clear();
         if (!e.error.isEmpty())
             continue;
+        // A point ID that only looks like one of the tank's is most likely that point, so it
+        // takes that point's course; its red flag asks the user all the same.
         if (e.course == 0)
             e.course = tank.history.course(e.pointId);
+        if (e.course == 0)
+            if (const QStringList alike = tank.history.similarTo(e.pointId); !alike.isEmpty())
+                e.course = tank.history.course(alike.first());
         if (e.course == 0) {
             e.error = QStringLiteral("no course, and the point has no earlier reading to take "
                                      "one from");

@@ -147,9 +147,9 @@ struct TankFacts {
 // The flags of one reading of the tank, as check gives them, against the facts.
 Flags checkReading(const Candidate& reading, const TankFacts& tank, bool shownUS);
 
-// Checks entries in order: an entry without a course takes its point's (an error when the point
-// has none), and each entry without an error is flagged against the tank and the entries before
-// it, then added to the tank's history.
+// Checks entries in order: an entry without a course takes its point's, or that of a point it
+// looks like (an error when there is none), and each entry without an error is flagged against the
+// tank and the entries before it, then added to the tank's history.
 void checkEntries(std::vector<Entry>& entries, TankFacts& tank, bool shownUS);
 
 } // namespace korvane::readingcheck

@@ -194,6 +194,7 @@ TEST(ReadingChecks, EntriesAreCheckedInOrderAgainstTheTankAndEachOther) {
     EXPECT_EQ(entries[5].error, QString());
     EXPECT_EQ(described(entries[5].flags),
               QStringLiteral("similar: new point; the tank has C2-E1"));
+    EXPECT_EQ(entries[5].course, 3); // the course of the point it looks like
 }
 
 } // namespace
