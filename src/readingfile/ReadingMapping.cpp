@@ -51,11 +51,19 @@ Thickness readThickness(const QString& cell, bool decimalComma) {
     return t;
 }
 
-int titleColumn(const QStringList& titles, const QStringList& words, QList<int> taken) {
-    for (const QString& word : words)
-        for (int c = 0; c < titles.size(); ++c)
-            if (!taken.contains(c) && titles[c].toCaseFolded().contains(word))
-                return c;
+// The first column not taken whose title has a word beginning with one of the keys (short keys,
+// such as "id" or "in", must be the whole word), trying the keys in order.
+int titleColumn(const QStringList& titles, const QStringList& keys, const QList<int>& taken) {
+    static const QRegularExpression between(QStringLiteral("[^\\p{L}\\p{N}]+"));
+    for (const QString& key : keys)
+        for (int c = 0; c < titles.size(); ++c) {
+            if (taken.contains(c))
+                continue;
+            const QStringList words = titles[c].toCaseFolded().split(between, Qt::SkipEmptyParts);
+            for (const QString& word : words)
+                if (key.size() < 3 ? word == key : word.startsWith(key))
+                    return c;
+        }
     return NoColumn;
 }
 
@@ -152,8 +160,9 @@ Mapping guessMapping(const Table& table) {
             pick({QStringLiteral("course"), QStringLiteral("shell"), QStringLiteral("component")});
         m.point = pick({QStringLiteral("point"), QStringLiteral("tml"), QStringLiteral("cml"),
                         QStringLiteral("location"), QStringLiteral("id"), QStringLiteral("tag")});
-        m.thickness = pick({QStringLiteral("thick"), QStringLiteral("reading"),
-                            QStringLiteral("value"), QStringLiteral("mm"), QStringLiteral("in")});
+        m.thickness = pick({QStringLiteral("thick"), QStringLiteral("thk"),
+                            QStringLiteral("reading"), QStringLiteral("value"),
+                            QStringLiteral("wall"), QStringLiteral("mm"), QStringLiteral("in")});
         if (m.point != NoColumn && m.thickness != NoColumn)
             return m;
     }
@@ -169,7 +178,7 @@ Mapping guessMapping(const Table& table) {
                 continue;
             ++rows;
             const Thickness t = readThickness(cell, table.delimiter != u',');
-            if (t.value && *t.value > 0 && *t.value < 80)
+            if (t.value && !t.unknownUnit && *t.value > 0 && *t.value < 80)
                 ++plates;
             else if (!isNumber(cell) && !readsAsDate(cell))
                 ++texts;
