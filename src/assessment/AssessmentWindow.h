@@ -21,7 +21,8 @@ class AssessmentModel;
 // top (the shortest remaining life and its point, the intervals the readings allow against the
 // schedule's) and one row per measurement location with its readings, rates, remaining
 // allowance and life, allowed intervals and status, worst first. Columns sort by a click on
-// their title. "Print" runs the stored report of the same figures.
+// their title. "Print" runs the stored report of the same figures; "Trend", or a double click on a
+// row, charts the point's readings over time.
 class AssessmentWindow : public QDialog {
     Q_OBJECT
 
@@ -38,6 +39,7 @@ protected:
 
 private slots:
     void Cmd_Print_Click();
+    void Cmd_Trend_Click();
 
 private:
     void showSummary(const assessment::TankAssessment& tank);
@@ -50,12 +52,14 @@ private:
 
     Session& session_;
     Services& services_;
+    QString tankName_;
     AssessmentModel* model_ = nullptr;
     QTableView* Grid_Assessment = nullptr;
     QLabel* Label_Life = nullptr;
     QLabel* Label_UT = nullptr;
     QLabel* Label_External = nullptr;
     QPushButton* Cmd_Print = nullptr;
+    QPushButton* Cmd_Trend = nullptr;
     QPushButton* Cmd_Close = nullptr;
     std::vector<int> preferredWidths_; // each column's width for its whole texts
     bool fitted_ = false;
