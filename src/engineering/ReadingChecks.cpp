@@ -162,14 +162,19 @@ Flags check(const Candidate& reading, const Context& context, const Settings& se
     }
 
     if (previous && !otherUnit) {
-        const QString year = QString::number(previous->date.year());
-        const QString change = QStringLiteral("(%1 -> %2)")
-                                   .arg(shown(previous->inches, shownUS), shown(inches, shownUS));
+        // The reasons are written only for a reading that needs one: most need none.
+        const auto year = [&] {
+            return QString::number(previous->date.year());
+        };
+        const auto change = [&] {
+            return QStringLiteral("(%1 -> %2)")
+                .arg(shown(previous->inches, shownUS), shown(inches, shownUS));
+        };
         const double grown = inches - previous->inches;
         const double years = static_cast<double>(previous->date.daysTo(reading.date)) / DaysPerYear;
         if (grown > settings.gaugeTolerance + Slack) {
             flags.push_back(
-                {Kind::Thicker, QStringLiteral("thicker than %1 %2").arg(year, change)});
+                {Kind::Thicker, QStringLiteral("thicker than %1 %2").arg(year(), change())});
         } else if (const double lost = -grown; lost > 0) {
             const double share = previous->inches > 0 ? lost / previous->inches : 1.0;
             const double allowed =
@@ -177,17 +182,17 @@ Flags check(const Candidate& reading, const Context& context, const Settings& se
             if (share > LostShareLimit + Slack)
                 flags.push_back(
                     {Kind::Thinner, QStringLiteral("thinner than %1 %2: %3% lost, a likely slip")
-                                        .arg(year, change)
+                                        .arg(year(), change())
                                         .arg(std::round(share * 100))});
             else if (lost > allowed + Slack)
                 flags.push_back(
                     {Kind::Thinner,
                      years > 0
                          ? QStringLiteral("thinner than %1 %2: %3, more than %4, a likely slip")
-                               .arg(year, change, rateText(lost / years, shownUS),
+                               .arg(year(), change(), rateText(lost / years, shownUS),
                                     rateText(settings.plausibleRate, shownUS))
                          : QStringLiteral("thinner than %1 %2 on the same day, a likely slip")
-                               .arg(year, change)});
+                               .arg(year(), change())});
         }
         if (reading.date < addMonths(previous->date, SoonMonths))
             flags.push_back(

@@ -3,7 +3,6 @@
 #include "common/DateText.h"
 #include "data/Database.h"
 #include "data/Engine.h"
-#include "data/FieldValue.h"
 #include "data/Layout.h"
 #include "storage/InspectionRecords.h"
 
@@ -102,27 +101,26 @@ Status storeEntries(const QString& databaseName, qint32 inspectionId,
                              QStringLiteral("DateTaken"),
                              QStringLiteral("TakenBy"),
                              ChecksField};
-    return db->transaction([&]() -> Status {
-        for (const readingcheck::Entry* e : entries) {
-            if (!e->error.isEmpty() || !e->inches)
-                return Error{
-                    QStringLiteral("Line %1 cannot be stored: %2")
-                        .arg(e->line)
-                        .arg(e->error.isEmpty() ? QStringLiteral("no thickness") : e->error)};
-            auto date = fieldvalue::toStored(formatDate(e->date), layout::FieldType::Date,
-                                             QStringLiteral("DateTaken"));
-            if (!date)
-                return date.takeError();
-            const QString checks = readingcheck::flagsText(e->flags);
-            auto inserted = db->insertRow(Thickness, fields,
-                                          {inspectionId, e->pointId, e->course, *e->inches, *date,
-                                           e->takenBy.isEmpty() ? QVariant() : QVariant(e->takenBy),
-                                           checks.isEmpty() ? QVariant() : QVariant(checks)});
-            if (!inserted)
-                return inserted.takeError();
-        }
-        return {};
-    });
+    std::vector<QVariantList> rows;
+    rows.reserve(entries.size());
+    for (const readingcheck::Entry* e : entries) {
+        if (!e->error.isEmpty() || !e->inches)
+            return Error{QStringLiteral("Line %1 cannot be stored: %2")
+                             .arg(e->line)
+                             .arg(e->error.isEmpty() ? QStringLiteral("no thickness") : e->error)};
+        if (!e->date.isValid())
+            return Error{QStringLiteral("Line %1 cannot be stored: no date").arg(e->line)};
+        // A date is stored as its yyyy-mm-dd text (see fieldvalue::toStored).
+        const QString date = e->date.toString(Qt::ISODate);
+        const QString checks = readingcheck::flagsText(e->flags);
+        rows.push_back({inspectionId, e->pointId, e->course, *e->inches, date,
+                        e->takenBy.isEmpty() ? QVariant() : QVariant(e->takenBy),
+                        checks.isEmpty() ? QVariant() : QVariant(checks)});
+    }
+    auto stored = db->insertRows(Thickness, fields, rows);
+    if (!stored)
+        return stored.takeError();
+    return {};
 }
 
 QString rejectedCsv(const std::vector<const readingcheck::Entry*>& entries) {
