@@ -11,6 +11,7 @@
 #include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
@@ -43,6 +45,14 @@ constexpr int PreviewRows = 12;
 enum Column { Accept, Line, Point, Given, Thickness, Course, Date, TakenBy, CheckColumn, Count };
 
 // The caption of a column of the file: its title when the first row holds titles.
+// Where the mapping of a file layout is remembered: the layout's key may hold any character, so
+// the settings know it by a digest of it.
+QString layoutSetting(const readingfile::Table& table, bool titled) {
+    const QByteArray digest = QCryptographicHash::hash(
+        readingfile::layoutKey(table, titled).toUtf8(), QCryptographicHash::Sha1);
+    return LayoutsKey + QString::fromLatin1(digest.toHex());
+}
+
 QString columnCaption(const readingfile::Table& table, int column, bool titled) {
     QString letters;
     for (int n = column + 1; n > 0; n = (n - 1) / 26)
@@ -209,8 +219,7 @@ ReadingImportWindow::ReadingImportWindow(Session& session, Services& services,
     readingfile::Mapping m = readingfile::guessMapping(table_);
     const QSettings settings;
     for (bool titled : {m.headerRow, !m.headerRow}) {
-        const QString remembered =
-            settings.value(LayoutsKey + readingfile::layoutKey(table_, titled)).toString();
+        const QString remembered = settings.value(layoutSetting(table_, titled)).toString();
         if (const auto known = readingfile::Mapping::fromText(remembered);
             known && known->headerRow == titled) {
             m = *known;
@@ -335,6 +344,7 @@ void ReadingImportWindow::buildReviewPage() {
     setUpRowGrid(*Grid_Review);
     Grid_Review->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Grid_Review->horizontalHeader()->setStretchLastSection(true);
+    Grid_Review->installEventFilter(this);
 
     Cmd_AcceptAll = commandButton(page, "Cmd_AcceptAll", QStringLiteral("Accept &All"),
                                   QStringLiteral("Tick every row that can be stored"));
@@ -520,7 +530,7 @@ void ReadingImportWindow::Cmd_Check_Click() {
     const readingfile::Mapping m = mapping();
     if (m.point == NoColumn || m.thickness == NoColumn)
         return;
-    QSettings().setValue(LayoutsKey + readingfile::layoutKey(table_, m.headerRow), m.toText());
+    QSettings().setValue(layoutSetting(table_, m.headerRow), m.toText());
     {
         BusyScope busy(services_.pointer, *this);
         checkRows();
@@ -534,6 +544,25 @@ void ReadingImportWindow::Cmd_Check_Click() {
 void ReadingImportWindow::Cmd_Back_Click() {
     Pages->setCurrentIndex(0);
     List_Point->setFocus();
+}
+
+bool ReadingImportWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Grid_Review && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        std::vector<std::size_t> rows;
+        for (const QModelIndex& index : Grid_Review->selectionModel()->selectedRows())
+            if (entries_[static_cast<std::size_t>(index.row())].error.isEmpty())
+                rows.push_back(static_cast<std::size_t>(index.row()));
+        // Any of them unticked: all are ticked; all ticked: all are unticked.
+        const bool tick =
+            std::any_of(rows.begin(), rows.end(), [this](std::size_t r) { return !accepted_[r]; });
+        for (std::size_t r : rows)
+            accepted_[r] = tick ? 1 : 0;
+        review_->acceptedChanged();
+        showSummary();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReadingImportWindow::Cmd_AcceptAll_Click() {

@@ -49,6 +49,10 @@ public:
     // How many readings "OK" stored.
     int storedCount() const { return stored_; }
 
+protected:
+    // Space in the review grid ticks or unticks the chosen rows.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void mappingChanged();
     void Cmd_Check_Click();

@@ -435,8 +435,14 @@ Result<Table> readXlsx(const QString& path) {
             } else if (type == u"b") {
                 value = value == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
             }
-            if (column > 16383)
-                continue;
+            if (column >= MaxColumns) {
+                if (value.trimmed().isEmpty())
+                    continue;
+                return Error{QStringLiteral("The sheet has a cell beyond column %1 (row %2); "
+                                            "save the readings in the first columns.")
+                                 .arg(MaxColumns)
+                                 .arg(rowNumber)};
+            }
             while (row.size() <= column)
                 row << QString();
             row[column] = value.trimmed();

@@ -16,6 +16,8 @@ namespace korvane::readingfile {
 // Files larger than this are refused rather than read into memory.
 inline constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 inline constexpr int MaxRows = 200000;
+// A sheet's cells stand at their column: one far to the right would make every row that wide.
+inline constexpr int MaxColumns = 1000;
 
 struct Table {
     // The rows that hold anything, each as many cells as it has (rows may differ).

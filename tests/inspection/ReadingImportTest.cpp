@@ -233,7 +233,13 @@ TEST_F(ReadingImportTest, MetricReviewAndTheOtherUnitOnRequest) {
             rowTexts(m, 1),
             (QStringList{"", "3", "C3-100", "0.344", "0.34", "Course 3", "05/Mar/2024", "J. Ames",
                          "looks like inches, not millimetres: 0.34 inches is 8.74 mm"}));
-        child<QTableView>(w, "Grid_Review")->selectRow(1);
+        // Space ticks the chosen row, and again unticks it.
+        auto* grid = child<QTableView>(w, "Grid_Review");
+        grid->selectRow(1);
+        QTest::keyClick(grid, Qt::Key_Space);
+        EXPECT_EQ(m->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+        QTest::keyClick(grid, Qt::Key_Space);
+        EXPECT_EQ(m->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
         child<QPushButton>(w, "Cmd_Convert")->click();
         EXPECT_EQ(rowTexts(m, 1)[4], QStringLiteral("8.74"));
         EXPECT_EQ(rowTexts(m, 1)[8], QString());

@@ -1,7 +1,9 @@
 #include "readingfile/ReadingTable.h"
 
+#include "readingfile/ReadingMapping.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -164,6 +166,32 @@ TEST(ReadingTable, FilesThatAreNoTableSayWhy) {
         EXPECT_TRUE(table.error().startsWith(QString::fromLatin1(c.message)))
             << table.error().toStdString();
     }
+}
+
+// The hostile files of the fuzz corpus: each is read, or refused with a reason, and a row read
+// is a reading or says why not; nothing crashes or runs away.
+TEST(ReadingTable, HostileFilesAreReadOrRefused) {
+    const QDir corpus(QStringLiteral(KORVANE_GAUGE_CORPUS_DIR));
+    const QStringList names = corpus.entryList(QDir::Files, QDir::Name);
+    ASSERT_GE(names.size(), 10) << corpus.path().toStdString();
+    QStringList refused;
+    for (const QString& name : names) {
+        auto table = readTableFile(corpus.filePath(name));
+        if (!table) {
+            EXPECT_FALSE(table.error().isEmpty()) << name.toStdString();
+            refused << name;
+            continue;
+        }
+        EXPECT_EQ(table->rows.size(), table->lines.size()) << name.toStdString();
+        for (const auto& row :
+             mapRows(*table, guessMapping(*table),
+                     {QDate(2024, 3, 5), QStringLiteral("A"), 4, QDate(2024, 6, 15)}))
+            EXPECT_TRUE(!row.error.isEmpty() || (row.inches && *row.inches > 0))
+                << name.toStdString() << " line " << row.line;
+    }
+    // The workbooks that are no workbook, or point outside themselves, or reach too far right.
+    EXPECT_EQ(refused, (QStringList{"bad-shared-index.xlsx", "entity.xlsx", "sheet-outside.xlsx",
+                                    "truncated.xlsx"}));
 }
 
 } // namespace
