@@ -186,9 +186,15 @@ QChart* TrendWindow::makeChart() const {
 
     auto* readings = new QLineSeries;
     readings->setName(QStringLiteral("Readings"));
+    const QColor readingColour(20, 40, 140);
+    QPen readingPen(readingColour);
+    readingPen.setWidthF(2);
+    readings->setPen(readingPen);
     auto* marks = new QScatterSeries;
     marks->setName(QStringLiteral("Readings"));
     marks->setMarkerSize(9);
+    marks->setColor(readingColour);
+    marks->setBorderColor(readingColour);
     for (const assessment::Reading& r : trend_.readings) {
         readings->append(msecs(r.date), r.inches * factor);
         marks->append(msecs(r.date), r.inches * factor);
@@ -243,7 +249,7 @@ QChart* TrendWindow::makeChart() const {
         s->setName(QStringLiteral("Next UT %1").arg(formatDate(*trend_.nextUt)));
         s->append(msecs(*trend_.nextUt), low - margin);
         s->append(msecs(*trend_.nextUt), high + margin);
-        QPen pen(QColor(30, 60, 200));
+        QPen pen(QColor(120, 60, 160));
         pen.setStyle(Qt::DashDotLine);
         pen.setWidthF(1.5);
         s->setPen(pen);

@@ -302,7 +302,9 @@ void ReadingImportWindow::buildMappingPage() {
     units->addWidget(List_Unit, 1);
     units->addWidget(new QLabel(QStringLiteral("otherwise"), page));
     units->addWidget(List_FileUnit);
-    form->addRow(QStringLiteral("&Unit"), units);
+    auto* unitLabel = new QLabel(QStringLiteral("&Unit"), page);
+    unitLabel->setBuddy(List_Unit);
+    form->addRow(unitLabel, units);
     form->addRow(QStringLiteral("C&ourse"), List_Course);
     form->addRow(QStringLiteral("&Date Taken"), List_Date);
     form->addRow(QStringLiteral("Taken &By"), List_TakenBy);

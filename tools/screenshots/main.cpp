@@ -265,15 +265,14 @@ bool importAndTrendWindows(Session& session, Services& services, const QDir& fol
     for (const auto& [point, r] : latest) {
         QString id = point;
         double value = r.reading - 0.004;
-        QString unit = QStringLiteral("in");
+        const QString unit = QStringLiteral("in");
         if (n == 3)
             value = value / 10; // a dropped digit
-        else if (n == 6) {
-            value = value * 25.4;
-            unit = QStringLiteral("in"); // millimetres in an inch column
-        } else if (n == 9)
+        else if (n == 6)
+            value = value * 25.4; // millimetres in an inch column
+        else if (n == 9)
             value = r.reading + 0.03;
-        else if (n == 12)
+        else if (n == 8)
             id.replace(QLatin1Char('0'), QLatin1Char('O'))
                 .replace(QLatin1Char('1'), QLatin1Char('I'));
         table.rows << QStringList{id, QString::number(value, 'f', 3), unit,
