@@ -37,8 +37,9 @@ QStringList seriesEnds(QChart* chart, int decimals) {
 // ultrasonic inspection every 5 years, last on 01/Mar/2023. Long term 0.06 / 8 = 0.0075 in/yr
 // reaches 0.280 in 8 years, on 01/Mar/2031; short term 0.04 / 4 = 0.01 in/yr, the rate used,
 // in 6 years, which in binary is a hair short of them: 28/Feb/2029. The line of the next
-// ultrasonic inspection spans the thicknesses shown, with 8% to spare either way. The trend opened by a double click in the assessment,
-// in both units: what it says, where its lines start and end, and its print and exports.
+// ultrasonic inspection spans the thicknesses shown, with 8% to spare either way. The trend opened
+// by a double click in the assessment, in both units: what it says, where its lines start and end,
+// and its print and exports.
 TEST_F(InspectionWindowTest, TheTrendOfAPointFromTheAssessment) {
     TempDir dir;
     const qint32 third = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
