@@ -1,6 +1,7 @@
 #include "assessment/AssessmentWindow.h"
 
 #include "assessment/AssessmentStatus.h"
+#include "assessment/TrendWindow.h"
 #include "common/DateText.h"
 #include "common/NumberFormat.h"
 #include "common/Units.h"
@@ -314,7 +315,7 @@ private:
 
 AssessmentWindow::AssessmentWindow(Session& session, Services& services, const QString& tankName,
                                    QWidget* parent)
-    : QDialog(parent), session_(session), services_(services) {
+    : QDialog(parent), session_(session), services_(services), tankName_(tankName) {
     setObjectName(QStringLiteral("FormAssessment"));
     setWindowTitle(QStringLiteral("Corrosion Assessment - ") + tankName);
     setModal(true);
@@ -349,9 +350,14 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     Cmd_Export = commandButton(this, "Cmd_Export", QStringLiteral("E&xport..."),
                                QStringLiteral("Write the points to a CSV file or an Excel "
                                               "workbook, in the order shown"));
+    Cmd_Trend = commandButton(this, "Cmd_Trend", QStringLiteral("&Trend"),
+                              QStringLiteral("The chosen point's readings over time, with its "
+                                             "rates and the date it reaches its minimum"));
     Cmd_Close = commandButton(this, "Cmd_Close", QStringLiteral("Close"));
     connect(Cmd_Print, &QPushButton::clicked, this, &AssessmentWindow::Cmd_Print_Click);
     connect(Cmd_Export, &QPushButton::clicked, this, &AssessmentWindow::Cmd_Export_Click);
+    connect(Cmd_Trend, &QPushButton::clicked, this, &AssessmentWindow::Cmd_Trend_Click);
+    connect(Grid_Assessment, &QTableView::doubleClicked, this, &AssessmentWindow::Cmd_Trend_Click);
     connect(Cmd_Close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* summary = new QVBoxLayout;
@@ -362,6 +368,7 @@ AssessmentWindow::AssessmentWindow(Session& session, Services& services, const Q
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Cmd_Print);
     buttons->addWidget(Cmd_Export);
+    buttons->addWidget(Cmd_Trend);
     buttons->addStretch();
     buttons->addWidget(Cmd_Close);
     auto* layout = new QVBoxLayout(this);
@@ -548,6 +555,17 @@ void AssessmentWindow::Cmd_Export_Click() {
     exportSheet(*this, services_, QStringLiteral("Export Corrosion Assessment"),
                 exportSuggestion(session_.DatabaseName, windowTitle(), QStringLiteral("xlsx")),
                 [this] { return shownSheet(); });
+}
+
+void AssessmentWindow::Cmd_Trend_Click() {
+    const QModelIndex current = Grid_Assessment->currentIndex();
+    if (!current.isValid()) {
+        services_.prompts.message(QStringLiteral("Choose a point in the list first."),
+                                  QStringLiteral("Trend"), Prompts::Icon::Information);
+        return;
+    }
+    const QString pointId = Grid_Assessment->model()->index(current.row(), Point).data().toString();
+    showTrend(*this, session_, services_, tankName_, pointId);
 }
 
 void showAssessment(QWidget& opener, Session& session, Services& services,

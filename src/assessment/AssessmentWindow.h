@@ -23,7 +23,8 @@ class AssessmentModel;
 // schedule's) and one row per measurement location with its readings, rates, remaining
 // allowance and life, allowed intervals and status, worst first. Columns sort by a click on
 // their title. "Print" runs the stored report of the same figures; "Export..." writes them, as
-// shown, to a CSV file or an Excel workbook.
+// shown, to a CSV file or an Excel workbook; "Trend", or a double click on a row, charts the
+// point's readings over time.
 class AssessmentWindow : public QDialog {
     Q_OBJECT
 
@@ -41,6 +42,7 @@ protected:
 private slots:
     void Cmd_Print_Click();
     void Cmd_Export_Click();
+    void Cmd_Trend_Click();
 
 private:
     // The points as the grid shows them, in its order, for "Export...".
@@ -55,6 +57,7 @@ private:
 
     Session& session_;
     Services& services_;
+    QString tankName_;
     AssessmentModel* model_ = nullptr;
     QTableView* Grid_Assessment = nullptr;
     QLabel* Label_Life = nullptr;
@@ -62,6 +65,7 @@ private:
     QLabel* Label_External = nullptr;
     QPushButton* Cmd_Print = nullptr;
     QPushButton* Cmd_Export = nullptr;
+    QPushButton* Cmd_Trend = nullptr;
     QPushButton* Cmd_Close = nullptr;
     std::vector<int> preferredWidths_; // each column's width for its whole texts
     bool fitted_ = false;

@@ -43,8 +43,15 @@ public:
 
     // The row with a rowid as stored now; an image that does not exist when no row has it.
     Result<RowImage> read(const QString& table, qint64 rowid);
+    // The row with a rowid just added with these fields and stored values: in a file, made from
+    // them without reading the row back; on a server, read.
+    Result<RowImage> written(const QString& table, qint64 rowid, const QStringList& fields,
+                             const QVariantList& values);
 
     Status added(const QString& table, const RowImage& after);
+    // The same for many rows added to one table, their history written a few hundred rows to a
+    // statement.
+    Status addedRows(const QString& table, const std::vector<RowImage>& rows);
     // A row before it was changed, and the fields and stored values written to it: one entry for
     // each field whose value is not what it was.
     Status changed(const QString& table, const RowImage& before, const QStringList& fields,
@@ -68,6 +75,8 @@ private:
     // The first row read, as the image of a row of the table.
     static RowImage image(const TableFields& table, const StoredRows& rows);
     Status write(const QString& table, const RowImage& row, const std::vector<Line>& lines);
+    // Writes one line for each of many rows of a table.
+    Status write(const QString& table, const std::vector<std::pair<const RowImage*, Line>>& lines);
     Result<std::optional<qint32>> tankOfInspection(qint32 inspectionId);
     Status requireTable();
 

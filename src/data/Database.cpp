@@ -102,6 +102,41 @@ Result<qint64> Database::insertRow(const QString& table, const QStringList& fiel
     return rowid;
 }
 
+Result<qint64> Database::insertRows(const QString& table, const QStringList& fields,
+                                    const std::vector<QVariantList>& rows) {
+    if (!connection_)
+        return Error{QStringLiteral("The database is not open.")};
+    if (fields.isEmpty())
+        return Error{QStringLiteral("No fields to add rows with.")};
+    QStringList names;
+    for (const QString& field : fields)
+        names << quoteIdentifier(field);
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(quoteIdentifier(table), names.join(QLatin1String(", ")),
+                 QStringList(fields.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+    const bool recorded = history::ChangeRecorder::records(table);
+    Status written = transaction([&]() -> Status {
+        std::vector<history::RowImage> images;
+        images.reserve(recorded ? rows.size() : 0);
+        for (const QVariantList& values : rows) {
+            auto id = connection_->engine->insert(sql, values);
+            if (!id)
+                return id.takeError();
+            if (!recorded)
+                continue;
+            auto after = connection_->changes().written(table, *id, fields, values);
+            if (!after)
+                return after.takeError();
+            images.push_back(std::move(after.value()));
+        }
+        return recorded ? connection_->changes().addedRows(table, images) : Status{};
+    });
+    if (!written)
+        return written.takeError();
+    return static_cast<qint64>(rows.size());
+}
+
 Result<bool> Database::updateRow(const QString& table, qint64 rowid, const QStringList& fields,
                                  const QVariantList& values) {
     if (!connection_)

@@ -75,6 +75,10 @@ public:
     // has the rowid any more (another user deleted it).
     Result<qint64> insertRow(const QString& table, const QStringList& fields,
                              const QVariantList& values);
+    // Many rows of one table, each as insertRow adds it, in one transaction: the statement made
+    // once and the history written in batches. Gives how many rows were added.
+    Result<qint64> insertRows(const QString& table, const QStringList& fields,
+                              const std::vector<QVariantList>& rows);
     Result<bool> updateRow(const QString& table, qint64 rowid, const QStringList& fields,
                            const QVariantList& values);
     Result<bool> deleteRow(const QString& table, qint64 rowid);

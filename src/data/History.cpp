@@ -11,6 +11,7 @@
 #include <QSysInfo>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -107,15 +108,67 @@ bool surelySame(const QVariant& a, const QVariant& b, FieldType type) {
 }
 
 // The values of a row that hold one, drawings left out, as a JSON object of stored texts.
-QString valuesText(const RowImage& row) {
-    QJsonObject values;
-    for (std::size_t i = 0; i < row.fields->size(); ++i) {
-        const layout::FieldDef& f = (*row.fields)[i];
-        if (f.type == FieldType::LongText || !row.values[i].isValid())
-            continue;
-        values.insert(f.name, storedText(row.values[i], f.type));
+// A text as a JSON string: quotes, backslashes and control characters escaped, everything else
+// as it is.
+void appendJsonString(QString& out, const QString& text) {
+    out += QLatin1Char('"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\b':
+            out += QLatin1String("\\b");
+            break;
+        case u'\f':
+            out += QLatin1String("\\f");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
     }
-    return QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
+    out += QLatin1Char('"');
+}
+
+// The values of a row as one JSON object of texts, its names in order, as QJsonDocument writes
+// it compactly; written by hand, since an import writes thousands at once.
+QString valuesText(const RowImage& row) {
+    std::vector<std::size_t> order;
+    order.reserve(row.fields->size());
+    for (std::size_t i = 0; i < row.fields->size(); ++i)
+        if ((*row.fields)[i].type != FieldType::LongText && row.values[i].isValid())
+            order.push_back(i);
+    std::sort(order.begin(), order.end(), [&row](std::size_t a, std::size_t b) {
+        return (*row.fields)[a].name < (*row.fields)[b].name;
+    });
+    QString out;
+    out.reserve(static_cast<qsizetype>(order.size() * 24 + 2));
+    out += QLatin1Char('{');
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        const std::size_t i = order[n];
+        if (n > 0)
+            out += QLatin1Char(',');
+        appendJsonString(out, (*row.fields)[i].name);
+        out += QLatin1Char(':');
+        appendJsonString(out, storedText(row.values[i], (*row.fields)[i].type));
+    }
+    out += QLatin1Char('}');
+    return out;
 }
 
 // The values of an added or deleted row read back, in the order of the table's fields.
@@ -344,6 +397,34 @@ Result<RowImage> ChangeRecorder::read(const QString& table, qint64 rowid) {
     return image(**known, **rows);
 }
 
+Result<RowImage> ChangeRecorder::written(const QString& table, qint64 rowid,
+                                         const QStringList& fields, const QVariantList& values) {
+    if (engine_.dialect() != layout::Dialect::Sqlite)
+        return read(table, rowid);
+    auto known = fieldsOf(table);
+    if (!known)
+        return known.takeError();
+    // In a file the counter key is the rowid, and a field not written holds Null (the layout
+    // gives no field a default): the row is what was written.
+    RowImage image;
+    image.fields = &(*known)->fields;
+    image.values.resize(image.fields->size());
+    for (std::size_t i = 0; i < image.fields->size(); ++i) {
+        const layout::FieldDef& f = (*image.fields)[i];
+        if (f.type == FieldType::Counter) {
+            image.values[i] = rowid;
+            continue;
+        }
+        for (qsizetype at = 0; at < fields.size() && at < values.size(); ++at)
+            if (fields[at].compare(f.name, Qt::CaseInsensitive) == 0) {
+                if (!values[at].isNull())
+                    image.values[i] = values[at];
+                break;
+            }
+    }
+    return image;
+}
+
 RowImage ChangeRecorder::image(const TableFields& table, const StoredRows& rows) {
     RowImage image;
     if (rows.count() == 0)
@@ -360,6 +441,15 @@ Status ChangeRecorder::added(const QString& table, const RowImage& after) {
     if (!after.exists())
         return {};
     return write(table, after, {{actionText(Action::Added), {}, {}, valuesText(after)}});
+}
+
+Status ChangeRecorder::addedRows(const QString& table, const std::vector<RowImage>& rows) {
+    std::vector<std::pair<const RowImage*, Line>> lines;
+    lines.reserve(rows.size());
+    for (const RowImage& row : rows)
+        if (row.exists())
+            lines.emplace_back(&row, Line{actionText(Action::Added), {}, {}, valuesText(row)});
+    return write(table, lines);
 }
 
 Status ChangeRecorder::deleted(const QString& table, const RowImage& before) {
@@ -435,25 +525,21 @@ Status ChangeRecorder::requireTable() {
 
 Status ChangeRecorder::write(const QString& table, const RowImage& row,
                              const std::vector<Line>& lines) {
+    std::vector<std::pair<const RowImage*, Line>> all;
+    all.reserve(lines.size());
+    for (const Line& line : lines)
+        all.emplace_back(&row, line);
+    return write(table, all);
+}
+
+Status ChangeRecorder::write(const QString& table,
+                             const std::vector<std::pair<const RowImage*, Line>>& lines) {
     if (lines.empty())
         return {};
     if (auto ok = requireTable(); !ok)
         return ok;
 
-    QVariant key;
-    for (std::size_t i = 0; i < row.fields->size(); ++i)
-        if ((*row.fields)[i].type == FieldType::Counter)
-            key = row.values[i];
     const QString labelName = labelField(table);
-    const QString label = labelName.isEmpty() ? QString() : row.value(labelName).toString();
-    std::optional<qint32> tank = optionalId(row.value(QStringLiteral("TankID")));
-    const std::optional<qint32> inspection = optionalId(row.value(QStringLiteral("InspectionID")));
-    if (!tank && inspection) {
-        auto owner = tankOfInspection(*inspection);
-        if (!owner)
-            return owner.takeError();
-        tank = *owner;
-    }
     const auto idValue = [](const std::optional<qint32>& id) {
         return id ? QVariant(*id) : QVariant();
     };
@@ -463,28 +549,49 @@ Status ChangeRecorder::write(const QString& table, const RowImage& row,
 
     const QString when = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     const Author& who = author();
-    const QString databaseUser = engine_.userName();
-    QStringList columns, rows;
+    const QVariant databaseUser = textValue(engine_.userName());
+    QStringList columns;
     for (const QString& c : writtenColumns())
         columns << quoteIdentifier(c);
     const QString marks = QLatin1Char('(') +
                           QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
                           QLatin1Char(')');
-    QVariantList values;
-    for (const Line& line : lines) {
-        rows << marks;
-        values << when << who.user << textValue(databaseUser) << who.computer << table
-               << (key.isValid() ? QVariant(key.toLongLong()) : QVariant()) << textValue(label)
-               << line.action << textValue(line.field) << textValue(line.before)
-               << textValue(line.after) << idValue(tank) << idValue(inspection);
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES ")
+                               .arg(quoteIdentifier(Table), columns.join(QLatin1String(", ")));
+    // A few hundred rows to a statement keeps within every engine's limit of bound values.
+    constexpr std::size_t RowsPerStatement = 200;
+    for (std::size_t first = 0; first < lines.size(); first += RowsPerStatement) {
+        const std::size_t last = std::min(lines.size(), first + RowsPerStatement);
+        QVariantList values;
+        values.reserve(static_cast<qsizetype>((last - first) * columns.size()));
+        for (std::size_t i = first; i < last; ++i) {
+            const RowImage& row = *lines[i].first;
+            const Line& line = lines[i].second;
+            QVariant key;
+            for (std::size_t f = 0; f < row.fields->size(); ++f)
+                if ((*row.fields)[f].type == FieldType::Counter)
+                    key = row.values[f];
+            const QString label = labelName.isEmpty() ? QString() : row.value(labelName).toString();
+            std::optional<qint32> tank = optionalId(row.value(QStringLiteral("TankID")));
+            const std::optional<qint32> inspection =
+                optionalId(row.value(QStringLiteral("InspectionID")));
+            if (!tank && inspection) {
+                auto owner = tankOfInspection(*inspection);
+                if (!owner)
+                    return owner.takeError();
+                tank = *owner;
+            }
+            values << when << who.user << databaseUser << who.computer << table
+                   << (key.isValid() ? QVariant(key.toLongLong()) : QVariant()) << textValue(label)
+                   << line.action << textValue(line.field) << textValue(line.before)
+                   << textValue(line.after) << idValue(tank) << idValue(inspection);
+        }
+        const QString statement =
+            insert +
+            QStringList(static_cast<qsizetype>(last - first), marks).join(QLatin1String(", "));
+        if (auto written = engine_.execute(statement, values); !written)
+            return written.takeError();
     }
-    auto written =
-        engine_.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                            .arg(quoteIdentifier(Table), columns.join(QLatin1String(", ")),
-                                 rows.join(QLatin1String(", "))),
-                        values);
-    if (!written)
-        return written.takeError();
     return {};
 }
 

@@ -103,7 +103,11 @@ TableDef thicknessTable() {
              {QStringLiteral("Course"), Int16},
              {QStringLiteral("Reading"), Double},
              {QStringLiteral("DateTaken"), Date},
-             {QStringLiteral("TakenBy"), Text}}};
+             {QStringLiteral("TakenBy"), Text},
+             // The checks the reading failed when it was stored and the user kept it anyway, one
+             // "word: reason" line each; Null when it passed them, or was stored before the
+             // checks existed. Last, where adding it to an older table puts it too.
+             {QStringLiteral("Checks"), Text}}};
 }
 
 TableDef shellSurveyTable() {
@@ -187,6 +191,11 @@ TableDef preferencesTable() {
     addNumbered(t.fields, QStringLiteral("Custom"), CustomFieldCount, QStringLiteral("_Type"),
                 Int16);
     t.fields.push_back({QStringLiteral("USUnits"), Boolean});
+    // The limits of the checks of a reading: how much thicker than the last reading the gauge
+    // may read (inches), and the fastest plausible corrosion (inches per year). Null for the
+    // program's defaults, as in a file made before they existed.
+    t.fields.push_back({QStringLiteral("GaugeTolerance"), Double});
+    t.fields.push_back({QStringLiteral("PlausibleRate"), Double});
     return t;
 }
 

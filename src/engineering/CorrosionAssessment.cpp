@@ -2,6 +2,7 @@
 
 #include "common/Csv.h"
 #include "common/DateText.h"
+#include "engineering/ReadingChecks.h"
 
 #include <QHash>
 
@@ -67,8 +68,16 @@ PointAssessment assessPoint(const QString& pointId, const std::vector<Reading>& 
     p.minimum = minimumFor(p.course, minimums);
 
     if (p.previous) {
-        p.longTermRate = rateBetween(*p.first, *p.latest);
-        p.shortTermRate = rateBetween(*p.previous, *p.latest);
+        // Readings less than six months apart give no meaningful rate: the short-term rate is
+        // taken from the newest reading at least that much older than the latest (the older
+        // pair when the last two are close), and neither rate from readings all that recent.
+        const QDate rateBefore = addMonths(p.latest->date, -readingcheck::SoonMonths);
+        const auto base = std::find_if(readings.rbegin() + 1, readings.rend(),
+                                       [&](const Reading& r) { return r.date <= rateBefore; });
+        if (base != readings.rend()) {
+            p.longTermRate = rateBetween(*p.first, *p.latest);
+            p.shortTermRate = rateBetween(*base, *p.latest);
+        }
         for (std::optional<double>* r : {&p.longTermRate, &p.shortTermRate}) {
             if (*r && **r < 0) {
                 p.scatter = true;

@@ -46,6 +46,8 @@ struct PointAssessment {
     int course = 0; // of the latest reading
     std::optional<Reading> first, previous, latest;
     std::optional<double> minimum;
+    // The short-term rate runs from the newest reading at least six months before the latest;
+    // readings closer together than that give no rate.
     std::optional<double> longTermRate, shortTermRate, rate;
     bool scatter = false; // a thickness grew between readings; its rate counts as 0
     std::optional<double> rca, remainingLife;

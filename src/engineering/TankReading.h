@@ -14,6 +14,7 @@ struct TankReading {
     double reading = std::numeric_limits<double>::quiet_NaN(); // inches; NaN when none
     int course = 0;                                            // stored course code; 0 when none
     QString takenBy;
+    QString checks = {}; // the flags kept with the reading (see ReadingChecks.h); empty when none
 };
 
 } // namespace korvane

@@ -1,6 +1,7 @@
 #include "graphics/TmlPointPanel.h"
 
 #include "assessment/AssessmentStatus.h"
+#include "assessment/TrendWindow.h"
 #include "common/NumberFormat.h"
 #include "common/TextValue.h"
 #include "drawing/DrawingSurface.h"
@@ -9,6 +10,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace korvane {
 
@@ -38,6 +40,12 @@ TmlPointPanel::TmlPointPanel(Session& session, Services& services, LinkedRows<Tm
     thickness_->setMinimumHeight(thickness_->fontMetrics().lineSpacing() * 3);
     addRow(QStringLiteral("Current Thickness"), thickness_);
     connect(&tab, &DrawingTab::pageShown, thickness_, &QLabel::clear);
+    auto* trend = new QPushButton(QStringLiteral("T&rend"));
+    trend->setObjectName(QStringLiteral("Cmd_%1Trend").arg(letters));
+    trend->setToolTip(QStringLiteral("The readings of the point clicked last, or of the point "
+                                     "named above, over time"));
+    connect(trend, &QPushButton::clicked, this, &TmlPointPanel::Cmd_Trend_Click);
+    addRow(trend);
     // What the markers beside the points say.
     auto* legend = new QLabel(statusLegend(true));
     legend->setObjectName(QStringLiteral("Label_%1Legend").arg(letters));
@@ -134,6 +142,16 @@ void TmlPointPanel::Surface_HitObject(double, double) {
     }
     thickness_->setText(pointId + QStringLiteral(": ") +
                         tml::currentThicknessText(latest.value(), session_.UnitsUS));
+    clicked_ = pointId;
+}
+
+void TmlPointPanel::Cmd_Trend_Click() {
+    const QString pointId = !pointId_->text().isEmpty() ? pointId_->text() : clicked_;
+    if (pointId.isEmpty()) {
+        showError(QStringLiteral("Click a point of the drawing first."));
+        return;
+    }
+    showTrend(*this, session_, services_, QString(), pointId);
 }
 
 } // namespace korvane

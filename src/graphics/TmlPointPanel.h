@@ -11,7 +11,8 @@ namespace korvane {
 // (the page it was accepted on and its coordinates), held with the window's other points in
 // `rows` until OK stores them. Beyond what every linked element does,
 // clicking a point shows under "Current Thickness" the latest reading taken there over all the
-// tank's inspections, with its date and inspection, in the units of the Preferences.
+// tank's inspections, with its date and inspection, in the units of the Preferences, and "Trend"
+// charts its readings over time.
 //
 // Controls are named by the tab's letters: for "RF" Text_RFPointID, Text_RFX, Text_RFY,
 // Label_RFThickness, Cmd_RFAdd, Cmd_RFAccept and Cmd_RFCancel.
@@ -32,6 +33,7 @@ protected:
 
 private slots:
     void Surface_HitObject(double x, double y);
+    void Cmd_Trend_Click();
 
 private:
     Session& session_;
@@ -40,6 +42,7 @@ private:
     QLineEdit* x_ = nullptr;
     QLineEdit* y_ = nullptr;
     QLabel* thickness_ = nullptr;
+    QString clicked_; // the point clicked last on this page
 };
 
 } // namespace korvane

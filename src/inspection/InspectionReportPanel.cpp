@@ -175,6 +175,10 @@ QString InspectionReportPanel::inspectionNumber() const {
     return Text_INum->text().trimmed();
 }
 
+QString InspectionReportPanel::inspectedBy() const {
+    return Text_IBy->text();
+}
+
 QString InspectionReportPanel::inspectionDate() const {
     return Text_IDate->text();
 }

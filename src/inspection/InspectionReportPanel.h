@@ -48,6 +48,8 @@ public:
     QString inspectionNumber() const;
     // The inspection's date as its box shows it.
     QString inspectionDate() const;
+    // Who made the inspection, as its box shows it.
+    QString inspectedBy() const;
     // The stored code of the kind the type list shows; the first kind when none is chosen and
     // it may still be, as OK stores it; 0 for an existing inspection stored without one.
     int inspectionType() const;

@@ -1,8 +1,10 @@
 #include "inspection/InspectionWindow.h"
 
 #include "assessment/AssessmentWindow.h"
+#include "common/DateText.h"
 #include "inspection/InspectionReportPanel.h"
 #include "inspection/InspectionReports.h"
+#include "inspection/ReadingImportWindow.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "inspection/ShellSurveyPanel.h"
 #include "inspection/ThicknessPanel.h"
@@ -62,6 +64,7 @@ InspectionWindow::InspectionWindow(Session& session, Services& services, QWidget
             &InspectionWindow::Cmd_AddThickness_Click);
     connect(thickness_, &ThicknessPanel::sessionEnded, this,
             &InspectionWindow::thicknessSessionEnded);
+    connect(thickness_, &ThicknessPanel::importClicked, this, &InspectionWindow::Cmd_Import_Click);
     connect(thickness_, &ThicknessPanel::assessClicked, this, [this] {
         showAssessment(*this, session_, services_, select_->chain().chosenTankName());
     });
@@ -226,9 +229,9 @@ void InspectionWindow::showOpenInspection() {
     report_->focusFirstBox();
 }
 
-void InspectionWindow::Cmd_AddThickness_Click() {
+bool InspectionWindow::readyForReadings() {
     if (!session_.RecordMode || !report_->checkInspection())
-        return;
+        return false;
     if (report_->isNew()) {
         // Readings point at their inspection, so a new inspection is stored before its first
         // reading; Cancel afterwards drops only later changes to the row.
@@ -236,11 +239,29 @@ void InspectionWindow::Cmd_AddThickness_Click() {
             report_->database().transaction([this] { return report_->storeAsItStands(); });
         if (!stored) {
             services_.prompts.message(stored.error(), WindowCaption, Prompts::Icon::Exclamation);
-            return;
+            return false;
         }
         report_->markStored();
         enableHistory();
     }
+    return true;
+}
+
+void InspectionWindow::Cmd_Import_Click() {
+    if (!readyForReadings())
+        return;
+    Tabs->setTabEnabled(TabThickness, true);
+    Tabs->setCurrentIndex(TabThickness);
+    const ReadingImportWindow::Defaults defaults{
+        parseDate(report_->inspectionDate()).value_or(QDate()), report_->inspectedBy()};
+    if (importReadings(*this, session_, services_, defaults))
+        if (Status listed = thickness_->FillTankReadings(); !listed)
+            showAccessError(listed.error());
+}
+
+void InspectionWindow::Cmd_AddThickness_Click() {
+    if (!readyForReadings())
+        return;
     Tabs->setTabEnabled(TabThickness, true);
     Tabs->setCurrentIndex(TabThickness);
     if (Status begun = thickness_->beginSession(); !begun) {

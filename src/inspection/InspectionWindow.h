@@ -46,6 +46,7 @@ private slots:
     void newInspectionChosen();
     void inspectionChosen(qint32 inspectionId);
     void Cmd_AddThickness_Click();
+    void Cmd_Import_Click();
     void thicknessSessionEnded();
     void Cmd_AddShell_Click();
     void Cmd_Graph_Click();
@@ -61,6 +62,9 @@ private:
     void Form_Load();
     void SetToolTipsByUnits();
 
+    // The inspection check before readings are added; a new inspection is stored first, since
+    // readings point at it. False when readings cannot be added (the user was told why).
+    bool readyForReadings();
     // Shows the opened inspection: its tabs enabled, "Insp. Report" in front.
     void showOpenInspection();
     // Empties every tab below the selection and disables them.

@@ -14,6 +14,7 @@
 #include "selection/InspectionGrids.h"
 #include "storage/InspectionDeletion.h"
 #include "storage/InspectionRecords.h"
+#include "storage/ReadingImport.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -23,6 +24,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -39,6 +41,7 @@ using Icon = Prompts::Icon;
 
 const QString ValidationTitle = QStringLiteral("Thickness Data Validation");
 const QString MissingText = QStringLiteral("Data Missing.  All fields must be filled in.");
+const QString CheckTitle = QStringLiteral("Check Reading");
 const QString NotANumberText =
     QStringLiteral("The thickness must be a number greater than 0, such as 0.375 or 9.53.");
 
@@ -126,6 +129,11 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
     Data_Thickness->bind(Text_TTakenBy, QStringLiteral("TakenBy"));
     Data_Thickness->bind(Text_TDateTaken, QStringLiteral("DateTaken"));
     Data_Thickness->bind(Text_PointID, QStringLiteral("PointID"));
+    // The pending reading is checked as it is typed.
+    for (QLineEdit* box : {static_cast<QLineEdit*>(Text_Thickness), Text_PointID,
+                           static_cast<QLineEdit*>(Text_TDateTaken)})
+        connect(box, &QLineEdit::textChanged, this, &ThicknessPanel::showPendingChecks);
+    connect(List_Course, &QComboBox::currentIndexChanged, this, &ThicknessPanel::showPendingChecks);
 
     Cmd_Next =
         commandButton(this, "Cmd_Next", QStringLiteral("&Next"), QStringLiteral("Next Entry"));
@@ -164,6 +172,11 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
     LabelThickness->setObjectName(QStringLiteral("LabelThickness"));
     LabelThickness->setBuddy(Text_Thickness);
     form->addRow(LabelThickness, Text_Thickness);
+    Label_Check = new QLabel(this);
+    Label_Check->setObjectName(QStringLiteral("Label_Check"));
+    Label_Check->setWordWrap(true);
+    Label_Check->hide();
+    form->addRow(Label_Check);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Cmd_Next);
     buttons->addWidget(Cmd_Done);
@@ -200,9 +213,14 @@ ThicknessPanel::ThicknessPanel(Session& session, Services& services, QWidget* pa
                                      "workbook"));
     connect(Cmd_ExportReadings, &QPushButton::clicked, this,
             &ThicknessPanel::Cmd_ExportReadings_Click);
+    Cmd_Import = commandButton(this, "Cmd_Import", QStringLiteral("&Import Readings..."),
+                               QStringLiteral("Readings from a thickness gauge's file (CSV or "
+                                              "Excel), checked before they are stored"));
+    connect(Cmd_Import, &QPushButton::clicked, this, &ThicknessPanel::importClicked);
     auto* tankTitle = new QHBoxLayout;
     tankTitle->addWidget(new QLabel(QStringLiteral("Readings for this tank:"), this));
     tankTitle->addStretch();
+    tankTitle->addWidget(Cmd_Import);
     tankTitle->addWidget(Cmd_ExportReadings);
     tankTitle->addWidget(assess);
     auto* tankBox = new QVBoxLayout;
@@ -304,7 +322,15 @@ Status ThicknessPanel::FillTankReadings() {
         tankReadings_->clear();
         return readings.takeError();
     }
+    facts_.courses = courses_;
+    facts_.minimums = minimums_;
+    facts_.history = readingcheck::PointHistory(*readings);
+    if (auto db = Database::open(session_.DatabaseName)) {
+        if (auto settings = readingimport::readCheckSettings(*db))
+            facts_.settings = *settings;
+    }
     tankReadings_->setReadings(std::move(readings.value()), minimums_, session_.UnitsUS);
+    showPendingChecks();
     return {};
 }
 
@@ -342,6 +368,10 @@ void ThicknessPanel::Cmd_ExportReadings_Click() {
 }
 
 Status ThicknessPanel::beginSession() {
+    // A file made before readings were checked gets the field their flags are kept in; one that
+    // cannot be changed stores readings without them.
+    if (auto db = Database::open(session_.DatabaseName))
+        (void)readingimport::ensureChecksField(*db);
     Status begun = Data_Thickness->refresh();
     if (begun)
         begun = Data_Thickness->recordset().addNew();
@@ -410,9 +440,63 @@ bool ThicknessPanel::CheckThicknessEntry() {
     return true;
 }
 
+readingcheck::Flags ThicknessPanel::pendingFlags() const {
+    const QString point = Text_PointID->text().trimmed();
+    const auto date = parseDate(Text_TDateTaken->text());
+    const int course = thickness::storedCourse(List_Course->currentIndex(), courses_);
+    bool number = false;
+    const double inches = Text_Thickness->tag().toDouble(&number);
+    if (point.isEmpty() || !date || course == 0 || !number)
+        return {};
+    return readingcheck::checkReading({point, *date, inches, course, session_.UnitsUS}, facts_,
+                                      session_.UnitsUS);
+}
+
+void ThicknessPanel::showPendingChecks() {
+    const readingcheck::Flags flags = sessionOpen_ ? pendingFlags() : readingcheck::Flags{};
+    Label_Check->setVisible(!flags.empty());
+    Label_Check->setText(readingcheck::reasons(flags));
+    QPalette palette = Label_Check->palette();
+    palette.setColor(QPalette::WindowText, flagColour(readingcheck::hasRed(flags)));
+    Label_Check->setPalette(palette);
+}
+
+bool ThicknessPanel::confirmFlags(readingcheck::Flags& flags) {
+    const auto other = std::find_if(flags.begin(), flags.end(), [](const readingcheck::Flag& f) {
+        return f.kind == readingcheck::Kind::OtherUnit && f.convertedInches;
+    });
+    if (other != flags.end()) {
+        const bool us = session_.UnitsUS;
+        const QString converted = thickness::shownThickness(*other->convertedInches, us);
+        const QString question =
+            QStringLiteral("This reading %1.\n\nStore it as %2 %3 instead?")
+                .arg(other->reason, converted, us ? QStringLiteral("in") : QStringLiteral("mm"));
+        if (services_.prompts.message(question, CheckTitle, Icon::Question,
+                                      Prompts::Buttons::YesNo) == Prompts::Answer::Yes) {
+            Text_Thickness->setText(converted);
+            flags = pendingFlags();
+        }
+    }
+    if (!readingcheck::hasRed(flags))
+        return true;
+    const QString question = readingcheck::reasons(flags) +
+                             QStringLiteral("\n\nStore this reading anyway?  It is kept with "
+                                            "these reasons.");
+    if (services_.prompts.message(question, CheckTitle, Icon::Exclamation,
+                                  Prompts::Buttons::OkCancel) == Prompts::Answer::Ok)
+        return true;
+    bringForwardAndFocus(*Text_Thickness);
+    Text_Thickness->selectAll();
+    return false;
+}
+
 bool ThicknessPanel::saveReading() {
     if (!CheckThicknessEntry())
         return false;
+    readingcheck::Flags flags = pendingFlags();
+    if (readingcheck::hasRed(flags) && !confirmFlags(flags))
+        return false;
+    const QString checks = readingcheck::flagsText(flags);
     BusyScope busy(services_.pointer, *this);
     Recordset& rs = Data_Thickness->recordset();
     // The key is taken anew just before writing: another program may have added readings
@@ -425,6 +509,9 @@ bool ThicknessPanel::saveReading() {
                             thickness::storedCourse(List_Course->currentIndex(), courses_));
     if (saved)
         saved = rs.setValue(QStringLiteral("Reading"), Text_Thickness->tag().toDouble());
+    if (saved && rs.hasField(QStringLiteral("Checks")))
+        saved =
+            rs.setValue(QStringLiteral("Checks"), checks.isEmpty() ? QVariant() : QVariant(checks));
     const qint32 thicknessId = rs.value(QStringLiteral("ThicknessID")).toInt();
     if (saved) {
         Database db = rs.database();

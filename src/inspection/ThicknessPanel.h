@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "data/Recordset.h"
+#include "engineering/ReadingChecks.h"
 #include "engineering/ThicknessRules.h"
 #include "inspection/InspectionReports.h"
 #include "platform/Services.h"
@@ -66,6 +67,8 @@ signals:
     void sessionEnded();
     // "Corrosion Assessment" was clicked.
     void assessClicked();
+    // "Import Readings..." was clicked.
+    void importClicked();
 
 protected:
     // Enter in the thickness box is "Next".
@@ -84,6 +87,14 @@ private:
     sheet::Sheet tankReadingsSheet() const;
     void setEntryEnabled(bool enabled);
     bool CheckThicknessEntry();
+    // The checks the pending reading fails, against the tank's readings; none until its point,
+    // date, course and thickness are all given.
+    readingcheck::Flags pendingFlags() const;
+    // Shows the pending reading's flags under the thickness, in red or amber.
+    void showPendingChecks();
+    // Asks about the red flags of the pending reading: the other unit's figure is offered, then
+    // the rest are confirmed. False when the user would rather correct the reading.
+    bool confirmFlags(readingcheck::Flags& flags);
     // Writes the pending reading and lists it in the session grid.
     bool saveReading();
     void AddSessionRow(qint32 thicknessId, const QString& date, const QString& pointId,
@@ -113,11 +124,13 @@ private:
     QLineEdit* Text_PointID = nullptr;
     TagBox* Text_Thickness = nullptr;
     QLabel* LabelThickness = nullptr;
+    QLabel* Label_Check = nullptr;
     QPushButton* Cmd_Next = nullptr;
     QPushButton* Cmd_Done = nullptr;
     QPushButton* Cmd_TCancel = nullptr;
     QPushButton* Cmd_DeleteReading = nullptr;
     QPushButton* Cmd_ExportReadings = nullptr;
+    QPushButton* Cmd_Import = nullptr;
     QTableWidget* Grid_ReportReadings = nullptr;
     QTableView* Grid_TankReadings = nullptr;
     TankReadingsModel* tankReadings_ = nullptr;
@@ -125,6 +138,8 @@ private:
     // The tank's courses and minimums, as the grid shows them.
     int courses_ = 0;
     thickness::Minimums minimums_{};
+    // What a typed reading is checked against: the tank's readings and the user's limits.
+    readingcheck::TankFacts facts_;
     bool sessionOpen_ = false;
     // The key behind each row of the session grid.
     std::vector<qint32> SessionThicknessIDs;

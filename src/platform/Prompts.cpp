@@ -74,6 +74,11 @@ QString WidgetPrompts::saveFileName(const QString& title, const QString& filter,
                                         nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
+QString WidgetPrompts::openFileName(const QString& title, const QString& filter,
+                                    const QString& folder) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+}
+
 QString WidgetPrompts::password(const QString& prompt, const QString& title) {
     bool ok = false;
     const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,

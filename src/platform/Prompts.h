@@ -28,6 +28,13 @@ public:
         (void)title, (void)filter, (void)suggestion;
         return {};
     }
+    // Asks for an existing file to read, starting from `folder`; an empty text when the user
+    // cancels. Without a user to ask, nothing is chosen.
+    virtual QString openFileName(const QString& title, const QString& filter,
+                                 const QString& folder) {
+        (void)title, (void)filter, (void)folder;
+        return {};
+    }
     // Asks for a password; what is typed is not shown. An empty text when the user cancels.
     // Without a user to ask, nothing is typed.
     virtual QString password(const QString& prompt, const QString& title) {
@@ -45,6 +52,8 @@ public:
                   const QString& defaultText = QString()) override;
     QString saveFileName(const QString& title, const QString& filter,
                          const QString& suggestion) override;
+    QString openFileName(const QString& title, const QString& filter,
+                         const QString& folder) override;
     QString password(const QString& prompt, const QString& title) override;
 };
 

@@ -1,6 +1,7 @@
 #include "selection/InspectionGrids.h"
 
 #include "engineering/InspectionTypes.h"
+#include "engineering/ReadingChecks.h"
 
 #include <QBrush>
 #include <QFont>
@@ -129,7 +130,11 @@ int TankReadingsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TankReadingsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : 4;
+}
+
+QColor flagColour(bool red) {
+    return red ? QColor(204, 0, 0) : QColor(176, 104, 0);
 }
 
 QVariant TankReadingsModel::data(const QModelIndex& index, int role) const {
@@ -146,6 +151,11 @@ QVariant TankReadingsModel::data(const QModelIndex& index, int role) const {
             return r->pointId;
         case 2:
             return thickness::shownThickness(r->reading, unitsUS_);
+        case 3: {
+            // The reasons the reading was flagged for when it was stored, on one line.
+            return readingcheck::reasons(readingcheck::parseFlags(r->checks))
+                .replace(QLatin1Char('\n'), QStringLiteral("; "));
+        }
         default:
             return {};
         }
@@ -160,8 +170,12 @@ QVariant TankReadingsModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
         if (markable && belowMinimum(index.row()))
             return QBrush(Qt::white);
+        if (index.column() == 3 && !r->checks.isEmpty())
+            return QBrush(flagColour(readingcheck::hasRed(readingcheck::parseFlags(r->checks))));
         return {};
     case Qt::ToolTipRole: {
+        if (index.column() == 3 && !r->checks.isEmpty())
+            return readingcheck::reasons(readingcheck::parseFlags(r->checks));
         const QString where = thickness::courseText(r->course);
         if (markable && belowMinimum(index.row()))
             return QStringLiteral("Below the minimum thickness of %1 (%2)")
@@ -184,6 +198,8 @@ QVariant TankReadingsModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("PointID");
     case 2:
         return unitsUS_ ? QStringLiteral("Reading (in.)") : QStringLiteral("Reading (mm)");
+    case 3:
+        return QStringLiteral("Check");
     default:
         return {};
     }

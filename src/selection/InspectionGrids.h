@@ -4,6 +4,7 @@
 #include "storage/InspectionRecords.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 #include <vector>
 
@@ -45,8 +46,12 @@ private:
     std::vector<InspectionListRow> inspections_;
 };
 
+// The colour of a reading's flags: red for those asked about before storing, amber for the rest.
+QColor flagColour(bool red);
+
 // The rows of Grid_TankReadings: every reading of the tank with its date, point and thickness,
-// the thickness in white on red where it lies below the minimum of its course. Texts and marks
+// the thickness in white on red where it lies below the minimum of its course, and the checks it
+// was flagged by when it was stored, in red or amber. Texts and marks
 // are worked out only for the rows the view shows, so a tank of 100,000 readings fills at once.
 class TankReadingsModel final : public QAbstractTableModel {
     Q_OBJECT

@@ -1,7 +1,12 @@
 #include "shell/PreferencesWindow.h"
 
+#include "common/NumberFormat.h"
+#include "common/TextValue.h"
+#include "common/Units.h"
 #include "data/DataSource.h"
+#include "data/Database.h"
 #include "data/PreferencesRow.h"
+#include "engineering/ReadingChecks.h"
 #include "platform/Keyboard.h"
 
 #include <QCloseEvent>
@@ -24,6 +29,15 @@ QString typeField(int i) {
 }
 QString labelField(int i) {
     return QStringLiteral("Custom%1_Label").arg(i);
+}
+
+const QString ToleranceField = QStringLiteral("GaugeTolerance");
+const QString RateField = QStringLiteral("PlausibleRate");
+
+// A limit in inches (or inches per year) as the box shows it in the database's units.
+QString shownLimit(double inches, bool us) {
+    return us ? formatNumber(inches, u"0.000")
+              : formatNumber(inches * units::MillimetresPerInch, u"0.00");
 }
 
 } // namespace
@@ -94,6 +108,24 @@ PreferencesWindow::PreferencesWindow(Session& session, Services& services, QWidg
     fields->setColumnStretch(4, 1);
     fields->setColumnMinimumWidth(3, 36);
 
+    Frame_Checks = new QGroupBox(QStringLiteral("Thickness Reading Checks"), this);
+    Frame_Checks->setObjectName(QStringLiteral("Frame_Checks"));
+    Text_GaugeTolerance = new QLineEdit(Frame_Checks);
+    Text_GaugeTolerance->setObjectName(QStringLiteral("Text_GaugeTolerance"));
+    Text_GaugeTolerance->setToolTip(QStringLiteral("A reading thicker than the point's last by "
+                                                   "more than this is flagged"));
+    Text_PlausibleRate = new QLineEdit(Frame_Checks);
+    Text_PlausibleRate->setObjectName(QStringLiteral("Text_PlausibleRate"));
+    Text_PlausibleRate->setToolTip(QStringLiteral("A reading thinner than the point's last by "
+                                                  "more than this rate allows is flagged"));
+    auto* checks = new QHBoxLayout(Frame_Checks);
+    checks->addWidget(new QLabel(QStringLiteral("Gauge tolerance"), Frame_Checks));
+    checks->addWidget(Text_GaugeTolerance);
+    checks->addSpacing(24);
+    checks->addWidget(new QLabel(QStringLiteral("Plausible corrosion rate"), Frame_Checks));
+    checks->addWidget(Text_PlausibleRate);
+    checks->addStretch();
+
     Cmd_OK = new QPushButton(QStringLiteral("OK"), this);
     Cmd_OK->setObjectName(QStringLiteral("Cmd_OK"));
     Cmd_OK->setDefault(true);
@@ -113,14 +145,19 @@ PreferencesWindow::PreferencesWindow(Session& session, Services& services, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addLayout(fields);
+    layout->addWidget(Frame_Checks);
     layout->addLayout(buttons);
-    resize(760, 420);
+    resize(760, 480);
     orderFocusByLayout(*this);
 
     Form_Load();
 }
 
 void PreferencesWindow::Form_Load() {
+    // A file made before the reading checks gets their limits' fields (Null: the defaults). One
+    // that cannot be changed goes without, and the limits cannot be set in it.
+    if (auto db = Database::open(session_.DatabaseName))
+        (void)db->addMissingFields(QStringLiteral("Preferences"));
     Data_Preferences->setDatabaseName(session_.DatabaseName);
     Data_Preferences->setRecordSource(QStringLiteral("Preferences"));
     // The row is claimed while the window is open, so a second program is told the table is
@@ -161,6 +198,55 @@ Status PreferencesWindow::ShowPreferences() {
     }
     const bool us = rs.value(QStringLiteral("USUnits")).toBool(); // Null counts as SI
     Opt_Units[us ? 0 : 1]->setChecked(true);
+    showCheckLimits();
+    return {};
+}
+
+void PreferencesWindow::showCheckLimits() {
+    Recordset& rs = Data_Preferences->recordset();
+    const bool present = rs.hasField(ToleranceField) && rs.hasField(RateField);
+    Frame_Checks->setEnabled(present);
+    const auto limit = [&](const QString& field, double fallback) {
+        bool ok = false;
+        const double v = present ? rs.value(field).toDouble(&ok) : 0;
+        return ok && v > 0 ? v : fallback;
+    };
+    // The units of the row as it is stored: the window's units are those it was opened with.
+    const bool us = session_.UnitsUS;
+    shownTolerance_ = shownLimit(limit(ToleranceField, readingcheck::DefaultGaugeTolerance), us);
+    shownRate_ = shownLimit(limit(RateField, readingcheck::DefaultPlausibleRate), us);
+    Text_GaugeTolerance->setText(shownTolerance_);
+    Text_PlausibleRate->setText(shownRate_);
+    const QString unit = us ? QStringLiteral("in.") : QStringLiteral("mm");
+    Frame_Checks->setTitle(
+        QStringLiteral("Thickness Reading Checks (%1, %2 per year)").arg(unit, unit));
+}
+
+Status PreferencesWindow::saveCheckLimits() {
+    Recordset& rs = Data_Preferences->recordset();
+    if (!rs.hasField(ToleranceField) || !rs.hasField(RateField))
+        return {};
+    const bool us = session_.UnitsUS;
+    const struct {
+        QLineEdit* box;
+        const QString& shown;
+        const QString& field;
+        const char* name;
+    } limits[] = {{Text_GaugeTolerance, shownTolerance_, ToleranceField, "gauge tolerance"},
+                  {Text_PlausibleRate, shownRate_, RateField, "plausible corrosion rate"}};
+    for (const auto& l : limits) {
+        if (l.box->text().trimmed() == l.shown)
+            continue;
+        const auto value = plainNumber(l.box->text());
+        if (!value || !(*value > 0)) {
+            l.box->setFocus();
+            l.box->selectAll();
+            return Error{QStringLiteral("The %1 must be a number greater than 0.")
+                             .arg(QLatin1String(l.name))};
+        }
+        if (auto s = rs.setValue(l.field, us ? *value : *value / units::MillimetresPerInch); !s)
+            return s;
+    }
     return {};
 }
 
@@ -170,6 +256,8 @@ Status PreferencesWindow::SavePreferences() {
         if (auto s = rs.setValue(typeField(i), List_1[static_cast<std::size_t>(i)]->currentIndex());
             !s)
             return s;
+    if (auto s = saveCheckLimits(); !s)
+        return s;
     return rs.setValue(QStringLiteral("USUnits"), Opt_Units[0]->isChecked());
 }
 

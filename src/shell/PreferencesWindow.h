@@ -19,8 +19,9 @@ namespace korvane {
 
 class DataSource;
 
-// The "Preferences" window ("Form2"), modeless: the units of the open database and the names
-// and kinds of its twenty custom tank fields, kept in the one Preferences row. It shows itself
+// The "Preferences" window ("Form2"), modeless: the units of the open database, the names and
+// kinds of its twenty custom tank fields, and the limits of the checks of thickness readings,
+// kept in the one Preferences row. It shows itself
 // only when that row has been read; otherwise it has said why and stays hidden.
 class PreferencesWindow : public QDialog {
     Q_OBJECT
@@ -44,6 +45,9 @@ private:
     void Form_Load();
     Status ShowPreferences();
     Status SavePreferences();
+    // The limits of the reading checks, in the units of the open database.
+    void showCheckLimits();
+    Status saveCheckLimits();
 
     Session& session_;
     Services& services_;
@@ -56,6 +60,12 @@ private:
     QLabel* Label4 = nullptr;
     std::array<QLineEdit*, FieldCount + 1> Text1{};  // 1..20
     std::array<QComboBox*, FieldCount + 1> List_1{}; // 1..20
+    QGroupBox* Frame_Checks = nullptr;
+    QLineEdit* Text_GaugeTolerance = nullptr;
+    QLineEdit* Text_PlausibleRate = nullptr;
+    // The limits as the boxes showed them when the window opened: a box left as it was is not
+    // written back, so a figure rounded for showing is never stored in place of the exact one.
+    QString shownTolerance_, shownRate_;
     QPushButton* Cmd_OK = nullptr;
     QPushButton* Cmd_Cancel = nullptr;
     QPushButton* Cmd_Help = nullptr;

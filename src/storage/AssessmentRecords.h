@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "engineering/CorrosionAssessment.h"
+#include "engineering/PointTrend.h"
 
 #include <QString>
 
@@ -9,5 +10,9 @@ namespace korvane::assessment {
 
 // Reads the tank's readings, minimums and schedule and assesses it.
 Result<TankAssessment> readAssessment(const QString& databaseName, qint32 tankId);
+
+// Reads the tank's readings, minimums and ultrasonic schedule and gives one point's trend.
+Result<PointTrend> readPointTrend(const QString& databaseName, qint32 tankId,
+                                  const QString& pointId);
 
 } // namespace korvane::assessment

@@ -114,6 +114,7 @@ const QHash<QString, FieldRule>& fieldRules() {
         add("Thickness", "PointID", "Point ID");
         add("Thickness", "Course", "Course", Shown::CourseCode);
         add("Thickness", "Reading", "Thickness", Shown::Thickness);
+        add("Thickness", "Checks", "Checks Failed");
         add("ShellSurvey", "InspectionNum", "Survey No.");
         add("EdgeSettle", "AreaID", "Area ID");
         add("EdgeSettle", "ReadingType", "Reading Type", Shown::EdgeOrFloor);
@@ -141,6 +142,9 @@ const QHash<QString, FieldRule>& fieldRules() {
         add("TML", "PointID", "Point ID");
         add("TML", "GraphicType", "Page");
         add("Preferences", "USUnits", "US Units");
+        add("Preferences", "GaugeTolerance", "Gauge Tolerance", Shown::Thickness);
+        add("Preferences", "PlausibleRate", "Plausible Corrosion Rate (per year)",
+            Shown::Thickness);
         return r;
     }();
     return rules;

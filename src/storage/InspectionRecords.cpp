@@ -1,6 +1,7 @@
 #include "storage/InspectionRecords.h"
 
 #include "data/Database.h"
+#include "data/Engine.h"
 #include "data/Recordset.h"
 #include "data/Select.h"
 
@@ -16,6 +17,11 @@ Result<Recordset> openQuery(const QString& databaseName, const Select& query) {
         return db.takeError();
     return db->openRecordset(query);
 }
+
+const QStringList readingFields{
+    QStringLiteral("Thickness.ThicknessID"), QStringLiteral("Thickness.PointID"),
+    QStringLiteral("Thickness.DateTaken"),   QStringLiteral("Thickness.Reading"),
+    QStringLiteral("Thickness.Course"),      QStringLiteral("Thickness.TakenBy")};
 
 } // namespace
 
@@ -50,13 +56,31 @@ Select tankReadingsQuery(qint32 tankId) {
         .orderBy(QStringLiteral("Thickness.PointID"))
         .orderBy(QStringLiteral("Thickness.DateTaken"))
         .orderBy(QStringLiteral("Thickness.ThicknessID"))
-        .fields({QStringLiteral("Thickness.ThicknessID"), QStringLiteral("Thickness.PointID"),
-                 QStringLiteral("Thickness.DateTaken"), QStringLiteral("Thickness.Reading"),
-                 QStringLiteral("Thickness.Course"), QStringLiteral("Thickness.TakenBy")});
+        .fields(readingFields);
+}
+
+Result<bool> hasChecksField(const Database& db) {
+    auto fields = db.engine()->tableFields(QStringLiteral("Thickness"));
+    if (!fields)
+        return fields.takeError();
+    return std::any_of(fields->begin(), fields->end(), [](const layout::FieldDef& f) {
+        return f.name.compare(QLatin1String("Checks"), Qt::CaseInsensitive) == 0;
+    });
 }
 
 Result<std::vector<TankReading>> readTankReadings(const QString& databaseName, qint32 tankId) {
-    auto rs = openQuery(databaseName, tankReadingsQuery(tankId));
+    auto db = Database::open(databaseName);
+    if (!db)
+        return db.takeError();
+    // A file made before readings were checked has no Checks field until a window that stores
+    // readings adds it; its readings are read without flags.
+    auto checks = hasChecksField(*db);
+    if (!checks)
+        return checks.takeError();
+    Select query = tankReadingsQuery(tankId);
+    if (*checks)
+        query.fields(QStringList(readingFields) << QStringLiteral("Thickness.Checks"));
+    auto rs = db->openRecordset(query);
     if (!rs)
         return rs.takeError();
     std::vector<TankReading> rows;
@@ -70,6 +94,8 @@ Result<std::vector<TankReading>> readTankReadings(const QString& databaseName, q
             row.reading = reading.toDouble();
         row.course = rs->value(4).toInt();
         row.takenBy = rs->text(5);
+        if (*checks)
+            row.checks = rs->text(6);
     }
     return rows;
 }

@@ -10,6 +10,7 @@
 
 namespace korvane {
 
+class Database;
 class Select;
 
 // One inspection as the inspection grids list it.
@@ -29,6 +30,9 @@ Result<std::vector<InspectionListRow>> readInspections(const QString& databaseNa
 // The tank is a bound value, so a tank without inspections simply has no readings.
 Select tankReadingsQuery(qint32 tankId);
 Result<std::vector<TankReading>> readTankReadings(const QString& databaseName, qint32 tankId);
+// Whether the Thickness table has the Checks field (a file made before readings were checked
+// has not, until the field is added).
+Result<bool> hasChecksField(const Database& db);
 
 // The tank's number of shell courses and the minimum thickness of each (Course1_Min onwards),
 // by course code.

@@ -222,6 +222,48 @@ TEST_P(HistoryTest, AddedAndDeletedRowsKeepTheirValues) {
                                    QStringLiteral("Thickness"), QStringLiteral("Inspection")}));
 }
 
+// Rows added in one batch have the history of rows added one by one: each its own entry, with
+// its key, label, owners and values, texts with quotes, line breaks and accents kept whole.
+TEST_P(HistoryTest, RowsAddedTogetherHaveTheHistoryOfRowsAddedOneByOne) {
+    const QStringList fields{QStringLiteral("InspectionID"), QStringLiteral("PointID"),
+                             QStringLiteral("Course"),       QStringLiteral("Reading"),
+                             QStringLiteral("DateTaken"),    QStringLiteral("Checks")};
+    const auto row = [&](int n) {
+        return QVariantList{inspection_,
+                            QStringLiteral("N\u00f6rd \"%1\"\\").arg(n),
+                            2,
+                            0.25 + n / 1000.0,
+                            QStringLiteral("2024-03-05"),
+                            n % 2 ? QVariant(QStringLiteral("thicker: a\nb\t\u0001")) : QVariant()};
+    };
+    ASSERT_TRUE(db_.insertRow(QStringLiteral("Thickness"), fields, row(1)).ok());
+    const auto single = newEntries();
+    std::vector<QVariantList> rows;
+    for (int n = 1; n <= 450; ++n) // more than one statement's worth of history
+        rows.push_back(row(n));
+    auto added = db_.insertRows(QStringLiteral("Thickness"), fields, rows);
+    ASSERT_TRUE(added.ok()) << added.error().toStdString();
+    EXPECT_EQ(*added, 450);
+    const auto batch = newEntries();
+    ASSERT_EQ(single.size(), 1u);
+    ASSERT_EQ(batch.size(), 450u);
+    const Entry& first = batch.back(); // newest first: the first row added is last
+    const auto withoutKey = [](std::vector<std::pair<QString, QString>> values) {
+        values.erase(values.begin()); // ThicknessID
+        return values;
+    };
+    EXPECT_EQ(withoutKey(first.values), withoutKey(single[0].values));
+    EXPECT_EQ(first.values[2].second, QStringLiteral("N\u00f6rd \"1\"\\"));
+    EXPECT_EQ(first.values.back(),
+              std::pair(QStringLiteral("Checks"), QStringLiteral("thicker: a\nb\t\u0001")));
+    EXPECT_EQ(first.rowLabel, single[0].rowLabel);
+    EXPECT_EQ(first.tankId, tank_);
+    EXPECT_EQ(first.inspectionId, inspection_);
+    EXPECT_EQ(*first.rowKey, *single[0].rowKey + 1);
+    EXPECT_EQ(*batch.front().rowKey, *single[0].rowKey + 450);
+    EXPECT_EQ(batch.front().values[2].second, QStringLiteral("N\u00f6rd \"450\"\\"));
+}
+
 // The rows of one owner go together, each kept in the history; rows of another owner stay.
 TEST_P(HistoryTest, DeletingTheRowsOfAnOwnerKeepsEachInTheHistory) {
     const qint32 other = file_->add(QStringLiteral("Inspection"), {{"TankID", tank_}});

@@ -57,6 +57,9 @@ TEST(Layout, FieldsTheWindowsRelyOn) {
         {"IGraphic", "Graphic", FieldType::LongText},
         {"Preferences", "USUnits", FieldType::Boolean},
         {"Thickness", "ThicknessID", FieldType::Counter},
+        {"Thickness", "Checks", FieldType::Text},
+        {"Preferences", "GaugeTolerance", FieldType::Double},
+        {"Preferences", "PlausibleRate", FieldType::Double},
     };
     for (const auto& c : cases) {
         const auto* table = layout::table(QString::fromLatin1(c.table));
@@ -66,7 +69,9 @@ TEST(Layout, FieldsTheWindowsRelyOn) {
         EXPECT_EQ(field->type, c.type) << c.table << "." << c.field;
     }
     EXPECT_EQ(layout::table(u"SCorrosion")->field(u"DateTaken"), nullptr);
-    EXPECT_EQ(layout::table(u"Preferences")->fields.size(), 41u);
+    EXPECT_EQ(layout::table(u"Preferences")->fields.size(), 43u);
+    // Fields added after files were made stand last, where adding them to a file puts them.
+    EXPECT_EQ(layout::table(u"Thickness")->fields.back().name, QStringLiteral("Checks"));
     EXPECT_EQ(layout::table(u"Tank")->key()->name, QStringLiteral("TankID"));
     EXPECT_EQ(layout::table(u"ShellSurvey")->key(), nullptr);
 }

@@ -1,5 +1,7 @@
 #include "engineering/CorrosionAssessment.h"
 
+#include "engineering/PointTrend.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -155,6 +157,21 @@ TEST(CorrosionAssessment, RatesLivesIntervalsAndStatusByHand) {
          5,
          false,
          PointStatus::Sound},
+        // The last two readings are two months apart, which gives no rate: the short-term rate
+        // runs from 2012, the newest reading at least six months older. 0.06 over 1,521 days;
+        // long term 0.08 over 2,982 days. RCA 0.14.
+        {"the last two too close",
+         {r("J", "01/Jan/2008", 0.520, 2), r("J", "01/Jan/2012", 0.500, 2),
+          r("J", "01/Jan/2016", 0.460, 2), r("J", "01/Mar/2016", 0.440, 2)},
+         0.08 / (2982 / 365.25),
+         0.06 / (1521 / 365.25),
+         0.06 / (1521 / 365.25),
+         0.14,
+         0.14 / (0.06 / (1521 / 365.25)),
+         0.14 / (2 * 0.06 / (1521 / 365.25)),
+         0.14 / (4 * 0.06 / (1521 / 365.25)),
+         false,
+         PointStatus::Sound},
         {"no minimum",
          {r("I", "01/Jan/2020", 0.5, 5)},
          None,
@@ -265,6 +282,50 @@ TEST(CorrosionAssessment, TheOrderOfTheReadingsDoesNotMatter) {
     while (std::next_permutation(
         readings.begin(), readings.end(),
         [](const TankReading& a, const TankReading& b) { return a.thicknessId < b.thicknessId; }));
+}
+
+} // namespace
+} // namespace korvane
+
+namespace korvane {
+namespace {
+
+// Trends without a projection: one reading has no rate lines; a point that grew thicker has
+// flat lines shown ten years on and no date at its minimum; a schedule in months gives the next
+// UT in months; no schedule, none.
+TEST(PointTrend, LinesAndDatesWhereThereIsNothingToProject) {
+    thickness::Minimums minimums{};
+    minimums[2] = 0.30;
+    const auto reading = [](const char* point, const char* date, double inches) {
+        TankReading r;
+        r.pointId = QString::fromLatin1(point);
+        r.dateTaken = QString::fromLatin1(date);
+        r.reading = inches;
+        r.course = 2;
+        return r;
+    };
+    const std::vector<TankReading> readings{
+        reading("A", "01/Jan/2020", 0.40), reading("b", "01/Jan/2016", 0.40),
+        reading("B", "01/Jan/2020", 0.42), reading("C", "01/Jan/2020", 0.40)};
+
+    const auto one =
+        assessment::pointTrend(QStringLiteral("a"), readings, minimums, QDate(2020, 1, 1), -18);
+    EXPECT_EQ(one.readings.size(), 1u);
+    EXPECT_EQ(one.point.pointId, QStringLiteral("A"));
+    EXPECT_FALSE(one.longTerm || one.shortTerm || one.reachesMinimum);
+    EXPECT_EQ(one.nextUt, QDate(2021, 7, 1));
+
+    const auto grew = assessment::pointTrend(QStringLiteral("B"), readings, minimums, QDate(), 5);
+    ASSERT_TRUE(grew.longTerm);
+    EXPECT_EQ(grew.longTerm->rate, 0);
+    EXPECT_EQ(grew.longTerm->from, QDate(2016, 1, 1));
+    EXPECT_EQ(grew.longTerm->to, QDate(2030, 1, 1));
+    EXPECT_DOUBLE_EQ(grew.longTerm->toInches, 0.42);
+    EXPECT_FALSE(grew.longTerm->reachesMinimum || grew.reachesMinimum);
+    EXPECT_FALSE(grew.nextUt);
+
+    EXPECT_TRUE(
+        assessment::pointTrend(QStringLiteral("D"), readings, minimums, {}, 0).readings.empty());
 }
 
 } // namespace

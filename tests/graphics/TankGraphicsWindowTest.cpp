@@ -211,6 +211,19 @@ TEST_F(TankGraphicsWindowTest, APointIsMarkedShownMeasuredAndDeleted) {
     mouse.click({100, 150});
     EXPECT_EQ(thickness->text(),
               QStringLiteral("O'Neil-1: 6.35 mm on 02/Apr/2024, inspection 2024-02"));
+    // Trend charts the readings of the point clicked last.
+    t.windows.expect([](QDialog& trend) {
+        EXPECT_EQ(trend.windowTitle(), QStringLiteral("Trend - T-101 - O'Neil-1"));
+        const QString summary =
+            trend.findChild<QLabel*>(QStringLiteral("Label_Summary"))->text().section(u'\n', 0, 0);
+        EXPECT_TRUE(summary.startsWith(QStringLiteral("Point O'Neil-1")));
+        EXPECT_TRUE(summary.endsWith(QStringLiteral("3 readings, the latest 6.35 mm on "
+                                                    "02/Apr/2024")))
+            << summary.toStdString();
+        return 0;
+    });
+    click("Cmd_RFTrend");
+    EXPECT_EQ(t.windows.shown(), 1);
     session.UnitsUS = true;
 
     // The same point accepted on the floor page moves the one row there.

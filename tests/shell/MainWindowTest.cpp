@@ -291,7 +291,9 @@ TEST_F(MainWindowTest, UnitsComeFromTheDatabase) {
     EXPECT_TRUE(session.UnitsUS);
     auto info = db.tableInfo(QStringLiteral("Preferences"));
     ASSERT_TRUE(info.ok());
-    EXPECT_EQ(info->fields.size(), 41u);
+    // The custom fields, the limits of the reading checks and the units field, added last.
+    EXPECT_EQ(info->fields.size(), 43u);
+    EXPECT_EQ(info->fields.back().name, QStringLiteral("USUnits"));
 }
 
 TEST_F(MainWindowTest, TankInformationEnablesInspectionsOnceATankExists) {

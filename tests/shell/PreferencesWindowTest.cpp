@@ -160,6 +160,55 @@ TEST_F(PreferencesWindowTest, TankWindowOpenedNextShowsTheNewNamesAndKinds) {
     EXPECT_EQ(t.windows.shown(), 1);
 }
 
+// The limits of the reading checks: the defaults in a file made before they existed (which gains
+// their fields), shown in the database's units; a limit changed is stored in inches, one left as
+// shown is not rewritten from its rounded figure, and a limit that is no number is refused.
+TEST_F(PreferencesWindowTest, ReadingCheckLimitsInEitherUnit) {
+    ASSERT_TRUE(file.open()
+                    .exec(QStringLiteral("ALTER TABLE Preferences DROP COLUMN GaugeTolerance"))
+                    .ok());
+    ASSERT_TRUE(
+        file.open().exec(QStringLiteral("ALTER TABLE Preferences DROP COLUMN PlausibleRate")).ok());
+    const auto limits = [&] {
+        auto rs = file.open().openRecordset(Select::from(QStringLiteral("Preferences")));
+        EXPECT_TRUE(rs.ok());
+        return std::pair{rs->value(QStringLiteral("GaugeTolerance")),
+                         rs->value(QStringLiteral("PlausibleRate"))};
+    };
+    for (const bool us : {true, false}) {
+        session.UnitsUS = us;
+        PreferencesWindow* prefs = open();
+        ASSERT_NE(prefs, nullptr);
+        auto* tolerance = child<QLineEdit>(prefs, QStringLiteral("Text_GaugeTolerance"));
+        auto* rate = child<QLineEdit>(prefs, QStringLiteral("Text_PlausibleRate"));
+        EXPECT_EQ(tolerance->text(), us ? QStringLiteral("0.010") : QStringLiteral("0.25"));
+        // The metric pass shows the rate the US pass stored: 0.040 in is 1.02 mm.
+        EXPECT_EQ(rate->text(), us ? QStringLiteral("0.050") : QStringLiteral("1.02"));
+        EXPECT_EQ(child<QWidget>(prefs, QStringLiteral("Frame_Checks"))->property("title"),
+                  us ? QStringLiteral("Thickness Reading Checks (in., in. per year)")
+                     : QStringLiteral("Thickness Reading Checks (mm, mm per year)"));
+        if (us) {
+            rate->setText(QStringLiteral("fast"));
+            t.prompts.answerMessage();
+            child<QPushButton>(prefs, QStringLiteral("Cmd_OK"))->click();
+            EXPECT_EQ(t.prompts.messages().back().text,
+                      QStringLiteral("The plausible corrosion rate must be a number greater "
+                                     "than 0."));
+            EXPECT_TRUE(prefs->isVisible());
+            EXPECT_FALSE(limits().second.isValid()); // nothing written
+            rate->setText(QStringLiteral("0.040"));
+        } else {
+            tolerance->setText(QStringLiteral("0.5"));
+        }
+        child<QPushButton>(prefs, QStringLiteral("Cmd_OK"))->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(window.findChild<PreferencesWindow*>(), nullptr);
+    }
+    const auto [tolerance, rate] = limits();
+    EXPECT_NEAR(tolerance.toDouble(), 0.5 / 25.399986, 1e-12);
+    EXPECT_DOUBLE_EQ(rate.toDouble(), 0.040); // shown as 1.02 mm, not rewritten from it
+}
+
 TEST_F(PreferencesWindowTest, HelpShowsThePreferencesTopic) {
     PreferencesWindow* prefs = open();
     ASSERT_NE(prefs, nullptr);

@@ -221,7 +221,8 @@ TEST(HistoryView, DisplayContextIsReadFromThePreferencesAsTheyAre) {
     EXPECT_TRUE(context->unitsUS);
     auto info = db.tableInfo(QStringLiteral("Preferences"));
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->fields.size(), 2u * layout::CustomFieldCount);
+    // The custom fields and the two limits of the reading checks; no units field was added.
+    EXPECT_EQ(info->fields.size(), 2u * layout::CustomFieldCount + 2);
 
     ASSERT_TRUE(db.exec(QStringLiteral("DELETE FROM Preferences")));
     context = readDisplayContext(db);

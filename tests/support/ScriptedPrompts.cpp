@@ -23,6 +23,11 @@ ScriptedPrompts& ScriptedPrompts::answerInput(const QString& text) {
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::answerOpenFile(const QString& path) {
+    script_.push_back({Kind::OpenFile, Answer::Ok, path, {}});
+    return *this;
+}
+
 ScriptedPrompts& ScriptedPrompts::answerSaveFile(const QString& path) {
     script_.push_back({Kind::SaveFile, Answer::Ok, path, {}});
     return *this;
@@ -67,6 +72,10 @@ QString ScriptedPrompts::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     inputs_.push_back({prompt, title, defaultText});
     return answerText(Kind::Input, title, QStringLiteral("input box: ") + prompt);
+}
+
+QString ScriptedPrompts::openFileName(const QString& title, const QString&, const QString&) {
+    return answerText(Kind::OpenFile, title, QStringLiteral("open dialog"));
 }
 
 QString ScriptedPrompts::saveFileName(const QString& title, const QString&, const QString&) {

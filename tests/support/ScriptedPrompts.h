@@ -40,6 +40,8 @@ public:
     ScriptedPrompts& answerInput(const QString& text);
     // The next prompt is a save dialog, answered with `path` (empty: Cancel).
     ScriptedPrompts& answerSaveFile(const QString& path);
+    // The next prompt is an open dialog, answered with `path` (empty: Cancel).
+    ScriptedPrompts& answerOpenFile(const QString& path);
     // The next prompt asks for a password, answered with `text` (empty text: Cancel).
     ScriptedPrompts& answerPassword(const QString& text);
 
@@ -49,6 +51,8 @@ public:
                   const QString& defaultText = QString()) override;
     QString saveFileName(const QString& title, const QString& filter,
                          const QString& suggestion) override;
+    QString openFileName(const QString& title, const QString& filter,
+                         const QString& folder) override;
     QString password(const QString& prompt, const QString& title) override;
 
     const std::vector<Message>& messages() const { return messages_; }
@@ -60,7 +64,7 @@ public:
     bool allAnswered() const { return script_.empty(); }
 
 private:
-    enum class Kind { Message, Input, SaveFile, Password };
+    enum class Kind { Message, Input, SaveFile, OpenFile, Password };
     struct Step {
         Kind kind;
         Answer answer;

@@ -740,6 +740,79 @@ TEST(KorvaneDb, DueListsEveryTankAndExitsWith3WhenOneNeedsAttention) {
         1);
 }
 
+// A gauge's file stored as readings of an inspection: with one slip in it nothing is stored and
+// every row that stops it is listed; the slip corrected, every row is stored with its history,
+// amber flags kept, the unit of rows that name none given by --unit.
+TEST(KorvaneDb, ImportReadingsStoresAFileOnlyWhenEveryRowPassesItsChecks) {
+    test::TempDir dir;
+    test::TestDatabase db;
+    const qint32 tank = db.add(QStringLiteral("Tank"),
+                               {{"Courses", 2}, {"Course1_Min", 0.30}, {"Course2_Min", 0.25}});
+    const qint32 earlier = db.add(QStringLiteral("Inspection"), {{"TankID", tank}});
+    for (const char* point : {"C1-N1", "C2-N1"})
+        db.add(QStringLiteral("Thickness"), {{"InspectionID", earlier},
+                                             {"PointID", point},
+                                             {"Course", point[1] == '1' ? 2 : 3},
+                                             {"Reading", 0.400},
+                                             {"DateTaken", "01/Mar/2021"}});
+    const qint32 inspection =
+        db.add(QStringLiteral("Inspection"),
+               {{"TankID", tank}, {"InspectionDate", "01/Mar/2024"}, {"InspectedBy", "J. Ames"}});
+    const auto write = [&](const char* name, const char* text) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    const QString slips = write("slips.csv", "Point;Thickness\nC1-N1;10,13\nC2-NI;10,10\n"
+                                             "C2-N1;3,9\nC1-S1;10\n");
+    const qint64 before = db.count(QStringLiteral("Thickness"));
+    const ToolRun refused =
+        runTool({QStringLiteral("import-readings"), db.path(), QString::number(inspection), slips,
+                 QStringLiteral("--unit"), QStringLiteral("mm")},
+                db.folder());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              slips + QStringLiteral(" line 3 (C2-NI): red: new point; the tank has C2-N1\n") +
+                  slips +
+                  QStringLiteral(" line 4 (C2-N1): red: thinner than 2021 (0.400 -> 0.154): "
+                                 "62% lost, a likely slip\n") +
+                  slips +
+                  QStringLiteral(" line 5 (C1-S1): cannot be stored: no course, and the point "
+                                 "has no earlier reading to take one from\n"
+                                 "korvane-db: 3 of 4 rows cannot be stored or failed a check; "
+                                 "nothing was stored.\n"));
+    EXPECT_EQ(db.count(QStringLiteral("Thickness")), before);
+
+    const QString fixed = write("fixed.csv", "Point;Thickness\nC1-N1;10,13\nC2-N1;10,10\n");
+    const ToolRun stored =
+        runTool({QStringLiteral("import-readings"), db.path(), QString::number(inspection), fixed,
+                 QStringLiteral("--unit"), QStringLiteral("mm")},
+                db.folder());
+    ASSERT_EQ(stored.exitCode, 0) << stored.err.toStdString();
+    EXPECT_EQ(stored.out, QStringLiteral("Stored 2 readings in inspection %1 (0 flagged in "
+                                         "amber).\n")
+                              .arg(inspection));
+    EXPECT_EQ(db.count(QStringLiteral("Thickness")), before + 2);
+    auto rs = db.open().openRecordset(Select::from(QStringLiteral("Thickness"))
+                                          .where(QStringLiteral("InspectionID"), inspection)
+                                          .orderBy(QStringLiteral("PointID")));
+    ASSERT_TRUE(rs.ok());
+    ASSERT_EQ(rs->recordCount(), 2);
+    rs->moveFirst();
+    EXPECT_EQ(rs->value(QStringLiteral("PointID")), QStringLiteral("C1-N1"));
+    EXPECT_NEAR(rs->value(QStringLiteral("Reading")).toDouble(), 10.13 / 25.399986, 1e-12);
+    EXPECT_EQ(rs->value(QStringLiteral("Course")).toInt(), 2); // from the point's last reading
+    EXPECT_EQ(rs->value(QStringLiteral("DateTaken")), QStringLiteral("01/Mar/2024"));
+    EXPECT_EQ(rs->value(QStringLiteral("TakenBy")), QStringLiteral("J. Ames"));
+    auto history = db.open().firstValue(
+        QStringLiteral("SELECT COUNT(*) FROM History WHERE TableName = 'Thickness' AND Action = "
+                       "'added' AND InspectionID = ?"),
+        {inspection});
+    ASSERT_TRUE(history.ok());
+    EXPECT_EQ(history->toInt(), 2);
+}
+
 // The history of a tank in the units of the database's Preferences (metric here), newest first;
 // a tank deleted since keeps its history, which ends with the deletion.
 TEST(KorvaneDb, HistoryPrintsTheChangesOfATankAsCsvOrSaysWhyNot) {

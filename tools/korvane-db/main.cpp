@@ -22,6 +22,12 @@
 //                                           inspections, corrosion and last shell survey, worst
 //                                           first, as CSV or an Excel workbook; exit status 3
 //                                           when a tank needs attention
+//   korvane-db import-readings FILE.mdb INSPECTION READINGS.csv [--unit in|mm]
+//                                           a thickness gauge's file (CSV or .xlsx) stored as
+//                                           readings of an inspection, its columns told by
+//                                           their titles or cells; every row is checked first,
+//                                           and nothing is stored when any row cannot be stored
+//                                           or fails a red check (the rows are listed)
 //   korvane-db import OLD.mdb NEW.mdb [--accept-loss]
 //                                           a new database with the records of an old Access
 //                                           database, and a list of what it holds that has no
@@ -41,10 +47,11 @@
 // seconds (KORVANE_IMPORT_TIME_LIMIT sets another limit, for the tests).
 //
 // Exit status: 0 done, 1 the database could not be written or read, or holds nothing to analyse
-// or no such tank, or nothing to import, or records that could not be read (the message says
-// why), 2 the command line was not understood, 3 (due only) the list was written and a tank needs
-// attention: an inspection overdue or due within the days asked for, a point below its minimum or
-// short of life, or a shell survey beyond its allowance or poorly fitted.
+// or no such tank, or nothing to import, or records that could not be read, or readings that
+// failed their checks (the message says why), 2 the command line was not understood, 3 (due only)
+// the list was written and a tank needs attention: an inspection overdue or due within the days
+// asked for, a point below its minimum or short of life, or a shell survey beyond its allowance or
+// poorly fitted.
 #include "DemoDatabase.h"
 #include "access/AccessImport.h"
 #include "common/Clock.h"
@@ -58,10 +65,12 @@
 #include "data/ServerAddress.h"
 #include "due/DueRecords.h"
 #include "engineering/ShellSettlement.h"
+#include "readingfile/ReadingMapping.h"
 #include "reports/ReportEngine.h"
 #include "spreadsheet/Sheet.h"
 #include "storage/AssessmentRecords.h"
 #include "storage/HistoryView.h"
+#include "storage/ReadingImport.h"
 #include "storage/ShellSurveyRecords.h"
 
 #include <QCoreApplication>
@@ -118,6 +127,11 @@ int usage(const QString& problem) {
                "                                    given), corrosion and last shell survey,\n"
                "                                    worst first, as CSV or write it to a file;\n"
                "                                    exit status 3 when a tank needs attention\n"
+               "       korvane-db import-readings FILE.mdb INSPECTION-ID READINGS.csv\n"
+               "                  [--unit in|mm]    store a gauge's file (CSV or .xlsx) as\n"
+               "                                    readings of the inspection; rows without a\n"
+               "                                    unit are in --unit (inches if not given);\n"
+               "                                    nothing is stored when a row fails a check\n"
                "       korvane-db import OLD.mdb NEW.mdb [--accept-loss]\n"
                "                                    write a new database with the records of\n"
                "                                    an old Access database; with --accept-loss\n"
@@ -437,6 +451,96 @@ QString takeOptions(QStringList& args, bool csv, Output& out, int* horizonDays =
 
 } // namespace
 
+// A gauge's file stored as readings of an inspection, all rows or none: a row that cannot be
+// stored or fails a red check is listed and stops the import; amber flags are listed and kept
+// with their readings.
+int importReadings(const QString& path, qint32 inspectionId, const QString& file,
+                   std::optional<bool> unitUS) {
+    using namespace korvane;
+    if (const Status readable = checkReadable(path); !readable)
+        return fail(readable.error());
+    qint32 tankId = 0;
+    readingfile::SessionDefaults defaults;
+    bool shownUS = true;
+    {
+        auto db = Database::open(path);
+        if (!db)
+            return fail(db.error());
+        auto row = db->exec(QStringLiteral("SELECT \"TankID\", \"InspectionDate\", "
+                                           "\"InspectedBy\" FROM \"Inspection\" WHERE "
+                                           "\"InspectionID\" = ?"),
+                            {inspectionId});
+        if (!row)
+            return fail(row.error());
+        if (!row->next())
+            return fail(QStringLiteral("%1 holds no inspection %2.").arg(path).arg(inspectionId));
+        tankId = row->value(0).toInt();
+        defaults.date = QDate::fromString(row->value(1).toString(), Qt::ISODate);
+        defaults.takenBy = row->value(2).toString();
+        auto units = preferences::loadUnitsUS(*db);
+        if (!units)
+            return fail(units.error());
+        shownUS = *units;
+    }
+    auto table = readingfile::readTableFile(file);
+    if (!table)
+        return fail(table.error());
+    readingfile::Mapping mapping = readingfile::guessMapping(*table);
+    if (mapping.point == readingfile::NoColumn || mapping.thickness == readingfile::NoColumn)
+        return fail(QStringLiteral("%1: which columns hold the point IDs and the thicknesses "
+                                   "cannot be told; give the columns titles such as \"Point\" "
+                                   "and \"Thickness\".")
+                        .arg(file));
+    if (unitUS)
+        mapping.fileUnitUS = *unitUS;
+    auto facts = readingimport::readTankFacts(path, tankId);
+    if (!facts)
+        return fail(facts.error());
+    defaults.courses = facts->courses;
+    defaults.today = SystemClock().today();
+    std::vector<readingcheck::Entry> entries = readingfile::mapRows(*table, mapping, defaults);
+    if (entries.empty())
+        return fail(QStringLiteral("%1 holds no readings.").arg(file));
+    readingcheck::checkEntries(entries, *facts, shownUS);
+    int stopping = 0, amber = 0;
+    for (const readingcheck::Entry& e : entries) {
+        const QString where =
+            QStringLiteral("%1 line %2 (%3)").arg(file).arg(e.line).arg(e.pointId);
+        if (!e.error.isEmpty()) {
+            ++stopping;
+            std::fprintf(stderr, "%s: cannot be stored: %s\n", qPrintable(where),
+                         qPrintable(e.error));
+            continue;
+        }
+        const bool red = readingcheck::hasRed(e.flags);
+        if (red)
+            ++stopping;
+        else if (!e.flags.empty())
+            ++amber;
+        for (const readingcheck::Flag& f : e.flags)
+            std::fprintf(stderr, "%s: %s: %s\n", qPrintable(where),
+                         readingcheck::severity(f.kind) == readingcheck::Severity::Red ? "red"
+                                                                                       : "amber",
+                         qPrintable(f.reason));
+    }
+    if (stopping > 0)
+        return fail(QStringLiteral("%1 of %2 rows cannot be stored or failed a check; nothing was "
+                                   "stored.")
+                        .arg(stopping)
+                        .arg(entries.size()));
+    std::vector<const readingcheck::Entry*> rows;
+    for (const readingcheck::Entry& e : entries)
+        rows.push_back(&e);
+    if (const Status stored = readingimport::storeEntries(path, inspectionId, rows); !stored)
+        return fail(stored.error());
+    std::printf("%s\n", qPrintable(QStringLiteral("Stored %1 readings in inspection %2 (%3 "
+                                                  "flagged in amber).")
+                                       .arg(rows.size())
+                                       .arg(inspectionId)
+                                       .arg(amber)));
+    return 0;
+}
+
 int copyDatabase(const QString& from, const QString& to) {
     using namespace korvane;
     if (!server::isServerName(to))
@@ -490,6 +594,26 @@ int main(int argc, char** argv) {
         if (args.size() != 3 || args.at(1).isEmpty() || args.at(2).isEmpty())
             return usage(QStringLiteral("copy needs the database to copy and the new one"));
         return copyDatabase(args.at(1), args.at(2));
+    }
+    if (command == QLatin1String("import-readings")) {
+        std::optional<bool> unitUS;
+        if (const qsizetype at = args.indexOf(QStringLiteral("--unit")); at >= 0) {
+            if (at + 1 >= args.size())
+                return usage(QStringLiteral("--unit needs in or mm"));
+            const QString unit = args.at(at + 1);
+            if (unit != QLatin1String("in") && unit != QLatin1String("mm"))
+                return usage(QStringLiteral("--unit is in or mm, not \"%1\"").arg(unit));
+            unitUS = unit == QLatin1String("in");
+            args.remove(at, 2);
+        }
+        if (args.size() != 4 || args.at(1).isEmpty() || args.at(3).isEmpty())
+            return usage(QStringLiteral("import-readings needs a database, an inspection ID and "
+                                        "a file of readings"));
+        bool isNumber = false;
+        const qint32 inspectionId = args.at(2).toInt(&isNumber);
+        if (!isNumber)
+            return usage(QStringLiteral("\"%1\" is not an inspection ID").arg(args.at(2)));
+        return importReadings(args.at(1), inspectionId, args.at(3), unitUS);
     }
     if (command == QLatin1String("import")) {
         const bool acceptLoss = args.removeAll(QStringLiteral("--accept-loss")) > 0;

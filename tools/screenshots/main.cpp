@@ -1,13 +1,15 @@
 // Draws the working windows on a database the way a user leaves them on screen and saves a PNG
 // of each tab worth showing: the Tank Information window with a tank open, the Inspection &
-// Thickness window with the latest inspection of a tank open and one reading entered, the shell
-// survey of the demo's surveyed tank, and its settlement graphs; and the main window with the
-// database open, showing its Due and at Risk list.
+// Thickness window with the latest inspection of a tank open and one reading entered, the review
+// of a gauge's file and the trend of a point, the shell survey of the demo's surveyed tank, and
+// its settlement graphs; and the main window with the database open, showing its Due and at Risk
+// list.
 //
 // usage: korvane-screenshots DATABASE FOLDER
 // Run it on a copy of the demo database: it writes a thickness reading into it.
 
 #include "assessment/AssessmentWindow.h"
+#include "assessment/TrendWindow.h"
 #include "data/Database.h"
 #include "data/History.h"
 #include "drawing/DrawingSurface.h"
@@ -15,6 +17,7 @@
 #include "graphics/TankGraphicsWindow.h"
 #include "history/HistoryWindow.h"
 #include "inspection/InspectionWindow.h"
+#include "inspection/ReadingImportWindow.h"
 #include "inspection/SettlementGraphWindow.h"
 #include "platform/Keyboard.h"
 #include "platform/Prompts.h"
@@ -22,8 +25,11 @@
 #include "platform/Services.h"
 #include "platform/Session.h"
 #include "printdialog/ReportPreview.h"
+#include "readingfile/ReadingTable.h"
 #include "reports/ReportEngine.h"
 #include "shell/MainWindow.h"
+#include "storage/AssessmentRecords.h"
+#include "storage/InspectionRecords.h"
 #include "tank/TankInformationWindow.h"
 
 #include <QApplication>
@@ -43,6 +49,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <map>
 #include <vector>
 
 namespace {
@@ -238,6 +245,69 @@ bool assessmentWindow(Session& session, Services& services, const QDir& folder) 
     }
     window.show();
     return save(window, folder, QStringLiteral("corrosion-assessment"));
+}
+
+// The review of a gauge's file for the tank the inspection window chose last: its readings of
+// each point read again three years on, with a dropped digit, millimetres among inches, a thicker
+// reading and a letter O for a zero planted among them; and the trend of its point of shortest
+// life.
+bool importAndTrendWindows(Session& session, Services& services, const QDir& folder) {
+    auto readings = readTankReadings(session.DatabaseName, session.CurTankID);
+    if (!readings || readings->empty())
+        return false;
+    // The latest reading of each point, in point order.
+    std::map<QString, TankReading> latest;
+    for (const TankReading& r : *readings)
+        latest[r.pointId] = r;
+    readingfile::Table table;
+    table.delimiter = QLatin1Char(',');
+    table.format = QStringLiteral("UTF-8");
+    table.rows << QStringList{QStringLiteral("TML"), QStringLiteral("Thk"), QStringLiteral("Units"),
+                              QStringLiteral("Date")};
+    table.lines << 1;
+    int n = 0;
+    for (const auto& [point, r] : latest) {
+        QString id = point;
+        double value = r.reading - 0.004;
+        const QString unit = QStringLiteral("in");
+        if (n == 3)
+            value = value / 10; // a dropped digit
+        else if (n == 6)
+            value = value * 25.4; // millimetres in an inch column
+        else if (n == 9)
+            value = r.reading + 0.03;
+        else if (n == 8)
+            id.replace(QLatin1Char('0'), QLatin1Char('O'))
+                .replace(QLatin1Char('1'), QLatin1Char('I'));
+        table.rows << QStringList{id, QString::number(value, 'f', 3), unit,
+                                  QStringLiteral("2024-06-12")};
+        table.lines << static_cast<int>(table.rows.size());
+        if (++n == 24)
+            break;
+    }
+    ReadingImportWindow window(session, services, table, QStringLiteral("gauge-2024-06-12.csv"),
+                               {QDate(2024, 6, 12), QStringLiteral("M. Okafor")});
+    if (Status loaded = window.load(); !loaded) {
+        std::fprintf(stderr, "%s\n", qPrintable(loaded.error()));
+        return false;
+    }
+    window.resize(1100, 640);
+    window.show();
+    bool ok = save(window, folder, QStringLiteral("import-mapping"));
+    child<QPushButton>(window, "Cmd_Check")->click();
+    ok = save(window, folder, QStringLiteral("import-review")) && ok;
+    window.close();
+
+    auto assessed = assessment::readAssessment(session.DatabaseName, session.CurTankID);
+    if (!assessed || assessed->governingPoint.isEmpty())
+        return false;
+    TrendWindow trend(session, services, QStringLiteral("T-101"));
+    if (Status loaded = trend.load(assessed->governingPoint); !loaded) {
+        std::fprintf(stderr, "%s\n", qPrintable(loaded.error()));
+        return false;
+    }
+    trend.show();
+    return save(trend, folder, QStringLiteral("trend")) && ok;
 }
 
 // The surveyed tank of the demo database (the third location's third tank): its latest
@@ -598,8 +668,9 @@ int main(int argc, char** argv) {
 
     const bool ok =
         tankWindow(session, services, folder) && inspectionWindow(session, services, folder) &&
-        assessmentWindow(session, services, folder) && surveyWindow(session, services, folder) &&
-        tankGraphicsWindow(session, services, folder) &&
+        assessmentWindow(session, services, folder) &&
+        importAndTrendWindows(session, services, folder) &&
+        surveyWindow(session, services, folder) && tankGraphicsWindow(session, services, folder) &&
         inspectionGraphicsWindow(session, services, folder) &&
         historyWindow(session, services, folder) && mainWindow(session, services, folder) &&
         reportPreviews(session, services, folder) && prompts.messages == 0;
