@@ -55,7 +55,9 @@ void BM_DueList(benchmark::State& state) {
 }
 
 BENCHMARK(BM_BareSqliteFleetRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DueList)->Unit(benchmark::kMillisecond);
+// The list shares the assessment of the tanks out among the cores: its CPU time is that of
+// every thread.
+BENCHMARK(BM_DueList)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_DueList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareSqliteFleetRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -65,6 +67,6 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     bench::fleetDatabase(); // built once, outside the measured runs
     return bench::runWithRatios(argc, argv,
-                                {{"BM_DueList", "BM_BareSqliteFleetRows"},
+                                {{"BM_DueList/process_time", "BM_BareSqliteFleetRows"},
                                  {"BM_DueList/real_time", "BM_BareSqliteFleetRows/real_time"}});
 }

@@ -70,6 +70,13 @@ Result<QueryResult> Database::exec(const QString& sql, const QVariantList& value
     return connection_->engine->exec(sql, values);
 }
 
+Status Database::eachRow(const QString& sql, const QVariantList& values,
+                         const RowHandler& each) const {
+    if (!connection_)
+        return Error{QStringLiteral("The database is not open.")};
+    return connection_->engine->eachRow(sql, values, each);
+}
+
 Result<qint64> Database::insertRow(const QString& table, const QStringList& fields,
                                    const QVariantList& values) {
     if (!connection_)

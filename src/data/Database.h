@@ -95,6 +95,11 @@ public:
     // rows in the order they were added. Rows written this way have no history: the program
     // writes rows with insertRow, updateRow and deleteRow.
     Result<QueryResult> exec(const QString& sql, const QVariantList& values = {}) const;
+    // For readers of many rows: runs a query and hands each row to `each` as the engine reads
+    // it, without keeping the rows. A failure part way through (a step, or `each` giving an
+    // error) ends the reading and is the result: the rows handed over before it are then to be
+    // dropped, as they are not all there are.
+    Status eachRow(const QString& sql, const QVariantList& values, const RowHandler& each) const;
     // The first column of the first row a query gives, or an invalid value when it gives none.
     Result<QVariant> firstValue(const QString& sql, const QVariantList& values = {}) const;
 

@@ -63,6 +63,15 @@ public:
     // step fails part way through.
     virtual Result<std::shared_ptr<const StoredRows>>
     readRows(const QString& sql, const QVariantList& values, int columns, bool withRowid) = 0;
+    // Runs a query and hands each row to `each` as it is read, keeping none. A failure part way
+    // through (a step, or `each` giving an error) ends the reading and is its result; the
+    // rows handed over before it are then not all there are.
+    virtual Status eachRow(const QString& sql, const QVariantList& values, const RowHandler& each) {
+        auto rows = exec(sql, values);
+        if (!rows)
+            return rows.takeError();
+        return rows->eachRow(each);
+    }
 
     // The tables of the database in any order, and the fields of one (empty when there is no
     // such table), the rowid column left out.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/RowView.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -38,6 +40,8 @@ public:
     int columnIndex(const QString& name) const;
     // Rows a change touched (INSERT, UPDATE, DELETE).
     qint64 numRowsAffected() const { return source_ ? source_->rowsAffected() : 0; }
+    // Hands the rows not yet gone through to `each`, one by one, until one gives an error.
+    Status eachRow(const RowHandler& each);
 
 private:
     std::unique_ptr<Source> source_;

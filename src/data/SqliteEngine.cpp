@@ -5,16 +5,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
 #include <sqlite3.h>
+#include <vector>
 
 namespace korvane::sqlite {
 
@@ -277,6 +280,81 @@ private:
     std::vector<qint64> rowids_;
 };
 
+// The current row of a statement being stepped, each cell read when it is asked for and then
+// kept for the rest of the row: sqlite3_column_value locks the connection on each call, while
+// the sqlite3_value calls on what it gave do not.
+class StepRow : public RowView {
+public:
+    explicit StepRow(sqlite3_stmt* stmt)
+        : stmt_(stmt), cells_(static_cast<std::size_t>(sqlite3_column_count(stmt))),
+          texts_(cells_.size()) {}
+    // After a step onto the next row.
+    void moveOn() { std::fill(cells_.begin(), cells_.end(), nullptr); }
+
+    int columnCount() const override { return static_cast<int>(cells_.size()); }
+    bool isNull(int column) const override { return type(column) == SQLITE_NULL; }
+    qint64 integer(int column) const override {
+        switch (type(column)) {
+        case SQLITE_INTEGER:
+            return sqlite3_value_int64(cell(column));
+        case SQLITE_FLOAT:
+            return qRound64(sqlite3_value_double(cell(column)));
+        case SQLITE_NULL:
+            return 0;
+        default:
+            return utf8(column).toLongLong();
+        }
+    }
+    double real(int column) const override {
+        switch (type(column)) {
+        case SQLITE_INTEGER:
+            return static_cast<double>(sqlite3_value_int64(cell(column)));
+        case SQLITE_FLOAT:
+            return sqlite3_value_double(cell(column));
+        case SQLITE_NULL:
+            return 0;
+        default:
+            return utf8(column).toDouble();
+        }
+    }
+    QByteArrayView utf8(int column) const override {
+        switch (type(column)) {
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: // a blob is read as the text of its bytes
+            return {static_cast<const char*>(sqlite3_value_blob(cell(column))),
+                    sqlite3_value_bytes(cell(column))};
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT: {
+            // Written as a number's value is written everywhere else in the program.
+            QByteArray& text = texts_[static_cast<std::size_t>(column)];
+            text = type(column) == SQLITE_INTEGER
+                       ? QByteArray::number(sqlite3_value_int64(cell(column)))
+                       : QByteArray::number(sqlite3_value_double(cell(column)), 'g',
+                                            QLocale::FloatingPointShortest);
+            return text;
+        }
+        default:
+            return {};
+        }
+    }
+
+private:
+    sqlite3_value* cell(int column) const {
+        sqlite3_value*& kept = cells_[static_cast<std::size_t>(column)];
+        if (!kept)
+            kept = sqlite3_column_value(stmt_, column);
+        return kept;
+    }
+    int type(int column) const {
+        return column < 0 || column >= columnCount() ? SQLITE_NULL
+                                                     : sqlite3_value_type(cell(column));
+    }
+
+    sqlite3_stmt* stmt_;
+    mutable std::vector<sqlite3_value*> cells_; // of the current row, once asked for
+    mutable std::vector<QByteArray> texts_;     // numbers asked for as text, until the next row
+};
+
 class Connection : public EngineConnection {
 public:
     Connection(QString name, QString path) : name_(std::move(name)), path_(std::move(path)) {}
@@ -320,6 +398,23 @@ public:
         if (!done)
             return done.takeError();
         return static_cast<qint64>(sqlite3_last_insert_rowid(handle()));
+    }
+
+    Status eachRow(const QString& sql, const QVariantList& values,
+                   const RowHandler& each) override {
+        auto prepared = this->prepared(sql, values);
+        if (!prepared)
+            return prepared.takeError();
+        sqlite3_stmt* stmt = prepared->get();
+        int rc = sqlite3_step(stmt);
+        // The columns are known after the first step (see Rows::read).
+        StepRow row(stmt);
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt), row.moveOn())
+            if (auto taken = each(row); !taken)
+                return taken;
+        if (rc != SQLITE_DONE)
+            return engineError(rc, QString::fromUtf8(sqlite3_errmsg(handle())));
+        return {};
     }
 
     // Reads straight from SQLite, past the Qt driver: lists of thousands of rows are read often.

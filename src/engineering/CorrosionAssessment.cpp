@@ -7,7 +7,7 @@
 #include <QHash>
 
 #include <algorithm>
-#include <map>
+#include <numeric>
 
 namespace korvane::assessment {
 
@@ -31,6 +31,24 @@ std::optional<double> frequencyYears(double stored) {
     if (stored < 0)
         return -stored / 12.0;
     return std::nullopt;
+}
+
+// A point ID with letter case folded away. IDs are nearly always ASCII, where folding is
+// lowering A to Z, many times quicker than the general folding.
+QString foldedCase(const QString& id) {
+    bool upper = false;
+    for (const QChar c : id) {
+        if (c.unicode() >= 0x80)
+            return id.toCaseFolded();
+        upper = upper || (c >= u'A' && c <= u'Z');
+    }
+    if (!upper)
+        return id;
+    QString folded = id;
+    for (QChar& c : folded)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return folded;
 }
 
 std::optional<double> lesser(std::optional<double> a, std::optional<double> b) {
@@ -139,9 +157,13 @@ TankAssessment assessTank(const std::vector<TankReading>& readings,
     };
     // Each spelling of a point is looked up once; spellings that differ only in letter case
     // share a group, and the groups are taken in the order of their folded IDs.
-    std::vector<std::vector<Taken>> groups;
+    std::vector<Taken> taken;
+    std::vector<std::size_t> groupOfTaken;
+    taken.reserve(readings.size());
+    groupOfTaken.reserve(readings.size());
+    std::vector<QString> foldedIds; // of each group
     QHash<QString, std::size_t> groupOfSpelling;
-    std::map<QString, std::size_t> groupOfPoint;
+    QHash<QString, std::size_t> groupOfFolded;
     QHash<QString, std::optional<QDate>> dates; // a tank's readings share a few dates
     for (const TankReading& r : readings) {
         if (std::isnan(r.reading))
@@ -153,31 +175,51 @@ TankAssessment assessTank(const std::vector<TankReading>& readings,
             continue;
         auto group = groupOfSpelling.constFind(r.pointId);
         if (group == groupOfSpelling.constEnd()) {
-            const auto [folded, added] =
-                groupOfPoint.try_emplace(r.pointId.toCaseFolded(), groups.size());
-            if (added)
-                groups.emplace_back();
-            group = groupOfSpelling.insert(r.pointId, folded->second);
+            QString folded = foldedCase(r.pointId);
+            auto same = groupOfFolded.constFind(folded);
+            if (same == groupOfFolded.constEnd()) {
+                same = groupOfFolded.insert(folded, foldedIds.size());
+                foldedIds.push_back(std::move(folded));
+            }
+            group = groupOfSpelling.insert(r.pointId, *same);
         }
-        groups[*group].push_back({&r, {**known, r.reading, r.course}});
+        taken.push_back({&r, {**known, r.reading, r.course}});
+        groupOfTaken.push_back(*group);
     }
+    // The readings of each group side by side, in the order they came (a counting sort).
+    std::vector<std::size_t> groupStart(foldedIds.size() + 1, 0);
+    for (const std::size_t group : groupOfTaken)
+        ++groupStart[group + 1];
+    std::partial_sum(groupStart.begin(), groupStart.end(), groupStart.begin());
+    std::vector<Taken> grouped(taken.size(), Taken{nullptr, {}});
+    {
+        std::vector<std::size_t> next(groupStart.begin(), groupStart.end() - 1);
+        for (std::size_t i = 0; i < taken.size(); ++i)
+            grouped[next[groupOfTaken[i]]++] = taken[i];
+    }
+    std::vector<std::size_t> order(foldedIds.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return foldedIds[a] < foldedIds[b]; });
+
     std::vector<Reading> list;
-    for (const auto& [key, index] : groupOfPoint) {
-        std::vector<Taken>& taken = groups[index];
+    for (const std::size_t index : order) {
+        const auto begin = grouped.begin() + static_cast<std::ptrdiff_t>(groupStart[index]);
+        const auto end = grouped.begin() + static_cast<std::ptrdiff_t>(groupStart[index + 1]);
         const auto earlier = [&](const Taken& a, const Taken& b) {
             if (a.reading.date != b.reading.date)
                 return a.reading.date < b.reading.date;
             return before(*a.row, *b.row);
         };
         // Readings mostly come in order already.
-        if (!std::is_sorted(taken.begin(), taken.end(), earlier))
-            std::stable_sort(taken.begin(), taken.end(), earlier);
-        const TankReading* first = taken.front().row;
+        if (!std::is_sorted(begin, end, earlier))
+            std::stable_sort(begin, end, earlier);
+        const TankReading* first = begin->row;
         list.clear();
-        for (const Taken& t : taken) {
-            list.push_back(t.reading);
-            if (before(*t.row, *first))
-                first = t.row;
+        for (auto t = begin; t != end; ++t) {
+            list.push_back(t->reading);
+            if (before(*t->row, *first))
+                first = t->row;
         }
         const QString& name = first->pointId;
         PointAssessment p = assessPoint(name, list, minimums, tank.utFrequency);

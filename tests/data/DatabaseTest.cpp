@@ -167,6 +167,63 @@ TEST_P(DatabaseTest, FailedTransactionLeavesNothingWritten) {
     EXPECT_EQ(file.count(QStringLiteral("Company")), 1);
 }
 
+// A reader of many rows gets each cell as QueryResult's value of it converts: rounding a real to
+// a whole number, a text read as a number, Null as nothing, a number written as text.
+TEST_P(DatabaseTest, RowsHandedOverReadAsQueryValuesConvert) {
+    test::TestDatabase file(GetParam());
+    Database db = file.open();
+    const QString sql = QStringLiteral(
+        "SELECT 42, 12.5, -12.5, 0.1, 1e20, ' 12 ', '12.7', '2.5e1', 'abc', 'Zürich', NULL");
+    auto expected = db.exec(sql);
+    ASSERT_TRUE(expected.ok() && expected->next());
+    int rows = 0;
+    const Status read = db.eachRow(sql, {}, [&](const RowView& row) {
+        ++rows;
+        EXPECT_EQ(row.columnCount(), expected->columnCount());
+        for (int c = 0; c < expected->columnCount(); ++c) {
+            const QVariant value = expected->value(c);
+            SCOPED_TRACE(c);
+            EXPECT_EQ(row.isNull(c), value.isNull());
+            EXPECT_EQ(row.integer(c), value.toLongLong());
+            EXPECT_EQ(row.real(c), value.toDouble());
+            EXPECT_EQ(row.text(c), value.toString());
+        }
+        EXPECT_TRUE(row.isNull(99)); // no such column
+        return Status{};
+    });
+    EXPECT_TRUE(read.ok()) << read.error().toStdString();
+    EXPECT_EQ(rows, 1);
+}
+
+// The handler's error stops the reading there and is its result; the engine's is too.
+TEST_P(DatabaseTest, RowsHandedOverStopAtTheFirstError) {
+    test::TestDatabase file(GetParam());
+    Database db = file.open();
+    std::vector<qint64> seen;
+    const Status stopped =
+        db.eachRow(QStringLiteral("SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3"), {},
+                   [&](const RowView& row) -> Status {
+                       seen.push_back(row.integer(0));
+                       if (row.integer(0) == 2)
+                           return Error{QStringLiteral("enough")};
+                       return {};
+                   });
+    EXPECT_EQ(stopped.error(), QStringLiteral("enough"));
+    EXPECT_EQ(seen, (std::vector<qint64>{1, 2}));
+    // The statement is ready to run again from its start.
+    seen.clear();
+    EXPECT_TRUE(db.eachRow(QStringLiteral("SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3"), {},
+                           [&](const RowView& row) {
+                               seen.push_back(row.integer(0));
+                               return Status{};
+                           })
+                    .ok());
+    EXPECT_EQ(seen, (std::vector<qint64>{1, 2, 3}));
+    EXPECT_FALSE(db.eachRow(QStringLiteral("SELECT * FROM \"Nowhere\""), {}, [](const RowView&) {
+                       return Status{};
+                   }).ok());
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, DatabaseTest, test::AllEngines, test::engineName);
 
 // What a user reads when the server refuses a statement: a sentence saying what happened and what

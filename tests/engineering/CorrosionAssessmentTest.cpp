@@ -16,7 +16,7 @@ constexpr double None = NAN;
 
 TankReading r(const char* point, const char* date, double inches, int course) {
     TankReading reading;
-    reading.pointId = QString::fromLatin1(point);
+    reading.pointId = QString::fromUtf8(point);
     reading.dateTaken = QString::fromLatin1(date);
     reading.reading = inches;
     reading.course = course;
@@ -242,6 +242,19 @@ TEST(CorrosionAssessment, TheTankAgainstItsSchedule) {
     EXPECT_DOUBLE_EQ(cells[11].toDouble(), 0.06 / 4);
     EXPECT_DOUBLE_EQ(cells[13].toDouble(), (0.44 - 0.30) / (0.06 / 4));
     EXPECT_EQ(cells[16].toStdString(), "Life short of next UT");
+}
+
+// Points are listed in the order of their IDs without letter case, whatever order they come in,
+// and IDs that differ only in letter case are one point, beyond ASCII too.
+TEST(CorrosionAssessment, PointsByIdWithoutLetterCase) {
+    const std::vector<TankReading> readings{
+        r("c-2", "01/Jan/2020", 0.5, 2),  r("B-10", "01/Jan/2020", 0.5, 2),
+        r("ÄU-1", "01/Jan/2020", 0.5, 2), r("äu-1", "01/Jan/2024", 0.4, 2),
+        r("b-10", "01/Jan/2024", 0.4, 2), r("C-2", "01/Jan/2024", 0.4, 2)};
+    QStringList ids;
+    for (const PointAssessment& p : assessTank(readings, {}, {}).points)
+        ids << QStringLiteral("%1:%2").arg(p.pointId).arg(p.latest->inches);
+    EXPECT_EQ(ids.join(u' '), QStringLiteral("B-10:0.4 c-2:0.4 ÄU-1:0.4"));
 }
 
 // The whole fleet's list reads the readings in any order; the tank's own windows read them by
