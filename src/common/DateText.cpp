@@ -152,16 +152,58 @@ bool readsAsDate(QStringView text) {
     return parseDate(text).has_value();
 }
 
+namespace {
+
+// Writes a number of `width` digits, zeros in front, where `at` points, and moves past them.
+void putDigits(char16_t*& at, int value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        at[i] = static_cast<char16_t>(u'0' + value % 10);
+    at += width;
+}
+
+} // namespace
+
+QString isoDate(const QDate& date) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 0 || year > 9999)
+        return {};
+    QString text(10, Qt::Uninitialized);
+    char16_t* at = reinterpret_cast<char16_t*>(text.data());
+    putDigits(at, year, 4);
+    *at++ = u'-';
+    putDigits(at, month, 2);
+    *at++ = u'-';
+    putDigits(at, day, 2);
+    return text;
+}
+
 QString formatDate(const QDate& date) {
     if (!date.isValid())
         return {};
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (year >= 0 && year <= 9999) {
+        QString text(11, Qt::Uninitialized);
+        char16_t* at = reinterpret_cast<char16_t*>(text.data());
+        putDigits(at, day, 2);
+        *at++ = u'/';
+        std::copy_n(MonthNames[month - 1], 3, at);
+        at += 3;
+        *at++ = u'/';
+        putDigits(at, year, 4);
+        return text;
+    }
     const QChar zero(u'0');
-    const QString year = QStringLiteral("%1").arg(std::abs(date.year()), 4, 10, zero);
     return QStringLiteral("%1/%2/%3%4")
-        .arg(date.day(), 2, 10, zero)
-        .arg(QString::fromUtf16(MonthNames[date.month() - 1], 3))
-        .arg(date.year() < 0 ? QStringLiteral("-") : QString())
-        .arg(year);
+        .arg(day, 2, 10, zero)
+        .arg(QString::fromUtf16(MonthNames[month - 1], 3))
+        .arg(year < 0 ? QStringLiteral("-") : QString())
+        .arg(std::abs(year), 4, 10, zero);
 }
 
 QDate addYears(const QDate& date, int years) {

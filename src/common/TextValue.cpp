@@ -126,4 +126,20 @@ double numericValue(QStringView text) {
     return negative ? -value : value;
 }
 
+QString foldedCase(const QString& text) {
+    bool upper = false;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return text.toCaseFolded();
+        upper = upper || (c >= u'A' && c <= u'Z');
+    }
+    if (!upper)
+        return text;
+    QString folded = text;
+    for (QChar& c : folded)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return folded;
+}
+
 } // namespace korvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 #include <optional>
@@ -26,5 +27,10 @@ bool beginsWithNumber(QStringView text);
 // The value of a text that is a number and nothing else (blanks around it allowed), read as
 // numericValue reads it; no value for "12 ft", "1,000", "" or any other text.
 std::optional<double> plainNumber(QStringView text);
+
+// The text with letter case folded away, as QString::toCaseFolded gives it, and as IDs are
+// compared. An ASCII text (nearly every point ID) is folded by lowering A to Z, many times
+// quicker, and one with nothing to fold is shared, not copied.
+QString foldedCase(const QString& text);
 
 } // namespace korvane

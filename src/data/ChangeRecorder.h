@@ -80,8 +80,18 @@ private:
     Result<std::optional<qint32>> tankOfInspection(qint32 inspectionId);
     Status requireTable();
 
+    // For each of a table's fields, its place among the fields last written to the table, or -1:
+    // many rows are added with the same fields.
+    struct WrittenPlaces {
+        const TableFields* table = nullptr;
+        QStringList names;
+        std::vector<int> places;
+    };
+    const std::vector<int>& placesOf(const TableFields& table, const QStringList& names);
+
     EngineConnection& engine_;
     std::map<QString, TableFields> fields_; // nodes stay where they are
+    WrittenPlaces written_;
     QHash<qint32, qint32> inspectionTanks_;
     bool tableChecked_ = false;
 };

@@ -109,6 +109,27 @@ Result<qint64> Database::insertRow(const QString& table, const QStringList& fiel
     return rowid;
 }
 
+namespace {
+
+// The counter key field of a table whose new rows may be given their keys by the program: in a
+// file, where the key is the rowid and the next one is known inside the transaction, and when
+// the rows do not give the key themselves. Empty when the engine is to give the keys.
+QString keyGivenHere(EngineConnection& engine, const QString& table, const QStringList& fields) {
+    if (engine.dialect() != layout::Dialect::Sqlite)
+        return {};
+    const layout::TableDef* def = layout::table(table);
+    if (!def)
+        return {};
+    const auto key = std::find_if(def->fields.begin(), def->fields.end(), [](const auto& f) {
+        return f.type == layout::FieldType::Counter;
+    });
+    if (key == def->fields.end() || fields.contains(key->name, Qt::CaseInsensitive))
+        return {};
+    return key->name;
+}
+
+} // namespace
+
 Result<qint64> Database::insertRows(const QString& table, const QStringList& fields,
                                     const std::vector<QVariantList>& rows) {
     if (!connection_)
@@ -123,19 +144,63 @@ Result<qint64> Database::insertRows(const QString& table, const QStringList& fie
             .arg(quoteIdentifier(table), names.join(QLatin1String(", ")),
                  QStringList(fields.size(), QStringLiteral("?")).join(QLatin1String(", ")));
     const bool recorded = history::ChangeRecorder::records(table);
+    EngineConnection& engine = *connection_->engine;
+    const QString keyField = keyGivenHere(engine, table, fields);
     Status written = transaction([&]() -> Status {
         std::vector<history::RowImage> images;
         images.reserve(recorded ? rows.size() : 0);
-        for (const QVariantList& values : rows) {
-            auto id = connection_->engine->insert(sql, values);
-            if (!id)
-                return id.takeError();
+        const auto remember = [&](qint64 rowid, const QVariantList& values) -> Status {
             if (!recorded)
-                continue;
-            auto after = connection_->changes().written(table, *id, fields, values);
+                return {};
+            auto after = connection_->changes().written(table, rowid, fields, values);
             if (!after)
                 return after.takeError();
             images.push_back(std::move(after.value()));
+            return {};
+        };
+        if (keyField.isEmpty()) {
+            for (const QVariantList& values : rows) {
+                auto id = engine.insert(sql, values);
+                if (!id)
+                    return id.takeError();
+                if (auto kept = remember(*id, values); !kept)
+                    return kept;
+            }
+        } else {
+            // The rows are given the keys the engine would give them, one after another, and
+            // added a few hundred to a statement.
+            auto next = engine.nextKey(table, keyField);
+            if (!next)
+                return next.takeError();
+            const QString insert = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES ")
+                                       .arg(quoteIdentifier(table), quoteIdentifier(keyField),
+                                            names.join(QLatin1String(", ")));
+            const QString marks =
+                QLatin1Char('(') +
+                QStringList(fields.size() + 1, QStringLiteral("?")).join(QLatin1Char(',')) +
+                QLatin1Char(')');
+            constexpr std::size_t RowsPerStatement = 200;
+            for (std::size_t first = 0; first < rows.size(); first += RowsPerStatement) {
+                const std::size_t last = std::min(rows.size(), first + RowsPerStatement);
+                QVariantList values;
+                values.reserve(static_cast<qsizetype>(last - first) * (fields.size() + 1));
+                for (std::size_t i = first; i < last; ++i) {
+                    if (rows[i].size() != fields.size())
+                        return Error{QStringLiteral("A row of %1 values was given for %2 fields.")
+                                         .arg(rows[i].size())
+                                         .arg(fields.size())};
+                    values << *next + static_cast<qint64>(i);
+                    values += rows[i];
+                }
+                const QString statement =
+                    insert + QStringList(static_cast<qsizetype>(last - first), marks)
+                                 .join(QLatin1String(", "));
+                if (auto added = engine.execute(statement, values); !added)
+                    return added.takeError();
+                for (std::size_t i = first; i < last; ++i)
+                    if (auto kept = remember(*next + static_cast<qint64>(i), rows[i]); !kept)
+                        return kept;
+            }
         }
         return recorded ? connection_->changes().addedRows(table, images) : Status{};
     });

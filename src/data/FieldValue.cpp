@@ -114,7 +114,7 @@ Result<QVariant> toStored(const QVariant& value, FieldType type, const QString& 
             return Error{
                 QStringLiteral("\"%1\" is not a date; %2 needs a date such as 05/Mar/2001.")
                     .arg(value.toString(), field)};
-        return QVariant(date.toString(Qt::ISODate));
+        return QVariant(isoDate(date));
     }
     case FieldType::Boolean:
         if (blankText)

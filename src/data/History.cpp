@@ -12,6 +12,7 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <numeric>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -110,64 +111,95 @@ bool surelySame(const QVariant& a, const QVariant& b, FieldType type) {
 // The values of a row that hold one, drawings left out, as a JSON object of stored texts.
 // A text as a JSON string: quotes, backslashes and control characters escaped, everything else
 // as it is.
-void appendJsonString(QString& out, const QString& text) {
-    out += QLatin1Char('"');
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QLatin1String("\\\"");
-            break;
-        case u'\\':
-            out += QLatin1String("\\\\");
-            break;
-        case u'\b':
-            out += QLatin1String("\\b");
-            break;
-        case u'\f':
-            out += QLatin1String("\\f");
-            break;
-        case u'\n':
-            out += QLatin1String("\\n");
-            break;
-        case u'\r':
-            out += QLatin1String("\\r");
-            break;
-        case u'\t':
-            out += QLatin1String("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
+// What a character is written as inside a JSON string: itself (0), a backslash and a letter, or
+// a \u escape (u).
+char16_t jsonEscape(char16_t c) {
+    switch (c) {
+    case u'"':
+        return u'"';
+    case u'\\':
+        return u'\\';
+    case u'\b':
+        return u'b';
+    case u'\f':
+        return u'f';
+    case u'\n':
+        return u'n';
+    case u'\r':
+        return u'r';
+    case u'\t':
+        return u't';
+    default:
+        return c < 0x20 ? u'u' : 0;
     }
-    out += QLatin1Char('"');
 }
 
-// The values of a row as one JSON object of texts, its names in order, as QJsonDocument writes
-// it compactly; written by hand, since an import writes thousands at once.
-QString valuesText(const RowImage& row) {
-    std::vector<std::size_t> order;
-    order.reserve(row.fields->size());
-    for (std::size_t i = 0; i < row.fields->size(); ++i)
-        if ((*row.fields)[i].type != FieldType::LongText && row.values[i].isValid())
-            order.push_back(i);
-    std::sort(order.begin(), order.end(), [&row](std::size_t a, std::size_t b) {
-        return (*row.fields)[a].name < (*row.fields)[b].name;
-    });
-    QString out;
-    out.reserve(static_cast<qsizetype>(order.size() * 24 + 2));
-    out += QLatin1Char('{');
-    for (std::size_t n = 0; n < order.size(); ++n) {
-        const std::size_t i = order[n];
-        if (n > 0)
-            out += QLatin1Char(',');
-        appendJsonString(out, (*row.fields)[i].name);
-        out += QLatin1Char(':');
-        appendJsonString(out, storedText(row.values[i], (*row.fields)[i].type));
+// The length of a text written as a JSON string, quotes included.
+qsizetype jsonLength(QStringView text) {
+    qsizetype length = text.size() + 2;
+    for (const QChar c : text)
+        if (const char16_t e = jsonEscape(c.unicode()); e != 0)
+            length += e == u'u' ? 5 : 1;
+    return length;
+}
+
+// Writes a text as a JSON string where `at` points and moves past it.
+void writeJson(char16_t*& at, QStringView text) {
+    static constexpr char16_t Hex[] = u"0123456789abcdef";
+    *at++ = u'"';
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        const char16_t e = jsonEscape(c);
+        if (e == 0) {
+            *at++ = c;
+            continue;
+        }
+        *at++ = u'\\';
+        *at++ = e;
+        if (e == u'u') {
+            *at++ = u'0';
+            *at++ = u'0';
+            *at++ = Hex[c >> 4];
+            *at++ = Hex[c & 0xF];
+        }
     }
-    out += QLatin1Char('}');
+    *at++ = u'"';
+}
+
+// The places of a table's fields in the order of their names.
+std::vector<std::size_t> byName(const std::vector<layout::FieldDef>& fields) {
+    std::vector<std::size_t> order(fields.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return fields[a].name < fields[b].name; });
+    return order;
+}
+
+// The values of a row as one JSON object of texts, its names in the order of `fieldOrder` (from
+// byName), long texts and Null left out, as QJsonDocument writes it compactly; written by hand
+// into a text of the right length, since an import writes thousands at once.
+QString valuesText(const RowImage& row, const std::vector<std::size_t>& fieldOrder) {
+    std::vector<std::pair<QStringView, QString>> written; // name and value
+    written.reserve(fieldOrder.size());
+    qsizetype length = 2;
+    for (const std::size_t i : fieldOrder) {
+        const layout::FieldDef& f = (*row.fields)[i];
+        if (f.type == FieldType::LongText || !row.values[i].isValid())
+            continue;
+        const auto& [name, value] = written.emplace_back(f.name, storedText(row.values[i], f.type));
+        length += (written.size() > 1 ? 1 : 0) + jsonLength(name) + 1 + jsonLength(value);
+    }
+    QString out(length, Qt::Uninitialized);
+    char16_t* at = reinterpret_cast<char16_t*>(out.data());
+    *at++ = u'{';
+    for (std::size_t n = 0; n < written.size(); ++n) {
+        if (n > 0)
+            *at++ = u',';
+        writeJson(at, written[n].first);
+        *at++ = u':';
+        writeJson(at, written[n].second);
+    }
+    *at++ = u'}';
     return out;
 }
 
@@ -296,6 +328,10 @@ QString storedText(const QVariant& stored, FieldType type) {
     case FieldType::Boolean: {
         if (isFractional(stored))
             break; // a fraction kept in a whole-number field is shown as the number it is
+        if (stored.typeId() == QMetaType::Int)
+            return QString::number(*static_cast<const int*>(stored.constData()));
+        if (stored.typeId() == QMetaType::LongLong)
+            return QString::number(*static_cast<const qlonglong*>(stored.constData()));
         const qlonglong n = stored.toLongLong(&ok);
         if (ok)
             return QString::number(n);
@@ -359,6 +395,7 @@ bool ChangeRecorder::records(const QString& table) {
 
 void ChangeRecorder::forgetFields() {
     fields_.clear();
+    written_ = {};
 }
 
 Result<const ChangeRecorder::TableFields*> ChangeRecorder::fieldsOf(const QString& table) {
@@ -409,20 +446,28 @@ Result<RowImage> ChangeRecorder::written(const QString& table, qint64 rowid,
     RowImage image;
     image.fields = &(*known)->fields;
     image.values.resize(image.fields->size());
+    const std::vector<int>& places = placesOf(**known, fields);
     for (std::size_t i = 0; i < image.fields->size(); ++i) {
-        const layout::FieldDef& f = (*image.fields)[i];
-        if (f.type == FieldType::Counter) {
+        if ((*image.fields)[i].type == FieldType::Counter)
             image.values[i] = rowid;
-            continue;
-        }
-        for (qsizetype at = 0; at < fields.size() && at < values.size(); ++at)
-            if (fields[at].compare(f.name, Qt::CaseInsensitive) == 0) {
-                if (!values[at].isNull())
-                    image.values[i] = values[at];
-                break;
-            }
+        else if (const int at = places[i]; at >= 0 && at < values.size() && !values[at].isNull())
+            image.values[i] = values[at];
     }
     return image;
+}
+
+const std::vector<int>& ChangeRecorder::placesOf(const TableFields& table,
+                                                 const QStringList& names) {
+    if (written_.table == &table && written_.names == names)
+        return written_.places;
+    written_ = {&table, names, std::vector<int>(table.fields.size(), -1)};
+    for (std::size_t i = 0; i < table.fields.size(); ++i)
+        for (qsizetype at = 0; at < names.size(); ++at)
+            if (names[at].compare(table.fields[i].name, Qt::CaseInsensitive) == 0) {
+                written_.places[i] = static_cast<int>(at);
+                break;
+            }
+    return written_.places;
 }
 
 RowImage ChangeRecorder::image(const TableFields& table, const StoredRows& rows) {
@@ -440,22 +485,33 @@ RowImage ChangeRecorder::image(const TableFields& table, const StoredRows& rows)
 Status ChangeRecorder::added(const QString& table, const RowImage& after) {
     if (!after.exists())
         return {};
-    return write(table, after, {{actionText(Action::Added), {}, {}, valuesText(after)}});
+    return write(table, after,
+                 {{actionText(Action::Added), {}, {}, valuesText(after, byName(*after.fields))}});
 }
 
 Status ChangeRecorder::addedRows(const QString& table, const std::vector<RowImage>& rows) {
     std::vector<std::pair<const RowImage*, Line>> lines;
     lines.reserve(rows.size());
-    for (const RowImage& row : rows)
-        if (row.exists())
-            lines.emplace_back(&row, Line{actionText(Action::Added), {}, {}, valuesText(row)});
+    const std::vector<layout::FieldDef>* fields = nullptr; // those the order is of
+    std::vector<std::size_t> order;
+    for (const RowImage& row : rows) {
+        if (!row.exists())
+            continue;
+        if (row.fields != fields) {
+            fields = row.fields;
+            order = byName(*fields);
+        }
+        lines.emplace_back(&row, Line{actionText(Action::Added), {}, {}, valuesText(row, order)});
+    }
     return write(table, lines);
 }
 
 Status ChangeRecorder::deleted(const QString& table, const RowImage& before) {
     if (!before.exists())
         return {};
-    return write(table, before, {{actionText(Action::Deleted), {}, valuesText(before), {}}});
+    return write(
+        table, before,
+        {{actionText(Action::Deleted), {}, valuesText(before, byName(*before.fields)), {}}});
 }
 
 Status ChangeRecorder::changed(const QString& table, const RowImage& before,
@@ -553,36 +609,58 @@ Status ChangeRecorder::write(const QString& table,
     QStringList columns;
     for (const QString& c : writtenColumns())
         columns << quoteIdentifier(c);
-    const QString marks = QLatin1Char('(') +
-                          QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-                          QLatin1Char(')');
+    // What every row of a change shares (when, who, where and the table) is bound once, as
+    // ?1 to ?5, and named again in each row.
+    const QVariantList shared{when, who.user, databaseUser, who.computer, table};
+    QStringList rowMarks;
+    for (qsizetype c = 0; c < columns.size(); ++c)
+        rowMarks << (c < shared.size() ? QStringLiteral("?%1").arg(c + 1) : QStringLiteral("?"));
+    const QString marks = QLatin1Char('(') + rowMarks.join(QLatin1Char(',')) + QLatin1Char(')');
     const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES ")
                                .arg(quoteIdentifier(Table), columns.join(QLatin1String(", ")));
+    // Where the fields a history row names are in the rows of one table.
+    struct Positions {
+        Positions() = default;
+        Positions(const RowImage& row, const QString& labelName)
+            : fields(row.fields), label(labelName.isEmpty() ? -1 : row.indexOf(labelName)),
+              tank(row.indexOf(QStringLiteral("TankID"))),
+              inspection(row.indexOf(QStringLiteral("InspectionID"))) {
+            for (std::size_t f = 0; f < fields->size(); ++f)
+                if ((*fields)[f].type == FieldType::Counter)
+                    key = static_cast<int>(f);
+        }
+        const std::vector<layout::FieldDef>* fields = nullptr;
+        int key = -1;
+        int label = -1;
+        int tank = -1;
+        int inspection = -1;
+    } positions;
     // A few hundred rows to a statement keeps within every engine's limit of bound values.
     constexpr std::size_t RowsPerStatement = 200;
     for (std::size_t first = 0; first < lines.size(); first += RowsPerStatement) {
         const std::size_t last = std::min(lines.size(), first + RowsPerStatement);
-        QVariantList values;
-        values.reserve(static_cast<qsizetype>((last - first) * columns.size()));
+        QVariantList values = shared;
+        values.reserve(shared.size() +
+                       static_cast<qsizetype>(last - first) * (columns.size() - shared.size()));
         for (std::size_t i = first; i < last; ++i) {
             const RowImage& row = *lines[i].first;
             const Line& line = lines[i].second;
-            QVariant key;
-            for (std::size_t f = 0; f < row.fields->size(); ++f)
-                if ((*row.fields)[f].type == FieldType::Counter)
-                    key = row.values[f];
-            const QString label = labelName.isEmpty() ? QString() : row.value(labelName).toString();
-            std::optional<qint32> tank = optionalId(row.value(QStringLiteral("TankID")));
-            const std::optional<qint32> inspection =
-                optionalId(row.value(QStringLiteral("InspectionID")));
+            if (row.fields != positions.fields)
+                positions = Positions(row, labelName);
+            const auto at = [&row](int place) {
+                return place < 0 ? QVariant() : row.values[static_cast<std::size_t>(place)];
+            };
+            const QVariant key = at(positions.key);
+            const QString label = at(positions.label).toString();
+            std::optional<qint32> tank = optionalId(at(positions.tank));
+            const std::optional<qint32> inspection = optionalId(at(positions.inspection));
             if (!tank && inspection) {
                 auto owner = tankOfInspection(*inspection);
                 if (!owner)
                     return owner.takeError();
                 tank = *owner;
             }
-            values << when << who.user << databaseUser << who.computer << table
-                   << (key.isValid() ? QVariant(key.toLongLong()) : QVariant()) << textValue(label)
+            values << (key.isValid() ? QVariant(key.toLongLong()) : QVariant()) << textValue(label)
                    << line.action << textValue(line.field) << textValue(line.before)
                    << textValue(line.after) << idValue(tank) << idValue(inspection);
         }

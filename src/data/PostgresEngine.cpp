@@ -240,22 +240,31 @@ Error failure(PGconn* conn, const PGresult* result) {
     return Error{plain + QLatin1String("\n\nThe database engine reported: ") + text};
 }
 
-// "?" marks become $1, $2 ... outside quoted texts and names.
+// "?" marks become $1, $2 ... outside quoted texts and names, and "?NNN" becomes $NNN, as SQLite
+// numbers them: a "?" is one past the highest number so far, so that a value bound once can be
+// named again.
 QByteArray numberedMarks(const QString& sql) {
     QByteArray out;
     out.reserve(sql.size() + 16);
     const QByteArray utf8 = sql.toUtf8();
     char quote = 0;
-    int n = 0;
-    for (const char c : utf8) {
+    int highest = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
         if (quote) {
             if (c == quote)
                 quote = 0;
         } else if (c == '\'' || c == '"') {
             quote = c;
         } else if (c == '?') {
+            qsizetype end = i + 1;
+            while (end < utf8.size() && utf8[end] >= '0' && utf8[end] <= '9')
+                ++end;
+            const int number = end > i + 1 ? utf8.mid(i + 1, end - i - 1).toInt() : highest + 1;
+            highest = std::max(highest, number);
             out += '$';
-            out += QByteArray::number(++n);
+            out += QByteArray::number(number);
+            i = end - 1;
             continue;
         }
         out += c;

@@ -164,6 +164,25 @@ Status bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
             rc = sqlite3_bind_null(stmt, index);
             break;
         }
+        if (value.typeId() == QMetaType::QString) {
+            // An ASCII text (nearly every one) is written straight into memory SQLite then owns,
+            // rather than converted and then copied.
+            const QString& text = *static_cast<const QString*>(value.constData());
+            if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+                auto* bytes = static_cast<char*>(sqlite3_malloc64(
+                    static_cast<sqlite3_uint64>(std::max<qsizetype>(text.size(), 1))));
+                if (!bytes) {
+                    rc = SQLITE_NOMEM;
+                    break;
+                }
+                std::transform(text.begin(), text.end(), bytes,
+                               [](QChar c) { return static_cast<char>(c.unicode()); });
+                rc = sqlite3_bind_text64(stmt, index, bytes,
+                                         static_cast<sqlite3_uint64>(text.size()), sqlite3_free,
+                                         SQLITE_UTF8);
+                break;
+            }
+        }
         const QByteArray utf8 = value.toString().toUtf8();
         rc = sqlite3_bind_text(stmt, index, utf8.constData(), static_cast<int>(utf8.size()),
                                SQLITE_TRANSIENT);

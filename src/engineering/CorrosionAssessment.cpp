@@ -2,6 +2,7 @@
 
 #include "common/Csv.h"
 #include "common/DateText.h"
+#include "common/TextValue.h"
 #include "engineering/ReadingChecks.h"
 
 #include <QHash>
@@ -31,24 +32,6 @@ std::optional<double> frequencyYears(double stored) {
     if (stored < 0)
         return -stored / 12.0;
     return std::nullopt;
-}
-
-// A point ID with letter case folded away. IDs are nearly always ASCII, where folding is
-// lowering A to Z, many times quicker than the general folding.
-QString foldedCase(const QString& id) {
-    bool upper = false;
-    for (const QChar c : id) {
-        if (c.unicode() >= 0x80)
-            return id.toCaseFolded();
-        upper = upper || (c >= u'A' && c <= u'Z');
-    }
-    if (!upper)
-        return id;
-    QString folded = id;
-    for (QChar& c : folded)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    return folded;
 }
 
 std::optional<double> lesser(std::optional<double> a, std::optional<double> b) {
@@ -274,7 +257,7 @@ QString csv(const TankAssessment& tank) {
         return v ? QString::number(*v, 'g', 17) : QString();
     };
     const auto date = [](const std::optional<Reading>& r) {
-        return r ? r->date.toString(Qt::ISODate) : QString();
+        return r ? isoDate(r->date) : QString();
     };
     const auto thickness = [&](const std::optional<Reading>& r) {
         return r ? number(r->inches) : QString();

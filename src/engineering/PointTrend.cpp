@@ -1,6 +1,7 @@
 #include "engineering/PointTrend.h"
 
 #include "common/DateText.h"
+#include "common/TextValue.h"
 #include "engineering/InspectionSchedule.h"
 #include "engineering/ReadingChecks.h"
 
@@ -53,10 +54,10 @@ PointTrend pointTrend(const QString& pointId, const std::vector<TankReading>& re
                       const thickness::Minimums& minimums, const QDate& utLast,
                       double utFrequency) {
     PointTrend trend;
-    const QString key = pointId.toCaseFolded();
+    const QString key = foldedCase(pointId);
     QString name = pointId;
     for (const TankReading& r : readings) {
-        if (r.pointId.toCaseFolded() != key)
+        if (foldedCase(r.pointId) != key)
             continue;
         const auto date = parseDate(r.dateTaken);
         if (!date || !std::isfinite(r.reading))

@@ -2,6 +2,7 @@
 
 #include "common/DateText.h"
 #include "common/NumberFormat.h"
+#include "common/TextValue.h"
 #include "common/Units.h"
 #include "engineering/CorrosionAssessment.h"
 #include "engineering/ThicknessRules.h"
@@ -55,16 +56,19 @@ bool near(double inches, double earlier) {
 }
 
 QString key(const QString& pointId) {
-    QString k;
-    for (QChar c : pointId.toCaseFolded()) {
+    const QString folded = foldedCase(pointId);
+    QString k(folded.size(), Qt::Uninitialized);
+    qsizetype length = 0;
+    for (QChar c : folded) {
         if (c.isSpace() || c == u'-' || c == u'_' || c == u'.' || c == u'/')
             continue;
         if (c == u'o')
             c = u'0';
         else if (c == u'i' || c == u'l')
             c = u'1';
-        k += c;
+        k[length++] = c;
     }
+    k.truncate(length);
     return k;
 }
 
@@ -213,8 +217,14 @@ bool looksAlike(const QString& a, const QString& b) {
 }
 
 PointHistory::PointHistory(const std::vector<TankReading>& readings) {
+    QString lastText; // readings share a few dates: one like the reading before's is that date
+    std::optional<QDate> lastDate;
     for (const TankReading& r : readings) {
-        const auto date = parseDate(r.dateTaken);
+        if (lastText.isNull() || r.dateTaken != lastText) {
+            lastText = r.dateTaken.isNull() ? QStringLiteral("") : r.dateTaken;
+            lastDate = parseDate(r.dateTaken);
+        }
+        const std::optional<QDate> date = lastDate;
         if (!date || !std::isfinite(r.reading)) {
             // A reading without a date or value still makes its point known.
             add(r.pointId, QDate(), std::numeric_limits<double>::quiet_NaN());
@@ -225,11 +235,13 @@ PointHistory::PointHistory(const std::vector<TankReading>& readings) {
 }
 
 void PointHistory::add(const QString& pointId, const QDate& date, double inches, int course) {
-    const QString folded = pointId.toCaseFolded();
+    const QString folded = foldedCase(pointId);
     auto found = points_.find(folded);
     if (found == points_.end()) {
         found = points_.insert(folded, Point{pointId, {}, QDate(), 0});
-        alike_[key(pointId)] << pointId;
+        spellings_.push_back(pointId);
+        if (alike_)
+            (*alike_)[key(pointId)] << pointId;
     }
     if (course > 0 && (found->course == 0 || !found->courseDate.isValid() ||
                        (date.isValid() && date >= found->courseDate))) {
@@ -246,7 +258,7 @@ void PointHistory::add(const QString& pointId, const QDate& date, double inches,
 }
 
 std::optional<Earlier> PointHistory::previous(const QString& pointId, const QDate& date) const {
-    const auto found = points_.constFind(pointId.toCaseFolded());
+    const auto found = points_.constFind(foldedCase(pointId));
     if (found == points_.constEnd())
         return std::nullopt;
     const auto& list = found->readings;
@@ -259,18 +271,23 @@ std::optional<Earlier> PointHistory::previous(const QString& pointId, const QDat
 }
 
 bool PointHistory::knows(const QString& pointId) const {
-    return points_.contains(pointId.toCaseFolded());
+    return points_.contains(foldedCase(pointId));
 }
 
 int PointHistory::course(const QString& pointId) const {
-    const auto found = points_.constFind(pointId.toCaseFolded());
+    const auto found = points_.constFind(foldedCase(pointId));
     return found == points_.constEnd() ? 0 : found->course;
 }
 
 QStringList PointHistory::similarTo(const QString& pointId) const {
     if (knows(pointId))
         return {};
-    return alike_.value(key(pointId));
+    if (!alike_) {
+        alike_.emplace();
+        for (const QString& spelling : spellings_)
+            (*alike_)[key(spelling)] << spelling;
+    }
+    return alike_->value(key(pointId));
 }
 
 Flags checkReading(const Candidate& reading, const TankFacts& tank, bool shownUS) {

@@ -116,8 +116,11 @@ private:
         QDate courseDate;              // of the reading the course was taken from
         int course = 0;
     };
-    QHash<QString, Point> points_;      // by case-folded point ID
-    QHash<QString, QStringList> alike_; // by looksAlike key
+    QHash<QString, Point> points_;   // by case-folded point ID
+    std::vector<QString> spellings_; // of each point, in the order they became known
+    // The points by looksAlike key, made when first asked for: only a point the tank has never
+    // had needs it.
+    mutable std::optional<QHash<QString, QStringList>> alike_;
 };
 
 // A reading on its way in from a gauge's file: what its row gives, why it cannot be stored (an

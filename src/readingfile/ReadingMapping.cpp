@@ -5,6 +5,7 @@
 #include "common/Units.h"
 #include "engineering/ThicknessRules.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -29,7 +30,23 @@ struct Thickness {
     bool unknownUnit = false;
 };
 
+// Whether a text is digits, a decimal point and digits ("0.250") or digits alone: nearly every
+// thickness a gauge writes, read here without the pattern.
+bool plainDecimal(QStringView text) {
+    const auto digit = [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    };
+    const qsizetype point = text.indexOf(u'.');
+    const QStringView whole = point < 0 ? text : text.left(point);
+    const QStringView fraction = point < 0 ? QStringView() : text.mid(point + 1);
+    return !text.isEmpty() && std::all_of(whole.begin(), whole.end(), digit) &&
+           std::all_of(fraction.begin(), fraction.end(), digit) &&
+           (point < 0 || !fraction.isEmpty());
+}
+
 Thickness readThickness(const QString& cell, bool decimalComma) {
+    if (plainDecimal(cell))
+        return {plainNumber(cell), std::nullopt, false};
     static const QRegularExpression pattern(
         QStringLiteral("^([-+]?[0-9]*[.,]?[0-9]+(?:[eE][-+]?[0-9]+)?)\\s*(.*)$"));
     Thickness t;
@@ -228,6 +245,10 @@ std::vector<MappedRow> mapRows(const Table& table, const Mapping& mapping,
                                const SessionDefaults& session) {
     std::vector<MappedRow> out;
     const bool decimalComma = table.delimiter != u',';
+    // A file repeats a few units, courses and dates on every line: each is read once.
+    QHash<QString, std::optional<bool>> units;
+    QHash<QString, int> courses;
+    QHash<QString, std::optional<QDate>> dates;
     for (qsizetype r = mapping.headerRow ? 1 : 0; r < table.rows.size(); ++r) {
         const QStringList& row = table.rows[r];
         MappedRow m;
@@ -246,7 +267,10 @@ std::vector<MappedRow> mapRows(const Table& table, const Mapping& mapping,
         if (mapping.unit != NoColumn) {
             const QString named = cellOf(row, mapping.unit);
             if (!named.isEmpty()) {
-                const auto u = unitIsUS(named);
+                auto known = units.constFind(named);
+                if (known == units.constEnd())
+                    known = units.insert(named, unitIsUS(named));
+                const std::optional<bool> u = *known;
                 unitKnown = u && (!unit || *unit == *u);
                 if (!u)
                     problems << QStringLiteral("unit \"%1\" not known").arg(named);
@@ -270,7 +294,10 @@ std::vector<MappedRow> mapRows(const Table& table, const Mapping& mapping,
         if (mapping.course != NoColumn) {
             const QString named = cellOf(row, mapping.course);
             if (!named.isEmpty()) {
-                m.course = courseCode(named, session.courses);
+                auto known = courses.constFind(named);
+                if (known == courses.constEnd())
+                    known = courses.insert(named, courseCode(named, session.courses));
+                m.course = *known;
                 if (m.course == 0)
                     problems << QStringLiteral("course \"%1\" is not one of the tank's").arg(named);
             }
@@ -280,12 +307,16 @@ std::vector<MappedRow> mapRows(const Table& table, const Mapping& mapping,
             m.date = session.date;
         } else {
             const QString named = cellOf(row, mapping.date);
-            // A workbook's date and time, or a gauge's "2024-03-05 10:42", is its date.
-            static const QRegularExpression withTime(
-                QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2})[T ][0-9:.]+$"));
-            const auto timed = withTime.match(named);
-            const QString day = timed.hasMatch() ? timed.captured(1) : named;
-            if (const auto d = parseDate(day))
+            auto known = dates.constFind(named);
+            if (known == dates.constEnd()) {
+                // A workbook's date and time, or a gauge's "2024-03-05 10:42", is its date.
+                static const QRegularExpression withTime(
+                    QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2})[T ][0-9:.]+$"));
+                const auto timed = withTime.match(named);
+                known =
+                    dates.insert(named, parseDate(timed.hasMatch() ? timed.captured(1) : named));
+            }
+            if (const auto d = *known)
                 m.date = *d;
             else
                 problems << (named.isEmpty()

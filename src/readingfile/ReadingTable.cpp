@@ -1,5 +1,7 @@
 #include "readingfile/ReadingTable.h"
 
+#include "common/DateText.h"
+
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -49,21 +51,25 @@ struct Parsed {
 // Stops after `limit` rows when limit > 0.
 Parsed parse(const QString& text, QChar delimiter, int limit) {
     Parsed out;
+    const QStringView all(text);
     QStringList row;
-    QString cell;
+    QString cell;           // a quoted cell's text, and what follows its closing quote
+    qsizetype start = 0;    // where the cell began, for one not quoted: it is taken whole
     bool quoted = false;    // inside quotes
     bool wasQuoted = false; // the cell began with a quote: its blanks are its own
     int line = 1;
     int rowLine = 1;
-    const auto endCell = [&] {
-        row << (wasQuoted ? cell : cell.trimmed());
+    const auto endCell = [&](qsizetype end) {
+        row << (wasQuoted ? cell : all.mid(start, end - start).trimmed().toString());
         cell.clear();
         wasQuoted = false;
+        start = end + 1;
     };
-    const auto endRow = [&] {
-        endCell();
-        const bool blank = std::all_of(row.begin(), row.end(),
-                                       [](const QString& c) { return c.trimmed().isEmpty(); });
+    const auto endRow = [&](qsizetype end) {
+        endCell(end);
+        const bool blank = std::all_of(row.begin(), row.end(), [](const QString& c) {
+            return QStringView(c).trimmed().isEmpty();
+        });
         if (!blank) {
             out.rows << row;
             out.lines << rowLine;
@@ -74,10 +80,10 @@ Parsed parse(const QString& text, QChar delimiter, int limit) {
     for (qsizetype i = 0; i < n; ++i) {
         if (limit > 0 && out.rows.size() >= limit)
             return out;
-        const QChar c = text[i];
+        const QChar c = all[i];
         if (quoted) {
             if (c == u'"') {
-                if (i + 1 < n && text[i + 1] == u'"') {
+                if (i + 1 < n && all[i + 1] == u'"') {
                     cell += u'"';
                     ++i;
                 } else {
@@ -90,24 +96,26 @@ Parsed parse(const QString& text, QChar delimiter, int limit) {
             }
             continue;
         }
-        if (c == u'"' && cell.trimmed().isEmpty() && !wasQuoted) {
+        if (c == u'"' && !wasQuoted && all.mid(start, i - start).trimmed().isEmpty()) {
             cell.clear();
             quoted = true;
             wasQuoted = true;
         } else if (c == delimiter) {
-            endCell();
+            endCell(i);
         } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            const qsizetype end = i;
+            if (c == u'\r' && i + 1 < n && all[i + 1] == u'\n')
                 ++i;
-            endRow();
+            endRow(end);
+            start = i + 1;
             ++line;
             rowLine = line;
-        } else if (!(wasQuoted && c.isSpace())) {
+        } else if (wasQuoted && !c.isSpace()) {
             cell += c;
         }
     }
-    if (!cell.isEmpty() || !row.isEmpty() || wasQuoted)
-        endRow();
+    if (start < n || !row.isEmpty() || wasQuoted)
+        endRow(n);
     return out;
 }
 
@@ -294,7 +302,7 @@ QString numberText(const QString& stored, bool date, bool base1904) {
         return stored;
     if (date && value >= 0 && value < 2958466) {
         const QDate base = base1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-        return base.addDays(static_cast<qint64>(std::floor(value))).toString(Qt::ISODate);
+        return isoDate(base.addDays(static_cast<qint64>(std::floor(value))));
     }
     // The shortest text that reads back as the same number: 0.25, not 0.25000000000000001.
     return QString::number(value, 'g', QLocale::FloatingPointShortest);

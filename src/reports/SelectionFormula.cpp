@@ -434,7 +434,7 @@ private:
                      t.at);
                 return std::nullopt;
             }
-            value = date.toString(Qt::ISODate);
+            value = isoDate(date);
         }
         selection_.bindings << value;
         return QStringLiteral("?");

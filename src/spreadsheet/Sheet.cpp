@@ -1,6 +1,7 @@
 #include "spreadsheet/Sheet.h"
 
 #include "common/Csv.h"
+#include "common/DateText.h"
 #include "common/NumberFormat.h"
 
 #include <QDir>
@@ -161,7 +162,7 @@ QString csv(const Sheet& sheet) {
                 fields << shownNumber(cell);
                 break;
             case Cell::Kind::Date:
-                fields << cell.date.toString(Qt::ISODate);
+                fields << isoDate(cell.date);
                 break;
             }
         }
@@ -233,9 +234,8 @@ Status writeXlsx(const Sheet& sheet, const QString& path) {
                 lxw_datetime when{cell.date.year(), cell.date.month(), cell.date.day(), 0, 0, 0};
                 // A spreadsheet counts its dates from 1900: an earlier one stays a text.
                 if (cell.date.year() < 1900)
-                    keep(worksheet_write_string(
-                        worksheet, row, column,
-                        cell.date.toString(Qt::ISODate).toUtf8().constData(), format));
+                    keep(worksheet_write_string(worksheet, row, column,
+                                                isoDate(cell.date).toUtf8().constData(), format));
                 else
                     keep(worksheet_write_datetime(worksheet, row, column, &when, format));
                 break;

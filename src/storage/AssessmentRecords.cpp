@@ -1,56 +1,24 @@
 #include "storage/AssessmentRecords.h"
 
-#include "data/Database.h"
 #include "storage/InspectionRecords.h"
 
 namespace korvane::assessment {
 
 Result<TankAssessment> readAssessment(const QString& databaseName, qint32 tankId) {
-    auto minimums = readCourseMinimums(databaseName, tankId);
-    if (!minimums)
-        return minimums.takeError();
-    auto readings = readTankReadings(databaseName, tankId);
-    if (!readings)
-        return readings.takeError();
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    auto row = db->exec(QStringLiteral("SELECT \"UTFreq\", \"ExternalFreq\" FROM \"Tank\" "
-                                       "WHERE \"TankID\" = ?"),
-                        {tankId});
-    if (!row)
-        return row.takeError();
-    Schedule schedule;
-    if (row->next()) {
-        schedule.utFrequency = row->value(0).toDouble();
-        schedule.externalFrequency = row->value(1).toDouble();
-    }
-    return assessTank(*readings, minimums->minimums, schedule);
+    auto inputs = readTankInputs(databaseName, tankId);
+    if (!inputs)
+        return inputs.takeError();
+    return assessTank(inputs->readings, inputs->courses.minimums,
+                      {inputs->utFrequency, inputs->externalFrequency});
 }
 
 Result<PointTrend> readPointTrend(const QString& databaseName, qint32 tankId,
                                   const QString& pointId) {
-    auto minimums = readCourseMinimums(databaseName, tankId);
-    if (!minimums)
-        return minimums.takeError();
-    auto readings = readTankReadings(databaseName, tankId);
-    if (!readings)
-        return readings.takeError();
-    auto db = Database::open(databaseName);
-    if (!db)
-        return db.takeError();
-    auto row = db->exec(QStringLiteral("SELECT \"UTFreq\", \"UTLast\" FROM \"Tank\" WHERE "
-                                       "\"TankID\" = ?"),
-                        {tankId});
-    if (!row)
-        return row.takeError();
-    double frequency = 0;
-    QDate last;
-    if (row->next()) {
-        frequency = row->value(0).toDouble();
-        last = QDate::fromString(row->value(1).toString(), Qt::ISODate);
-    }
-    return pointTrend(pointId, *readings, minimums->minimums, last, frequency);
+    auto inputs = readTankInputs(databaseName, tankId);
+    if (!inputs)
+        return inputs.takeError();
+    return pointTrend(pointId, inputs->readings, inputs->courses.minimums, inputs->utLast,
+                      inputs->utFrequency);
 }
 
 } // namespace korvane::assessment

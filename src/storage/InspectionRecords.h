@@ -4,6 +4,7 @@
 #include "engineering/TankReading.h"
 #include "engineering/ThicknessRules.h"
 
+#include <QDate>
 #include <QString>
 
 #include <vector>
@@ -41,5 +42,18 @@ struct CourseMinimums {
     thickness::Minimums minimums{};
 };
 Result<CourseMinimums> readCourseMinimums(const QString& databaseName, qint32 tankId);
+
+// What a tank's readings are judged by: its courses and their minimums, its ultrasonic and
+// external schedules (stored frequencies, 0 for none), and every reading of every inspection
+// with its flags, by point (letter case of ASCII letters not counting, as a file compares IDs),
+// date as stored and key.
+struct TankInputs {
+    CourseMinimums courses;
+    double utFrequency = 0;
+    double externalFrequency = 0;
+    QDate utLast; // invalid when none
+    std::vector<TankReading> readings;
+};
+Result<TankInputs> readTankInputs(const QString& databaseName, qint32 tankId);
 
 } // namespace korvane

@@ -58,12 +58,9 @@ Result<readingcheck::Settings> readCheckSettings(const Database& db) {
 }
 
 Result<readingcheck::TankFacts> readTankFacts(const QString& databaseName, qint32 tankId) {
-    auto courses = readCourseMinimums(databaseName, tankId);
-    if (!courses)
-        return courses.takeError();
-    auto readings = readTankReadings(databaseName, tankId);
-    if (!readings)
-        return readings.takeError();
+    auto inputs = readTankInputs(databaseName, tankId);
+    if (!inputs)
+        return inputs.takeError();
     auto db = Database::open(databaseName);
     if (!db)
         return db.takeError();
@@ -71,10 +68,10 @@ Result<readingcheck::TankFacts> readTankFacts(const QString& databaseName, qint3
     if (!settings)
         return settings.takeError();
     readingcheck::TankFacts facts;
-    facts.courses = courses->courses;
-    facts.minimums = courses->minimums;
+    facts.courses = inputs->courses.courses;
+    facts.minimums = inputs->courses.minimums;
     facts.settings = *settings;
-    facts.history = readingcheck::PointHistory(*readings);
+    facts.history = readingcheck::PointHistory(inputs->readings);
     return facts;
 }
 
@@ -103,6 +100,8 @@ Status storeEntries(const QString& databaseName, qint32 inspectionId,
                              ChecksField};
     std::vector<QVariantList> rows;
     rows.reserve(entries.size());
+    QDate lastDate; // a file's readings share a few dates: each is written once
+    QString lastDateText;
     for (const readingcheck::Entry* e : entries) {
         if (!e->error.isEmpty() || !e->inches)
             return Error{QStringLiteral("Line %1 cannot be stored: %2")
@@ -111,7 +110,11 @@ Status storeEntries(const QString& databaseName, qint32 inspectionId,
         if (!e->date.isValid())
             return Error{QStringLiteral("Line %1 cannot be stored: no date").arg(e->line)};
         // A date is stored as its yyyy-mm-dd text (see fieldvalue::toStored).
-        const QString date = e->date.toString(Qt::ISODate);
+        if (e->date != lastDate) {
+            lastDate = e->date;
+            lastDateText = isoDate(e->date);
+        }
+        const QString& date = lastDateText;
         const QString checks = readingcheck::flagsText(e->flags);
         rows.push_back({inspectionId, e->pointId, e->course, *e->inches, date,
                         e->takenBy.isEmpty() ? QVariant() : QVariant(e->takenBy),

@@ -129,6 +129,10 @@ TEST(FormatDate, WritesTwoDigitDayEnglishMonthFourDigitYear) {
         {{2024, 9, 10}, "10/Sep/2024"},
         {{}, ""},
         {{2001, 2, 30}, ""},
+        {{1, 1, 1}, "01/Jan/0001"},
+        {{9999, 12, 31}, "31/Dec/9999"},
+        {{10000, 1, 2}, "02/Jan/10000"},
+        {{-44, 3, 15}, "15/Mar/-0044"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(formatDate(c.date).toStdString(), c.expected);
@@ -136,6 +140,15 @@ TEST(FormatDate, WritesTwoDigitDayEnglishMonthFourDigitYear) {
 
     for (int month = 1; month <= 12; ++month)
         EXPECT_EQ(parseDate(formatDate(QDate(2010, month, 28))), QDate(2010, month, 28));
+}
+
+// As Qt::ISODate writes a date, years outside 0 to 9999 and invalid dates included.
+TEST(IsoDate, WritesAsQtDoes) {
+    for (const QDate date :
+         {QDate(2024, 3, 5), QDate(1, 1, 1), QDate(999, 12, 31), QDate(9999, 12, 31),
+          QDate(10000, 1, 1), QDate(-1, 6, 30), QDate(), QDate(1753, 1, 1)})
+        EXPECT_EQ(isoDate(date), date.toString(Qt::ISODate)) << date.toJulianDay();
+    EXPECT_EQ(isoDate(QDate(2024, 11, 30)), QStringLiteral("2024-11-30"));
 }
 
 TEST(DateArithmetic, ClampsToTheEndOfTheMonth) {

@@ -94,3 +94,19 @@ TEST(PlainNumber, OnlyANumberWithNothingAfterIt) {
 
 } // namespace
 } // namespace korvane
+
+namespace korvane {
+namespace {
+
+// IDs fold as Qt folds them, the quick way for ASCII and Qt's own beyond it.
+TEST(FoldedCase, FoldsAsQtDoes) {
+    for (const char* text :
+         {"C1-N1", "c1-n1", "", "AZ@[`az{", "Äu-1", "ΣΑΣ", "ß-Straße", "T-101 ROOF"})
+        EXPECT_EQ(foldedCase(QString::fromUtf8(text)), QString::fromUtf8(text).toCaseFolded())
+            << text;
+    const QString lower = QString::fromLatin1("c1-n1");
+    EXPECT_TRUE(foldedCase(lower).isSharedWith(lower)); // nothing to fold: no copy
+}
+
+} // namespace
+} // namespace korvane

@@ -7,6 +7,9 @@
 #include "data/Select.h"
 #include "support/TestDatabase.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 
 namespace korvane {
@@ -262,6 +265,17 @@ TEST_P(HistoryTest, RowsAddedTogetherHaveTheHistoryOfRowsAddedOneByOne) {
     EXPECT_EQ(*first.rowKey, *single[0].rowKey + 1);
     EXPECT_EQ(*batch.front().rowKey, *single[0].rowKey + 450);
     EXPECT_EQ(batch.front().values[2].second, QStringLiteral("N\u00f6rd \"450\"\\"));
+
+    // The stored text is the row as QJsonDocument writes it, escapes and all.
+    auto stored =
+        db_.firstValue(QStringLiteral("SELECT \"NewValue\" FROM \"History\" WHERE \"RowKey\" = ?"),
+                       {*first.rowKey});
+    ASSERT_TRUE(stored.ok());
+    QJsonObject object;
+    for (const auto& [name, value] : first.values)
+        object.insert(name, value);
+    EXPECT_EQ(stored->toString(),
+              QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }
 
 // The rows of one owner go together, each kept in the history; rows of another owner stay.

@@ -178,7 +178,8 @@ TEST(ReadingChecks, EntriesAreCheckedInOrderAgainstTheTankAndEachOther) {
     };
     std::vector<Entry> entries{entry("C1-N1", 0.37, 0), entry("C1-N1", 0.37, 0),
                                entry("NEW-O1", 0.3, 3), entry("NEW-01", 0.3, 3),
-                               entry("NEW-2", 0.3, 0),  entry("C2-EI", 0.3, 3)};
+                               entry("NEW-2", 0.3, 0),  entry("C2-EI", 0.3, 3),
+                               entry("NEW-0I", 0.3, 3)};
     entries[2].error = QStringLiteral("no taken-by");
     checkEntries(entries, tank, true);
     EXPECT_EQ(entries[0].course, 2);
@@ -195,6 +196,8 @@ TEST(ReadingChecks, EntriesAreCheckedInOrderAgainstTheTankAndEachOther) {
     EXPECT_EQ(described(entries[5].flags),
               QStringLiteral("similar: new point; the tank has C2-E1"));
     EXPECT_EQ(entries[5].course, 3); // the course of the point it looks like
+    EXPECT_EQ(described(entries[6].flags),
+              QStringLiteral("similar: new point; the tank has NEW-01"));
 }
 
 } // namespace

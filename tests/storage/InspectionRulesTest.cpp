@@ -170,5 +170,72 @@ TEST(InspectionRecords, ReadingsOfATankByPointThenDate) {
     EXPECT_EQ((*inspections)[0].date, QStringLiteral("01/Mar/2023"));
 }
 
+// What a tank's readings are judged by is read whole: its minimums and schedules, and every
+// reading in the order the readings list gives them (letter case of point IDs not counting,
+// one day's readings by key), with their flags.
+TEST(InspectionRecords, TheInputsOfATankAreItsScheduleAndItsReadingsInListOrder) {
+    test::TestDatabase file;
+    const qint32 location = file.addLocation(file.addCompany(QStringLiteral("C")), "L");
+    const qint32 tank = file.add(QStringLiteral("Tank"), {{"LocationID", location},
+                                                          {"Name", "T-1"},
+                                                          {"Courses", 2},
+                                                          {"Course1_Min", 0.3},
+                                                          {"Course2_Min", 0.25},
+                                                          {"Course3_Min", 0.9},
+                                                          {"UTFreq", -18},
+                                                          {"ExternalFreq", 5},
+                                                          {"UTLast", "05/Jan/2020"}});
+    const qint32 inspection = file.add(QStringLiteral("Inspection"), {{"TankID", tank}});
+    struct Typed {
+        const char* point;
+        const char* date;
+        QVariant reading;
+    };
+    for (const Typed& t : {Typed{"b-2", "05/Jan/2024", 0.24}, Typed{"B-2", "05/Jan/2020", 0.26},
+                           Typed{"a-10", "05/Jan/2020", QVariant()},
+                           Typed{"A-1", "07/Jan/2020", 0.5}, Typed{"A-1", "06/Jan/2020", 0.51},
+                           Typed{"b-2", "05/Jan/2020", 0.27}, Typed{"Ä-1", "05/Jan/2020", 0.3}})
+        file.add(QStringLiteral("Thickness"), {{"InspectionID", inspection},
+                                               {"PointID", QString::fromUtf8(t.point)},
+                                               {"DateTaken", QString::fromLatin1(t.date)},
+                                               {"Reading", t.reading},
+                                               {"Course", 2},
+                                               {"TakenBy", "R. Diaz"},
+                                               {"Checks", "soon: under six months"}});
+
+    auto inputs = readTankInputs(file.path(), tank);
+    ASSERT_TRUE(inputs) << inputs.error().toStdString();
+    EXPECT_EQ(inputs->courses.courses, 2);
+    EXPECT_FLOAT_EQ(inputs->courses.minimums[static_cast<std::size_t>(courseCode(1))], 0.3f);
+    EXPECT_FLOAT_EQ(inputs->courses.minimums[static_cast<std::size_t>(courseCode(2))], 0.25f);
+    EXPECT_EQ(inputs->courses.minimums[static_cast<std::size_t>(courseCode(3))], 0.0);
+    EXPECT_EQ(inputs->utFrequency, -18);
+    EXPECT_EQ(inputs->externalFrequency, 5);
+    EXPECT_EQ(inputs->utLast, QDate(2020, 1, 5));
+
+    const auto shown = [](const std::vector<TankReading>& readings) {
+        QStringList lines;
+        for (const TankReading& r : readings)
+            lines << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                         .arg(r.thicknessId)
+                         .arg(r.pointId, r.dateTaken)
+                         .arg(r.reading)
+                         .arg(r.course)
+                         .arg(r.takenBy, r.checks);
+        return lines;
+    };
+    auto listed = readTankReadings(file.path(), tank);
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(shown(inputs->readings), shown(*listed));
+    EXPECT_EQ(shown(inputs->readings).first(),
+              QStringLiteral("5 A-1 06/Jan/2020 0.51 2 R. Diaz soon: under six months"));
+    EXPECT_EQ(shown(inputs->readings).mid(3, 3).join(u'|'),
+              QStringLiteral("2 B-2 05/Jan/2020 0.26 2 R. Diaz soon: under six months|"
+                             "6 b-2 05/Jan/2020 0.27 2 R. Diaz soon: under six months|"
+                             "1 b-2 05/Jan/2024 0.24 2 R. Diaz soon: under six months"));
+
+    EXPECT_FALSE(readTankInputs(file.path(), 999));
+}
+
 } // namespace
 } // namespace korvane
