@@ -256,6 +256,42 @@ Status addInspection(Database& db, int id, int tank, const QDate& date) {
 
 } // namespace
 
+QString importPointId(int i) {
+    return QStringLiteral("C%1-%2").arg(i % 3 + 1).arg(i, 5, 10, QLatin1Char('0'));
+}
+
+QString importDatabase() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("import.mdb"));
+        Database db = newDatabase(file);
+        const Status filled = db.transaction([&]() -> Status {
+            const auto run = [&](const char* sql, const QVariantList& values = {}) -> Status {
+                if (auto q = db.exec(QString::fromLatin1(sql), values); !q)
+                    return q.takeError();
+                return {};
+            };
+            Status s = addCompanyAndLocation(db);
+            if (s)
+                s = run("INSERT INTO Tank (TankID, LocationID, Name, Courses, Course1_Min, "
+                        "Course2_Min, Course3_Min) VALUES (?, ?, 'T-1', 3, 0.3, 0.28, 0.25)",
+                        {ImportTankID, LocationID});
+            for (int id : {1, ImportInspectionID})
+                if (s)
+                    s = addInspection(db, id, ImportTankID, QDate(2021, 3, 1));
+            for (int i = 0; s && i < ImportReadingCount; ++i)
+                s = run("INSERT INTO Thickness (InspectionID, PointID, Course, Reading, "
+                        "DateTaken, TakenBy) VALUES (1, ?, ?, 0.4, '2021-03-01', 'R. Diaz')",
+                        {importPointId(i), i % 3 + 2});
+            return s;
+        });
+        if (!filled)
+            fail(filled.error());
+        return file;
+    }();
+    return path;
+}
+
 QString reportDatabase() {
     static QTemporaryDir dir;
     static const QString path = [] {

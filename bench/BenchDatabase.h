@@ -47,6 +47,15 @@ inline constexpr int FleetInspectionsPerTank = 2;
 inline constexpr int FleetReadingsPerInspection = 50;
 QString fleetDatabase();
 
+// A tank (ImportTankID) of three courses whose ImportReadingCount points (importPointId) were
+// read on 01/Mar/2021 in inspection 1, and a new inspection (ImportInspectionID) to import a
+// gauge's day into. Built once per program.
+inline constexpr int ImportReadingCount = 10000;
+inline constexpr int ImportTankID = 1;
+inline constexpr int ImportInspectionID = 2;
+QString importDatabase();
+QString importPointId(int i);
+
 // Runs a query with one integer parameter straight through SQLite on a database, opening and
 // closing it around the query, and reads every column of every row. Gives the number of rows,
 // or -1 when the query fails.

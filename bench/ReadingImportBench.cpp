@@ -5,6 +5,7 @@
 // and the same rows stored with their history but neither read nor checked. Each run starts from
 // a copy of the same database. Storing waits for the disk, so all are timed on the wall.
 
+#include "BenchDatabase.h"
 #include "RatioReporter.h"
 #include "data/Database.h"
 #include "data/Engine.h"
@@ -24,18 +25,14 @@ namespace {
 
 using namespace korvane;
 
-constexpr int ReadingCount = 10000;
-constexpr int TankID = 1;
-constexpr int EarlierInspection = 1;
-constexpr int NewInspection = 2;
+using bench::ImportInspectionID;
+using bench::importPointId;
+using bench::ImportReadingCount;
+using bench::ImportTankID;
 
-void fail(const QString& message) {
-    std::cerr << "bench database: " << message.toStdString() << '\n';
+[[noreturn]] void fail(const QString& message) {
+    std::cerr << "bench: " << message.toStdString() << '\n';
     std::exit(1);
-}
-
-QString pointId(int i) {
-    return QStringLiteral("C%1-%2").arg(i % 3 + 1).arg(i, 5, 10, QLatin1Char('0'));
 }
 
 QTemporaryDir& folder() {
@@ -43,54 +40,13 @@ QTemporaryDir& folder() {
     return dir;
 }
 
-// A tank of three courses whose 10,000 points were read on 01/Mar/2021, and a new inspection.
-const QString& templateDatabase() {
-    static const QString path = [] {
-        const QString file = folder().filePath(QStringLiteral("template.mdb"));
-        if (auto created = Database::create(file); !created)
-            fail(created.error());
-        auto db = Database::open(file);
-        if (!db)
-            fail(db.error());
-        const Status filled = db->transaction([&]() -> Status {
-            const auto run = [&](const char* sql, const QVariantList& values = {}) -> Status {
-                if (auto q = db->exec(QString::fromLatin1(sql), values); !q)
-                    return q.takeError();
-                return {};
-            };
-            Status s = run("INSERT INTO Company (CompanyID, Company) VALUES (1, 'Bench')");
-            if (s)
-                s = run("INSERT INTO Location (LocationID, CompanyID, Location) VALUES (1, 1, "
-                        "'Farm')");
-            if (s)
-                s = run("INSERT INTO Tank (TankID, LocationID, Name, Courses, Course1_Min, "
-                        "Course2_Min, Course3_Min) VALUES (?, 1, 'T-1', 3, 0.3, 0.28, 0.25)",
-                        {TankID});
-            for (int id : {EarlierInspection, NewInspection})
-                if (s)
-                    s = run("INSERT INTO Inspection (InspectionID, TankID, InspectionNum) VALUES "
-                            "(?, ?, 'I')",
-                            {id, TankID});
-            for (int i = 0; s && i < ReadingCount; ++i)
-                s = run("INSERT INTO Thickness (InspectionID, PointID, Course, Reading, "
-                        "DateTaken, TakenBy) VALUES (?, ?, ?, 0.4, '2021-03-01', 'R. Diaz')",
-                        {EarlierInspection, pointId(i), i % 3 + 2});
-            return s;
-        });
-        if (!filled)
-            fail(filled.error());
-        return file;
-    }();
-    return path;
-}
-
 // The gauge's file: every point 0.005 in thinner three years on.
 const QString& gaugeFile() {
     static const QString path = [] {
         QByteArray csv = "Point,Thickness,Unit,Course,Date,By\n";
-        for (int i = 0; i < ReadingCount; ++i)
+        for (int i = 0; i < ImportReadingCount; ++i)
             csv += QStringLiteral("%1,0.395,in,C%2,05/03/2024,A. Smith\n")
-                       .arg(pointId(i))
+                       .arg(importPointId(i))
                        .arg(i % 3 + 1)
                        .toUtf8();
         const QString file = folder().filePath(QStringLiteral("gauge.csv"));
@@ -107,7 +63,7 @@ QString freshCopy(benchmark::State& state) {
     state.PauseTiming();
     static int run = 0;
     const QString file = folder().filePath(QStringLiteral("run%1.mdb").arg(++run));
-    if (!QFile::copy(templateDatabase(), file))
+    if (!QFile::copy(bench::importDatabase(), file))
         fail(QStringLiteral("the database could not be copied"));
     state.ResumeTiming();
     return file;
@@ -123,10 +79,11 @@ void BM_BareInserts(benchmark::State& state) {
             "INSERT INTO \"Thickness\" (\"InspectionID\", \"PointID\", \"Course\", \"Reading\", "
             "\"DateTaken\", \"TakenBy\", \"Checks\") VALUES (?, ?, ?, ?, ?, ?, ?)");
         const Status stored = db->transaction([&]() -> Status {
-            for (int i = 0; i < ReadingCount; ++i)
-                if (auto q = db->engine()->execute(sql, {NewInspection, pointId(i), i % 3 + 2,
-                                                         0.395, QStringLiteral("2024-03-05"),
-                                                         QStringLiteral("A. Smith"), QVariant()});
+            for (int i = 0; i < ImportReadingCount; ++i)
+                if (auto q =
+                        db->engine()->execute(sql, {ImportInspectionID, importPointId(i), i % 3 + 2,
+                                                    0.395, QStringLiteral("2024-03-05"),
+                                                    QStringLiteral("A. Smith"), QVariant()});
                     !q)
                     return q.takeError();
             return {};
@@ -140,8 +97,8 @@ void BM_BareInserts(benchmark::State& state) {
 const std::vector<QVariantList>& storedRows() {
     static const std::vector<QVariantList> rows = [] {
         std::vector<QVariantList> all;
-        for (int i = 0; i < ReadingCount; ++i)
-            all.push_back({NewInspection, pointId(i), i % 3 + 2, 0.395,
+        for (int i = 0; i < ImportReadingCount; ++i)
+            all.push_back({ImportInspectionID, importPointId(i), i % 3 + 2, 0.395,
                            QStringLiteral("2024-03-05"), QStringLiteral("A. Smith"), QVariant()});
         return all;
     }();
@@ -172,7 +129,7 @@ void BM_ImportReadings(benchmark::State& state) {
         if (!table)
             fail(table.error());
         const readingfile::Mapping mapping = readingfile::guessMapping(*table);
-        auto facts = readingimport::readTankFacts(file, TankID);
+        auto facts = readingimport::readTankFacts(file, ImportTankID);
         if (!facts)
             fail(facts.error());
         const readingfile::SessionDefaults defaults{QDate(2024, 3, 5), QStringLiteral("A. Smith"),
@@ -185,9 +142,10 @@ void BM_ImportReadings(benchmark::State& state) {
                 fail(QStringLiteral("line %1 was flagged").arg(e.line));
             rows.push_back(&e);
         }
-        if (rows.size() != ReadingCount)
+        if (rows.size() != ImportReadingCount)
             fail(QStringLiteral("%1 rows read").arg(rows.size()));
-        if (const Status stored = readingimport::storeEntries(file, NewInspection, rows); !stored)
+        if (const Status stored = readingimport::storeEntries(file, ImportInspectionID, rows);
+            !stored)
             state.SkipWithError(stored.error().toStdString().c_str());
     }
 }
@@ -200,7 +158,7 @@ BENCHMARK(BM_ImportReadings)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    templateDatabase(); // built once, outside the measured runs
+    bench::importDatabase(); // built once, outside the measured runs
     gaugeFile();
     return bench::runWithRatios(
         argc, argv,
