@@ -1,5 +1,6 @@
 #include "assessment/TrendWindow.h"
 
+#include "charts/ChartDrawing.h"
 #include "common/DateText.h"
 #include "common/NumberFormat.h"
 #include "common/Units.h"
@@ -15,8 +16,6 @@
 #include <QChartView>
 #include <QDateTimeAxis>
 #include <QFileInfo>
-#include <QGraphicsLayout>
-#include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -53,18 +52,6 @@ QString rateText(double inchesPerYear, bool us) {
     return us ? formatNumber(inchesPerYear, u"0.0000") + QStringLiteral(" in/yr")
               : formatNumber(inchesPerYear * units::MillimetresPerInch, u"0.000") +
                     QStringLiteral(" mm/yr");
-}
-
-// A chart laid out at screen scale for the place's proportions and scaled to fit it, as vectors.
-void renderChart(QPainter& painter, QChart* chart, const QRectF& place) {
-    QGraphicsScene scene;
-    scene.addItem(chart); // the scene owns the chart from here
-    const double scale = painter.device()->logicalDpiX() / 96.0;
-    const QSizeF size(place.width() / scale, place.height() / scale);
-    chart->resize(size);
-    if (QGraphicsLayout* layout = chart->layout())
-        layout->activate();
-    scene.render(&painter, place, QRectF(QPointF(0, 0), size), Qt::IgnoreAspectRatio);
 }
 
 } // namespace
@@ -169,9 +156,8 @@ void TrendWindow::showTrend() {
 QChart* TrendWindow::makeChart() const {
     const bool us = session_.UnitsUS;
     const double factor = us ? 1.0 : units::MillimetresPerInch;
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("%1 - %2").arg(tankName_, pointId_));
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    QChart* chart = charts::newChart(
+        QStringLiteral("%1 - %2").arg(tankName_, pointId_).toHtmlEscaped(), Qt::AlignBottom);
     if (trend_.readings.empty())
         return chart;
     QDate first = trend_.readings.front().date;
@@ -187,9 +173,7 @@ QChart* TrendWindow::makeChart() const {
     auto* readings = new QLineSeries;
     readings->setName(QStringLiteral("Readings"));
     const QColor readingColour(20, 40, 140);
-    QPen readingPen(readingColour);
-    readingPen.setWidthF(2);
-    readings->setPen(readingPen);
+    readings->setPen(charts::linePen(readingColour, 2));
     auto* marks = new QScatterSeries;
     marks->setName(QStringLiteral("Readings"));
     marks->setMarkerSize(9);
@@ -209,10 +193,7 @@ QChart* TrendWindow::makeChart() const {
         s->setName(name);
         s->append(msecs(l->from), l->fromInches * factor);
         s->append(msecs(l->to), l->toInches * factor);
-        QPen pen(colour);
-        pen.setStyle(style);
-        pen.setWidthF(1.5);
-        s->setPen(pen);
+        s->setPen(charts::linePen(colour, 1.5, style));
         reach(l->from, l->fromInches);
         reach(l->to, l->toInches);
         all.push_back(s);
@@ -229,9 +210,7 @@ QChart* TrendWindow::makeChart() const {
         s->setName(QStringLiteral("Minimum %1").arg(thickness::shownThickness(*minimum, us)));
         s->append(msecs(first), *minimum * factor);
         s->append(msecs(last), *minimum * factor);
-        QPen pen(QColor(204, 0, 0));
-        pen.setWidthF(2);
-        s->setPen(pen);
+        s->setPen(charts::linePen(QColor(204, 0, 0), 2));
         all.push_back(s);
         if (trend_.reachesMinimum) {
             auto* when = new QScatterSeries;
@@ -249,10 +228,7 @@ QChart* TrendWindow::makeChart() const {
         s->setName(QStringLiteral("Next UT %1").arg(formatDate(*trend_.nextUt)));
         s->append(msecs(*trend_.nextUt), low - margin);
         s->append(msecs(*trend_.nextUt), high + margin);
-        QPen pen(QColor(120, 60, 160));
-        pen.setStyle(Qt::DashDotLine);
-        pen.setWidthF(1.5);
-        s->setPen(pen);
+        s->setPen(charts::linePen(QColor(120, 60, 160), 1.5, Qt::DashDotLine));
         all.push_back(s);
     }
 
@@ -267,13 +243,9 @@ QChart* TrendWindow::makeChart() const {
     values->setTitleText(us ? QStringLiteral("Thickness (in.)") : QStringLiteral("Thickness (mm)"));
     values->setRange(low - margin, high + margin);
     values->setLabelFormat(us ? QStringLiteral("%.3f") : QStringLiteral("%.2f"));
-    chart->addAxis(dates, Qt::AlignBottom);
-    chart->addAxis(values, Qt::AlignLeft);
-    for (QAbstractSeries* s : all) {
+    for (QAbstractSeries* s : all)
         chart->addSeries(s);
-        s->attachAxis(dates);
-        s->attachAxis(values);
-    }
+    charts::addAxes(*chart, dates, values);
     // One legend entry for the readings: their line and their marks are one series to a reader.
     chart->legend()->markers(readings).first()->setVisible(false);
     return chart;
@@ -293,7 +265,7 @@ void TrendWindow::paint(QPainter& painter, const QRectF& area) {
     top += metrics.height() * 0.5;
     const double height = std::min(area.bottom() - top, area.width() * 0.75);
     if (height > 0)
-        renderChart(painter, makeChart(), QRectF(area.left(), top, area.width(), height));
+        charts::renderChart(painter, makeChart(), QRectF(area.left(), top, area.width(), height));
 }
 
 void TrendWindow::Cmd_Print_Click() {

@@ -1,5 +1,6 @@
 #include "inspection/SettlementGraphWindow.h"
 
+#include "charts/ChartDrawing.h"
 #include "common/DateText.h"
 #include "common/Units.h"
 #include "engineering/ShellSettlement.h"
@@ -11,8 +12,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
-#include <QGraphicsLayout>
-#include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
@@ -61,13 +60,6 @@ struct Marks {
     QColor colour;
 };
 
-QPen linePen(Qt::GlobalColor colour, Qt::PenStyle style) {
-    QPen pen(colour);
-    pen.setWidthF(2);
-    pen.setStyle(style);
-    return pen;
-}
-
 // Steps of 1, 2 or 5 points between the labels of the bottom axis, so that about a dozen show.
 double pointStep(int points) {
     for (double step : {1.0, 2.0, 5.0})
@@ -81,19 +73,12 @@ double pointStep(int points) {
 // title needs.
 QChart* lineChart(const QString& title, const QString& legendHeading, const QString& leftTitle,
                   const std::vector<Line>& lines, const Marks& marks = {}) {
-    auto* chart = new QChart;
-    QFont titleFont = chart->titleFont();
-    titleFont.setPointSizeF(11);
-    titleFont.setBold(true);
-    chart->setTitleFont(titleFont);
-    chart->setTitle(QStringLiteral("%1<br><span style=\"font-weight:normal; font-size:9pt\">%2"
-                                   "</span>")
-                        .arg(title.toHtmlEscaped(), legendHeading.toHtmlEscaped()));
-    chart->legend()->setAlignment(Qt::AlignRight);
+    QChart* chart = charts::newChart(
+        QStringLiteral("%1<br><span style=\"font-weight:normal; font-size:9pt\">%2</span>")
+            .arg(title.toHtmlEscaped(), legendHeading.toHtmlEscaped()),
+        Qt::AlignRight);
     // Dashed lines, solid lines and marks are told apart in the legend as on the plot.
     chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(6, 4, 6, 4));
 
     int points = 0;
     double low = 0;
@@ -150,12 +135,7 @@ QChart* lineChart(const QString& title, const QString& legendHeading, const QStr
                              : 2;
     left->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
 
-    chart->addAxis(bottom, Qt::AlignBottom);
-    chart->addAxis(left, Qt::AlignLeft);
-    for (QAbstractSeries* series : chart->series()) {
-        series->attachAxis(bottom);
-        series->attachAxis(left);
-    }
+    charts::addAxes(*chart, bottom, left);
     return chart;
 }
 
@@ -166,19 +146,6 @@ void alignLegends(QChart& first, QChart& second) {
                                  second.legend()->effectiveSizeHint(Qt::PreferredSize).width());
     first.legend()->setPreferredWidth(width);
     second.legend()->setPreferredWidth(width);
-}
-
-// Draws a graph into a place on the page, as vectors. The graph is laid out at screen scale for
-// the place's proportions (so its type keeps the sizes it has in the window) and scaled to fit.
-void renderChart(QPainter& painter, QChart* chart, const QRectF& place) {
-    QGraphicsScene scene;
-    scene.addItem(chart); // the scene owns the chart from here
-    const double scale = painter.device()->logicalDpiX() / 96.0;
-    const QSizeF size(place.width() / scale, place.height() / scale);
-    chart->resize(size);
-    if (QGraphicsLayout* layout = chart->layout())
-        layout->activate();
-    scene.render(&painter, place, QRectF(QPointF(0, 0), size), Qt::IgnoreAspectRatio);
 }
 
 // Text lines painted one below the other from the top of the printable area, with the value of
@@ -278,8 +245,11 @@ QChart* SettlementGraphWindow::settlementChart() const {
     // The settlement as measured, in either unit: the values the survey grid shows.
     const bool us = session_.UnitsUS;
     const double factor = us ? 1.0 : units::MillimetresPerInch;
-    Line optimum{QStringLiteral("Optimum cosine curve"), {}, linePen(Qt::darkGreen, Qt::DashLine)};
-    Line measured{QStringLiteral("Actual settlement"), {}, linePen(Qt::blue, Qt::SolidLine), true};
+    Line optimum{QStringLiteral("Optimum cosine curve"),
+                 {},
+                 charts::linePen(Qt::darkGreen, 2, Qt::DashLine)};
+    Line measured{
+        QStringLiteral("Actual settlement"), {}, charts::linePen(Qt::blue, 2, Qt::SolidLine), true};
     for (int p = 1; p <= points_; ++p) {
         optimum.values.push_back(session_.SettleOptimum[p] * factor);
         measured.values.push_back(session_.SettleActual[p] * factor);
@@ -297,12 +267,14 @@ QChart* SettlementGraphWindow::deflectionChart() const {
     const double allowance = allowanceIn * factor;
     // One legend entry for the pair of limits.
     Line above{QStringLiteral("Allowable deflection (\u00b1)"),
-               std::vector<double>(points_, allowance), linePen(Qt::red, Qt::DashLine)};
+               std::vector<double>(points_, allowance), charts::linePen(Qt::red, 2, Qt::DashLine)};
     Line below{QStringLiteral("Allowable deflection (-)"),
-               std::vector<double>(points_, -1 * allowance), linePen(Qt::red, Qt::DashLine), false,
-               false};
-    Line deflection{
-        QStringLiteral("Out-of-plane deflection"), {}, linePen(Qt::blue, Qt::SolidLine), true};
+               std::vector<double>(points_, -1 * allowance),
+               charts::linePen(Qt::red, 2, Qt::DashLine), false, false};
+    Line deflection{QStringLiteral("Out-of-plane deflection"),
+                    {},
+                    charts::linePen(Qt::blue, 2, Qt::SolidLine),
+                    true};
     // The points the survey grid marks "No", by the grid's own comparison.
     Marks failing{QStringLiteral("Not allowed (No)"), {}, QColor(220, 0, 0)};
     for (int p = 1; p <= points_; ++p) {
@@ -349,8 +321,8 @@ Status SettlementGraphWindow::printGraphs(QPrinter& printer) const {
         QChart* settlement = settlementChart();
         QChart* deflection = deflectionChart();
         alignLegends(*settlement, *deflection);
-        renderChart(painter, settlement, first);
-        renderChart(painter, deflection, first.translated(0, height + gap));
+        charts::renderChart(painter, settlement, first);
+        charts::renderChart(painter, deflection, first.translated(0, height + gap));
     }
     if (!painter.end())
         return Error{tr("The printer could not finish printing the graphs.")};
