@@ -195,6 +195,28 @@ TEST_P(DatabaseTest, RowsHandedOverReadAsQueryValuesConvert) {
     EXPECT_EQ(rows, 1);
 }
 
+// Texts are stored as written and read back so, at the edge of ASCII and beyond it: plain, a
+// control character, Latin, the euro sign, a character outside the first plane, and an empty one.
+TEST_P(DatabaseTest, TextsComeBackAsWritten) {
+    test::TestDatabase file(GetParam());
+    Database db = file.open();
+    const QStringList texts{QStringLiteral("T-101"),           QString(QChar(0x7F)) + QChar(0x80),
+                            QStringLiteral("Zürich"),          QStringLiteral("5 \u20AC"),
+                            QStringLiteral("\U0001F600 tank"), QStringLiteral("")};
+    std::vector<QVariantList> rows;
+    for (const QString& text : texts)
+        rows.push_back({text});
+    ASSERT_TRUE(db.insertRows(QStringLiteral("Company"), {QStringLiteral("Company")}, rows));
+    QStringList read;
+    ASSERT_TRUE(db.eachRow(QStringLiteral("SELECT \"Company\" FROM \"Company\" ORDER BY "
+                                          "\"CompanyID\""),
+                           {}, [&](const RowView& row) {
+                               read << row.text(0);
+                               return Status{};
+                           }));
+    EXPECT_EQ(read, texts);
+}
+
 // The handler's error stops the reading there and is its result; the engine's is too.
 TEST_P(DatabaseTest, RowsHandedOverStopAtTheFirstError) {
     test::TestDatabase file(GetParam());

@@ -92,6 +92,7 @@ TEST(DueList, PutsTheWorstFirstAndSaysWhy) {
 
 // What each tank's own windows work out, each the way the window does it.
 struct OwnFigures {
+    QString company, location, tank, product;       // the selection chain and General Info
     std::array<QDate, schedule::Kinds.size()> next; // General Info's next-date boxes
     assessment::TankAssessment assessed;            // Corrosion Assessment
     std::optional<settlement::Analysis> survey;     // Shell Survey of its latest survey
@@ -105,6 +106,18 @@ OwnFigures ownFigures(const QString& path, qint32 tankId) {
     auto rs = db->openRecordset(
         Select::from(QStringLiteral("Tank")).where(QStringLiteral("TankID"), tankId));
     EXPECT_TRUE(rs);
+    own.tank = rs->text(QStringLiteral("Name"));
+    own.product = rs->text(QStringLiteral("Product"));
+    auto place = db->openRecordset(
+        Select::from(QStringLiteral("Location"))
+            .where(QStringLiteral("LocationID"), rs->value(QStringLiteral("LocationID"))));
+    EXPECT_TRUE(place);
+    own.location = place->text(QStringLiteral("Location"));
+    auto company = db->openRecordset(
+        Select::from(QStringLiteral("Company"))
+            .where(QStringLiteral("CompanyID"), place->value(QStringLiteral("CompanyID"))));
+    EXPECT_TRUE(company);
+    own.company = company->text(QStringLiteral("Company"));
     for (std::size_t k = 0; k < schedule::Kinds.size(); ++k) {
         const QString freqField = QString::fromLatin1(schedule::Kinds[k].freqField);
         if (rs->isNull(freqField))
@@ -167,6 +180,8 @@ TEST_F(DueDemo, EveryRowEqualsWhatTheTanksOwnWindowsShow) {
     for (const due::TankRow& row : *rows) {
         SCOPED_TRACE(row.tank.toStdString());
         const OwnFigures own = ownFigures(path, row.tankId);
+        EXPECT_EQ(QStringList({row.company, row.location, row.tank, row.product}),
+                  QStringList({own.company, own.location, own.tank, own.product}));
         for (std::size_t k = 0; k < schedule::Kinds.size(); ++k) {
             EXPECT_EQ(row.schedule[k].next, own.next[k]) << schedule::Kinds[k].label;
             EXPECT_EQ(row.schedule[k].mark, due::dueMark(own.next[k], Today, 90));
