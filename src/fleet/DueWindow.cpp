@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <limits>
 
 namespace korvane {
@@ -37,6 +38,18 @@ const QString WindowCaption = QStringLiteral("Due and at Risk");
 constexpr int SortRole = Qt::UserRole;
 // The help topic of this window.
 constexpr quint8 HelpTopic = 7;
+
+// A title of more than one word on two lines, broken at the space nearest its middle, so that a
+// column is as wide as its values rather than its title.
+QString twoLines(QString title) {
+    qsizetype best = -1;
+    for (qsizetype at = title.indexOf(u' '); at >= 0; at = title.indexOf(u' ', at + 1))
+        if (best < 0 || std::abs(title.size() - 2 * at) < std::abs(title.size() - 2 * best))
+            best = at;
+    if (best >= 0)
+        title[best] = u'\n';
+    return title;
+}
 
 bool opensAssessment(int column) {
     return column == due::LifeColumn || column == due::PointColumn || column == due::BelowColumn;
@@ -67,7 +80,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
             section < due::ColumnCount)
-            return due::columnTitles().at(section);
+            return twoLines(due::columnTitles().at(section));
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 

@@ -141,6 +141,16 @@ TEST_F(DueWindowTest, TheFirstAndLastRowsShowWhatTheTanksOwnWindowsShow) {
                   QStringLiteral("26 of 26 tanks shown; 20 need attention"));
     }
     EXPECT_EQ(shown[true], shown[false]);
+
+    // The titles of two or more words stand on two lines, so the columns are as narrow as
+    // their values.
+    QStringList titles;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        titles << grid->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titles.join(u'|'),
+              QStringLiteral("Company|Location|Tank|Product|External|Internal|Primary\nSeal|"
+                             "Secondary\nSeal|Ultrasonic|Shortest\nLife (yr)|At\nPoint|"
+                             "Below\nMin.|Last Shell\nSurvey|Last\nInspection|Needs\nAttention"));
 }
 
 // The lists narrow the rows, the horizon marks them anew, a title sorts them; what is shown is
