@@ -80,6 +80,13 @@ Status addCompanyAndLocation(Database& db) {
     return {};
 }
 
+// Runs one statement of the benchmark's own (its names as SQLite reads them), values bound.
+Status execute(Database& db, const char* sql, const QVariantList& values = {}) {
+    if (auto q = db.exec(QString::fromLatin1(sql), values); !q)
+        return q.takeError();
+    return {};
+}
+
 // A new, empty database of the layout, open.
 Database newDatabase(const QString& file) {
     if (auto created = Database::create(file); !created)
@@ -201,10 +208,8 @@ QString readingsDatabase() {
         const QString file = dir.filePath(QStringLiteral("readings.mdb"));
         Database db = newDatabase(file);
         const Status filled = db.transaction([&]() -> Status {
-            const auto run = [&](const char* sql, const QVariantList& values = {}) -> Status {
-                if (auto q = db.exec(QString::fromLatin1(sql), values); !q)
-                    return q.takeError();
-                return {};
+            const auto run = [&](const char* sql, const QVariantList& values = {}) {
+                return execute(db, sql, values);
             };
             Status s = run("INSERT INTO Company (CompanyID, Company) VALUES (1, 'Bench')");
             if (s)
@@ -266,10 +271,8 @@ QString importDatabase() {
         const QString file = dir.filePath(QStringLiteral("import.mdb"));
         Database db = newDatabase(file);
         const Status filled = db.transaction([&]() -> Status {
-            const auto run = [&](const char* sql, const QVariantList& values = {}) -> Status {
-                if (auto q = db.exec(QString::fromLatin1(sql), values); !q)
-                    return q.takeError();
-                return {};
+            const auto run = [&](const char* sql, const QVariantList& values = {}) {
+                return execute(db, sql, values);
             };
             Status s = addCompanyAndLocation(db);
             if (s)

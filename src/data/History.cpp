@@ -109,8 +109,6 @@ bool surelySame(const QVariant& a, const QVariant& b, FieldType type) {
 }
 
 // The values of a row that hold one, drawings left out, as a JSON object of stored texts.
-// A text as a JSON string: quotes, backslashes and control characters escaped, everything else
-// as it is.
 // What a character is written as inside a JSON string: itself (0), a backslash and a letter, or
 // a \u escape (u).
 char16_t jsonEscape(char16_t c) {
