@@ -98,7 +98,7 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
     if (!db)
         return db.takeError();
     ByText<QDate> dates(dateOf);
-    ByText<QString> texts([](QByteArrayView utf8) { return QString::fromUtf8(utf8); });
+    TextTable texts; // products, point IDs and dates: a fleet repeats each many times
     const auto id = [](const RowView& row, int column) {
         return static_cast<qint32>(row.integer(column));
     };
@@ -157,7 +157,7 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
                 t.location = place.name;
                 t.company = companies.value(place.companyId);
                 t.tank = row.text(2);
-                t.product = texts(row.utf8(3));
+                t.product = texts[texts(row.utf8(3))];
                 for (std::size_t k = 0; k < schedule::Kinds.size(); ++k) {
                     const int column = 4 + 2 * static_cast<int>(k);
                     t.frequencies[k] = row.real(column);
@@ -245,7 +245,6 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
     // Every reading, a block of rows at a time by key, so that an engine that holds a query's
     // rows whole holds no more than a block (the assessment does not depend on the order they
     // come in).
-    TextTable readingTexts;
     std::vector<ReadingRow> readings;
     const QString readingsQuery = QStringLiteral(
         "SELECT \"Thickness\".\"ThicknessID\", \"Inspection\".\"TankID\", "
@@ -267,7 +266,7 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
                         return Status{};
                     readings.push_back(
                         {static_cast<qint32>(*found), static_cast<qint32>(after),
-                         readingTexts(row.utf8(2)), readingTexts(row.utf8(3)),
+                         texts(row.utf8(2)), texts(row.utf8(3)),
                          static_cast<qint32>(row.integer(5)),
                          row.isNull(4) ? std::numeric_limits<double>::quiet_NaN() : row.real(4)});
                     return Status{};
@@ -301,8 +300,8 @@ Result<std::vector<TankRow>> readDueList(const QString& databaseName, const Opti
                 const ReadingRow& r = readings[byTank[j]];
                 TankReading& t = tankReadings.emplace_back();
                 t.thicknessId = r.thicknessId;
-                t.pointId = readingTexts[r.pointId];
-                t.dateTaken = readingTexts[r.dateTaken];
+                t.pointId = texts[r.pointId];
+                t.dateTaken = texts[r.dateTaken];
                 t.reading = r.reading;
                 t.course = r.course;
             }
