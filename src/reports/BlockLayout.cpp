@@ -662,6 +662,9 @@ bool BlockPart::layOut() {
             return false;
         for (const Line& line : laidOut.lines)
             spans_.emplace_back(y.real() + line.top, y.real() + line.top + line.height);
+        if (p.keepWithNext && !laidOut.lines.empty())
+            kept_.emplace_back(y.real() + laidOut.lines.front().top,
+                               y.real() + laidOut.lines.back().top + laidOut.lines.back().height);
         const Fixed height = laidOut.height;
         addParagraph(std::move(laidOut), QPointF(0, y.real()));
         texts_.append(p.text);

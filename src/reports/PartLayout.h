@@ -28,6 +28,10 @@ public:
     // Where a page may not end: lines and table rows, in order, none overlapping.
     const std::vector<std::pair<qreal, qreal>>& unbroken() const { return unbroken_; }
     const std::vector<TableHeader>& tables() const { return tables_; }
+    // Blocks a page does not end just after, since they go with what follows them: headings,
+    // and paragraphs styled "page-break-after: avoid". From their first line's top to their last
+    // line's bottom, in order.
+    const std::vector<std::pair<qreal, qreal>>& keptWithNext() const { return kept_; }
 
     // Paints what stands in `clip` (a band of the part, in the part's pixels); the painter's
     // origin is the part's top left. A line is painted when it reaches into the band.
@@ -42,6 +46,7 @@ protected:
     qreal height_ = 0;
     std::vector<std::pair<qreal, qreal>> unbroken_;
     std::vector<TableHeader> tables_;
+    std::vector<std::pair<qreal, qreal>> kept_;
 };
 
 } // namespace korvane::reports

@@ -2,6 +2,8 @@
 
 #include "reports/HtmlTags.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace korvane::reports {
@@ -198,7 +200,8 @@ bool applyStyle(const QString& css, TextStyle& style) {
         } else if (property == QLatin1String("page-break-before") ||
                    property == QLatin1String("page-break-after")) {
             if (value.compare(QLatin1String("always"), Qt::CaseInsensitive) != 0 &&
-                value.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0)
+                value.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0 &&
+                value.compare(QLatin1String("avoid"), Qt::CaseInsensitive) != 0)
                 return false;
         } else {
             return false;
@@ -343,6 +346,10 @@ bool Reader::openTag(const QString& name, const std::vector<Attribute>& attribut
         p.topMargin = top[heading];
         p.bottomMargin = 12;
         p.heading = heading;
+        static const QRegularExpression avoid(QStringLiteral("page-break-after\\s*:\\s*avoid"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        const QString* css = attribute("style");
+        p.keepWithNext = heading > 0 || (css && avoid.match(*css).hasMatch());
         if (heading) {
             open.style.bold = true;
             open.style.sizeStep = 4 - heading;

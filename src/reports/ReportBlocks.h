@@ -40,6 +40,7 @@ struct BlockParagraph {
     Qt::Alignment alignment = Qt::AlignLeft;
     int topMargin = 0, bottomMargin = 0; // CSS pixels (1/96 inch)
     int heading = 0;                     // 1 to 3 for <h1> to <h3>
+    bool keepWithNext = false;           // a heading, or styled "page-break-after: avoid"
     int style = 0; // of the paragraph itself: the height of its line when it is empty
 };
 

@@ -282,6 +282,10 @@ DocumentPart::DocumentPart(std::unique_ptr<QTextDocument> document)
             const QTextLine line = lines->lineAt(i);
             spans.emplace_back(top + line.y(), top + line.y() + line.height());
         }
+        if (block.blockFormat().headingLevel() > 0 && lines->lineCount() > 0) {
+            const QTextLine last = lines->lineAt(lines->lineCount() - 1);
+            kept_.emplace_back(top + lines->lineAt(0).y(), top + last.y() + last.height());
+        }
     }
     const std::function<void(QTextFrame*)> tablesIn = [&](QTextFrame* frame) {
         for (QTextFrame* child : frame->childFrames()) {
@@ -432,10 +436,38 @@ void ReportPages::place(Part& part) {
         auto after = std::upper_bound(
             unbroken.begin(), unbroken.end(), limit + Near,
             [](qreal value, const std::pair<qreal, qreal>& span) { return value < span.second; });
-        qreal cut = -1;
-        if (after != unbroken.begin() && std::prev(after)->second > y + Near) {
-            const qreal next = after == unbroken.end() ? height : after->first;
-            cut = std::min(limit, (std::prev(after)->second + next) / 2);
+        const auto cutBefore = [&](auto next) {
+            if (next == unbroken.begin() || std::prev(next)->second <= y + Near)
+                return qreal(-1);
+            return std::min(
+                limit,
+                (std::prev(next)->second + (next == unbroken.end() ? height : next->first)) / 2);
+        };
+        qreal cut = cutBefore(after);
+        // Not just after a heading, a block kept with what follows it, or a table's header
+        // rows: the page ends before them instead, when something of the part stands above them
+        // on the page.
+        std::vector<std::pair<qreal, qreal>> kept = part.layout->keptWithNext();
+        for (const TableHeader& table : part.layout->tables())
+            kept.emplace_back(table.top, table.headerBottom);
+        for (auto end = after; end != unbroken.begin();) {
+            const auto& last = *std::prev(end);
+            const auto block = std::find_if(kept.begin(), kept.end(), [&](const auto& k) {
+                return k.first <= last.first + Near && last.second <= k.second + Near;
+            });
+            if (block == kept.end())
+                break;
+            end = std::lower_bound(unbroken.begin(), end, block->first - Near,
+                                   [](const std::pair<qreal, qreal>& span, qreal value) {
+                                       return span.first < value;
+                                   });
+            const qreal earlier = cutBefore(end);
+            if (earlier < 0) {
+                if (hasContent_)
+                    cut = -1; // the part goes on to the next page
+                break;
+            }
+            cut = earlier;
         }
         if (cut < 0) {
             if (hasContent_) {

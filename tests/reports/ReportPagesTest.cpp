@@ -276,6 +276,43 @@ TEST(ReportPages, PagesGoingOnWithARecordRepeatItsHeadings) {
                 << tank << " " << row;
 }
 
+// A heading, and a line styled to stay with what follows it, never stand alone at the foot of a
+// page: wherever the text before them ends, they go on the page of the table's first row. The
+// same holds for a report the blocks do not cover (a line break in it), laid out by a text
+// document, for its headings.
+TEST(ReportPages, AHeadingStaysWithWhatFollowsIt) {
+    test::TempDir dir;
+    for (const bool blocks : {true, false}) {
+        for (int lines = 29; lines <= 36; ++lines) {
+            SCOPED_TRACE(testing::Message() << (blocks ? "blocks " : "document ") << lines);
+            QString html = longReport(lines);
+            if (!blocks)
+                html += QStringLiteral("<p>a line<br>broken</p>");
+            html += QStringLiteral("<h3>Thickness Readings</h3>");
+            if (blocks)
+                html += QStringLiteral("<p style=\"page-break-after: avoid\">24 readings</p>");
+            html += QStringLiteral("<table border=\"1\"><thead><tr><th>Point</th></tr></thead>");
+            for (int row = 1; row <= 30; ++row)
+                html += QStringLiteral("<tr><td>R%1</td></tr>").arg(row, 3, 10, QChar(u'0'));
+            html += QStringLiteral("</table>");
+            const QStringList pages = pagesOf(html, dir.filePath("kept.pdf"));
+            const auto page = [&](const QString& what) {
+                for (int n = 0; n < pages.size(); ++n)
+                    if (pages[n].contains(what))
+                        return n;
+                return -1;
+            };
+            const int heading = page(QStringLiteral("Thickness Readings"));
+            ASSERT_GE(heading, 0);
+            EXPECT_EQ(page(QStringLiteral("R001")), heading);
+            if (blocks) {
+                EXPECT_EQ(page(QStringLiteral("24 readings")), heading);
+            }
+            EXPECT_EQ(pages.join(QString()).count(QStringLiteral("Reading 00")), lines);
+        }
+    }
+}
+
 // A narrow column wraps its heading at the space, never inside a word; a word too long for any
 // column is still broken rather than run off the page.
 TEST(ReportPages, ColumnHeadingsWrapAtSpaces) {
