@@ -309,7 +309,28 @@ TEST(ReportPages, AHeadingStaysWithWhatFollowsIt) {
                 EXPECT_EQ(page(QStringLiteral("24 readings")), heading);
             }
             EXPECT_EQ(pages.join(QString()).count(QStringLiteral("Reading 00")), lines);
+            // Ordinary lines fill the first page; only the kept ones move on.
+            EXPECT_GE(pages[0].count(QStringLiteral("Reading 00")), std::min(lines, 30));
         }
+    }
+    // A heading at the top of a page whose next row is taller than a page stays where it is,
+    // and the row is cut where the pages end, nothing lost (the line a page's end cuts through
+    // shows on both pages).
+    QString tall = QStringLiteral("<h3>Tall Row</h3><table border=\"1\"><tr><td>");
+    for (int line = 1; line <= 400; ++line)
+        tall += QStringLiteral("line %1 of the cell ").arg(line, 3, 10, QChar(u'0'));
+    tall += QStringLiteral("</td></tr></table>");
+    for (int lines = 0; lines <= 36; lines += lines < 30 ? 30 : 1) {
+        SCOPED_TRACE(lines);
+        const QStringList pages = pagesOf(longReport(lines) + tall, dir.filePath("tall.pdf"));
+        ASSERT_GE(pages.size(), 2);
+        const QString all = pages.join(QString());
+        EXPECT_EQ(all.count(QStringLiteral("Reading 00")), lines);
+        EXPECT_EQ(all.count(QStringLiteral("Tall Row")), 1);
+        for (int line = 1; line <= 400; ++line)
+            ASSERT_TRUE(
+                all.simplified().contains(QStringLiteral("line %1").arg(line, 3, 10, QChar(u'0'))))
+                << line;
     }
 }
 
