@@ -16,16 +16,29 @@
 
 namespace korvane::reports {
 
-void PartLayout::setUnbroken(std::vector<std::pair<qreal, qreal>> spans) {
+namespace {
+
+// Spans sorted, those that overlap joined.
+std::vector<std::pair<qreal, qreal>> joined(std::vector<std::pair<qreal, qreal>> spans) {
     constexpr qreal Near = 0.01;
     std::sort(spans.begin(), spans.end());
-    unbroken_.clear();
+    std::vector<std::pair<qreal, qreal>> out;
     for (const auto& span : spans) {
-        if (!unbroken_.empty() && span.first < unbroken_.back().second - Near)
-            unbroken_.back().second = std::max(unbroken_.back().second, span.second);
+        if (!out.empty() && span.first < out.back().second - Near)
+            out.back().second = std::max(out.back().second, span.second);
         else
-            unbroken_.push_back(span);
+            out.push_back(span);
     }
+    return out;
+}
+
+} // namespace
+
+void PartLayout::setUnbroken(std::vector<std::pair<qreal, qreal>> lines,
+                             const std::vector<std::pair<qreal, qreal>>& rows) {
+    lines_ = joined(lines);
+    lines.insert(lines.end(), rows.begin(), rows.end());
+    unbroken_ = joined(std::move(lines));
 }
 
 namespace {
@@ -186,7 +199,8 @@ private:
     std::vector<int> styles_; // the shared index of each of the part's styles
 
     std::vector<std::unique_ptr<Paragraph>> paragraphs_;
-    std::vector<std::pair<qreal, qreal>> spans_;
+    std::vector<std::pair<qreal, qreal>> spans_; // lines
+    std::vector<std::pair<qreal, qreal>> rows_;  // table rows as a whole
     // Items in painting order, each with the band it stands in, for the clip test.
     struct Item {
         qreal top, bottom;
@@ -572,7 +586,7 @@ std::optional<Fixed> BlockPart::layOutTable(const BlockTable& table, Fixed y) {
     }
     for (const auto& span : rowSpans)
         if (span.first <= span.second)
-            spans_.push_back(span);
+            rows_.push_back(span);
     if (table.headerRows > 0) {
         // The table's box as the text document gives it: from its first cell's text down.
         const qreal boxTop = top + (g.rowPositions[0] + padding).real();
@@ -673,7 +687,7 @@ bool BlockPart::layOut() {
         bottomMargin = p.bottomMargin;
     }
     height_ = y.real();
-    setUnbroken(std::move(spans_));
+    setUnbroken(std::move(spans_), rows_);
     return true;
 }
 

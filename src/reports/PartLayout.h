@@ -39,12 +39,19 @@ public:
     // The part's text, a line for each paragraph and each table cell.
     virtual QString plainText() const = 0;
 
+    // Where a page may end inside a row taller than a page: between the lines of its cells, as
+    // `unbroken` without the rows.
+    const std::vector<std::pair<qreal, qreal>>& lines() const { return lines_; }
+
 protected:
-    // Keeps the spans where a page may not end, sorted and those that overlap joined.
-    void setUnbroken(std::vector<std::pair<qreal, qreal>> spans);
+    // Keeps the spans where a page may not end (lines, and table rows as a whole), sorted and
+    // those that overlap joined.
+    void setUnbroken(std::vector<std::pair<qreal, qreal>> lines,
+                     const std::vector<std::pair<qreal, qreal>>& rows);
 
     qreal height_ = 0;
     std::vector<std::pair<qreal, qreal>> unbroken_;
+    std::vector<std::pair<qreal, qreal>> lines_;
     std::vector<TableHeader> tables_;
     std::vector<std::pair<qreal, qreal>> kept_;
 };

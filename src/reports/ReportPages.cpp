@@ -272,7 +272,8 @@ DocumentPart::DocumentPart(std::unique_ptr<QTextDocument> document)
     QAbstractTextDocumentLayout* layout = document_->documentLayout();
     height_ = layout->documentSize().height();
 
-    std::vector<std::pair<qreal, qreal>> spans;
+    std::vector<std::pair<qreal, qreal>> spans; // lines
+    std::vector<std::pair<qreal, qreal>> rows;  // table rows as a whole
     for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* lines = block.layout();
         if (!lines)
@@ -290,7 +291,7 @@ DocumentPart::DocumentPart(std::unique_ptr<QTextDocument> document)
     const std::function<void(QTextFrame*)> tablesIn = [&](QTextFrame* frame) {
         for (QTextFrame* child : frame->childFrames()) {
             if (auto* table = qobject_cast<QTextTable*>(child)) {
-                std::vector<std::pair<qreal, qreal>> rows(
+                std::vector<std::pair<qreal, qreal>> tableRows(
                     static_cast<std::size_t>(table->rows()),
                     {std::numeric_limits<qreal>::max(), std::numeric_limits<qreal>::lowest()});
                 for (int r = 0; r < table->rows(); ++r)
@@ -300,18 +301,18 @@ DocumentPart::DocumentPart(std::unique_ptr<QTextDocument> document)
                             continue;
                         const QTextBlock first = document_->findBlock(cell.firstPosition());
                         const QTextBlock last = document_->findBlock(cell.lastPosition());
-                        auto& row = rows[static_cast<std::size_t>(r)];
+                        auto& row = tableRows[static_cast<std::size_t>(r)];
                         row.first = std::min(row.first, layout->blockBoundingRect(first).top());
                         row.second = std::max(row.second, layout->blockBoundingRect(last).bottom());
                     }
-                for (const auto& row : rows)
+                for (const auto& row : tableRows)
                     if (row.first <= row.second)
-                        spans.push_back(row);
+                        rows.push_back(row);
                 const int header = table->format().headerRowCount();
                 if (header > 0 && header < table->rows()) {
                     const QRectF box = layout->frameBoundingRect(table);
-                    const auto& lastHeader = rows[static_cast<std::size_t>(header - 1)];
-                    const auto& firstBody = rows[static_cast<std::size_t>(header)];
+                    const auto& lastHeader = tableRows[static_cast<std::size_t>(header - 1)];
+                    const auto& firstBody = tableRows[static_cast<std::size_t>(header)];
                     tables_.push_back(
                         {box.top(), (lastHeader.second + firstBody.first) / 2, box.bottom()});
                 }
@@ -320,7 +321,7 @@ DocumentPart::DocumentPart(std::unique_ptr<QTextDocument> document)
         }
     };
     tablesIn(document_->rootFrame());
-    setUnbroken(std::move(spans));
+    setUnbroken(std::move(spans), rows);
 }
 
 void DocumentPart::paint(QPainter& painter, const QRectF& clip) const {
@@ -474,7 +475,19 @@ void ReportPages::place(Part& part) {
                 newPage();
                 continue;
             }
-            cut = limit; // a line or row taller than a page is cut where the page ends
+            // A row taller than a page is cut between the lines of its cells, a line taller than
+            // a page where the page ends.
+            cut = limit;
+            const auto& lines = part.layout->lines();
+            const auto line =
+                std::upper_bound(lines.begin(), lines.end(), limit + Near,
+                                 [](qreal value, const std::pair<qreal, qreal>& span) {
+                                     return value < span.second;
+                                 });
+            if (line != lines.begin() && std::prev(line)->second > y + Near)
+                cut = std::min(
+                    limit,
+                    (std::prev(line)->second + (line == lines.end() ? height : line->first)) / 2);
         }
         pages_.back().slices.push_back({part.layout.get(), y, cut, used_});
         hasContent_ = true;
