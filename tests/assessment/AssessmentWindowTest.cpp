@@ -24,16 +24,7 @@ int columnTitled(const QAbstractItemModel& model, const QString& title) {
 // 0.06 / 0.02 = 3 years, external 0.06 / 0.04 = 1.5 years, against 5 years of each on the
 // schedule.
 TEST_F(InspectionWindowTest, TheCorrosionAssessmentOfTheTankWorstFirst) {
-    const qint32 third = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
-    const std::pair<qint32, const char*> readings[] = {
-        {i2023, "01/Mar/2015"}, {unnumbered, "01/Mar/2019"}, {third, "01/Mar/2023"}};
-    const double inches[] = {0.40, 0.38, 0.34};
-    for (std::size_t i = 0; i < std::size(readings); ++i)
-        file.add(QStringLiteral("Thickness"), {{"InspectionID", readings[i].first},
-                                               {"PointID", "B-2"},
-                                               {"DateTaken", readings[i].second},
-                                               {"Reading", inches[i]},
-                                               {"Course", 3}});
+    addThinningPoint();
     ASSERT_TRUE(file.open().exec(QStringLiteral("UPDATE Tank SET UTFreq = 5, ExternalFreq = 5")));
 
     openInspection(1);

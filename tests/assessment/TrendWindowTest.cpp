@@ -42,16 +42,7 @@ QStringList seriesEnds(QChart* chart, int decimals) {
 // and its print and exports.
 TEST_F(InspectionWindowTest, TheTrendOfAPointFromTheAssessment) {
     TempDir dir;
-    const qint32 third = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
-    const std::pair<qint32, const char*> readings[] = {
-        {i2023, "01/Mar/2015"}, {unnumbered, "01/Mar/2019"}, {third, "01/Mar/2023"}};
-    const double inches[] = {0.40, 0.38, 0.34};
-    for (std::size_t i = 0; i < std::size(readings); ++i)
-        file.add(QStringLiteral("Thickness"), {{"InspectionID", readings[i].first},
-                                               {"PointID", "B-2"},
-                                               {"DateTaken", readings[i].second},
-                                               {"Reading", inches[i]},
-                                               {"Course", 3}});
+    addThinningPoint();
     ASSERT_TRUE(
         file.open().exec(QStringLiteral("UPDATE Tank SET UTFreq = 5, UTLast = '2023-03-01'")));
 

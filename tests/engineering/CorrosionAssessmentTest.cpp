@@ -1,5 +1,6 @@
 #include "engineering/CorrosionAssessment.h"
 
+#include "StoredReading.h"
 #include "engineering/PointTrend.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,7 @@ using namespace assessment;
 constexpr double None = NAN;
 
 TankReading r(const char* point, const char* date, double inches, int course) {
-    TankReading reading;
-    reading.pointId = QString::fromUtf8(point);
-    reading.dateTaken = QString::fromLatin1(date);
-    reading.reading = inches;
-    reading.course = course;
-    return reading;
+    return test::storedReading(point, date, inches, course);
 }
 
 double valueOf(std::optional<double> v) {

@@ -1,5 +1,7 @@
 #include "engineering/ReadingChecks.h"
 
+#include "StoredReading.h"
+
 #include <gtest/gtest.h>
 
 namespace korvane {
@@ -144,15 +146,6 @@ TEST(ReadingChecks, PointsThatLookAlike) {
             << c.a << " " << c.b;
 }
 
-TankReading stored(const char* point, const char* date, double inches, int course) {
-    TankReading r;
-    r.pointId = QString::fromLatin1(point);
-    r.dateTaken = QString::fromLatin1(date);
-    r.reading = inches;
-    r.course = course;
-    return r;
-}
-
 // A file's rows are checked against the tank and against the rows before them: its course comes
 // from the point's latest reading, a second reading of a point on one day is too soon, and a new
 // point like one the file brought in is asked about.
@@ -161,9 +154,9 @@ TEST(ReadingChecks, EntriesAreCheckedInOrderAgainstTheTankAndEachOther) {
     tank.courses = 2;
     tank.minimums[2] = 0.30;
     tank.minimums[3] = 0.25;
-    tank.history = PointHistory({stored("C1-N1", "01/Mar/2019", 0.40, 3),
-                                 stored("c1-n1", "01/Mar/2021", 0.38, 2),
-                                 stored("C2-E1", "01/Mar/2021", 0.30, 3)});
+    tank.history = PointHistory({test::storedReading("C1-N1", "01/Mar/2019", 0.40, 3),
+                                 test::storedReading("c1-n1", "01/Mar/2021", 0.38, 2),
+                                 test::storedReading("C2-E1", "01/Mar/2021", 0.30, 3)});
     EXPECT_EQ(tank.history.course(QStringLiteral("C1-N1")), 2);
     EXPECT_EQ(tank.history.previous(QStringLiteral("C1-N1"), day("2020-01-01"))->inches, 0.40);
     EXPECT_FALSE(tank.history.previous(QStringLiteral("C1-N1"), day("2019-02-28")));

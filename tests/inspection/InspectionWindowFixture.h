@@ -59,6 +59,21 @@ protected:
                                                {"TakenBy", "R. Diaz"}});
     }
 
+    // Point B-2 on course 2 (code 3) read 0.40, 0.38 and 0.34 on 01/Mar of 2015, 2019 and 2023,
+    // the last in a third inspection of T-101.
+    void addThinningPoint() {
+        const qint32 third = file.add(QStringLiteral("Inspection"), {{"TankID", t101}});
+        const std::pair<qint32, const char*> readings[] = {
+            {i2023, "01/Mar/2015"}, {unnumbered, "01/Mar/2019"}, {third, "01/Mar/2023"}};
+        const double inches[] = {0.40, 0.38, 0.34};
+        for (std::size_t i = 0; i < std::size(readings); ++i)
+            file.add(QStringLiteral("Thickness"), {{"InspectionID", readings[i].first},
+                                                   {"PointID", "B-2"},
+                                                   {"DateTaken", readings[i].second},
+                                                   {"Reading", inches[i]},
+                                                   {"Course", 3}});
+    }
+
     InspectionWindow& openWindow() {
         window = std::make_unique<InspectionWindow>(session, t.services);
         driven = window.get();

@@ -99,12 +99,12 @@ const QByteArray styles =
 
 // The first sheet of the workbook is the one its list of sheets names first, wherever its part
 // is; shared strings (rich runs joined, reading aids left out), inline strings, numbers in their
-// shortest form, dates of built-in and own formats, and gaps between cells.
+// shortest form, dates of built-in and own formats, gaps between cells, and columns past Z.
 TEST(ReadingTable, TheFirstSheetOfAWorkbook) {
     test::TempDir dir;
     const QString path = dir.filePath(QStringLiteral("gauge.xlsx"));
     const QByteArray sheet =
-        R"(<worksheet><sheetData><row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="inlineStr"><is><t>Thickness</t></is></c><c r="C1" t="s"><v>1</v></c></row><row r="3"><c r="A3" t="s"><v>2</v></c><c r="B3"><v>0.25000000000000001</v></c><c r="C3" s="1"><v>45352</v></c><c r="E3" t="s"><v>3</v></c></row><row r="4"><c r="A4" t="str"><v>C1-N2</v></c><c r="B4" s="3"><v>0.5</v></c><c r="C4" s="2"><v>45353.75</v></c></row><row r="5"><c r="A5" t="s"><v>99</v></c></row></sheetData></worksheet>)";
+        R"(<worksheet><sheetData><row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="inlineStr"><is><t>Thickness</t></is></c><c r="C1" t="s"><v>1</v></c></row><row r="3"><c r="A3" t="s"><v>2</v></c><c r="B3"><v>0.25000000000000001</v></c><c r="C3" s="1"><v>45352</v></c><c r="E3" t="s"><v>3</v></c></row><row r="4"><c r="A4" t="str"><v>C1-N2</v></c><c r="B4" s="3"><v>0.5</v></c><c r="C4" s="2"><v>45353.75</v></c></row><row r="5"><c r="A5" t="s"><v>99</v></c></row><row r="6"><c r="AB6" t="inlineStr"><is><t>far</t></is></c></row></sheetData></worksheet>)";
     writeZip(path, {{QStringLiteral("xl/workbook.xml"), workbook},
                     {QStringLiteral("xl/_rels/workbook.xml.rels"), rels},
                     {QStringLiteral("xl/sharedStrings.xml"), shared},
@@ -115,9 +115,12 @@ TEST(ReadingTable, TheFirstSheetOfAWorkbook) {
     ASSERT_TRUE(table.ok()) << table.error().toStdString();
     EXPECT_EQ(table->format, QStringLiteral("xlsx"));
     EXPECT_TRUE(table->delimiter.isNull());
+    // Column AB is the 28th.
     EXPECT_EQ(shown(*table), QStringLiteral("Point|Thickness|Date/C1-N1|0.25|2024-03-01||mm/"
-                                            "C1-N2|0.5|2024-03-02"));
-    EXPECT_EQ(table->lines, (QList<int>{1, 3, 4})); // row 5 holds only a string that is not there
+                                            "C1-N2|0.5|2024-03-02/") +
+                                 QString(27, u'|') + QStringLiteral("far"));
+    // Row 5 holds only a string that is not there.
+    EXPECT_EQ(table->lines, (QList<int>{1, 3, 4, 6}));
 }
 
 TEST(ReadingTable, WorkbookDatesCountFrom1904WhenItSaysSo) {

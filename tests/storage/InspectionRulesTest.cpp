@@ -235,6 +235,16 @@ TEST(InspectionRecords, TheInputsOfATankAreItsScheduleAndItsReadingsInListOrder)
                              "1 b-2 05/Jan/2024 0.24 2 R. Diaz soon: under six months"));
 
     EXPECT_FALSE(readTankInputs(file.path(), 999));
+
+    // A file made before readings were checked has no Checks field: its readings come without
+    // flags.
+    ASSERT_TRUE(file.open().exec(QStringLiteral("ALTER TABLE Thickness DROP COLUMN Checks")));
+    auto older = readTankInputs(file.path(), tank);
+    ASSERT_TRUE(older) << older.error().toStdString();
+    listed = readTankReadings(file.path(), tank);
+    ASSERT_TRUE(listed) << listed.error().toStdString();
+    EXPECT_EQ(shown(older->readings), shown(*listed));
+    EXPECT_EQ(shown(older->readings).first(), QStringLiteral("5 A-1 06/Jan/2020 0.51 2 R. Diaz "));
 }
 
 } // namespace
